@@ -1,0 +1,21 @@
+#include "common/MessageBox.h"
+
+#include <iostream>
+
+namespace qm6 {
+namespace {
+thread_local MessageBoxHandler tHandler;
+}
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    tHandler = std::move(handler);
+}
+
+int ShowMessageBox(const std::string& text, int style, const std::string& title) {
+    if (tHandler)
+        return tHandler(text, style, title);
+    std::cerr << (title.empty() ? std::string() : title + ": ") << text << '\n';
+    return vbOK;
+}
+
+} // namespace qm6

@@ -1,0 +1,39 @@
+#pragma once
+
+// The library's way to show a message box before (and apart from) the forms
+// layer: the host installs a handler; without one the text goes to standard
+// error and the answer is OK.
+
+#include <functional>
+#include <string>
+
+namespace qm6 {
+
+// Message box styles and answers of the platform that the library uses.
+enum : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+enum : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+using MessageBoxHandler =
+    std::function<int(const std::string& text, int style, const std::string& title)>;
+
+// Installs the handler for the calling thread (an empty one restores the default).
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+// Shows a message box through the thread's handler and answers the button pressed.
+int ShowMessageBox(const std::string& text, int style, const std::string& title);
+
+} // namespace qm6
