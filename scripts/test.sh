@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything with ASan and UBSan (warnings as errors)
-# and runs the whole suite; then runs each benchmark once briefly and each fuzz
-# target for its time budget.
+# Sets up the machine, builds everything with ASan and UBSan (warnings as
+# errors), runs each benchmark once briefly and each fuzz target for its time
+# budget, and ends with the whole test suite under CTest, whose summary is the
+# last thing printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,4 +10,17 @@ bash scripts/setup.sh
 
 cmake --preset default
 cmake --build --preset default
+
+# Benchmarks: one short run each, so that they keep building and running.
+for b in build/bin/bench_*; do
+    [ -x "$b" ] || continue
+    echo "== $b"
+    "$b" --benchmark_min_time=0.01
+done
+
+# Fuzz targets (clang, libFuzzer): QM6_FUZZ_SECONDS each, 60 unless set.
+if [ -f scripts/fuzz.sh ]; then
+    bash scripts/fuzz.sh "${QM6_FUZZ_SECONDS:-60}"
+fi
+
 ctest --preset default
