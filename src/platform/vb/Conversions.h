@@ -9,6 +9,25 @@
 
 namespace qm6::vb {
 
+// The characters with which numbers are written in the user's locale. CStr
+// writes the decimal separator and the minus sign from here; the group
+// separator and the currency symbol are for the readers and formatters of
+// numeric text. Each is UTF-8 text, since some locales use characters
+// outside ASCII (a no-break space as group separator, for instance).
+struct NumberChars {
+    std::string decimal = ".";
+    std::string group = ",";
+    std::string currency = "$";
+    std::string minus = "-";
+};
+
+// The calling thread's number characters: US English ones until set. The
+// locale module sets them from the user's locale when the thread starts up;
+// tests set them to check another locale's output. Per thread, as the rest
+// of the module state is.
+const NumberChars& CurrentNumberChars();
+void SetNumberChars(NumberChars chars);
+
 // The runtime's conversion functions. Numbers round halves to even where the
 // target has fewer decimals, the range is checked after rounding, and errors
 // are raised as VbError: Overflow (6), Type mismatch (13), Invalid use of

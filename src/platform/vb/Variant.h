@@ -115,6 +115,9 @@ public:
     const std::string& AsString() const;
     const ByteArray& AsByteArray() const;
     const Array2D& AsArray() const;
+    // Copies of a variant share its array until one of them is written
+    // through this, which first gives that variant its own copy: arrays
+    // behave as values, as in the runtime.
     Array2D& AsArray();
     const ObjectRef& AsObject() const;
 

@@ -12,6 +12,7 @@ enum class ErrorNumber : int {
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
     InvalidUseOfNull = 94,
+    DuplicateKey = 457,
 };
 
 // A run-time error of the original runtime: carries the error number so that
