@@ -1,0 +1,198 @@
+#include "RegData.h"
+
+#include "KeyPath.h"
+#include "Unicode.h"
+#include "platform/registry/Registry.h"
+
+#include <gtest/gtest.h>
+
+namespace qm6::tool {
+namespace {
+
+using namespace std::string_literals;
+
+std::vector<uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
+
+TEST(KeyPathParse, TakesShortAndLongRootsAndRefusesOthers) {
+    struct Case {
+        const char* text;
+        uint32_t root; // 0: refused
+        const char* subKeyOrError;
+    };
+    const Case cases[] = {
+        {"HKCU", reg::HKEY_CURRENT_USER, ""},
+        {"hkcu\\Software\\X", reg::HKEY_CURRENT_USER, "Software\\X"},
+        {"HKEY_CURRENT_USER\\A", reg::HKEY_CURRENT_USER, "A"},
+        {"HKLM\\A b\\c", reg::HKEY_LOCAL_MACHINE, "A b\\c"},
+        {"Hkey_Local_Machine\\A", reg::HKEY_LOCAL_MACHINE, "A"},
+        {"HKCR\\A", 0, "HKEY_CLASSES_ROOT is not available"},
+        {"HKEY_USERS", 0, "HKEY_USERS is not available"},
+        {"HKCC", 0, "HKEY_CURRENT_CONFIG is not available"},
+        {"HKCU2\\A", 0, "\"HKCU2\" is not a registry root"},
+        {"", 0, "\"\" is not a registry root"},
+        {"Software\\X", 0, "\"Software\" is not a registry root"},
+        {"\\\\host\\HKLM\\A", 0, "Remote"},
+        {"HKCU\\", 0, "empty part"},
+        {"HKCU\\A\\\\B", 0, "empty part"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string error;
+        auto path = ParseKeyPath(c.text, error);
+        if (c.root == 0) {
+            EXPECT_FALSE(path);
+            EXPECT_NE(error.find(c.subKeyOrError), std::string::npos) << error;
+        } else {
+            ASSERT_TRUE(path) << error;
+            EXPECT_EQ(path->root, c.root);
+            EXPECT_EQ(path->subKey, c.subKeyOrError);
+        }
+    }
+}
+
+TEST(KeyPathParse, FullNameUsesTheLongRoot) {
+    std::string error;
+    EXPECT_EQ(ParseKeyPath("hklm\\A", error)->Full(), "HKEY_LOCAL_MACHINE\\A");
+    EXPECT_EQ(ParseKeyPath("HKCU", error)->Full(), "HKEY_CURRENT_USER");
+    EXPECT_EQ(ParseKeyPath("HKCU", error)->Child("X").Child("Y").Full(), "HKEY_CURRENT_USER\\X\\Y");
+}
+
+TEST(RegDataTypes, NamesRoundTripAndAliasesResolve) {
+    for (uint32_t type = 0; type <= 11; ++type) {
+        auto parsed = ParseTypeName(TypeName(type));
+        ASSERT_TRUE(parsed) << type;
+        EXPECT_EQ(*parsed, type);
+    }
+    EXPECT_EQ(ParseTypeName("reg_dword_little_endian"), reg::REG_DWORD);
+    EXPECT_EQ(ParseTypeName("REG_QWORD_LITTLE_ENDIAN"), reg::REG_QWORD);
+    EXPECT_FALSE(ParseTypeName("REG_STRING"));
+    EXPECT_EQ(TypeName(0x100), "0x100");
+}
+
+TEST(RegDataFormat, ShowsDataAsTheWindowsToolDoes) {
+    struct Case {
+        uint32_t type;
+        std::string data;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {reg::REG_SZ, "hello\0"s, "hello"},
+        {reg::REG_SZ, "a\0b\0"s, "a"},
+        {reg::REG_SZ, "", ""},
+        {reg::REG_EXPAND_SZ, "%TEMP%\\x\0"s, "%TEMP%\\x"},
+        {reg::REG_MULTI_SZ, "a\0bc\0\0"s, "a\\0bc"},
+        {reg::REG_MULTI_SZ, "a\0"s, "a"},
+        {reg::REG_MULTI_SZ, "\0"s, ""},
+        {reg::REG_MULTI_SZ, "", ""},
+        {reg::REG_DWORD, "\x2a\0\0\0"s, "0x2a"},
+        {reg::REG_DWORD, "\xff\xff\xff\xff"s, "0xffffffff"},
+        {reg::REG_DWORD, "\x01\x02"s, "0102"},
+        {reg::REG_DWORD_BIG_ENDIAN, "\0\0\x01\x02"s, "0x102"},
+        {reg::REG_QWORD, "\x01\0\0\0\0\0\0\x80"s, "0x8000000000000001"},
+        {reg::REG_QWORD, "\x01"s, "01"},
+        {reg::REG_BINARY, "\x00\xab\x0f"s, "00AB0F"},
+        {reg::REG_BINARY, "", ""},
+        {reg::REG_NONE, "\x12"s, "12"},
+        {reg::REG_LINK, "A\0"s, "4100"},
+        {0x100, "\xfe"s, "FE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(TypeName(c.type) + " " + c.shown);
+        EXPECT_EQ(FormatData(c.type, Bytes(c.data)), c.shown);
+    }
+}
+
+TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
+    struct Case {
+        uint32_t type;
+        std::optional<std::string> text;
+        std::string separator;
+        std::optional<std::string> bytes; // nullopt: refused
+    };
+    const Case cases[] = {
+        {reg::REG_SZ, "h\xc3\xa9", "", "h\xc3\xa9\0"s},
+        {reg::REG_SZ, std::nullopt, "", "\0"s},
+        {reg::REG_SZ, "\xff", "", std::nullopt},
+        {reg::REG_EXPAND_SZ, "%A%", "", "%A%\0"s},
+        {reg::REG_MULTI_SZ, "a\\0bc", "", "a\0bc\0\0"s},
+        {reg::REG_MULTI_SZ, "a\\0", "", "a\0\0"s},
+        {reg::REG_MULTI_SZ, "", "", "\0"s},
+        {reg::REG_MULTI_SZ, "a#b", "#", "a\0b\0\0"s},
+        {reg::REG_MULTI_SZ, "a\\0\\0b", "", std::nullopt},
+        {reg::REG_MULTI_SZ, "\\0a", "", std::nullopt},
+        {reg::REG_DWORD, "42", "", "\x2a\0\0\0"s},
+        {reg::REG_DWORD, "0x2A", "", "\x2a\0\0\0"s},
+        {reg::REG_DWORD, "4294967295", "", "\xff\xff\xff\xff"s},
+        {reg::REG_DWORD, "4294967296", "", std::nullopt},
+        {reg::REG_DWORD, "0x100000000", "", std::nullopt},
+        {reg::REG_DWORD, "-1", "", std::nullopt},
+        {reg::REG_DWORD, "12a", "", std::nullopt},
+        {reg::REG_DWORD, "0x", "", std::nullopt},
+        {reg::REG_DWORD, "", "", std::nullopt},
+        {reg::REG_DWORD, std::nullopt, "", std::nullopt},
+        {reg::REG_DWORD_BIG_ENDIAN, "0x01020304", "", "\x01\x02\x03\x04"s},
+        {reg::REG_QWORD, "18446744073709551615", "", "\xff\xff\xff\xff\xff\xff\xff\xff"s},
+        {reg::REG_QWORD, "18446744073709551616", "", std::nullopt},
+        {reg::REG_QWORD, "0x0102030405060708", "", "\x08\x07\x06\x05\x04\x03\x02\x01"s},
+        {reg::REG_BINARY, "00aBFf", "", "\x00\xab\xff"s},
+        {reg::REG_BINARY, "", "", ""},
+        {reg::REG_BINARY, "abc", "", std::nullopt},
+        {reg::REG_BINARY, "0g", "", std::nullopt},
+        {reg::REG_NONE, "01", "", "\x01"s},
+        {reg::REG_NONE, "text", "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(TypeName(c.type) + " " + c.text.value_or("(no /d)"));
+        std::string error;
+        auto bytes =
+            EncodeData(c.type, c.text ? std::optional<std::string_view>(*c.text) : std::nullopt,
+                       c.separator, error);
+        if (c.bytes) {
+            ASSERT_TRUE(bytes) << error;
+            EXPECT_EQ(*bytes, Bytes(*c.bytes));
+        } else {
+            EXPECT_FALSE(bytes);
+            EXPECT_FALSE(error.empty());
+        }
+    }
+}
+
+TEST(RegDataEncode, WhatIsAddedShowsAsItWasTyped) {
+    struct Case {
+        uint32_t type;
+        const char* text;
+    };
+    const Case cases[] = {{reg::REG_SZ, "x y"},         {reg::REG_EXPAND_SZ, "%A%"},
+                          {reg::REG_MULTI_SZ, "a\\0b"}, {reg::REG_DWORD, "0x2a"},
+                          {reg::REG_QWORD, "0x1"},      {reg::REG_DWORD_BIG_ENDIAN, "0x1020304"},
+                          {reg::REG_BINARY, "00AB"},    {reg::REG_NONE, "FF"}};
+    for (const auto& c : cases) {
+        std::string error;
+        auto bytes = EncodeData(c.type, c.text, "", error);
+        ASSERT_TRUE(bytes) << error;
+        EXPECT_EQ(FormatData(c.type, *bytes), c.text);
+    }
+}
+
+TEST(Unicode, ConvertsBetweenUtf8AndUtf16Strictly) {
+    std::string utf16;
+    EXPECT_TRUE(AppendUtf16Le("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", utf16));
+    EXPECT_EQ(utf16, "a\0\xe9\0\xac\x20\x3d\xd8\x00\xde"s);
+    EXPECT_EQ(Utf16Length("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), 5u);
+    EXPECT_EQ(Utf16LeToUtf8(Bytes(utf16)), "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
+
+    size_t bad = 0;
+    EXPECT_FALSE(Utf16LeToUtf8(Bytes("a\0\x00\xdc"s), &bad));
+    EXPECT_EQ(bad, 2u);
+    EXPECT_FALSE(Utf16LeToUtf8(Bytes("\x3d\xd8"s)));
+    EXPECT_FALSE(Utf16LeToUtf8(Bytes("a\0b"s)));
+    EXPECT_FALSE(IsValidUtf8("ab\xe2\x82", &bad));
+    EXPECT_EQ(bad, 2u);
+    EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80")); // past U+10FFFF
+    EXPECT_EQ(ReplaceInvalidUtf8("a\xffz"), "a\xef\xbf\xbdz");
+}
+
+} // namespace
+} // namespace qm6::tool
