@@ -1,0 +1,76 @@
+#include "platform/locale/CodePages.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace qm6::loc {
+namespace {
+
+using test::ScopedEnv;
+
+TEST(AnsiCodePageOfLocale, GroupsLanguagesByTheirWindowsCodePage) {
+    const struct {
+        const char* name;
+        unsigned codePage;
+    } cases[] = {
+        {"en_US", 1252},   {"de_DE", 1252},   {"pt_BR", 1252},       {"nb_NO", 1252},
+        {"pl_PL", 1250},   {"cs_CZ", 1250},   {"hu_HU", 1250},       {"hr_HR", 1250},
+        {"ro_RO", 1250},   {"sq_AL", 1250},   {"sr_RS@latin", 1250}, {"ru_RU", 1251},
+        {"uk_UA", 1251},   {"bg_BG", 1251},   {"sr_RS", 1251},       {"kk_KZ", 1251},
+        {"mk_MK", 1251},   {"el_GR", 1253},   {"tr_TR", 1254},       {"az_AZ", 1254},
+        {"he_IL", 1255},   {"ar_SA", 1256},   {"fa_IR", 1256},       {"ur_PK", 1256},
+        {"lt_LT", 1257},   {"lv_LV", 1257},   {"et_EE", 1257},       {"vi_VN", 1258},
+        {"th_TH", 874},    {"ja_JP", 932},    {"zh_CN", 936},        {"zh_SG", 936},
+        {"ko_KR", 949},    {"zh_TW", 950},    {"zh_HK", 950},        {"zh_MO", 950},
+        {"hi_IN", CP_ACP}, {"ta_IN", CP_ACP}, {"ka_GE", CP_ACP},     {"hy_AM", CP_ACP},
+    };
+    for (const auto& c : cases) {
+        const auto lcid = LocaleNameToLcid(c.name);
+        ASSERT_TRUE(lcid.has_value()) << c.name;
+        EXPECT_EQ(AnsiCodePageOfLocale(*lcid), c.codePage) << c.name;
+    }
+    EXPECT_EQ(AnsiCodePageOfLocale(0x9999), std::nullopt);
+    EXPECT_EQ(OemCodePageOfLocale(0x9999), std::nullopt);
+}
+
+TEST(CharsetOfCodePage, AnswersTheFontCharacterSetOfEachAnsiCodePage) {
+    const struct {
+        unsigned codePage;
+        std::optional<int> charset;
+    } cases[] = {
+        {1252, 0},           {1250, 238},
+        {1251, 204},         {1253, 161},
+        {1254, 162},         {1255, 177},
+        {1256, 178},         {1257, 186},
+        {1258, 163},         {874, 222},
+        {932, 128},          {936, 134},
+        {949, 129},          {950, 136},
+        {1361, 130},         {42, 2},
+        {0, std::nullopt},   {65001, std::nullopt},
+        {437, std::nullopt}, {850, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CharsetOfCodePage(c.codePage), c.charset) << c.codePage;
+    }
+}
+
+TEST(GetACP, IsTheCodePageOfTheSystemLocale) {
+    const struct {
+        const char* systemLocale;
+        unsigned codePage;
+    } cases[] = {
+        {"de_DE.UTF-8", 1252},
+        {"ja_JP.UTF-8", 932},
+        {"ru_RU.UTF-8", 1251},
+        {"hi_IN.UTF-8", CP_UTF8}, // no ANSI code page: Linux's own encoding
+    };
+    ScopedEnv lang("LANG", "zh_CN.UTF-8"); // the user's locale plays no part
+    for (const auto& c : cases) {
+        ScopedEnv system("QM6_SYSTEM_LOCALE", c.systemLocale);
+        EXPECT_EQ(GetACP(), c.codePage) << c.systemLocale;
+    }
+}
+
+} // namespace
+} // namespace qm6::loc

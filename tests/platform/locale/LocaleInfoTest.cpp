@@ -1,0 +1,154 @@
+#include "platform/locale/LocaleInfo.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace qm6::loc {
+namespace {
+
+using test::ScopedEnv;
+
+const std::string kNbsp = "\u00A0";
+
+std::string Info(Lcid lcid, LcType type) {
+    const LocaleText answer = GetLocaleInfo(lcid, type);
+    EXPECT_TRUE(answer.ok()) << "lcid " << lcid << " type " << type << " error " << answer.error;
+    return answer.text;
+}
+
+struct LocaleCase {
+    const char* name;
+    Lcid lcid;
+    const char* decimal;
+    std::string group;
+    const char* currency;
+    const char* currencyPlacement;
+    const char* negativeCurrency;
+    const char* currencyDigits;
+    const char* ansiCodePage;
+    const char* oemCodePage;
+    const char* language;
+    const char* region;
+    const char* englishLanguage;
+};
+
+const LocaleCase kLocales[] = {
+    {"en-US", 1033, ".", ",", "$", "0", "1", "2", "1252", "437", "en", "US", "English"},
+    {"de-DE", 1031, ",", ".", "\u20AC", "3", "8", "2", "1252", "850", "de", "DE", "German"},
+    {"fr-FR", 1036, ",", kNbsp, "\u20AC", "3", "8", "2", "1252", "850", "fr", "FR", "French"},
+    {"ja-JP", 1041, ".", ",", "\u00A5", "0", "1", "0", "932", "932", "ja", "JP", "Japanese"},
+    {"zh-CN", 2052, ".", ",", "\u00A5", "0", "1", "2", "936", "936", "zh", "CN", "Chinese"},
+    {"ko-KR", 1042, ".", ",", "\u20A9", "0", "1", "0", "949", "949", "ko", "KR", "Korean"},
+    {"th-TH", 1054, ".", ",", "\u0E3F", "0", "1", "2", "874", "874", "th", "TH", "Thai"},
+    {"ru-RU", 1049, ",", kNbsp, "\u20BD", "3", "8", "2", "1251", "866", "ru", "RU", "Russian"},
+    {"pl-PL", 1045, ",", kNbsp, "z\u0142", "3", "8", "2", "1250", "852", "pl", "PL", "Polish"},
+};
+
+TEST(GetLocaleInfo, AnswersTheSettingsOfEachLocale) {
+    for (const LocaleCase& c : kLocales) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SDECIMAL), c.decimal);
+        EXPECT_EQ(Info(c.lcid, LOCALE_STHOUSAND), c.group);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SGROUPING), "3;0");
+        EXPECT_EQ(Info(c.lcid, LOCALE_SNEGATIVESIGN), "-");
+        EXPECT_EQ(Info(c.lcid, LOCALE_SPOSITIVESIGN), "+");
+        EXPECT_EQ(Info(c.lcid, LOCALE_IDIGITS), "2");
+        EXPECT_EQ(Info(c.lcid, LOCALE_SCURRENCY), c.currency);
+        EXPECT_EQ(Info(c.lcid, LOCALE_ICURRENCY), c.currencyPlacement);
+        EXPECT_EQ(Info(c.lcid, LOCALE_INEGCURR), c.negativeCurrency);
+        EXPECT_EQ(Info(c.lcid, LOCALE_ICURRDIGITS), c.currencyDigits);
+        EXPECT_EQ(Info(c.lcid, LOCALE_IDEFAULTANSICODEPAGE), c.ansiCodePage);
+        EXPECT_EQ(Info(c.lcid, LOCALE_IDEFAULTCODEPAGE), c.oemCodePage);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SISO639LANGNAME), c.language);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SISO3166CTRYNAME), c.region);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SENGLANGUAGE), c.englishLanguage);
+        EXPECT_EQ(Info(c.lcid, LOCALE_SNAME), c.name);
+        EXPECT_EQ(Info(c.lcid, LOCALE_INEGNUMBER), "1");
+    }
+}
+
+// Settings where ICU's data is turned into what Windows answers, and currency patterns beyond
+// the common four.
+TEST(GetLocaleInfo, AnswersWindowsFormsWhereIcuDiffers) {
+    const struct {
+        Lcid lcid;
+        LcType type;
+        std::string expected;
+    } cases[] = {
+        {1053, LOCALE_SNEGATIVESIGN, "-"},     // sv-SE: U+2212 in ICU
+        {1035, LOCALE_SNEGATIVESIGN, "-"},     // fi-FI
+        {1025, LOCALE_SNEGATIVESIGN, "-"},     // ar-SA: ALM before the sign in ICU
+        {1037, LOCALE_SNEGATIVESIGN, "-"},     // he-IL: LRM before the sign in ICU
+        {1025, LOCALE_SDECIMAL, "."},          // ar-SA: Latin digits, not U+066B
+        {1025, LOCALE_STHOUSAND, ","},         //
+        {1037, LOCALE_SCURRENCY, "\u20AA"},    // he-IL: no RLM around the symbol
+        {1037, LOCALE_INEGCURR, "8"},          //
+        {4108, LOCALE_STHOUSAND, kNbsp},       // fr-CH: U+202F in ICU
+        {1041, LOCALE_SMONTHOUSANDSEP, ","},   //
+        {1081, LOCALE_SGROUPING, "3;2;0"},     // hi-IN: 12,34,567
+        {1081, LOCALE_SMONGROUPING, "3;2;0"},  //
+        {3079, LOCALE_STHOUSAND, kNbsp},       // de-AT groups numbers and money apart
+        {3079, LOCALE_SMONTHOUSANDSEP, "."},   //
+        {1046, LOCALE_ICURRENCY, "2"},         // pt-BR: R$ 1,1
+        {1046, LOCALE_INEGCURR, "9"},          // -R$ 1,1
+        {1043, LOCALE_INEGCURR, "12"},         // nl-NL: € -1,1
+        {2055, LOCALE_INEGCURR, "2"},          // de-CH: CHF-1.1
+        {1033, LOCALE_SINTLSYMBOL, "USD"},     //
+        {1031, LOCALE_SMONDECIMALSEP, ","},    //
+        {1031, LOCALE_SENGCOUNTRY, "Germany"}, //
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Info(c.lcid, c.type), c.expected) << "lcid " << c.lcid << " type " << c.type;
+    }
+}
+
+TEST(GetLocaleInfo, ResolvesPseudoLocalesOnEveryCall) {
+    ScopedEnv lcAll("LC_ALL", std::nullopt);
+    ScopedEnv system("QM6_SYSTEM_LOCALE", "ja_JP.UTF-8");
+    {
+        ScopedEnv lang("LANG", "de_DE.UTF-8");
+        EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ",");
+        EXPECT_EQ(GetNumberSymbols(LOCALE_USER_DEFAULT)->currencySymbol, "\u20AC");
+    }
+    {
+        ScopedEnv lang("LANG", "en_US.UTF-8");
+        EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL), ".");
+        EXPECT_EQ(GetNumberSymbols(LOCALE_USER_DEFAULT)->currencySymbol, "$");
+    }
+    EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE), "932");
+    EXPECT_EQ(Info(7, LOCALE_SISO3166CTRYNAME), "DE"); // a neutral LCID: its main locale
+}
+
+TEST(GetLocaleInfo, UnicodeOnlyLocalesHaveNoCodePages) {
+    EXPECT_EQ(Info(1081, LOCALE_IDEFAULTANSICODEPAGE), "0"); // hi-IN
+    EXPECT_EQ(Info(1081, LOCALE_IDEFAULTCODEPAGE), "1");
+}
+
+TEST(GetLocaleInfo, FailsWithAnEmptyTextAndTheWin32Error) {
+    const struct {
+        Lcid lcid;
+        LcType type;
+        unsigned long error;
+    } cases[] = {
+        {0x9999, LOCALE_SDECIMAL, ERROR_INVALID_PARAMETER},
+        {0x7407, LOCALE_SDECIMAL, ERROR_INVALID_PARAMETER}, // German with an unknown region
+        {LOCALE_INVARIANT, LOCALE_SDECIMAL, ERROR_INVALID_PARAMETER},
+        {0x9999, 0x7777, ERROR_INVALID_PARAMETER}, // the locale is checked first
+        {1033, 0x7777, ERROR_INVALID_FLAGS},
+        {1033, LOCALE_SDECIMAL | LOCALE_RETURN_NUMBER, ERROR_INVALID_FLAGS},
+    };
+    for (const auto& c : cases) {
+        const LocaleText answer = GetLocaleInfo(c.lcid, c.type);
+        EXPECT_FALSE(answer.ok());
+        EXPECT_EQ(answer.error, c.error) << "lcid " << c.lcid << " type " << c.type;
+        EXPECT_EQ(answer.text, "");
+    }
+    EXPECT_EQ(GetNumberSymbols(0x9999), std::nullopt);
+    // The flags that change nothing on Linux are accepted.
+    EXPECT_EQ(Info(1031, LOCALE_SDECIMAL | LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP), ",");
+}
+
+} // namespace
+} // namespace qm6::loc
