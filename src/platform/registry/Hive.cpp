@@ -1,1 +1,625 @@
-// placeholder: implementation in progress
+#include "platform/registry/Hive.h"
+
+#include "platform/registry/Registry.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qm6::reg::detail {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE keys(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER,
+    name TEXT NOT NULL,
+    folded TEXT NOT NULL,
+    sddl TEXT NOT NULL,
+    last_write INTEGER NOT NULL
+);
+CREATE UNIQUE INDEX keys_by_parent ON keys(parent, folded);
+CREATE TABLE vals(
+    key INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    folded TEXT NOT NULL,
+    seq INTEGER NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    PRIMARY KEY(key, folded)
+) WITHOUT ROWID;
+CREATE INDEX vals_by_seq ON vals(key, seq);
+CREATE TABLE hive(uid TEXT NOT NULL);
+)sql";
+
+// How long a call keeps trying while other processes hold the hive.
+constexpr auto kBusyDeadline = std::chrono::seconds(30);
+constexpr int kBusyTimeoutMs = 5000;
+
+thread_local std::unordered_map<std::string, std::unique_ptr<Hive>> t_hives;
+
+long MapErrno(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENOMEM:
+        return ERROR_OUTOFMEMORY;
+    default:
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+uint32_t BigEndian32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+bool Writable(const struct stat& st) {
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Sleeps a little longer on every try, with some jitter so that waiting
+// processes do not wake together.
+void Backoff(int attempt) {
+    static thread_local std::minstd_rand rng(
+        static_cast<unsigned>(std::hash<std::thread::id>()(std::this_thread::get_id()) ^ getpid()));
+    int ceiling = std::min(50, 2 + attempt * 4);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1 + int(rng() % unsigned(ceiling))));
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    struct passwd pw;
+    struct passwd* found = nullptr;
+    std::vector<char> buf(16384);
+    if (getpwuid_r(geteuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+        return found->pw_dir;
+    return "/";
+}
+
+std::string DefaultRootSddl(HiveRoot root) {
+    std::string sddl;
+    if (root == HiveRoot::CurrentUser) {
+        // The user's own settings: the user, the system and administrators.
+        Token token = ProcessToken();
+        sddl = "O:" + token.user + "G:" + token.groups.front() + "D:(A;CI;KA;;;" + token.user +
+               ")(A;CI;KA;;;SY)(A;CI;KA;;;BA)";
+    } else {
+        // Machine settings: administrators and the system change them, users read.
+        sddl = "O:BAG:SYD:(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;CI;KR;;;BU)";
+    }
+    return SecurityDescriptor::FromSddl(sddl)->ToSddl();
+}
+
+void SyncFolder(const std::string& dir) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// Builds a complete new hive in a private file beside `path` and puts it in
+// place: linked when there is no file yet, renamed over the file when it is
+// still the empty file found before. Whoever comes second leaves the first
+// one's hive alone.
+long CreateHiveFile(const std::string& path, HiveRoot root, bool replaceEmpty) {
+    fs::path target(path);
+    std::string dir = target.parent_path().string();
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec)
+        return MapErrno(ec.value());
+
+    std::random_device rd;
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, ".new-%d-%08x%08x", int(getpid()), rd(), rd());
+    std::string tmp = (fs::path(dir) / ("." + target.filename().string() + suffix)).string();
+    int fd = open(tmp.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return MapErrno(errno);
+    close(fd);
+
+    auto discard = [&] {
+        unlink(tmp.c_str());
+        unlink((tmp + "-journal").c_str());
+        unlink((tmp + "-wal").c_str());
+        unlink((tmp + "-shm").c_str());
+    };
+
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        std::string script = std::string("PRAGMA page_size=4096; BEGIN;") + kSchema +
+                             "PRAGMA application_id=" + std::to_string(kHiveApplicationId) +
+                             "; PRAGMA user_version=" + std::to_string(kHiveSchemaVersion) + ";";
+        rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        rc = sqlite3_prepare_v2(db,
+                                "INSERT INTO keys(id, parent, name, folded, sddl, last_write) "
+                                "VALUES(?1, NULL, '', '', ?2, ?3)",
+                                -1, &stmt, nullptr);
+        if (rc == SQLITE_OK) {
+            std::string sddl = DefaultRootSddl(root);
+            sqlite3_bind_int64(stmt, 1, kRootKeyId);
+            sqlite3_bind_text(stmt, 2, sddl.c_str(), int(sddl.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(stmt, 3, FileTimeNow());
+            rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+        }
+        sqlite3_finalize(stmt);
+    }
+    if (rc == SQLITE_OK) {
+        char uid[40];
+        std::snprintf(uid, sizeof uid, "%08x%08x%08x%08x", rd(), rd(), rd(), rd());
+        rc = sqlite3_exec(db, (std::string("INSERT INTO hive(uid) VALUES('") + uid + "')").c_str(),
+                          nullptr, nullptr, nullptr);
+    }
+    // Commit in rollback mode, so that everything is in the file itself, then
+    // mark the file for write-ahead logging.
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "COMMIT; PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+    int closeRc = sqlite3_close(db);
+    if (rc == SQLITE_OK)
+        rc = closeRc;
+    if (rc != SQLITE_OK) {
+        discard();
+        return MapSqliteError(rc);
+    }
+
+    long result = ERROR_SUCCESS;
+    if (!replaceEmpty) {
+        if (link(tmp.c_str(), path.c_str()) != 0 && errno != EEXIST)
+            result = MapErrno(errno);
+    } else {
+        // Only the empty file seen before may be replaced; the lock keeps two
+        // processes from both replacing it.
+        int lockFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (lockFd >= 0) {
+            flock(lockFd, LOCK_EX);
+            struct stat held, now;
+            if (fstat(lockFd, &held) == 0 && stat(path.c_str(), &now) == 0 &&
+                held.st_dev == now.st_dev && held.st_ino == now.st_ino && held.st_size == 0) {
+                chmod(tmp.c_str(), held.st_mode & 07777);
+                if (rename(tmp.c_str(), path.c_str()) != 0)
+                    result = MapErrno(errno);
+            }
+            close(lockFd);
+        } else if (errno != ENOENT) {
+            result = MapErrno(errno);
+        }
+    }
+    discard();
+    SyncFolder(dir);
+    return result;
+}
+
+enum class Header { Ours, Foreign, Unreadable };
+
+// Checks the first 100 bytes of the file before SQLite ever opens it, so
+// that a file that is not a hive is never touched (SQLite would replay a
+// foreign journal or log into it).
+Header CheckHeader(int fd) {
+    unsigned char header[100];
+    ssize_t got = pread(fd, header, sizeof header, 0);
+    if (got < 0)
+        return Header::Unreadable;
+    if (got < ssize_t(sizeof header) || std::memcmp(header, "SQLite format 3", 16) != 0)
+        return Header::Foreign;
+    if (BigEndian32(header + 68) != uint32_t(kHiveApplicationId))
+        return Header::Foreign;
+    if (BigEndian32(header + 60) != uint32_t(kHiveSchemaVersion))
+        return Header::Foreign;
+    return Header::Ours;
+}
+
+} // namespace
+
+int64_t FileTimeNow() {
+    using namespace std::chrono;
+    auto since = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    return since / 100 + 116444736000000000LL;
+}
+
+std::string HivePath(HiveRoot root) {
+    std::string dir;
+    if (const char* d = std::getenv("QM6_REGISTRY_DIR"); d && *d) {
+        dir = d;
+    } else {
+        std::string base;
+        // A relative XDG_CONFIG_HOME is to be ignored.
+        if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
+            base = x;
+        else
+            base = HomeFolder() + "/.config";
+        dir = base + "/quillmeter6/registry";
+    }
+    std::error_code ec;
+    fs::path full = fs::absolute(fs::path(dir), ec);
+    if (ec)
+        full = dir;
+    full /= root == HiveRoot::CurrentUser ? "HKCU.db" : "HKLM.db";
+    return full.lexically_normal().string();
+}
+
+long MapSqliteError(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return ERROR_SUCCESS;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return ERROR_BADDB;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return ERROR_ACCESS_DENIED;
+    case SQLITE_FULL:
+        return ERROR_DISK_FULL;
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return ERROR_REGISTRY_IO_FAILED;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
+    case SQLITE_NOMEM:
+        return ERROR_OUTOFMEMORY;
+    default:
+        return rc & 0xff;
+    }
+}
+
+bool FoldName(std::string_view name, std::string& folded, size_t* units) {
+    folded.clear();
+    if (units)
+        *units = 0;
+    if (name.empty())
+        return true;
+    if (name.find('\0') != std::string_view::npos || name.size() > 0x3FFFFFFF)
+        return false;
+    UErrorCode err = U_ZERO_ERROR;
+    int32_t len16 = 0;
+    u_strFromUTF8(nullptr, 0, &len16, name.data(), int32_t(name.size()), &err);
+    if (err != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(err))
+        return false;
+    std::vector<UChar> utf16(size_t(len16) + 1);
+    err = U_ZERO_ERROR;
+    u_strFromUTF8(utf16.data(), len16 + 1, nullptr, name.data(), int32_t(name.size()), &err);
+    if (U_FAILURE(err))
+        return false;
+    if (units)
+        *units = size_t(len16);
+
+    // Full case folding can lengthen a string (ß folds to ss).
+    std::vector<UChar> fold(size_t(len16) * 3 + 1);
+    err = U_ZERO_ERROR;
+    int32_t foldLen = u_strFoldCase(fold.data(), int32_t(fold.size()), utf16.data(), len16,
+                                    U_FOLD_CASE_DEFAULT, &err);
+    if (U_FAILURE(err))
+        return false;
+    int32_t len8 = 0;
+    err = U_ZERO_ERROR;
+    u_strToUTF8(nullptr, 0, &len8, fold.data(), foldLen, &err);
+    if (err != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(err))
+        return false;
+    folded.resize(size_t(len8));
+    err = U_ZERO_ERROR;
+    u_strToUTF8(folded.data(), len8, nullptr, fold.data(), foldLen, &err);
+    // Filling the buffer exactly leaves no room for a terminator, which is fine.
+    return err == U_ZERO_ERROR || err == U_STRING_NOT_TERMINATED_WARNING;
+}
+
+size_t Utf16Length(std::string_view text) {
+    size_t units = 0;
+    for (unsigned char c : text) {
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// --- Statement -------------------------------------------------------------
+
+Statement::Statement(Hive& hive, const char* sql) {
+    stmt_ = hive.Prepare(sql, prepareRc_);
+}
+
+Statement::~Statement() {
+    if (stmt_) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+    }
+}
+
+Statement& Statement::Bind(int index, int64_t value) {
+    if (stmt_)
+        sqlite3_bind_int64(stmt_, index, value);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    if (stmt_)
+        sqlite3_bind_text(stmt_, index, text.empty() ? "" : text.data(), int(text.size()),
+                          SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, std::span<const uint8_t> data) {
+    if (stmt_) {
+        // A null pointer would bind NULL; an empty value is a zero-length blob.
+        if (data.empty())
+            sqlite3_bind_zeroblob(stmt_, index, 0);
+        else
+            sqlite3_bind_blob64(stmt_, index, data.data(), data.size(), SQLITE_TRANSIENT);
+    }
+    return *this;
+}
+
+int Statement::Step() {
+    if (!stmt_)
+        return prepareRc_ == SQLITE_OK ? SQLITE_ERROR : prepareRc_;
+    return sqlite3_step(stmt_);
+}
+
+int64_t Statement::Int(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+std::string Statement::Text(int column) const {
+    const unsigned char* text = sqlite3_column_text(stmt_, column);
+    int size = sqlite3_column_bytes(stmt_, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), size_t(size)) : std::string();
+}
+
+std::vector<uint8_t> Statement::Blob(int column) const {
+    const void* blob = sqlite3_column_blob(stmt_, column);
+    int size = sqlite3_column_bytes(stmt_, column);
+    if (!blob || size <= 0)
+        return {};
+    const auto* bytes = static_cast<const uint8_t*>(blob);
+    return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+// --- Hive ------------------------------------------------------------------
+
+Hive::~Hive() {
+    for (auto& [sql, stmt] : statements_)
+        sqlite3_finalize(stmt);
+    if (db_)
+        sqlite3_close(db_);
+}
+
+long Hive::Fail(int rc) {
+    int primary = rc & 0xff;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        busy_ = true;
+    return MapSqliteError(rc);
+}
+
+sqlite3_stmt* Hive::Prepare(const char* sql, int& rc) {
+    rc = SQLITE_OK;
+    auto it = statements_.find(sql);
+    if (it != statements_.end())
+        return it->second;
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        Fail(rc);
+        return nullptr;
+    }
+    statements_.emplace(sql, stmt);
+    return stmt;
+}
+
+// Checks a freshly opened hive once: its identity, its schema and the
+// integrity of every page.
+long Hive::Validate() {
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return Fail(rc);
+    long result = ERROR_SUCCESS;
+    auto scalar = [&](const char* sql, std::string& out) {
+        sqlite3_stmt* stmt = nullptr;
+        int r = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
+        int rows = 0;
+        while (r == SQLITE_OK) {
+            int step = sqlite3_step(stmt);
+            if (step == SQLITE_DONE)
+                break;
+            if (step != SQLITE_ROW) {
+                r = step;
+                break;
+            }
+            const unsigned char* text = sqlite3_column_text(stmt, 0);
+            out = text ? reinterpret_cast<const char*>(text) : "";
+            ++rows;
+        }
+        sqlite3_finalize(stmt);
+        if (r != SQLITE_OK)
+            return Fail(r);
+        return rows == 1 ? ERROR_SUCCESS : long(ERROR_BADDB);
+    };
+    std::string value;
+    const std::pair<const char*, std::string> checks[] = {
+        {"PRAGMA application_id", std::to_string(kHiveApplicationId)},
+        {"PRAGMA user_version", std::to_string(kHiveSchemaVersion)},
+        {"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('keys', 'vals', 'hive')",
+         "3"},
+        {"SELECT count(*) FROM keys WHERE id = 1 AND parent IS NULL", "1"},
+        {"PRAGMA quick_check", "ok"},
+    };
+    for (const auto& [sql, expected] : checks) {
+        result = scalar(sql, value);
+        if (result == ERROR_SUCCESS && value != expected)
+            result = ERROR_BADDB;
+        if (result != ERROR_SUCCESS)
+            break;
+    }
+    if (result == ERROR_SUCCESS) {
+        result = scalar("SELECT uid FROM hive", uid_);
+        if (result == ERROR_SUCCESS && uid_.empty())
+            result = ERROR_BADDB;
+    }
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return result;
+}
+
+long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
+    out = nullptr;
+    struct stat st;
+    auto cached = t_hives.find(path);
+    if (cached != t_hives.end()) {
+        if (stat(path.c_str(), &st) == 0 && st.st_dev == cached->second->dev_ &&
+            st.st_ino == cached->second->ino_) {
+            cached->second->readOnly_ = !Writable(st);
+            out = cached->second.get();
+            return ERROR_SUCCESS;
+        }
+        // The file was replaced or removed: start over with what is there now.
+        t_hives.erase(cached);
+    }
+
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (stat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return MapErrno(errno);
+            long rc = CreateHiveFile(path, root, false);
+            if (rc != ERROR_SUCCESS)
+                return rc;
+            continue;
+        }
+        if (!S_ISREG(st.st_mode))
+            return ERROR_BADDB;
+        if (st.st_size == 0) {
+            // An empty file is a hive not yet made; one that may not be
+            // written cannot become one.
+            if (!Writable(st))
+                return ERROR_ACCESS_DENIED;
+            long rc = CreateHiveFile(path, root, true);
+            if (rc != ERROR_SUCCESS)
+                return rc;
+            continue;
+        }
+
+        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                continue;
+            return MapErrno(errno);
+        }
+        struct stat opened;
+        Header header = fstat(fd, &opened) == 0 ? CheckHeader(fd) : Header::Unreadable;
+        close(fd);
+        if (header == Header::Unreadable)
+            return ERROR_REGISTRY_IO_FAILED;
+        if (opened.st_size == 0)
+            continue; // replaced by an empty file meanwhile
+        if (header == Header::Foreign)
+            return ERROR_BADDB;
+
+        std::unique_ptr<Hive> hive(new Hive);
+        hive->path_ = path;
+        hive->dev_ = opened.st_dev;
+        hive->ino_ = opened.st_ino;
+        hive->readOnly_ = !Writable(opened);
+        int rc = sqlite3_open_v2(path.c_str(), &hive->db_,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc != SQLITE_OK)
+            return hive->Fail(rc);
+        // The file SQLite opened must be the one whose header was checked.
+        if (stat(path.c_str(), &st) != 0 || st.st_dev != hive->dev_ || st.st_ino != hive->ino_)
+            continue;
+        long result = hive->Validate();
+        if (result != ERROR_SUCCESS)
+            return result;
+        if (!hive->readOnly_) {
+            std::string mode;
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v2(hive->db_, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
+                sqlite3_step(stmt) == SQLITE_ROW) {
+                const unsigned char* text = sqlite3_column_text(stmt, 0);
+                mode = text ? reinterpret_cast<const char*>(text) : "";
+            }
+            sqlite3_finalize(stmt);
+            if (mode != "wal") {
+                rc = sqlite3_exec(hive->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+                if (rc != SQLITE_OK)
+                    return hive->Fail(rc);
+            }
+        }
+        out = hive.get();
+        t_hives[path] = std::move(hive);
+        return ERROR_SUCCESS;
+    }
+    return ERROR_BUSY;
+}
+
+long Hive::Run(const std::string& path, HiveRoot root, bool write,
+               const std::function<long(Hive&)>& work) {
+    const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
+    for (int attempt = 0;; ++attempt) {
+        const bool mayRetry = std::chrono::steady_clock::now() < deadline;
+        Hive* hive = nullptr;
+        long result = Connect(path, root, hive);
+        if (result == ERROR_BUSY && mayRetry) {
+            Backoff(attempt);
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            return result;
+
+        hive->busy_ = false;
+        // BEGIN IMMEDIATE takes the write lock at once, so that a writer
+        // never has to upgrade a read snapshot that another writer outdated.
+        const char* begin = write && !hive->readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN";
+        int rc = sqlite3_exec(hive->db_, begin, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            result = hive->Fail(rc);
+        } else {
+            result = work(*hive);
+            if (result == ERROR_SUCCESS) {
+                rc = sqlite3_exec(hive->db_, "COMMIT", nullptr, nullptr, nullptr);
+                if (rc != SQLITE_OK)
+                    result = hive->Fail(rc);
+            }
+            if (!sqlite3_get_autocommit(hive->db_))
+                sqlite3_exec(hive->db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        if (result != ERROR_SUCCESS && hive->busy_ && mayRetry) {
+            Backoff(attempt);
+            continue;
+        }
+        if (result == ERROR_BADDB)
+            t_hives.erase(path); // check the file afresh on the next call
+        return result;
+    }
+}
+
+void Hive::CloseThreadConnections() {
+    t_hives.clear();
+}
+
+} // namespace qm6::reg::detail

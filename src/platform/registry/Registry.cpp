@@ -1,1 +1,605 @@
-// placeholder: implementation in progress
+// The registry functions over SQLite hives (see Hive.h for the layout).
+
+#include "platform/registry/Registry.h"
+
+#include "platform/registry/Hive.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qm6::reg {
+
+using detail::Hive;
+using detail::HiveRoot;
+using detail::Statement;
+
+struct Key::Impl {
+    HiveRoot root;
+    std::string hivePath;
+    std::string hiveUid;
+    int64_t id;
+    uint32_t granted;
+};
+
+Key::Key() = default;
+Key::~Key() = default;
+Key::Key(Key&&) noexcept = default;
+Key& Key::operator=(Key&&) noexcept = default;
+Key::Key(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+bool Key::IsOpen() const {
+    return impl_ != nullptr;
+}
+
+void Key::Close() {
+    impl_.reset();
+}
+
+namespace {
+
+constexpr size_t kMaxKeyNameUnits = 255;
+constexpr size_t kMaxValueNameUnits = 16383;
+
+struct Component {
+    std::string name;
+    std::string folded;
+};
+
+struct KeyRow {
+    int64_t id = 0;
+    std::string sddl;
+};
+
+std::optional<HiveRoot> RootOf(uint32_t root) {
+    if (root == HKEY_CURRENT_USER)
+        return HiveRoot::CurrentUser;
+    if (root == HKEY_LOCAL_MACHINE)
+        return HiveRoot::LocalMachine;
+    return std::nullopt;
+}
+
+// Splits "a\b\c" into its names. A trailing backslash is allowed; a leading
+// one or an empty name between two is a bad path; a name is at most 255
+// characters.
+long SplitPath(std::string_view path, std::vector<Component>& out) {
+    out.clear();
+    if (path.empty())
+        return ERROR_SUCCESS;
+    if (path.front() == '\\')
+        return ERROR_BAD_PATHNAME;
+    if (path.back() == '\\')
+        path.remove_suffix(1);
+    size_t start = 0;
+    for (;;) {
+        size_t sep = path.find('\\', start);
+        std::string_view name = path.substr(start, sep == std::string_view::npos ? sep : sep - start);
+        if (name.empty())
+            return ERROR_BAD_PATHNAME;
+        Component c;
+        size_t units = 0;
+        if (!detail::FoldName(name, c.folded, &units) || units > kMaxKeyNameUnits)
+            return ERROR_INVALID_PARAMETER;
+        c.name = std::string(name);
+        out.push_back(std::move(c));
+        if (sep == std::string_view::npos)
+            break;
+        start = sep + 1;
+    }
+    return ERROR_SUCCESS;
+}
+
+long LoadKey(Hive& hive, int64_t id, KeyRow& row) {
+    Statement s(hive, "SELECT sddl FROM keys WHERE id = ?1");
+    s.Bind(1, id);
+    int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+        row.id = id;
+        row.sddl = s.Text(0);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
+}
+
+// The key behind an open handle, if it still exists in the same hive file.
+long LiveKey(Hive& hive, const Key::Impl& key, KeyRow& row) {
+    if (hive.Uid() != key.hiveUid)
+        return ERROR_KEY_DELETED;
+    long rc = LoadKey(hive, key.id, row);
+    return rc == ERROR_FILE_NOT_FOUND ? long(ERROR_KEY_DELETED) : rc;
+}
+
+long FindChild(Hive& hive, int64_t parent, const std::string& folded, KeyRow& row) {
+    Statement s(hive, "SELECT id, sddl FROM keys WHERE parent = ?1 AND folded = ?2");
+    s.Bind(1, parent).Bind(2, folded);
+    int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+        row.id = s.Int(0);
+        row.sddl = s.Text(1);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
+}
+
+long Walk(Hive& hive, KeyRow start, const std::vector<Component>& path, KeyRow& row) {
+    row = std::move(start);
+    for (const Component& c : path) {
+        long rc = FindChild(hive, row.id, c.folded, row);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+    }
+    return ERROR_SUCCESS;
+}
+
+long Touch(Hive& hive, int64_t id) {
+    Statement s(hive, "UPDATE keys SET last_write = ?2 WHERE id = ?1");
+    s.Bind(1, id).Bind(2, detail::FileTimeNow());
+    int rc = s.Step();
+    return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
+}
+
+// Checks the access asked for against a key's descriptor as the hive shows
+// it; a read-only hive grants no write right to anyone.
+long CheckAccess(const Hive& hive, const std::string& sddl, uint32_t access, uint32_t& granted) {
+    granted = 0;
+    if (access == 0)
+        return ERROR_SUCCESS; // a handle that may do nothing
+    const GenericMapping mapping = detail::KeyMapping();
+    if (hive.ReadOnly() &&
+        (detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping) & detail::kWriteRights))
+        return ERROR_ACCESS_DENIED;
+    SecurityDescriptor sd = detail::EffectiveDescriptor(sddl, hive.ReadOnly());
+    bool status = false;
+    long rc = AccessCheck(sd, detail::ProcessToken(), access, mapping, granted, status);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (!status)
+        return ERROR_ACCESS_DENIED;
+    if (hive.ReadOnly())
+        granted &= ~detail::kWriteRights;
+    return ERROR_SUCCESS;
+}
+
+std::unique_ptr<Key::Impl> MakeImpl(const Hive& hive, HiveRoot root, int64_t id, uint32_t granted) {
+    return std::make_unique<Key::Impl>(
+        Key::Impl{root, hive.Path(), hive.Uid(), id, granted});
+}
+
+long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Impl> parent,
+              std::string_view path, uint32_t access, Key& result) {
+    std::vector<Component> names;
+    long rc = SplitPath(path, names);
+    std::unique_ptr<Key::Impl> impl;
+    if (rc == ERROR_SUCCESS) {
+        rc = Hive::Run(hivePath, root, false, [&](Hive& hive) {
+            KeyRow start;
+            long r = parent ? LiveKey(hive, *parent, start) : LoadKey(hive, detail::kRootKeyId, start);
+            if (r != ERROR_SUCCESS)
+                return r;
+            KeyRow row;
+            if ((r = Walk(hive, start, names, row)) != ERROR_SUCCESS)
+                return r;
+            uint32_t granted = 0;
+            if ((r = CheckAccess(hive, row.sddl, access, granted)) != ERROR_SUCCESS)
+                return r;
+            impl = MakeImpl(hive, root, row.id, granted);
+            return long(ERROR_SUCCESS);
+        });
+    }
+    result = rc == ERROR_SUCCESS ? Key(std::move(impl)) : Key();
+    return rc;
+}
+
+// The descriptor a key is created with: the given one, with the creator as
+// owner and primary group where it names none, and the parent's DACL where
+// it carries none.
+std::string CreationSddl(const SecurityDescriptor& given, const std::string& parentSddl) {
+    SecurityDescriptor sd = given;
+    Token token = detail::ProcessToken();
+    if (sd.owner.empty())
+        sd.owner = token.user;
+    if (sd.group.empty())
+        sd.group = token.groups.front();
+    if (!sd.daclPresent) {
+        if (auto parent = SecurityDescriptor::FromSddl(parentSddl)) {
+            sd.daclPresent = parent->daclPresent;
+            sd.dacl = parent->dacl;
+        }
+    }
+    sd.daclDefaulted = false;
+    return sd.ToSddl();
+}
+
+// Runs `work` on the key behind an open handle, after checking that the
+// handle was opened with `needed`.
+long WithKey(const Key& key, uint32_t needed, bool write,
+             const std::function<long(Hive&, const KeyRow&)>& work) {
+    const Key::Impl* k = key.impl();
+    if (!k)
+        return ERROR_INVALID_HANDLE;
+    if ((k->granted & needed) != needed)
+        return ERROR_ACCESS_DENIED;
+    return Hive::Run(k->hivePath, k->root, write, [&](Hive& hive) {
+        KeyRow row;
+        long rc = LiveKey(hive, *k, row);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        if (write && hive.ReadOnly())
+            return long(ERROR_ACCESS_DENIED);
+        return work(hive, row);
+    });
+}
+
+long CheckValueName(std::string_view name, std::string& folded) {
+    size_t units = 0;
+    if (!detail::FoldName(name, folded, &units) || units > kMaxValueNameUnits)
+        return ERROR_INVALID_PARAMETER;
+    return ERROR_SUCCESS;
+}
+
+// Every key of the subtree below (and including) `id`, with its descriptor.
+long Subtree(Hive& hive, int64_t id, std::vector<KeyRow>& rows) {
+    Statement s(hive,
+                "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
+                "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) "
+                "SELECT k.id, k.sddl FROM keys k JOIN t ON k.id = t.id");
+    s.Bind(1, id);
+    int rc;
+    while ((rc = s.Step()) == SQLITE_ROW)
+        rows.push_back(KeyRow{s.Int(0), s.Text(1)});
+    return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
+}
+
+long ParentOf(Hive& hive, int64_t id, int64_t& parent) {
+    Statement s(hive, "SELECT parent FROM keys WHERE id = ?1");
+    s.Bind(1, id);
+    int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+        parent = s.Int(0);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
+}
+
+long Exec(Hive& hive, const char* sql, int64_t id) {
+    Statement s(hive, sql);
+    s.Bind(1, id);
+    int rc = s.Step();
+    return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
+}
+
+} // namespace
+
+long OpenKey(uint32_t root, std::string_view path, uint32_t access, Key& result) {
+    auto r = RootOf(root);
+    if (!r) {
+        result = Key();
+        return ERROR_INVALID_HANDLE;
+    }
+    return OpenFrom(*r, detail::HivePath(*r), std::nullopt, path, access, result);
+}
+
+long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& result) {
+    if (!parent.IsOpen()) {
+        result = Key();
+        return ERROR_INVALID_HANDLE;
+    }
+    Key::Impl from = *parent.impl(); // `result` may be `parent`
+    return OpenFrom(from.root, from.hivePath, from, path, access, result);
+}
+
+long CreateKey(uint32_t root, std::string_view path, uint32_t access,
+               const SecurityAttributes* attributes, Key& result, bool* created) {
+    if (created)
+        *created = false;
+    result = Key();
+    auto r = RootOf(root);
+    if (!r)
+        return ERROR_INVALID_HANDLE;
+    std::vector<Component> names;
+    long rc = SplitPath(path, names);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    const SecurityDescriptor* given = attributes ? attributes->descriptor : nullptr;
+    if (given && !given->IsValid())
+        return ERROR_INVALID_SECURITY_DESCR;
+
+    std::unique_ptr<Key::Impl> impl;
+    bool made = false;
+    rc = Hive::Run(detail::HivePath(*r), *r, true, [&](Hive& hive) {
+        made = false;
+        KeyRow row;
+        long e = LoadKey(hive, detail::kRootKeyId, row);
+        if (e != ERROR_SUCCESS)
+            return e;
+        size_t i = 0;
+        for (; i < names.size(); ++i) {
+            KeyRow child;
+            e = FindChild(hive, row.id, names[i].folded, child);
+            if (e == ERROR_FILE_NOT_FOUND)
+                break;
+            if (e != ERROR_SUCCESS)
+                return e;
+            row = std::move(child);
+        }
+        uint32_t granted = 0;
+        if (i == names.size()) {
+            // The key is there: this is an open.
+            if ((e = CheckAccess(hive, row.sddl, access, granted)) != ERROR_SUCCESS)
+                return e;
+            impl = MakeImpl(hive, *r, row.id, granted);
+            return long(ERROR_SUCCESS);
+        }
+        if (hive.ReadOnly())
+            return long(ERROR_ACCESS_DENIED);
+        if ((e = CheckAccess(hive, row.sddl, KEY_CREATE_SUB_KEY, granted)) != ERROR_SUCCESS)
+            return e;
+        const std::string sddl = given ? CreationSddl(*given, row.sddl) : row.sddl;
+        const int64_t now = detail::FileTimeNow();
+        if ((e = Touch(hive, row.id)) != ERROR_SUCCESS)
+            return e;
+        for (; i < names.size(); ++i) {
+            Statement s(hive, "INSERT INTO keys(parent, name, folded, sddl, last_write) "
+                              "VALUES(?1, ?2, ?3, ?4, ?5)");
+            s.Bind(1, row.id).Bind(2, names[i].name).Bind(3, names[i].folded).Bind(4, sddl).Bind(5, now);
+            int step = s.Step();
+            if (step != SQLITE_DONE)
+                return hive.Fail(step);
+            row.id = sqlite3_last_insert_rowid(hive.Db());
+        }
+        // The creator holds the access it asked for on the key it made,
+        // whatever the new key's descriptor says.
+        const GenericMapping mapping = detail::KeyMapping();
+        granted = (access & MAXIMUM_ALLOWED) ? uint32_t(KEY_ALL_ACCESS) : 0u;
+        granted |= detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping);
+        impl = MakeImpl(hive, *r, row.id, granted);
+        made = true;
+        return long(ERROR_SUCCESS);
+    });
+    if (rc == ERROR_SUCCESS) {
+        result = Key(std::move(impl));
+        if (created)
+            *created = made;
+    }
+    return rc;
+}
+
+long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vector<uint8_t>* data) {
+    std::string folded;
+    if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
+        return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
+    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+        Statement s(hive, "SELECT type, data FROM vals WHERE key = ?1 AND folded = ?2");
+        s.Bind(1, row.id).Bind(2, folded);
+        int rc = s.Step();
+        if (rc == SQLITE_DONE)
+            return long(ERROR_FILE_NOT_FOUND);
+        if (rc != SQLITE_ROW)
+            return hive.Fail(rc);
+        if (type)
+            *type = static_cast<uint32_t>(s.Int(0));
+        if (data)
+            *data = s.Blob(1);
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<const uint8_t> data) {
+    std::string folded;
+    if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
+        return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
+    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+        // A value written again keeps its name and its place in the order.
+        Statement s(hive, "INSERT INTO vals(key, name, folded, seq, type, data) "
+                          "VALUES(?1, ?2, ?3, (SELECT coalesce(max(seq), 0) + 1 FROM vals "
+                          "WHERE key = ?1), ?4, ?5) "
+                          "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
+                          "data = excluded.data");
+        s.Bind(1, row.id).Bind(2, name).Bind(3, folded).Bind(4, int64_t(type)).BindBlob(5, data);
+        int rc = s.Step();
+        if (rc != SQLITE_DONE)
+            return hive.Fail(rc);
+        return Touch(hive, row.id);
+    });
+}
+
+long DeleteValue(const Key& key, std::string_view name) {
+    std::string folded;
+    if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
+        return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
+    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+        Statement s(hive, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
+        s.Bind(1, row.id).Bind(2, folded);
+        int rc = s.Step();
+        if (rc != SQLITE_DONE)
+            return hive.Fail(rc);
+        if (sqlite3_changes(hive.Db()) == 0)
+            return long(ERROR_FILE_NOT_FOUND);
+        return Touch(hive, row.id);
+    });
+}
+
+long DeleteKey(const Key& parent, std::string_view subKey) {
+    std::vector<Component> names;
+    if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
+        return parent.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
+    return WithKey(parent, 0, true, [&](Hive& hive, const KeyRow& from) {
+        KeyRow target;
+        long rc = Walk(hive, from, names, target);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        uint32_t granted = 0;
+        if ((rc = CheckAccess(hive, target.sddl, DELETE_ACCESS, granted)) != ERROR_SUCCESS)
+            return rc;
+        if (target.id == detail::kRootKeyId)
+            return long(ERROR_ACCESS_DENIED);
+        Statement children(hive, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
+        children.Bind(1, target.id);
+        int step = children.Step();
+        if (step == SQLITE_ROW)
+            return long(ERROR_ACCESS_DENIED); // a key with subkeys is not deleted
+        if (step != SQLITE_DONE)
+            return hive.Fail(step);
+        int64_t above = 0;
+        if ((rc = ParentOf(hive, target.id, above)) != ERROR_SUCCESS)
+            return rc;
+        if ((rc = Exec(hive, "DELETE FROM vals WHERE key = ?1", target.id)) != ERROR_SUCCESS)
+            return rc;
+        if ((rc = Exec(hive, "DELETE FROM keys WHERE id = ?1", target.id)) != ERROR_SUCCESS)
+            return rc;
+        return Touch(hive, above);
+    });
+}
+
+long DeleteTree(const Key& key, std::string_view subKey) {
+    std::vector<Component> names;
+    if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
+        return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
+    return WithKey(key, 0, true, [&](Hive& hive, const KeyRow& from) {
+        KeyRow target;
+        long rc = Walk(hive, from, names, target);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        if (target.id == detail::kRootKeyId)
+            return long(ERROR_ACCESS_DENIED);
+        // Every key below must let the caller list and delete it; the whole
+        // tree goes, or nothing does.
+        std::vector<KeyRow> rows;
+        if ((rc = Subtree(hive, target.id, rows)) != ERROR_SUCCESS)
+            return rc;
+        for (const KeyRow& row : rows) {
+            uint32_t granted = 0;
+            if ((rc = CheckAccess(hive, row.sddl, KEY_READ | DELETE_ACCESS, granted)) != ERROR_SUCCESS)
+                return rc;
+        }
+        int64_t above = 0;
+        if ((rc = ParentOf(hive, target.id, above)) != ERROR_SUCCESS)
+            return rc;
+        static constexpr const char* kTree =
+            "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
+            "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) ";
+        static const std::string deleteValues =
+            std::string(kTree) + "DELETE FROM vals WHERE key IN (SELECT id FROM t)";
+        static const std::string deleteKeys =
+            std::string(kTree) + "DELETE FROM keys WHERE id IN (SELECT id FROM t)";
+        if ((rc = Exec(hive, deleteValues.c_str(), target.id)) != ERROR_SUCCESS)
+            return rc;
+        if ((rc = Exec(hive, deleteKeys.c_str(), target.id)) != ERROR_SUCCESS)
+            return rc;
+        return Touch(hive, above);
+    });
+}
+
+long QueryInfoKey(const Key& key, KeyInfo& info) {
+    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+        KeyInfo out;
+        Statement keys(hive, "SELECT name FROM keys WHERE parent = ?1");
+        keys.Bind(1, row.id);
+        int rc;
+        while ((rc = keys.Step()) == SQLITE_ROW) {
+            ++out.subKeys;
+            out.maxSubKeyLen =
+                std::max(out.maxSubKeyLen, uint32_t(detail::Utf16Length(keys.Text(0))));
+        }
+        if (rc != SQLITE_DONE)
+            return hive.Fail(rc);
+        Statement vals(hive, "SELECT name, length(data) FROM vals WHERE key = ?1");
+        vals.Bind(1, row.id);
+        while ((rc = vals.Step()) == SQLITE_ROW) {
+            ++out.values;
+            out.maxValueNameLen =
+                std::max(out.maxValueNameLen, uint32_t(detail::Utf16Length(vals.Text(0))));
+            out.maxValueLen = std::max(out.maxValueLen, uint32_t(vals.Int(1)));
+        }
+        if (rc != SQLITE_DONE)
+            return hive.Fail(rc);
+        info = out;
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type,
+               std::vector<uint8_t>* data) {
+    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+        Statement s(hive,
+                    "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
+        s.Bind(1, row.id).Bind(2, int64_t(index));
+        int rc = s.Step();
+        if (rc == SQLITE_DONE)
+            return long(ERROR_NO_MORE_ITEMS);
+        if (rc != SQLITE_ROW)
+            return hive.Fail(rc);
+        name = s.Text(0);
+        if (type)
+            *type = static_cast<uint32_t>(s.Int(1));
+        if (data)
+            *data = s.Blob(2);
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long EnumKey(const Key& key, uint32_t index, std::string& name) {
+    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Hive& hive, const KeyRow& row) {
+        Statement s(hive,
+                    "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
+        s.Bind(1, row.id).Bind(2, int64_t(index));
+        int rc = s.Step();
+        if (rc == SQLITE_DONE)
+            return long(ERROR_NO_MORE_ITEMS);
+        if (rc != SQLITE_ROW)
+            return hive.Fail(rc);
+        name = s.Text(0);
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long GetKeySecurity(const Key& key, uint32_t information, SecurityDescriptor& descriptor) {
+    return WithKey(key, READ_CONTROL, false, [&](Hive& hive, const KeyRow& row) {
+        SecurityDescriptor shown = detail::EffectiveDescriptor(row.sddl, hive.ReadOnly());
+        SecurityDescriptor out;
+        out.revision = SECURITY_DESCRIPTOR_REVISION;
+        if (information & OWNER_SECURITY_INFORMATION)
+            out.owner = shown.owner;
+        if (information & GROUP_SECURITY_INFORMATION)
+            out.group = shown.group;
+        if (information & DACL_SECURITY_INFORMATION) {
+            out.daclPresent = shown.daclPresent;
+            out.dacl = shown.dacl;
+        }
+        descriptor = std::move(out);
+        return long(ERROR_SUCCESS);
+    });
+}
+
+long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescriptor& descriptor) {
+    uint32_t needed = 0;
+    if (information & DACL_SECURITY_INFORMATION)
+        needed |= WRITE_DAC;
+    if (information & (OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION))
+        needed |= WRITE_OWNER;
+    if (key.IsOpen() && !descriptor.IsValid())
+        return ERROR_INVALID_SECURITY_DESCR;
+    return WithKey(key, needed, true, [&](Hive& hive, const KeyRow& row) {
+        SecurityDescriptor stored;
+        if (auto parsed = SecurityDescriptor::FromSddl(row.sddl))
+            stored = std::move(*parsed);
+        stored.revision = SECURITY_DESCRIPTOR_REVISION;
+        if (information & OWNER_SECURITY_INFORMATION)
+            stored.owner = descriptor.owner;
+        if (information & GROUP_SECURITY_INFORMATION)
+            stored.group = descriptor.group;
+        if (information & DACL_SECURITY_INFORMATION) {
+            stored.daclPresent = descriptor.daclPresent;
+            stored.dacl = descriptor.daclPresent ? descriptor.dacl : std::nullopt;
+        }
+        Statement s(hive, "UPDATE keys SET sddl = ?2, last_write = ?3 WHERE id = ?1");
+        s.Bind(1, row.id).Bind(2, stored.ToSddl()).Bind(3, detail::FileTimeNow());
+        int rc = s.Step();
+        return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
+    });
+}
+
+void CloseThreadConnections() {
+    Hive::CloseThreadConnections();
+}
+
+} // namespace qm6::reg

@@ -35,6 +35,7 @@ enum : long {
     ERROR_BUSY = 170,
     ERROR_MORE_DATA = 234,
     ERROR_NO_MORE_ITEMS = 259,
+    ERROR_NO_TOKEN = 1008,
     ERROR_BADDB = 1009,
     ERROR_BADKEY = 1010,
     ERROR_CANTOPEN = 1011,
@@ -43,6 +44,7 @@ enum : long {
     ERROR_REGISTRY_IO_FAILED = 1016,
     ERROR_KEY_DELETED = 1018,
     ERROR_INVALID_SECURITY_DESCR = 1338,
+    ERROR_BAD_IMPERSONATION_LEVEL = 1346,
 };
 
 // Predefined root keys, as the 32-bit handle values the platform uses.

@@ -1,0 +1,152 @@
+#pragma once
+
+// A registry hive on Linux: one SQLite database per root, kept open per thread.
+//
+// Layout of a hive file (PRAGMA application_id = kHiveApplicationId,
+// PRAGMA user_version = kHiveSchemaVersion):
+//
+//   keys(id, parent, name, folded, sddl, last_write)
+//       id 1 is the root (parent NULL); name as the creator spelled it,
+//       folded = its Unicode case folding, unique per parent; sddl = the
+//       key's security descriptor; last_write = FILETIME of the last change.
+//   vals(key, name, folded, seq, type, data)
+//       one row per value; seq = creation order within the key, kept when a
+//       value is overwritten; data = the bytes exactly as stored.
+//   hive(uid)
+//       one row: a random identity, so that a handle can tell its hive from
+//       a new file made at the same place.
+//
+// A hive is only ever created whole: it is built in a private file beside
+// the target and then linked (or renamed over an empty file) into place, so
+// no process sees a half-made hive, and a file that is not ours is never
+// written to.
+
+#include "platform/registry/Security.h"
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <unordered_map>
+#include <vector>
+
+namespace qm6::reg::detail {
+
+inline constexpr int32_t kHiveApplicationId = 0x516D3652; // "Qm6R"
+inline constexpr int32_t kHiveSchemaVersion = 1;
+inline constexpr int64_t kRootKeyId = 1;
+
+// The rights a read-only hive takes away from everyone, and the deny entry
+// that shows it in a key's descriptor.
+inline constexpr uint32_t kWriteRights = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 |
+                                         0x00080000;
+
+// The access mapping of registry keys.
+GenericMapping KeyMapping();
+
+// The identity of the calling process (effective user and groups).
+Token ProcessToken();
+
+// A mask with its generic rights replaced through the mapping.
+uint32_t MapGenericRights(uint32_t mask, const GenericMapping& mapping);
+
+// The current time as a FILETIME (100 ns steps since 1601).
+int64_t FileTimeNow();
+
+enum class HiveRoot { CurrentUser, LocalMachine };
+
+// The file of a root's hive, from the environment as it is now.
+std::string HivePath(HiveRoot root);
+
+// The Win32 code of an SQLite result code.
+long MapSqliteError(int rc);
+
+// Case folding of a name; false for text that is not valid UTF-8 or holds a
+// NUL. `units` receives the length of the name in UTF-16 code units.
+bool FoldName(std::string_view name, std::string& folded, size_t* units = nullptr);
+
+// Length of valid UTF-8 text in UTF-16 code units.
+size_t Utf16Length(std::string_view text);
+
+class Hive;
+
+// A prepared statement from the hive's cache, reset when it goes.
+class Statement {
+public:
+    Statement(Hive& hive, const char* sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(int index, int64_t value);
+    Statement& Bind(int index, std::string_view text);
+    Statement& BindBlob(int index, std::span<const uint8_t> data);
+
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int Step();
+
+    int64_t Int(int column) const;
+    std::string Text(int column) const;
+    std::vector<uint8_t> Blob(int column) const;
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    int prepareRc_ = SQLITE_OK;
+};
+
+// One connection to one hive file, owned by the thread that opened it.
+class Hive {
+public:
+    ~Hive();
+    Hive(const Hive&) = delete;
+    Hive& operator=(const Hive&) = delete;
+
+    sqlite3* Db() const { return db_; }
+    const std::string& Path() const { return path_; }
+    const std::string& Uid() const { return uid_; }
+    // The file's mode bits forbid writing (checked at the start of each
+    // transaction).
+    bool ReadOnly() const { return readOnly_; }
+
+    // Records an SQLite failure and answers its Win32 code. A busy or locked
+    // database marks the transaction for another try.
+    long Fail(int rc);
+    bool Busy() const { return busy_; }
+
+    sqlite3_stmt* Prepare(const char* sql, int& rc);
+
+    // Runs `work` in one transaction on the calling thread's connection to
+    // the hive at `path` (made and checked on first use). Writes take the
+    // write lock at once (BEGIN IMMEDIATE) unless the hive is read-only. The
+    // transaction commits when `work` answers ERROR_SUCCESS and rolls back
+    // otherwise; a busy database is retried for a while.
+    static long Run(const std::string& path, HiveRoot root, bool write,
+                    const std::function<long(Hive&)>& work);
+
+    static void CloseThreadConnections();
+
+private:
+    Hive() = default;
+    static long Connect(const std::string& path, HiveRoot root, Hive*& out);
+    long Validate();
+
+    sqlite3* db_ = nullptr;
+    std::string path_;
+    std::string uid_;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+    bool readOnly_ = false;
+    bool busy_ = false;
+    std::unordered_map<const char*, sqlite3_stmt*> statements_;
+};
+
+// The descriptor a key shows: its stored one, with a leading deny entry of
+// the write rights for everyone when the hive may not be written.
+SecurityDescriptor EffectiveDescriptor(const std::string& sddl, bool readOnly);
+
+} // namespace qm6::reg::detail

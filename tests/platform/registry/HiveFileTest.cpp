@@ -1,0 +1,143 @@
+// Hive files that are not (or no longer) good hives: every call answers
+// ERROR_BADDB and the file is left exactly as it was.
+
+#include "HiveFixture.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+
+namespace qm6::reg::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> Listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+void Sql(const fs::path& file, const char* script) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, script, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+class BadHiveTest : public HiveTest {
+protected:
+    // A real hive of several pages, closed so that it is all in the file.
+    std::string GoodHive() {
+        Key key;
+        EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\Filler", KEY_ALL_ACCESS, nullptr, key), 0);
+        for (int i = 0; i < 200; ++i)
+            EXPECT_EQ(SetValue(key, "v" + std::to_string(i), REG_BINARY, std::vector<uint8_t>(500, uint8_t(i))), 0);
+        CloseThreadConnections();
+        std::string bytes = qm6::test::ReadFile(HivePath());
+        EXPECT_GT(bytes.size(), 40000u);
+        return bytes;
+    }
+
+    void ExpectBadDb() {
+        const auto files = Listing(dir_.Path());
+        const std::string before = qm6::test::ReadFile(HivePath());
+        for (int round = 0; round < 2; ++round) { // the second time on a fresh connection
+            Key key;
+            bool created = false;
+            EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, key), ERROR_BADDB);
+            EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Software\\Filler", KEY_READ, key), ERROR_BADDB);
+            EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_WRITE, nullptr, key, &created),
+                      ERROR_BADDB);
+            EXPECT_FALSE(key.IsOpen());
+            CloseThreadConnections();
+        }
+        EXPECT_EQ(qm6::test::ReadFile(HivePath()), before);
+        EXPECT_EQ(Listing(dir_.Path()), files); // no journal, log or index files left behind
+    }
+};
+
+TEST_F(BadHiveTest, GarbageAnswersBadDb) {
+    std::string noise(8192, '\0');
+    std::mt19937 rng(7);
+    for (char& c : noise)
+        c = char(rng());
+    for (const std::string& bytes : {noise, std::string("hello, not a hive\n"),
+                                     std::string("SQLite format 3") + std::string(1, '\0')}) {
+        qm6::test::WriteFile(HivePath(), bytes);
+        ExpectBadDb();
+    }
+}
+
+TEST_F(BadHiveTest, ForeignDatabaseAnswersBadDb) {
+    Sql(HivePath(), "CREATE TABLE keys(x); INSERT INTO keys VALUES(1);");
+    ExpectBadDb();
+    // One in WAL mode whose writer died with committed data still in its
+    // log: opening it would play the log into the file.
+    fs::remove(HivePath());
+    const std::string walPath = HivePath().string() + "-wal";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(HivePath().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x);"
+                           "INSERT INTO t VALUES(randomblob(5000));",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string file = qm6::test::ReadFile(HivePath()), wal = qm6::test::ReadFile(walPath);
+    sqlite3_close(db);
+    qm6::test::WriteFile(HivePath(), file);
+    qm6::test::WriteFile(walPath, wal);
+    fs::remove(HivePath().string() + "-shm");
+    ASSERT_GT(wal.size(), 0u);
+    ExpectBadDb();
+    EXPECT_EQ(qm6::test::ReadFile(walPath), wal);
+}
+
+TEST_F(BadHiveTest, DamagedHiveAnswersBadDb) {
+    const std::string good = GoodHive();
+    const size_t page = 4096;
+    std::string corrupt = good;
+    for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
+        corrupt.replace(at, 8, 8, '\xFF');
+    std::string newer = good;
+    newer[63] = 2; // a later schema version (user_version)
+    for (const std::string& bytes : {good.substr(0, good.size() / 2), good.substr(0, page),
+                                     good.substr(0, 99), corrupt, newer}) {
+        SCOPED_TRACE(bytes.size());
+        qm6::test::WriteFile(HivePath(), bytes);
+        ExpectBadDb();
+    }
+    // Put back whole, the hive reads again.
+    qm6::test::WriteFile(HivePath(), good);
+    EXPECT_EQ(Get("Software\\Filler", "v3"), std::string(500, '\x03'));
+}
+
+TEST_F(HiveTest, EmptyFileBecomesANewHive) {
+    qm6::test::WriteFile(HivePath(), "");
+    ASSERT_EQ(chmod(HivePath().c_str(), 0600), 0);
+    Put("Software\\Fresh", "v", "1");
+    EXPECT_EQ(Get("Software\\Fresh", "v"), "1");
+    struct stat st;
+    ASSERT_EQ(stat(HivePath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u); // the file's mode is kept
+    EXPECT_GT(st.st_size, 0);
+
+    // An empty file that may not be written cannot become a hive.
+    CloseThreadConnections();
+    qm6::test::WriteFile(HivePath(), "");
+    ASSERT_EQ(chmod(HivePath().c_str(), 0444), 0);
+    Key key;
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(fs::file_size(HivePath()), 0u);
+
+    // A folder where the file should be is no hive.
+    fs::create_directory(HivePath("HKLM.db"));
+    EXPECT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "", KEY_READ, key), ERROR_BADDB);
+}
+
+} // namespace
+} // namespace qm6::reg::test

@@ -1,0 +1,50 @@
+#pragma once
+
+// A fresh, empty registry folder for each test, and helpers to read and
+// write values in it.
+
+#include "platform/registry/Registry.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qm6::reg::test {
+
+class HiveTest : public ::testing::Test {
+protected:
+    HiveTest() : env_("QM6_REGISTRY_DIR", dir_.Str()) { CloseThreadConnections(); }
+    ~HiveTest() override { CloseThreadConnections(); }
+
+    std::filesystem::path HivePath(const char* name = "HKCU.db") const { return dir_.Path() / name; }
+
+    static std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+    // Creates the key (if needed) and sets a string value in it.
+    static void Put(std::string_view path, std::string_view name, std::string_view data,
+                    uint32_t root = HKEY_CURRENT_USER) {
+        Key key;
+        ASSERT_EQ(CreateKey(root, path, KEY_ALL_ACCESS, nullptr, key), ERROR_SUCCESS) << path;
+        auto bytes = Bytes(data);
+        ASSERT_EQ(SetValue(key, name, REG_SZ, bytes), ERROR_SUCCESS) << name;
+    }
+
+    // The data of a value, or the error code as text.
+    static std::string Get(std::string_view path, std::string_view name,
+                           uint32_t root = HKEY_CURRENT_USER) {
+        Key key;
+        if (long rc = OpenKey(root, path, KEY_READ, key); rc != ERROR_SUCCESS)
+            return "error " + std::to_string(rc);
+        std::vector<uint8_t> data;
+        if (long rc = QueryValue(key, name, nullptr, &data); rc != ERROR_SUCCESS)
+            return "error " + std::to_string(rc);
+        return {data.begin(), data.end()};
+    }
+
+    qm6::test::TempDir dir_;
+    qm6::test::ScopedEnv env_;
+};
+
+} // namespace qm6::reg::test

@@ -1,0 +1,392 @@
+// Keys and values in a hive: exact data, names without regard to case,
+// order, paths, deletion, and who may do what.
+
+#include "HiveFixture.h"
+
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qm6::reg::test {
+namespace {
+
+using Blob = std::vector<uint8_t>;
+
+TEST_F(HiveTest, EveryValueTypeReadsBackByteExact) {
+    Blob all(256);
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = uint8_t(i);
+    const struct {
+        uint32_t type;
+        Blob data;
+    } cases[] = {
+        {REG_NONE, {}},
+        {REG_SZ, Bytes(std::string("a\0b\0", 4))}, // embedded and trailing NULs kept
+        {REG_EXPAND_SZ, Bytes(std::string("%PATH%\0", 7))},
+        {REG_BINARY, all},
+        {REG_DWORD, {0x78, 0x56, 0x34, 0x12}},
+        {REG_DWORD_BIG_ENDIAN, {0x12, 0x34, 0x56, 0x78}},
+        {REG_LINK, Bytes("\\Registry\\Machine")},
+        {REG_MULTI_SZ, Bytes(std::string("one\0two\0\0", 9))},
+        {REG_RESOURCE_LIST, {1, 0, 0, 0}},
+        {REG_FULL_RESOURCE_DESCRIPTOR, {0xFF}},
+        {REG_RESOURCE_REQUIREMENTS_LIST, {0, 0}},
+        {REG_QWORD, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {12, Bytes("unknown type")},
+        {0xFFFFFFFFu, {0}},
+        {REG_BINARY, Blob(1 << 20, 0xA5)}, // a large value
+    };
+    Key key;
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\Types", KEY_ALL_ACCESS, nullptr, key), 0);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        ASSERT_EQ(SetValue(key, "v" + std::to_string(i), cases[i].type, cases[i].data), 0) << i;
+
+    // Read back on a new connection, so that the bytes come from the file.
+    CloseThreadConnections();
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Software\\Types", KEY_READ, key), 0);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        uint32_t type = 99;
+        Blob data{9, 9};
+        ASSERT_EQ(QueryValue(key, "v" + std::to_string(i), &type, &data), 0) << i;
+        EXPECT_EQ(type, cases[i].type) << i;
+        EXPECT_EQ(data, cases[i].data) << i;
+        std::string name;
+        ASSERT_EQ(EnumValue(key, uint32_t(i), name, &type, &data), 0) << i;
+        EXPECT_EQ(name, "v" + std::to_string(i));
+        EXPECT_EQ(data, cases[i].data) << i;
+    }
+}
+
+TEST_F(HiveTest, NamesCompareAfterUnicodeCaseFolding) {
+    const struct {
+        const char* stored;
+        const char* asked;
+        bool same;
+    } cases[] = {
+        {"Software", "SOFTWARE", true},
+        {"ÄRGER", "ärger", true},
+        {"Straße", "STRASSE", true},  // full folding: ß is ss
+        {"ΣΊΣΥΦΟΣ", "σίσυφος", true}, // final sigma folds like sigma
+        {"Ärger", "Arger", false},
+        {"key", "key ", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Put(std::string("Names\\") + c.stored, c.stored, "data");
+        const std::string expected = c.same ? "data" : "error 2";
+        EXPECT_EQ(Get(std::string("Names\\") + c.asked, c.stored), expected);
+        EXPECT_EQ(Get(std::string("Names\\") + c.stored, c.asked), expected);
+    }
+    // Keys and values keep the spelling they were made with.
+    Put("Names\\software", "SOFTWARE", "again");
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "names\\SOFTWARE", KEY_READ, key), 0);
+    std::string name;
+    ASSERT_EQ(EnumValue(key, 0, name), 0);
+    EXPECT_EQ(name, "Software");
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "NAMES", KEY_READ, key), 0);
+    std::vector<std::string> keys;
+    for (uint32_t i = 0; EnumKey(key, i, name) == ERROR_SUCCESS; ++i)
+        keys.push_back(name);
+    EXPECT_EQ(keys.size(), std::size(cases) - 1); // Ärger and ÄRGER are one key
+    EXPECT_NE(std::find(keys.begin(), keys.end(), "Software"), keys.end());
+}
+
+TEST_F(HiveTest, EnumerationOrderAndKeyInfo) {
+    Key key;
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Order", KEY_ALL_ACCESS, nullptr, key), 0);
+    for (const char* sub : {"b", "A", "c", "ä😀"}) {
+        Key made;
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, std::string("Order\\") + sub, KEY_READ, nullptr, made), 0);
+    }
+    for (const char* value : {"zeta", "alpha", "mid", "gone"})
+        ASSERT_EQ(SetValue(key, value, REG_SZ, Bytes(value)), 0);
+    ASSERT_EQ(SetValue(key, "ZETA", REG_DWORD, Blob{1, 0, 0, 0}), 0); // keeps its place
+    ASSERT_EQ(DeleteValue(key, "alpha"), 0);
+    ASSERT_EQ(SetValue(key, "alpha", REG_SZ, Bytes("back")), 0); // goes to the end
+    ASSERT_EQ(DeleteValue(key, "missing"), ERROR_FILE_NOT_FOUND);
+
+    std::vector<std::string> values, keys;
+    std::string name;
+    uint32_t i = 0;
+    for (; EnumValue(key, i, name) == ERROR_SUCCESS; ++i)
+        values.push_back(name);
+    EXPECT_EQ(EnumValue(key, i, name), ERROR_NO_MORE_ITEMS);
+    for (i = 0; EnumKey(key, i, name) == ERROR_SUCCESS; ++i)
+        keys.push_back(name);
+    EXPECT_EQ(EnumKey(key, i, name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(values, (std::vector<std::string>{"zeta", "mid", "gone", "alpha"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"A", "b", "c", "ä😀"}));
+
+    KeyInfo info;
+    ASSERT_EQ(QueryInfoKey(key, info), 0);
+    EXPECT_EQ(info.subKeys, 4u);
+    EXPECT_EQ(info.maxSubKeyLen, 3u); // UTF-16 code units: ä is one, 😀 two
+    EXPECT_EQ(info.values, 4u);
+    EXPECT_EQ(info.maxValueNameLen, 5u);
+    EXPECT_EQ(info.maxValueLen, 4u);
+}
+
+TEST_F(HiveTest, PathRules) {
+    const std::string longest(255, 'k');
+    const struct {
+        uint32_t root;
+        std::string path;
+        long expected;
+    } cases[] = {
+        {HKEY_CURRENT_USER, "", ERROR_SUCCESS},
+        {HKEY_CURRENT_USER, "A\\B\\", ERROR_SUCCESS},
+        {HKEY_CURRENT_USER, "\\A", ERROR_BAD_PATHNAME},
+        {HKEY_CURRENT_USER, "A\\\\B", ERROR_BAD_PATHNAME},
+        {HKEY_CURRENT_USER, "A\\B\\\\", ERROR_BAD_PATHNAME},
+        {HKEY_CURRENT_USER, longest, ERROR_SUCCESS},
+        {HKEY_CURRENT_USER, longest + "k", ERROR_INVALID_PARAMETER},
+        {HKEY_CURRENT_USER, "ok\\" + std::string(128, '\xC3') , ERROR_INVALID_PARAMETER},
+        // machine settings are for administrators (the tests run as root)
+        {HKEY_LOCAL_MACHINE, "Software\\Machine",
+         geteuid() == 0 ? long(ERROR_SUCCESS) : long(ERROR_ACCESS_DENIED)},
+        {HKEY_CLASSES_ROOT, "A", ERROR_INVALID_HANDLE},
+        {HKEY_USERS, "A", ERROR_INVALID_HANDLE},
+        {0, "A", ERROR_INVALID_HANDLE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.substr(0, 20));
+        Key key;
+        bool created = true;
+        EXPECT_EQ(CreateKey(c.root, c.path, KEY_ALL_ACCESS, nullptr, key, &created), c.expected);
+        EXPECT_EQ(key.IsOpen(), c.expected == ERROR_SUCCESS);
+        EXPECT_EQ(OpenKey(c.root, c.path, KEY_READ, key), c.expected);
+        if (c.expected == ERROR_SUCCESS) {
+            EXPECT_EQ(CreateKey(c.root, c.path, KEY_READ, nullptr, key, &created), 0);
+            EXPECT_FALSE(created);
+        }
+    }
+    Key key;
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "A\\Missing", KEY_READ, key), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(key.IsOpen());
+    EXPECT_EQ(QueryValue(key, "x", nullptr, nullptr), ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(std::filesystem::exists(HivePath("HKLM.db")));
+}
+
+TEST_F(HiveTest, DeleteKeyAndDeleteTree) {
+    Put("T\\Leaf", "v", "1");
+    Put("T\\Branch\\Twig\\Bud", "v", "2");
+    Put("T\\Branch", "v", "3");
+    Put("T\\Sibling", "v", "4");
+    Key t, branch;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "T", KEY_ALL_ACCESS, t), 0);
+    EXPECT_EQ(DeleteKey(t, "Branch"), ERROR_ACCESS_DENIED); // it has subkeys
+    EXPECT_EQ(DeleteKey(t, "LEAF"), 0);
+    EXPECT_EQ(DeleteKey(t, "Leaf"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(DeleteTree(t, "Branch"), 0);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "T\\Branch\\Twig", KEY_READ, branch), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Get("T\\Sibling", "v"), "4");
+
+    // An empty subkey deletes the opened key itself; the root stays.
+    Key sibling, root;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "T\\Sibling", KEY_ALL_ACCESS, sibling), 0);
+    EXPECT_EQ(DeleteTree(sibling, ""), 0);
+    EXPECT_EQ(Get("T\\Sibling", "v"), "error 2");
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, root), 0);
+    EXPECT_EQ(DeleteTree(root, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(DeleteKey(root, ""), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(HiveTest, HandleToDeletedKeyAnswersKeyDeleted) {
+    Put("Gone\\Child", "v", "1");
+    Key gone, parent;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Gone", KEY_ALL_ACCESS, gone), 0);
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, parent), 0);
+    ASSERT_EQ(DeleteTree(parent, "Gone"), 0);
+    // Recreating the path makes a new key; the old handle stays dead.
+    Put("Gone", "v", "new");
+
+    std::string name;
+    KeyInfo info;
+    SecurityDescriptor sd;
+    Key child;
+    EXPECT_EQ(QueryValue(gone, "v", nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(SetValue(gone, "v", REG_SZ, Bytes("x")), ERROR_KEY_DELETED);
+    EXPECT_EQ(DeleteValue(gone, "v"), ERROR_KEY_DELETED);
+    EXPECT_EQ(EnumValue(gone, 0, name), ERROR_KEY_DELETED);
+    EXPECT_EQ(EnumKey(gone, 0, name), ERROR_KEY_DELETED);
+    EXPECT_EQ(QueryInfoKey(gone, info), ERROR_KEY_DELETED);
+    EXPECT_EQ(GetKeySecurity(gone, 7, sd), ERROR_KEY_DELETED);
+    EXPECT_EQ(OpenKey(gone, "Child", KEY_READ, child), ERROR_KEY_DELETED);
+    EXPECT_EQ(DeleteTree(gone, ""), ERROR_KEY_DELETED);
+    EXPECT_EQ(Get("Gone", "v"), "new");
+
+    // A hive file replaced under an open handle: the handle is dead too.
+    Key root;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, root), 0);
+    CloseThreadConnections();
+    std::filesystem::remove(HivePath());
+    EXPECT_EQ(EnumKey(root, 0, name), ERROR_KEY_DELETED);
+}
+
+TEST_F(HiveTest, HandleWorksOnAnotherThread) {
+    Put("Threads", "v", "1");
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Threads", KEY_ALL_ACCESS, key), 0);
+    long rc = -1;
+    std::thread([&] {
+        rc = SetValue(key, "w", REG_SZ, Bytes("2"));
+        CloseThreadConnections();
+    }).join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Get("Threads", "w"), "2");
+}
+
+SecurityDescriptor Sddl(const char* text) {
+    auto sd = SecurityDescriptor::FromSddl(text);
+    EXPECT_TRUE(sd) << text;
+    return sd.value_or(SecurityDescriptor{});
+}
+
+TEST_F(HiveTest, DescriptorsDecideAccess) {
+    const std::string me = "S-1-22-1-" + std::to_string(geteuid());
+    const struct {
+        std::string sddl;
+        uint32_t access;
+        long expected;
+    } cases[] = {
+        {"D:(A;;KR;;;WD)", KEY_READ, ERROR_SUCCESS},
+        {"D:(A;;KR;;;WD)", KEY_WRITE, ERROR_ACCESS_DENIED},
+        {"D:(A;;KR;;;WD)", GENERIC_WRITE, ERROR_ACCESS_DENIED},
+        {"D:(A;;KR;;;WD)", MAXIMUM_ALLOWED, ERROR_SUCCESS},
+        {"D:(D;;KW;;;" + me + ")(A;;KA;;;WD)", KEY_SET_VALUE, ERROR_ACCESS_DENIED},
+        {"D:(D;;KW;;;" + me + ")(A;;KA;;;WD)", KEY_QUERY_VALUE, ERROR_SUCCESS},
+        {"O:WDD:", KEY_QUERY_VALUE, ERROR_ACCESS_DENIED}, // empty DACL
+        {"O:WDD:", READ_CONTROL | WRITE_DAC, ERROR_SUCCESS}, // what an owner always holds
+        {"D:NO_ACCESS_CONTROL", KEY_ALL_ACCESS, ERROR_SUCCESS},
+    };
+    Key acl;
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl", KEY_ALL_ACCESS, nullptr, acl), 0);
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sddl + " " + std::to_string(c.access));
+        const std::string path = "Acl\\K" + std::to_string(n++);
+        SecurityDescriptor sd = Sddl(c.sddl.c_str());
+        SecurityAttributes attributes{&sd, false};
+        Key key;
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, path, KEY_READ, &attributes, key), 0);
+        EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, path, c.access, key), c.expected);
+        bool created = true;
+        EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, path, c.access, nullptr, key, &created), c.expected);
+    }
+
+    // A handle only does what it was opened for.
+    Key read;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Acl\\K0", KEY_READ, read), 0);
+    EXPECT_EQ(SetValue(read, "v", REG_SZ, Bytes("x")), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(SetKeySecurity(read, DACL_SECURITY_INFORMATION, Sddl("D:")), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Acl\\K0", KEY_QUERY_VALUE, read), 0);
+    SecurityDescriptor shown;
+    EXPECT_EQ(GetKeySecurity(read, DACL_SECURITY_INFORMATION, shown), ERROR_ACCESS_DENIED);
+
+    // A read-only key refuses new subkeys; a new subkey copies its parent's
+    // descriptor; an everyone-access key carries a null DACL and an owner.
+    Key sub;
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\K0\\Sub", KEY_READ, nullptr, sub), ERROR_ACCESS_DENIED);
+    SecurityDescriptor everyone;
+    ASSERT_TRUE(InitializeSecurityDescriptor(everyone, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(everyone, true, nullptr, false));
+    SecurityAttributes open{&everyone, false};
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\Open", KEY_WRITE, &open, sub), 0);
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\Open\\Child", KEY_ALL_ACCESS, nullptr, sub), 0);
+    ASSERT_EQ(GetKeySecurity(sub, 7, shown), 0);
+    EXPECT_EQ(shown.ToSddl(), "O:" + me + "G:S-1-22-2-" + std::to_string(getegid()) +
+                                  "D:NO_ACCESS_CONTROL");
+
+    // Setting a descriptor takes effect at the next open.
+    ASSERT_EQ(SetKeySecurity(sub, DACL_SECURITY_INFORMATION, Sddl("D:(A;;KR;;;WD)")), 0);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Acl\\Open\\Child", KEY_WRITE, read), ERROR_ACCESS_DENIED);
+    SecurityDescriptor bad;
+    EXPECT_EQ(SetKeySecurity(sub, DACL_SECURITY_INFORMATION, bad), ERROR_INVALID_SECURITY_DESCR);
+}
+
+TEST_F(HiveTest, DeleteTreeIsAllOrNothing) {
+    Put("Locked\\A", "v", "1");
+    SecurityDescriptor sd = Sddl("D:(A;;KR;;;WD)");
+    SecurityAttributes attributes{&sd, false};
+    Key key;
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Locked\\B\\Protected", KEY_READ, &attributes, key), 0);
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, key), 0);
+    EXPECT_EQ(DeleteTree(key, "Locked"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Get("Locked\\A", "v"), "1");
+}
+
+TEST_F(HiveTest, RootDescriptorsOfNewHives) {
+    const std::string me = "S-1-22-1-" + std::to_string(geteuid());
+    Key root;
+    SecurityDescriptor sd;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, root), 0);
+    ASSERT_EQ(GetKeySecurity(root, 7, sd), 0);
+    EXPECT_EQ(sd.ToSddl(), "O:" + me + "G:S-1-22-2-" + std::to_string(getegid()) + "D:(A;CI;KA;;;" +
+                               me + ")(A;CI;KA;;;SY)(A;CI;KA;;;BA)");
+    ASSERT_EQ(OpenKey(HKEY_LOCAL_MACHINE, "", KEY_READ, root), 0);
+    ASSERT_EQ(GetKeySecurity(root, DACL_SECURITY_INFORMATION, sd), 0);
+    EXPECT_EQ(sd.ToSddl(), "D:(A;CI;KA;;;BA)(A;CI;KA;;;SY)(A;CI;KR;;;BU)");
+}
+
+TEST_F(HiveTest, HiveFileThatMayNotBeWrittenIsReadOnlyForEveryone) {
+    Put("Software\\RO", "v", "kept");
+    SecurityDescriptor everyone = Sddl("D:NO_ACCESS_CONTROL");
+    SecurityAttributes open{&everyone, false};
+    Key key;
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\Open", KEY_READ, &open, key), 0);
+    CloseThreadConnections();
+    const std::string before = qm6::test::ReadFile(HivePath());
+    ASSERT_EQ(chmod(HivePath().c_str(), 0444), 0);
+
+    for (const char* path : {"Software\\RO", "Software\\Open"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, path, KEY_WRITE, key), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, path, KEY_SET_VALUE, key), ERROR_ACCESS_DENIED);
+        EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, path, DELETE_ACCESS, key), ERROR_ACCESS_DENIED);
+        ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, path, MAXIMUM_ALLOWED, key), 0);
+        EXPECT_EQ(SetValue(key, "v", REG_SZ, Bytes("changed")), ERROR_ACCESS_DENIED);
+        SecurityDescriptor sd;
+        ASSERT_EQ(GetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), 0);
+        ASSERT_TRUE(sd.dacl && !sd.dacl->empty());
+        EXPECT_EQ(sd.dacl->front(), (Ace{'D', "", 0xD0026, std::string(SID_EVERYONE)}));
+        EXPECT_EQ(SetKeySecurity(key, DACL_SECURITY_INFORMATION, everyone), ERROR_ACCESS_DENIED);
+    }
+    bool created = false;
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\RO", KEY_READ, nullptr, key, &created), 0);
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_READ, nullptr, key), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, key), 0);
+    EXPECT_EQ(DeleteTree(key, "Software"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Get("Software\\RO", "v"), "kept");
+    CloseThreadConnections();
+    EXPECT_EQ(qm6::test::ReadFile(HivePath()), before);
+
+    // The mode is looked at on every call.
+    ASSERT_EQ(chmod(HivePath().c_str(), 0644), 0);
+    Put("Software\\RO", "v", "changed");
+    EXPECT_EQ(Get("Software\\RO", "v"), "changed");
+}
+
+TEST(HiveLocation, FollowsTheEnvironment) {
+    qm6::test::TempDir home, config;
+    const struct {
+        std::optional<std::string> registryDir, xdg, homeDir;
+        std::filesystem::path expected;
+    } cases[] = {
+        {home.Str() + "/explicit", config.Str(), home.Str(), home.Path() / "explicit/HKCU.db"},
+        {std::nullopt, config.Str(), home.Str(), config.Path() / "quillmeter6/registry/HKCU.db"},
+        {"", "relative/ignored", home.Str(), home.Path() / ".config/quillmeter6/registry/HKCU.db"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected.string());
+        qm6::test::ScopedEnv a("QM6_REGISTRY_DIR", c.registryDir), b("XDG_CONFIG_HOME", c.xdg),
+            h("HOME", c.homeDir);
+        Key key;
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Where", KEY_ALL_ACCESS, nullptr, key), 0);
+        EXPECT_TRUE(std::filesystem::exists(c.expected));
+        CloseThreadConnections();
+    }
+}
+
+} // namespace
+} // namespace qm6::reg::test
