@@ -1,0 +1,103 @@
+// Cutting loaded strings to an ANSI buffer: at most bufferBytes - 1 bytes of
+// the code page, never inside a character.
+
+#include "platform/resources/LoadString.h"
+
+#include "Fixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace qm6::res {
+namespace {
+
+std::string Repeat(std::string_view text, std::size_t times, std::string_view prefix = {}) {
+    std::string out(prefix);
+    for (std::size_t i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+class LoadStringTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(LoadStringTest, CutsAtTheLastWholeCharacterThatFits) {
+    struct Case {
+        const char* library;
+        std::uint32_t id;
+        std::size_t buffer;
+        std::uint32_t codePage;
+        std::string text;
+        int length;
+    };
+    const Case cases[] = {
+        // Single-byte code pages keep 511 characters of a 512-byte buffer.
+        {"strings_1033", 500, 512, 1252, Repeat("0123456789", 51, "") + "0", 511},
+        {"strings_1033", 101, 512, 1252, "Café crème", 10},
+        {"strings_1033", 101, 512, 65001, "Café crème", 12},
+        {"strings_1031", 500, 512, 1252, Repeat("ä", 511), 511},
+        {"strings_1031", 500, 512, 65001, Repeat("ä", 255), 510},
+        // Double-byte characters: one that would need the 511th and 512th
+        // byte is dropped whole.
+        {"strings_1041", 500, 512, 932, Repeat("あ", 255), 510},
+        {"strings_1041", 501, 512, 932, Repeat("あ", 255, "a"), 511},
+        {"strings_1041", 500, 512, 65001, Repeat("あ", 170), 510},
+        {"strings_1041", 500, 4, 932, "あ", 2},
+        {"strings_1041", 500, 2, 932, "", 0},
+        // Half-width katakana take one byte in code page 932.
+        {"strings_1041", 101, 7, 932, "半角ｶﾀ", 6},
+        {"strings_1041", 101, 6, 932, "半角ｶ", 5},
+        // Characters the code page lacks count one byte, for the '?' written.
+        {"strings_1041", 500, 512, 1252, Repeat("あ", 300), 300},
+        {"scripts", 10, 512, 932, Repeat("한", 300), 300},
+        {"scripts", 10, 512, 949, Repeat("한", 255), 510},
+        {"scripts", 11, 512, 936, Repeat("汉", 255), 510},
+        {"scripts", 12, 512, 950, Repeat("漢", 255), 510},
+        {"scripts", 14, 512, 1251, Repeat("Ж", 511), 511},
+        // Outside the BMP: a '?' per UTF-16 unit, and the pair stays whole.
+        {"scripts", 15, 512, 932, Repeat("😀", 255), 510},
+        {"scripts", 15, 6, 932, Repeat("😀", 2), 4},
+        {"scripts", 15, 512, 65001, Repeat("😀", 127), 508},
+        {"scripts", 15, 512, 54936, Repeat("😀", 127), 508}, // GB18030: four bytes each
+        {"scripts", 16, 512, 1252, Repeat("€", 510, "a"), 511},
+        // A code page ICU does not know is measured as windows-1252.
+        {"scripts", 16, 512, 12345, Repeat("€", 510, "a"), 511},
+        // Markers stay as they are; empty and missing strings answer nothing.
+        {"strings_1033", 2, 512, 1252, "Limit %s of %s", 14},
+        {"strings_1033", 17, 512, 1252, "", 0},
+        {"strings_1033", 70000, 512, 1252, "", 0},
+    };
+    for (const auto& c : cases) {
+        auto loaded = ResourceLibrary::Load(test::FixtureDll(GetParam(), c.library));
+        ASSERT_TRUE(loaded) << c.library;
+        const auto got = LoadString(*loaded.library, c.id, c.buffer, c.codePage);
+        EXPECT_EQ(got.text, c.text)
+            << c.library << " id " << c.id << " buffer " << c.buffer << " code page " << c.codePage;
+        EXPECT_EQ(got.length, c.length)
+            << c.library << " id " << c.id << " buffer " << c.buffer << " code page " << c.codePage;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, LoadStringTest, ::testing::ValuesIn(test::kArchs),
+                         test::ArchName);
+
+TEST(CutToAnsiBufferTest, KeepsUnusualUnitsWhole) {
+    struct Case {
+        std::u16string text;
+        std::size_t buffer;
+        std::string utf8;
+        int length;
+    };
+    const Case cases[] = {
+        {u"a\xD800z", 512, "a\xEF\xBF\xBDz", 3},                      // a lone surrogate is one '?'
+        {std::u16string(u"a\0b", 3), 512, std::string("a\0b", 3), 3}, // NUL kept
+        {u"ab", 3, "ab", 2},
+    };
+    for (const auto& c : cases) {
+        const auto got = CutToAnsiBuffer(c.text, c.buffer, 1252);
+        EXPECT_EQ(got.text, c.utf8);
+        EXPECT_EQ(got.length, c.length);
+    }
+}
+
+} // namespace
+} // namespace qm6::res

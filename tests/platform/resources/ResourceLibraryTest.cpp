@@ -1,0 +1,224 @@
+// Loading resource DLLs built by windres and ld, and finding their
+// resources, in both image formats.
+
+#include "platform/resources/ResourceLibrary.h"
+
+#include "Fixtures.h"
+#include "support/TestSupport.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace qm6::res {
+namespace {
+
+using test::AsText;
+using test::FixtureDll;
+using test::FixtureSource;
+using test::ReadBytes;
+
+class ResourceLibraryTest : public ::testing::TestWithParam<std::string> {
+protected:
+    ResourceLibrary Open(std::string_view name, LanguageDefaults languages = {}) {
+        auto loaded = ResourceLibrary::Load(FixtureDll(GetParam(), name), languages);
+        EXPECT_TRUE(loaded) << name << ": error " << loaded.error;
+        if (!loaded) {
+            throw std::runtime_error("fixture not loadable");
+        }
+        EXPECT_EQ(loaded.library->IsPe32Plus(), GetParam() == "x86_64") << name;
+        return *std::move(loaded.library);
+    }
+};
+
+TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
+    struct Case {
+        const char* library;
+        std::uint32_t id;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"strings_1033", 1, u"Printer profile"},
+        {"strings_1033", 15, u"%S pages"},      // last of block 1
+        {"strings_1033", 16, u"Custom fields"}, // first of block 2
+        {"strings_1033", 17, u""},              // empty string
+        {"strings_1033", 101, u"Café crème"},
+        {"strings_1033", 4095, u"Near the end"},
+        {"strings_1033", 65535, u"Last id"}, // the last id of the last block
+        {"strings_1033", 0, u""},            // absent from a block that exists
+        {"strings_1033", 18, u""},
+        {"strings_1033", 32, u""},    // block 3 does not exist
+        {"strings_1033", 65536, u""}, // beyond 16 bits; must not wrap to id 0
+        {"strings_1031", 101, u"Größe und Maße"},
+        {"strings_1041", 1, u"プリンター プロファイル"},
+        {"strings_1041", 101, u"半角ｶﾀｶﾅと全角"},
+        {"strings_1041", 65535, u"最後の ID"},
+        {"strings_1041", 500, std::u16string(300, u'あ')},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::u16string(Open(c.library).String(c.id)), c.text)
+            << c.library << " id " << c.id;
+    }
+}
+
+TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
+    // CHOICE n holds the name of its language.
+    struct Case {
+        std::uint16_t name;
+        LanguageDefaults defaults;
+        const char* text;
+        LangId language;
+    };
+    const Case cases[] = {
+        {1, {0x0411, 0x0411}, "neutral", 0x0000}, // neutral before the user's language
+        {2, {0x0411, 0x0409}, "ja-JP", 0x0411},   // the user's language
+        {2, {0x0407, 0x0411}, "de-DE", 0x0407},   // the user's language before the system's
+        {3, {0x0807, 0x0409}, "de", 0x0007},      // user's primary language, neutral sublanguage
+        {3, {0x0411, 0x0C07}, "de", 0x0007},      // system's primary language before US English
+        {4, {0x0411, 0x0407}, "de-DE", 0x0407},   // the system's language
+        {4, {0x0411, 0x0411}, "en-US", 0x0409},   // US English before the first entry
+        {2, {0x040C, 0x040C}, "de-DE", 0x0407},   // nothing matches: the first entry
+        {5, {0x0409, 0x0409}, "ja-JP", 0x0411},   // the only language
+    };
+    for (const auto& c : cases) {
+        const auto library = Open("branding", c.defaults);
+        const auto found = library.Find("CHOICE", c.name);
+        ASSERT_TRUE(found) << "CHOICE " << c.name;
+        EXPECT_EQ(AsText(found->data), c.text)
+            << "CHOICE " << c.name << " user " << c.defaults.user;
+        EXPECT_EQ(found->language, c.language) << "CHOICE " << c.name;
+    }
+}
+
+TEST_P(ResourceLibraryTest, FindExactTakesOnlyThatLanguage) {
+    const auto library = Open("branding");
+    EXPECT_EQ(library.LanguagesOf("CHOICE", 1), (std::vector<LangId>{0x0000, 0x0409, 0x0411}));
+    EXPECT_EQ(AsText(library.FindExact("CHOICE", 1, 0x0411)->data), "ja-JP");
+    EXPECT_EQ(AsText(library.FindExact("CHOICE", 1, 0x0409)->data), "en-US");
+    EXPECT_FALSE(library.FindExact("CHOICE", 2, 0x0409));
+    EXPECT_FALSE(library.FindExact("CHOICE", 3, 0x0407)); // no step towards 0x0007
+    EXPECT_TRUE(library.LanguagesOf("CHOICE", 9).empty());
+    EXPECT_EQ(library.Types().size(), 6u);
+    EXPECT_EQ(library.Names("choice").size(), 5u);
+}
+
+TEST_P(ResourceLibraryTest, EachStringBlockTakesItsOwnLanguage) {
+    // Block 1 exists in en-US and de-DE, block 2 in de-DE only.
+    struct Case {
+        LangId user;
+        std::uint32_t id;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {0x0409, 1, u"Brand name"}, {0x0409, 16, u"Nur auf Deutsch"},
+        {0x0407, 1, u"Markenname"}, {0x0407, 16, u"Nur auf Deutsch"},
+        {0x0411, 1, u"Brand name"}, // neither language: US English
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::u16string(Open("branding", {c.user, c.user}).String(c.id)), c.text)
+            << "user " << c.user << " id " << c.id;
+    }
+}
+
+TEST_P(ResourceLibraryTest, TypeAndNameLookupIgnoresCase) {
+    const auto library = Open("branding");
+    const auto header = ReadBytes(FixtureSource("header.bin"));
+    struct Case {
+        ResourceId type;
+        ResourceId name;
+        bool found;
+    };
+    const Case cases[] = {
+        {"ADMINHEAD", 1000, true},    {"adminhead", 1000, true},
+        {"AdminHead", 1000, true},    {"ADMINHEAD", "#1000", true}, // "#n" is the number n
+        {"ADMINHEAD", "1000", false},                               // a name, not the number
+        {"ADMINHEAD", 1001, false},   {"ADMINHEA", 1000, false},
+        {"ADMINHEADS", 1000, false},  {RT_RCDATA, 1000, false},
+    };
+    for (const auto& c : cases) {
+        const auto found = library.Find(c.type, c.name);
+        ASSERT_EQ(found.has_value(), c.found) << c.type.ToString() << " " << c.name.ToString();
+        if (found) {
+            EXPECT_TRUE(
+                std::equal(found->data.begin(), found->data.end(), header.begin(), header.end()));
+            EXPECT_EQ(found->language, 0x0409);
+        }
+    }
+}
+
+TEST_P(ResourceLibraryTest, FindsBitmapsWithoutTheirFileHeader) {
+    const auto library = Open("branding");
+    const auto file = ReadBytes(FixtureSource("pixel.bmp"));
+    const std::vector<std::uint8_t> dib(file.begin() + 14, file.end());
+    for (const ResourceId& name : {ResourceId("HeaderLogo"), ResourceId(101)}) {
+        const auto found = library.FindBitmap(name);
+        ASSERT_TRUE(found) << name.ToString();
+        EXPECT_EQ(std::vector<std::uint8_t>(found->data.begin(), found->data.end()), dib);
+    }
+    EXPECT_FALSE(library.FindBitmap(102));
+}
+
+TEST_P(ResourceLibraryTest, IconGroupsLeadToTheirImages) {
+    const auto library = Open("branding");
+    const auto ico = ReadBytes(FixtureSource("app.ico"));
+    for (const ResourceId& group : {ResourceId(1), ResourceId("appicon")}) {
+        const auto entries = library.IconGroup(group);
+        ASSERT_TRUE(entries && entries->size() == 2) << group.ToString();
+        for (std::size_t i = 0; i < 2; ++i) {
+            // The image's size and offset in the .ico file's directory.
+            const std::size_t size = ico[6 + 16 * i + 8], offset = ico[6 + 16 * i + 12];
+            const auto image = library.FindIcon((*entries)[i].iconId);
+            ASSERT_TRUE(image) << "icon " << (*entries)[i].iconId;
+            EXPECT_EQ((*entries)[i].bytesInResource, size);
+            EXPECT_EQ(AsText(image->data), AsText(std::span(ico).subspan(offset, size)));
+        }
+    }
+    EXPECT_FALSE(library.IconGroup(7));
+}
+
+TEST_P(ResourceLibraryTest, ResourcesOutliveTheBytesAndTheFirstCopy) {
+    std::optional<Resource> found;
+    std::optional<ResourceLibrary> copy;
+    {
+        auto loaded = ResourceLibrary::FromBytes(ReadBytes(FixtureDll(GetParam(), "branding")));
+        ASSERT_TRUE(loaded);
+        copy = *loaded.library;
+        found = loaded.library->Find("ADMINHEAD", 1000);
+    }
+    ASSERT_TRUE(found);
+    EXPECT_EQ(AsText(found->data), AsText(ReadBytes(FixtureSource("header.bin"))));
+    EXPECT_EQ(copy->String(1), u"Brand name");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, ResourceLibraryTest, ::testing::ValuesIn(test::kArchs),
+                         test::ArchName);
+
+TEST(ResourceLibraryLoadTest, AnswersWin32ErrorCodes) {
+    qm6::test::TempDir dir;
+    const auto good = ReadBytes(FixtureDll("x86_64", "branding"));
+    qm6::test::WriteFile(dir.Path() / "empty.dll", "");
+    qm6::test::WriteFile(dir.Path() / "text.dll", "MZ this is not a library");
+    qm6::test::WriteFile(dir.Path() / "cut.dll", std::string(good.begin(), good.end() - 1));
+    std::filesystem::create_directory(dir.Path() / "folder.dll");
+    struct Case {
+        std::filesystem::path path;
+        long error;
+    };
+    const Case cases[] = {
+        {dir.Path() / "missing.dll", ERROR_FILE_NOT_FOUND},
+        {dir.Path() / "missing" / "x.dll", ERROR_PATH_NOT_FOUND},
+        {dir.Path() / "text.dll" / "x.dll", ERROR_PATH_NOT_FOUND},
+        {dir.Path() / "folder.dll", ERROR_ACCESS_DENIED},
+        {dir.Path() / "empty.dll", ERROR_BAD_EXE_FORMAT},
+        {dir.Path() / "text.dll", ERROR_BAD_EXE_FORMAT},
+        {dir.Path() / "cut.dll", ERROR_BAD_EXE_FORMAT},
+        {"/dev/null", ERROR_BAD_EXE_FORMAT},
+    };
+    for (const auto& c : cases) {
+        const auto loaded = ResourceLibrary::Load(c.path);
+        EXPECT_FALSE(loaded) << c.path;
+        EXPECT_EQ(loaded.error, c.error) << c.path;
+    }
+}
+
+} // namespace
+} // namespace qm6::res
