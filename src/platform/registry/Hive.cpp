@@ -2,20 +2,20 @@
 
 #include "platform/registry/Registry.h"
 
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
 #include <pwd.h>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
 #include <unistd.h>
 
 namespace qm6::reg::detail {
@@ -148,7 +148,8 @@ long CreateHiveFile(const std::string& path, HiveRoot root, bool replaceEmpty) {
     };
 
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int rc =
+        sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK) {
         std::string script = std::string("PRAGMA page_size=4096; BEGIN;") + kSchema +
                              "PRAGMA application_id=" + std::to_string(kHiveApplicationId) +
@@ -466,7 +467,8 @@ long Hive::Validate() {
     const std::pair<const char*, std::string> checks[] = {
         {"PRAGMA application_id", std::to_string(kHiveApplicationId)},
         {"PRAGMA user_version", std::to_string(kHiveSchemaVersion)},
-        {"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('keys', 'vals', 'hive')",
+        {"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('keys', 'vals', "
+         "'hive')",
          "3"},
         {"SELECT count(*) FROM keys WHERE id = 1 AND parent IS NULL", "1"},
         {"PRAGMA quick_check", "ok"},
@@ -558,7 +560,8 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
         if (!hive->readOnly_) {
             std::string mode;
             sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v2(hive->db_, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
+            if (sqlite3_prepare_v2(hive->db_, "PRAGMA journal_mode", -1, &stmt, nullptr) ==
+                    SQLITE_OK &&
                 sqlite3_step(stmt) == SQLITE_ROW) {
                 const unsigned char* text = sqlite3_column_text(stmt, 0);
                 mode = text ? reinterpret_cast<const char*>(text) : "";
@@ -599,14 +602,24 @@ long Hive::Run(const std::string& path, HiveRoot root, bool write,
         if (rc != SQLITE_OK) {
             result = hive->Fail(rc);
         } else {
-            result = work(*hive);
+            // Whatever happens in `work`, no transaction stays open.
+            struct Rollback {
+                sqlite3* db;
+                ~Rollback() {
+                    if (!sqlite3_get_autocommit(db))
+                        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+                }
+            } rollback{hive->db_};
+            try {
+                result = work(*hive);
+            } catch (const std::bad_alloc&) {
+                result = ERROR_OUTOFMEMORY;
+            }
             if (result == ERROR_SUCCESS) {
                 rc = sqlite3_exec(hive->db_, "COMMIT", nullptr, nullptr, nullptr);
                 if (rc != SQLITE_OK)
                     result = hive->Fail(rc);
             }
-            if (!sqlite3_get_autocommit(hive->db_))
-                sqlite3_exec(hive->db_, "ROLLBACK", nullptr, nullptr, nullptr);
         }
         if (result != ERROR_SUCCESS && hive->busy_ && mayRetry) {
             Backoff(attempt);

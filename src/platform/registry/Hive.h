@@ -23,12 +23,11 @@
 
 #include "platform/registry/Security.h"
 
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
+#include <sqlite3.h>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -43,8 +42,8 @@ inline constexpr int64_t kRootKeyId = 1;
 
 // The rights a read-only hive takes away from everyone, and the deny entry
 // that shows it in a key's descriptor.
-inline constexpr uint32_t kWriteRights = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 |
-                                         0x00080000;
+inline constexpr uint32_t kWriteRights =
+    0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 | 0x00080000;
 
 // The access mapping of registry keys.
 GenericMapping KeyMapping();

@@ -56,7 +56,8 @@ constexpr Message kMessages[] = {
     {30, "The system cannot read from the specified device."},
     {31, "A device attached to the system is not functioning."},
     {32, "The process cannot access the file because it is being used by another process."},
-    {33, "The process cannot access the file because another process has locked a portion of the file."},
+    {33, "The process cannot access the file because another process has locked a portion of the "
+         "file."},
     {38, "Reached the end of the file."},
     {39, "The disk is full."},
     {50, "The request is not supported."},
@@ -85,11 +86,13 @@ constexpr Message kMessages[] = {
     {1015, "The registry is corrupted. The structure of one of the files containing registry data "
            "is corrupted, or the system's memory image of the file is corrupted, or the file could "
            "not be recovered because the alternate copy or log was absent or corrupted."},
-    {1016, "An I/O operation initiated by the registry failed unrecoverably. The registry could not "
-           "read in, or write out, or flush, one of the files that contain the system's image of "
-           "the registry."},
-    {1017, "The system has attempted to load or restore a file into the registry, but the specified "
-           "file is not in a registry file format."},
+    {1016,
+     "An I/O operation initiated by the registry failed unrecoverably. The registry could not "
+     "read in, or write out, or flush, one of the files that contain the system's image of "
+     "the registry."},
+    {1017,
+     "The system has attempted to load or restore a file into the registry, but the specified "
+     "file is not in a registry file format."},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion."},
     {1019, "System could not allocate the required space in a registry log."},
     {1020, "Cannot create a symbolic link in a registry key that already has subkeys or values."},

@@ -72,7 +72,8 @@ long SplitPath(std::string_view path, std::vector<Component>& out) {
     size_t start = 0;
     for (;;) {
         size_t sep = path.find('\\', start);
-        std::string_view name = path.substr(start, sep == std::string_view::npos ? sep : sep - start);
+        std::string_view name =
+            path.substr(start, sep == std::string_view::npos ? sep : sep - start);
         if (name.empty())
             return ERROR_BAD_PATHNAME;
         Component c;
@@ -160,8 +161,7 @@ long CheckAccess(const Hive& hive, const std::string& sddl, uint32_t access, uin
 }
 
 std::unique_ptr<Key::Impl> MakeImpl(const Hive& hive, HiveRoot root, int64_t id, uint32_t granted) {
-    return std::make_unique<Key::Impl>(
-        Key::Impl{root, hive.Path(), hive.Uid(), id, granted});
+    return std::make_unique<Key::Impl>(Key::Impl{root, hive.Path(), hive.Uid(), id, granted});
 }
 
 long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Impl> parent,
@@ -172,7 +172,8 @@ long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Imp
     if (rc == ERROR_SUCCESS) {
         rc = Hive::Run(hivePath, root, false, [&](Hive& hive) {
             KeyRow start;
-            long r = parent ? LiveKey(hive, *parent, start) : LoadKey(hive, detail::kRootKeyId, start);
+            long r =
+                parent ? LiveKey(hive, *parent, start) : LoadKey(hive, detail::kRootKeyId, start);
             if (r != ERROR_SUCCESS)
                 return r;
             KeyRow row;
@@ -238,10 +239,9 @@ long CheckValueName(std::string_view name, std::string& folded) {
 
 // Every key of the subtree below (and including) `id`, with its descriptor.
 long Subtree(Hive& hive, int64_t id, std::vector<KeyRow>& rows) {
-    Statement s(hive,
-                "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
-                "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) "
-                "SELECT k.id, k.sddl FROM keys k JOIN t ON k.id = t.id");
+    Statement s(hive, "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
+                      "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) "
+                      "SELECT k.id, k.sddl FROM keys k JOIN t ON k.id = t.id");
     s.Bind(1, id);
     int rc;
     while ((rc = s.Step()) == SQLITE_ROW)
@@ -340,7 +340,11 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
         for (; i < names.size(); ++i) {
             Statement s(hive, "INSERT INTO keys(parent, name, folded, sddl, last_write) "
                               "VALUES(?1, ?2, ?3, ?4, ?5)");
-            s.Bind(1, row.id).Bind(2, names[i].name).Bind(3, names[i].folded).Bind(4, sddl).Bind(5, now);
+            s.Bind(1, row.id)
+                .Bind(2, names[i].name)
+                .Bind(3, names[i].folded)
+                .Bind(4, sddl)
+                .Bind(5, now);
             int step = s.Step();
             if (step != SQLITE_DONE)
                 return hive.Fail(step);
@@ -468,15 +472,15 @@ long DeleteTree(const Key& key, std::string_view subKey) {
             return rc;
         for (const KeyRow& row : rows) {
             uint32_t granted = 0;
-            if ((rc = CheckAccess(hive, row.sddl, KEY_READ | DELETE_ACCESS, granted)) != ERROR_SUCCESS)
+            if ((rc = CheckAccess(hive, row.sddl, KEY_READ | DELETE_ACCESS, granted)) !=
+                ERROR_SUCCESS)
                 return rc;
         }
         int64_t above = 0;
         if ((rc = ParentOf(hive, target.id, above)) != ERROR_SUCCESS)
             return rc;
-        static constexpr const char* kTree =
-            "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
-            "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) ";
+        static constexpr const char* kTree = "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
+                                             "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) ";
         static const std::string deleteValues =
             std::string(kTree) + "DELETE FROM vals WHERE key IN (SELECT id FROM t)";
         static const std::string deleteKeys =
@@ -520,8 +524,9 @@ long QueryInfoKey(const Key& key, KeyInfo& info) {
 long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type,
                std::vector<uint8_t>* data) {
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
-        Statement s(hive,
-                    "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
+        Statement s(
+            hive,
+            "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
         s.Bind(1, row.id).Bind(2, int64_t(index));
         int rc = s.Step();
         if (rc == SQLITE_DONE)

@@ -19,13 +19,10 @@ struct Alias {
 };
 
 constexpr Alias kSidAliases[] = {
-    {"WD", SID_EVERYONE},
-    {"AU", SID_AUTHENTICATED_USERS},
-    {"BU", SID_BUILTIN_USERS},
-    {"BA", SID_BUILTIN_ADMINISTRATORS},
-    {"SY", SID_LOCAL_SYSTEM},
-    {"CO", "S-1-3-0"}, // creator owner
-    {"OW", "S-1-3-4"}, // owner rights
+    {"WD", SID_EVERYONE},      {"AU", SID_AUTHENTICATED_USERS},
+    {"BU", SID_BUILTIN_USERS}, {"BA", SID_BUILTIN_ADMINISTRATORS},
+    {"SY", SID_LOCAL_SYSTEM},  {"CO", "S-1-3-0"}, // creator owner
+    {"OW", "S-1-3-4"},                            // owner rights
 };
 
 constexpr std::string_view kOwnerRightsSid = "S-1-3-4";
@@ -37,25 +34,40 @@ struct RightAlias {
 
 // Aliases written back for a whole mask, in the order they are tried.
 constexpr RightAlias kWholeMaskAliases[] = {
-    {"KA", KEY_ALL_ACCESS}, {"KR", KEY_READ},     {"KW", KEY_WRITE},
-    {"GA", GENERIC_ALL},    {"GR", GENERIC_READ}, {"GW", GENERIC_WRITE},
-    {"GX", GENERIC_EXECUTE},
+    {"KA", KEY_ALL_ACCESS}, {"KR", KEY_READ},      {"KW", KEY_WRITE},       {"GA", GENERIC_ALL},
+    {"GR", GENERIC_READ},   {"GW", GENERIC_WRITE}, {"GX", GENERIC_EXECUTE},
 };
 
 // Every alias accepted in a rights field; several may be run together.
 constexpr RightAlias kRightAliases[] = {
-    {"KA", KEY_ALL_ACCESS}, {"KR", KEY_READ},        {"KW", KEY_WRITE},    {"KX", KEY_EXECUTE},
-    {"GA", GENERIC_ALL},    {"GR", GENERIC_READ},    {"GW", GENERIC_WRITE}, {"GX", GENERIC_EXECUTE},
-    {"RC", READ_CONTROL},   {"SD", DELETE_ACCESS},   {"WD", WRITE_DAC},    {"WO", WRITE_OWNER},
-    {"CC", 0x1},            {"DC", 0x2},             {"LC", 0x4},          {"SW", 0x8},
-    {"RP", 0x10},           {"WP", 0x20},            {"DT", 0x40},         {"LO", 0x80},
+    {"KA", KEY_ALL_ACCESS},
+    {"KR", KEY_READ},
+    {"KW", KEY_WRITE},
+    {"KX", KEY_EXECUTE},
+    {"GA", GENERIC_ALL},
+    {"GR", GENERIC_READ},
+    {"GW", GENERIC_WRITE},
+    {"GX", GENERIC_EXECUTE},
+    {"RC", READ_CONTROL},
+    {"SD", DELETE_ACCESS},
+    {"WD", WRITE_DAC},
+    {"WO", WRITE_OWNER},
+    {"CC", 0x1},
+    {"DC", 0x2},
+    {"LC", 0x4},
+    {"SW", 0x8},
+    {"RP", 0x10},
+    {"WP", 0x20},
+    {"DT", 0x40},
+    {"LO", 0x80},
     {"CR", 0x100},
 };
 
 constexpr std::string_view kAceFlags[] = {"CI", "OI", "NP", "IO", "ID", "SA", "FA"};
 
 bool IsDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Checks a literal SID "S-1-<authority>(-<subauthority>)*" and answers it in
@@ -70,7 +82,8 @@ std::optional<std::string> CanonicalSid(std::string_view text) {
         if (text[pos] != '-')
             return std::nullopt;
         size_t end = text.find('-', pos + 1);
-        std::string_view part = text.substr(pos + 1, end == std::string_view::npos ? end : end - pos - 1);
+        std::string_view part =
+            text.substr(pos + 1, end == std::string_view::npos ? end : end - pos - 1);
         if (!IsDigits(part) || part.size() > 15)
             return std::nullopt;
         // The revision is 1; the authority fits in 48 bits and every
@@ -105,7 +118,8 @@ std::string SidToSddl(const std::string& sid) {
 std::optional<std::string> TakeSid(std::string_view& text) {
     if (text.size() >= 2 && (text[0] == 'S' || text[0] == 's') && text[1] == '-') {
         size_t end = 2;
-        while (end < text.size() && (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+        while (end < text.size() &&
+               (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '-'))
             ++end;
         // "S-1-5-32-544G:..." ends the SID before the next part's letter.
         auto sid = CanonicalSid(text.substr(0, end));
@@ -297,7 +311,8 @@ std::string SecurityDescriptor::ToSddl() const {
             for (const Ace& ace : *dacl) {
                 out += '(';
                 out += ace.type;
-                out += ';' + ace.flags + ';' + RightsToSddl(ace.mask) + ";;;" + SidToSddl(ace.sid) + ')';
+                out += ';' + ace.flags + ';' + RightsToSddl(ace.mask) + ";;;" + SidToSddl(ace.sid) +
+                       ')';
             }
         }
     }
@@ -315,7 +330,8 @@ bool SecurityDescriptor::IsValid() const {
         if (!daclPresent)
             return false;
         for (const Ace& ace : *dacl)
-            if ((ace.type != 'A' && ace.type != 'D') || !ValidAceFlags(ace.flags) || !ValidSid(ace.sid))
+            if ((ace.type != 'A' && ace.type != 'D') || !ValidAceFlags(ace.flags) ||
+                !ValidSid(ace.sid))
                 return false;
     }
     return true;

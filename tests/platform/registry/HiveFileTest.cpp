@@ -3,11 +3,10 @@
 
 #include "HiveFixture.h"
 
-#include <sqlite3.h>
-
 #include <fstream>
 #include <random>
 #include <set>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace qm6::reg::test {
@@ -34,9 +33,12 @@ protected:
     // A real hive of several pages, closed so that it is all in the file.
     std::string GoodHive() {
         Key key;
-        EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\Filler", KEY_ALL_ACCESS, nullptr, key), 0);
+        EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\Filler", KEY_ALL_ACCESS, nullptr, key),
+                  0);
         for (int i = 0; i < 200; ++i)
-            EXPECT_EQ(SetValue(key, "v" + std::to_string(i), REG_BINARY, std::vector<uint8_t>(500, uint8_t(i))), 0);
+            EXPECT_EQ(SetValue(key, "v" + std::to_string(i), REG_BINARY,
+                               std::vector<uint8_t>(500, uint8_t(i))),
+                      0);
         CloseThreadConnections();
         std::string bytes = qm6::test::ReadFile(HivePath());
         EXPECT_GT(bytes.size(), 40000u);
@@ -51,8 +53,9 @@ protected:
             bool created = false;
             EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, key), ERROR_BADDB);
             EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Software\\Filler", KEY_READ, key), ERROR_BADDB);
-            EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_WRITE, nullptr, key, &created),
-                      ERROR_BADDB);
+            EXPECT_EQ(
+                CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_WRITE, nullptr, key, &created),
+                ERROR_BADDB);
             EXPECT_FALSE(key.IsOpen());
             CloseThreadConnections();
         }
@@ -82,11 +85,12 @@ TEST_F(BadHiveTest, ForeignDatabaseAnswersBadDb) {
     const std::string walPath = HivePath().string() + "-wal";
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(HivePath().c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x);"
-                           "INSERT INTO t VALUES(randomblob(5000));",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db,
+                     "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x);"
+                     "INSERT INTO t VALUES(randomblob(5000));",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     const std::string file = qm6::test::ReadFile(HivePath()), wal = qm6::test::ReadFile(walPath);
     sqlite3_close(db);
     qm6::test::WriteFile(HivePath(), file);

@@ -7,7 +7,6 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -18,7 +17,9 @@ protected:
     HiveTest() : env_("QM6_REGISTRY_DIR", dir_.Str()) { CloseThreadConnections(); }
     ~HiveTest() override { CloseThreadConnections(); }
 
-    std::filesystem::path HivePath(const char* name = "HKCU.db") const { return dir_.Path() / name; }
+    std::filesystem::path HivePath(const char* name = "HKCU.db") const {
+        return dir_.Path() / name;
+    }
 
     static std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -50,7 +51,8 @@ public:
             if (got <= 0)
                 break;
             pending_.append(buf, size_t(got));
-            for (size_t nl; (nl = pending_.find('\n')) != std::string::npos; pending_.erase(0, nl + 1))
+            for (size_t nl; (nl = pending_.find('\n')) != std::string::npos;
+                 pending_.erase(0, nl + 1))
                 reported_.push_back(std::stol(pending_.substr(0, nl)));
         }
         return reported_;
@@ -99,6 +101,36 @@ TEST_F(HiveTest, ConcurrentWritersLoseNothing) {
         for (long i = 0; i < kWrites; ++i)
             ASSERT_EQ(Get(Path(i), tag + "-" + std::to_string(i)), tag + ":" + std::to_string(i));
     }
+}
+
+TEST_F(HiveTest, ConcurrentThreadsLoseNothing) {
+    // Threads of one process share the file locks and the log index, but each
+    // has its own connection.
+    constexpr int kThreads = 4;
+    constexpr long kWrites = 100;
+    std::vector<std::thread> threads;
+    std::vector<long> failures(kThreads, 0);
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            const std::string tag = "T" + std::to_string(t);
+            for (long i = 0; i < kWrites; ++i) {
+                Key key;
+                std::vector<uint8_t> data = Bytes(tag + ":" + std::to_string(i));
+                if (CreateKey(HKEY_CURRENT_USER, Path(i), KEY_WRITE, nullptr, key) !=
+                        ERROR_SUCCESS ||
+                    SetValue(key, tag + "-" + std::to_string(i), REG_SZ, data) != ERROR_SUCCESS)
+                    ++failures[size_t(t)];
+            }
+            CloseThreadConnections();
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, std::vector<long>(kThreads, 0));
+    for (int t = 0; t < kThreads; ++t)
+        for (long i = 0; i < kWrites; ++i)
+            ASSERT_EQ(Get(Path(i), "T" + std::to_string(t) + "-" + std::to_string(i)),
+                      "T" + std::to_string(t) + ":" + std::to_string(i));
 }
 
 TEST_F(HiveTest, KilledWriterLeavesEveryReportedWrite) {

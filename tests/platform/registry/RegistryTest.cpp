@@ -63,12 +63,10 @@ TEST_F(HiveTest, NamesCompareAfterUnicodeCaseFolding) {
         const char* asked;
         bool same;
     } cases[] = {
-        {"Software", "SOFTWARE", true},
-        {"ÄRGER", "ärger", true},
+        {"Software", "SOFTWARE", true}, {"ÄRGER", "ärger", true},
         {"Straße", "STRASSE", true},  // full folding: ß is ss
         {"ΣΊΣΥΦΟΣ", "σίσυφος", true}, // final sigma folds like sigma
-        {"Ärger", "Arger", false},
-        {"key", "key ", false},
+        {"Ärger", "Arger", false},      {"key", "key ", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -97,7 +95,8 @@ TEST_F(HiveTest, EnumerationOrderAndKeyInfo) {
     ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Order", KEY_ALL_ACCESS, nullptr, key), 0);
     for (const char* sub : {"b", "A", "c", "ä😀"}) {
         Key made;
-        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, std::string("Order\\") + sub, KEY_READ, nullptr, made), 0);
+        ASSERT_EQ(
+            CreateKey(HKEY_CURRENT_USER, std::string("Order\\") + sub, KEY_READ, nullptr, made), 0);
     }
     for (const char* value : {"zeta", "alpha", "mid", "gone"})
         ASSERT_EQ(SetValue(key, value, REG_SZ, Bytes(value)), 0);
@@ -141,7 +140,7 @@ TEST_F(HiveTest, PathRules) {
         {HKEY_CURRENT_USER, "A\\B\\\\", ERROR_BAD_PATHNAME},
         {HKEY_CURRENT_USER, longest, ERROR_SUCCESS},
         {HKEY_CURRENT_USER, longest + "k", ERROR_INVALID_PARAMETER},
-        {HKEY_CURRENT_USER, "ok\\" + std::string(128, '\xC3') , ERROR_INVALID_PARAMETER},
+        {HKEY_CURRENT_USER, "ok\\" + std::string(128, '\xC3'), ERROR_INVALID_PARAMETER},
         // machine settings are for administrators (the tests run as root)
         {HKEY_LOCAL_MACHINE, "Software\\Machine",
          geteuid() == 0 ? long(ERROR_SUCCESS) : long(ERROR_ACCESS_DENIED)},
@@ -179,7 +178,8 @@ TEST_F(HiveTest, DeleteKeyAndDeleteTree) {
     EXPECT_EQ(DeleteKey(t, "LEAF"), 0);
     EXPECT_EQ(DeleteKey(t, "Leaf"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(DeleteTree(t, "Branch"), 0);
-    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "T\\Branch\\Twig", KEY_READ, branch), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "T\\Branch\\Twig", KEY_READ, branch),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Get("T\\Sibling", "v"), "4");
 
     // An empty subkey deletes the opened key itself; the root stays.
@@ -256,7 +256,7 @@ TEST_F(HiveTest, DescriptorsDecideAccess) {
         {"D:(A;;KR;;;WD)", MAXIMUM_ALLOWED, ERROR_SUCCESS},
         {"D:(D;;KW;;;" + me + ")(A;;KA;;;WD)", KEY_SET_VALUE, ERROR_ACCESS_DENIED},
         {"D:(D;;KW;;;" + me + ")(A;;KA;;;WD)", KEY_QUERY_VALUE, ERROR_SUCCESS},
-        {"O:WDD:", KEY_QUERY_VALUE, ERROR_ACCESS_DENIED}, // empty DACL
+        {"O:WDD:", KEY_QUERY_VALUE, ERROR_ACCESS_DENIED},    // empty DACL
         {"O:WDD:", READ_CONTROL | WRITE_DAC, ERROR_SUCCESS}, // what an owner always holds
         {"D:NO_ACCESS_CONTROL", KEY_ALL_ACCESS, ERROR_SUCCESS},
     };
@@ -287,7 +287,8 @@ TEST_F(HiveTest, DescriptorsDecideAccess) {
     // A read-only key refuses new subkeys; a new subkey copies its parent's
     // descriptor; an everyone-access key carries a null DACL and an owner.
     Key sub;
-    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\K0\\Sub", KEY_READ, nullptr, sub), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\K0\\Sub", KEY_READ, nullptr, sub),
+              ERROR_ACCESS_DENIED);
     SecurityDescriptor everyone;
     ASSERT_TRUE(InitializeSecurityDescriptor(everyone, SECURITY_DESCRIPTOR_REVISION));
     ASSERT_TRUE(SetSecurityDescriptorDacl(everyone, true, nullptr, false));
@@ -295,8 +296,8 @@ TEST_F(HiveTest, DescriptorsDecideAccess) {
     ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\Open", KEY_WRITE, &open, sub), 0);
     ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\Open\\Child", KEY_ALL_ACCESS, nullptr, sub), 0);
     ASSERT_EQ(GetKeySecurity(sub, 7, shown), 0);
-    EXPECT_EQ(shown.ToSddl(), "O:" + me + "G:S-1-22-2-" + std::to_string(getegid()) +
-                                  "D:NO_ACCESS_CONTROL");
+    EXPECT_EQ(shown.ToSddl(),
+              "O:" + me + "G:S-1-22-2-" + std::to_string(getegid()) + "D:NO_ACCESS_CONTROL");
 
     // Setting a descriptor takes effect at the next open.
     ASSERT_EQ(SetKeySecurity(sub, DACL_SECURITY_INFORMATION, Sddl("D:(A;;KR;;;WD)")), 0);
@@ -354,7 +355,8 @@ TEST_F(HiveTest, HiveFileThatMayNotBeWrittenIsReadOnlyForEveryone) {
     }
     bool created = false;
     EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\RO", KEY_READ, nullptr, key, &created), 0);
-    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_READ, nullptr, key), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Software\\New", KEY_READ, nullptr, key),
+              ERROR_ACCESS_DENIED);
     ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, key), 0);
     EXPECT_EQ(DeleteTree(key, "Software"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(Get("Software\\RO", "v"), "kept");

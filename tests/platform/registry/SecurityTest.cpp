@@ -1,10 +1,10 @@
 // SDDL text, the access check and the caller's token.
 
-#include "platform/registry/Registry.h"
 #include "platform/registry/Security.h"
 
-#include <gtest/gtest.h>
+#include "platform/registry/Registry.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace qm6::reg {
@@ -20,7 +20,8 @@ TEST(Sddl, ReadsAndWritesBackCanonically) {
         {"D:NO_ACCESS_CONTROL", "D:NO_ACCESS_CONTROL"},
         {"D:", "D:"},
         {"", ""},
-        {"D:(A;OICI;KX;;;AU)(A;;GA;;;CO)(A;;GR;;;OW)", "D:(A;OICI;KR;;;AU)(A;;GA;;;CO)(A;;GR;;;OW)"},
+        {"D:(A;OICI;KX;;;AU)(A;;GA;;;CO)(A;;GR;;;OW)",
+         "D:(A;OICI;KR;;;AU)(A;;GA;;;CO)(A;;GR;;;OW)"},
         {"D:(A;;RCSD;;;BU)(A;;0x1F;;;WD)", "D:(A;;0x30000;;;BU)(A;;0x1f;;;WD)"},
         {"D:(A;;GWGX;;;WD)", "D:(A;;0x60000000;;;WD)"},
         {"D:PAI(A;;KA;;;SY)", "D:(A;;KA;;;SY)"},
@@ -86,7 +87,8 @@ TEST(AccessCheck, WalksTheDaclInOrder) {
         {"O:S-1-22-1-1000D:", &user, READ_CONTROL | WRITE_DAC, true, READ_CONTROL | WRITE_DAC},
         {"O:S-1-22-1-1000D:", &user, KEY_QUERY_VALUE, false, 0},
         {"O:S-1-22-1-1000D:", &user, MAXIMUM_ALLOWED, true, READ_CONTROL | WRITE_DAC},
-        {"O:S-1-22-1-1000D:(A;;KR;;;OW)", &user, WRITE_DAC, false, 0}, // owner rights replace the implicit ones
+        {"O:S-1-22-1-1000D:(A;;KR;;;OW)", &user, WRITE_DAC, false,
+         0}, // owner rights replace the implicit ones
         {"O:S-1-22-1-1000D:(A;;KR;;;OW)", &user, KEY_READ, true, KEY_READ},
         {"D:(A;;KR;;;WD)", &user, KEY_READ, true, KEY_READ},
         {"D:(A;;KR;;;WD)", &user, GENERIC_READ, true, KEY_READ},
@@ -111,7 +113,8 @@ TEST(AccessCheck, WalksTheDaclInOrder) {
         ASSERT_TRUE(sd);
         uint32_t granted = 0xDEAD;
         bool status = !c.status;
-        ASSERT_EQ(AccessCheck(*sd, *c.token, c.desired, kKeyMapping, granted, status), ERROR_SUCCESS);
+        ASSERT_EQ(AccessCheck(*sd, *c.token, c.desired, kKeyMapping, granted, status),
+                  ERROR_SUCCESS);
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(granted, c.granted);
     }
@@ -130,8 +133,9 @@ TEST(Token, ExistsWhileTheThreadImpersonates) {
     ASSERT_EQ(ImpersonateSelf(2), ERROR_SUCCESS);
     ASSERT_EQ(OpenThreadToken(8, true, token), ERROR_SUCCESS);
     EXPECT_EQ(token.user, "S-1-22-1-" + std::to_string(geteuid()));
-    for (std::string sid : {std::string(SID_EVERYONE), std::string(SID_AUTHENTICATED_USERS),
-                            std::string(SID_BUILTIN_USERS), "S-1-22-2-" + std::to_string(getegid())})
+    for (std::string sid :
+         {std::string(SID_EVERYONE), std::string(SID_AUTHENTICATED_USERS),
+          std::string(SID_BUILTIN_USERS), "S-1-22-2-" + std::to_string(getegid())})
         EXPECT_TRUE(token.Has(sid)) << sid;
     const bool root = geteuid() == 0;
     EXPECT_EQ(token.Has(SID_BUILTIN_ADMINISTRATORS), root);
