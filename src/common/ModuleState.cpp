@@ -1,5 +1,7 @@
 #include "common/ModuleState.h"
 
+#include "common/Language.h"
+
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -56,6 +58,7 @@ void Main() {
     struct Done {
         ~Done() { tStarting = false; }
     } done;
+    LoadLanguage("qm6admcm");
     tState->started = true;
 }
 

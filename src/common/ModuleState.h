@@ -4,12 +4,27 @@
 // apartment-threaded: every user-interface thread that uses it gets its own
 // copy of the state, made by Main on the thread's first use.
 
+#include "platform/resources/ResourceLibrary.h"
+
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace qm6 {
 
+// The string library of the thread and what was read from it.
+struct LanguageState {
+    std::string moduleName;                    // of the last LoadLanguage; empty until then
+    std::optional<res::ResourceLibrary> library; // none until one is loaded
+    std::string folder;                        // the lang folder, once computed
+    unsigned codePage = 1252;                  // ANSI code page the texts are cut in
+    std::unordered_map<int32_t, std::string> texts; // texts already loaded, by id
+};
+
 struct ModuleState {
     bool started = false;
+    LanguageState language;
 };
 
 // The calling thread's state; runs Main first when the thread has not started.

@@ -160,7 +160,7 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
         {"Dword", reg::REG_DWORD, std::string("\x0c\x00\x00\x00", 4), Variant(int32_t{12})},
         {"Negative", reg::REG_DWORD, std::string("\xff\xff\xff\xff", 4), Variant(int32_t{-1})},
         {"BigEndian", reg::REG_DWORD_BIG_ENDIAN, std::string("\x00\x00\x01\x02", 4),
-         Variant(int32_t{0x02010000})},
+         Variant(int32_t{0x0102})},
         {"Binary", reg::REG_BINARY, std::string("\x01\x00\x02", 3), bytes({1, 0, 2})},
         {"EmptyBinary", reg::REG_BINARY, "", bytes({})},
         {"None", reg::REG_NONE, "z", bytes({'z'})},

@@ -1,0 +1,212 @@
+#include "common/Language.h"
+
+#include "common/ModuleState.h"
+#include "platform/registry/Registry.h"
+#include "registry/clsRegistry.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace qm6 {
+namespace {
+
+namespace fs = std::filesystem;
+using vb::Variant;
+
+const fs::path kFixtures = QM6_LANG_FIXTURES;
+
+// A product installed in a temporary folder: <root>/app/bin holds the
+// library, <root>/app/lang the string libraries, with a hive of its own and
+// a chosen user locale.
+class LanguageStrings : public ::testing::Test {
+protected:
+    LanguageStrings()
+        : registry_("QM6_REGISTRY_DIR", (root_.Path() / "registry").string()),
+          lang_("LANG", "en_US.UTF-8"), lcAll_("LC_ALL", std::nullopt),
+          system_("QM6_SYSTEM_LOCALE", "en_US.UTF-8") {
+        fs::create_directories(Bin());
+        SetModuleFolder(Bin().string());
+        reg::CloseThreadConnections();
+        ResetModuleState();
+    }
+    ~LanguageStrings() override {
+        ResetModuleState();
+        SetModuleFolder("");
+        reg::CloseThreadConnections();
+    }
+
+    fs::path Bin() const { return root_.Path() / "app" / "bin"; }
+    fs::path Lang() const { return root_.Path() / "app" / "lang"; }
+
+    void Install(int lcid) {
+        fs::create_directories(Lang() / std::to_string(lcid));
+        fs::copy_file(kFixtures / std::to_string(lcid) / "qm6admcmLangRes.dll",
+                      Lang() / std::to_string(lcid) / "qm6admcmLangRes.dll",
+                      fs::copy_options::overwrite_existing);
+    }
+
+    void SetLocaleId(const Variant& value, int32_t type) {
+        clsRegistry r;
+        r.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        r.SectionKey("Software\\Quillmeter 6");
+        r.ValueType(type);
+        ASSERT_TRUE(r.SetCreateValue("LocaleId", value, false));
+    }
+
+    test::TempDir root_;
+    test::ScopedEnv registry_, lang_, lcAll_, system_;
+};
+
+TEST_F(LanguageStrings, StartUpLoadsTheLibraryOfTheUsersLocale) {
+    Install(1033);
+    Install(1031);
+    EXPECT_EQ(LangString(1), "Job options");
+
+    test::ScopedEnv german("LANG", "de_DE.UTF-8");
+    ResetModuleState();
+    EXPECT_EQ(LangString(1), "Auftragsoptionen");
+    // No fall back to another language for a single missing id.
+    EXPECT_EQ(LangString(17), "");
+}
+
+TEST_F(LanguageStrings, TheLocaleIdSettingChoosesTheLibrary) {
+    Install(1033);
+    Install(1031);
+    struct Case {
+        const char* name;
+        Variant value;
+        int32_t type;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Dword", Variant(int32_t{1031}), reg::REG_DWORD, "Auftragsoptionen"},
+        {"NumberAsText", Variant("1031"), reg::REG_SZ, "Auftragsoptionen"},
+        {"MissingLocale", Variant(int32_t{1036}), reg::REG_DWORD, "Job options"},
+        // Settings that are no locale id count as missing: the user's locale wins.
+        {"Empty", Variant(""), reg::REG_SZ, "Job options"},
+        {"NotANumber", Variant("German"), reg::REG_SZ, "Job options"},
+        {"OutOfRange", Variant("99999999999"), reg::REG_SZ, "Job options"},
+        {"Binary", Variant(vb::ByteArray{{1, 2}, 0}), reg::REG_BINARY, "Job options"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLocaleId(c.value, c.type);
+        ResetModuleState();
+        EXPECT_EQ(LangString(1), c.expected);
+    }
+
+    SetLocaleId(Variant("junk"), reg::REG_SZ);
+    EXPECT_EQ(ReadLocaleIdSetting(), Variant(int32_t{-1}));
+    SetLocaleId(Variant(int32_t{0}), reg::REG_DWORD);
+    EXPECT_EQ(GetLocaleId(), 0); // a stored 0 is answered unchanged
+}
+
+TEST_F(LanguageStrings, ALocaleLibraryThatCannotBeLoadedFallsBackToTheDefault) {
+    Install(1033);
+    fs::create_directories(Lang() / "1031");
+    test::WriteFile(Lang() / "1031" / "qm6admcmLangRes.dll", std::string(4096, 'M'));
+    SetLocaleId(Variant(int32_t{1031}), reg::REG_DWORD);
+    ResetModuleState();
+    EXPECT_EQ(LangString(1), "Job options");
+}
+
+TEST_F(LanguageStrings, WithoutALibraryEveryTextIsEmptyUntilOneAppears) {
+    fs::create_directories(Lang());
+    EXPECT_FALSE(LoadLanguage("qm6admcm"));
+    EXPECT_EQ(LangString(1), "");
+    EXPECT_EQ(LangString(2, "A", "B"), "");
+
+    // Each call searches again while nothing is loaded.
+    Install(1033);
+    EXPECT_EQ(LangString(1), "Job options");
+}
+
+TEST_F(LanguageStrings, TextsAreFilledAndCutAsLoaded) {
+    Install(1033);
+    EXPECT_EQ(LangString(2, "A", "B"), "Limit A of B");
+    EXPECT_EQ(LangString(2, "A"), "Limit A of %s");
+    EXPECT_EQ(LangString(2, "A", "B", "C"), "Limit A of B");
+    EXPECT_EQ(LangString(3, 10), "10 pages");
+    EXPECT_EQ(LangString(Variant("3"), 1.5), "1.5 pages");
+    EXPECT_EQ(LangString(4), "");
+    EXPECT_EQ(LangString(999), "");
+    EXPECT_EQ(LangString(-1), "");
+    // A 512-byte buffer holds 511 bytes of text.
+    EXPECT_EQ(LangString(40), std::string(511, 'a'));
+}
+
+TEST_F(LanguageStrings, ADoubleByteCodePageCutsBetweenCharacters) {
+    Install(1033);
+    Install(1041);
+    test::ScopedEnv japanese("LANG", "ja_JP.UTF-8");
+    test::ScopedEnv system("QM6_SYSTEM_LOCALE", "ja_JP.UTF-8");
+    ResetModuleState();
+    EXPECT_EQ(LangString(1), "ジョブオプション");
+    // 300 characters of two bytes each in code page 932: 255 fit in 511 bytes.
+    std::string expected;
+    for (int i = 0; i < 255; ++i)
+        expected += "日";
+    EXPECT_EQ(LangString(40), expected);
+}
+
+TEST(FormatLangString, FillsMarkersInOrderWithoutRefillingInsertedText) {
+    struct Case {
+        const char* text;
+        std::vector<Variant> args;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Limit %s of %s", {Variant("A"), Variant("B")}, "Limit A of B"},
+        {"%S pages", {Variant(int32_t{10})}, "10 pages"},
+        {"%s and %s", {Variant("x%sy"), Variant("z")}, "x%sy and z"},
+        {"%s%s", {Variant("%s"), Variant("b")}, "%sb"},
+        {"no markers", {Variant("A")}, "no markers"},
+        {"100%", {Variant("A")}, "100%"},
+        {"%s", {}, "%s"},
+        {"Grüße %s", {Variant("ü")}, "Grüße ü"},
+        {"%s, %s", {Variant(true), Variant(int16_t{-3})}, "True, -3"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatLangString(c.text, c.args), c.expected) << c.text;
+}
+
+TEST(LangFolder, TheWalkStopsAtTheFirstFolderOrFileNamedLang) {
+    test::TempDir root;
+    const fs::path bin = root.Path() / "a" / "b" / "bin";
+    fs::create_directories(bin);
+    const std::string start = bin.string();
+
+    // Nothing on the way up (below the temporary root) has one.
+    const std::string top = FindFolderUpwards(start, "qm6-no-such-entry");
+    EXPECT_EQ(top, "/qm6-no-such-entry");
+
+    fs::create_directories(root.Path() / "a" / "lang");
+    EXPECT_EQ(FindFolderUpwards(start, "lang"), (root.Path() / "a" / "lang").string());
+
+    // A file named lang ends the walk too.
+    test::WriteFile(root.Path() / "a" / "b" / "lang", "not a folder");
+    EXPECT_EQ(FindFolderUpwards(start, "lang"), (root.Path() / "a" / "b" / "lang").string());
+
+    // The library's own folder comes first.
+    fs::create_directories(bin / "lang");
+    EXPECT_EQ(FindFolderUpwards(start, "lang"), (bin / "lang").string());
+
+    EXPECT_TRUE(FileExists(bin.string()));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists((bin / "missing").string()));
+}
+
+TEST_F(LanguageStrings, TheLangFolderIsComputedOncePerThread) {
+    Install(1033);
+    const std::string first = GetLangFolder();
+    EXPECT_EQ(first, Lang().string());
+    fs::create_directories(Bin() / "lang");
+    EXPECT_EQ(GetLangFolder(), first);
+    ResetModuleState();
+    EXPECT_EQ(GetLangFolder(), (Bin() / "lang").string());
+}
+
+} // namespace
+} // namespace qm6
