@@ -1,11 +1,13 @@
 // Writes `count` values into HKEY_CURRENT_USER of the hive folder named by
-// QM6_REGISTRY_DIR: for each i, creates the key Software\Writers\G<i % 8> if
-// it is missing and sets the value "<tag>-<i>" to the string "<tag>:<i>".
-// After every finished write it prints i on its own line.
+// QM6_REGISTRY_DIR through the registry key object's SetCreateValue: for
+// each i, the key Software\Writers\G<i % 8> is created if it is missing and
+// the value "<tag>-<i>" is set to the string "<tag>:<i>" (stored with its
+// terminating NUL). After every finished write it prints i on its own line.
 //
 //   qm6_reg_writer <tag> <count>
 
 #include "platform/registry/Registry.h"
+#include "registry/clsRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,18 +23,16 @@ int main(int argc, char** argv) {
     }
     const std::string tag = argv[1];
     const long count = std::atol(argv[2]);
+    qm6::clsRegistry registry;
+    registry.ClassKey(static_cast<int32_t>(HKEY_CURRENT_USER));
+    registry.ValueType(REG_SZ);
     for (long i = 0; i < count; ++i) {
-        const std::string path = "Software\\Writers\\G" + std::to_string(i % 8);
-        Key key;
-        long rc = OpenKey(HKEY_CURRENT_USER, path, KEY_WRITE, key);
-        if (rc == ERROR_FILE_NOT_FOUND)
-            rc = CreateKey(HKEY_CURRENT_USER, path, KEY_WRITE, nullptr, key);
-        const std::string data = tag + ":" + std::to_string(i);
-        if (rc == ERROR_SUCCESS)
-            rc = SetValue(key, tag + "-" + std::to_string(i), REG_SZ,
-                          {reinterpret_cast<const uint8_t*>(data.data()), data.size()});
-        if (rc != ERROR_SUCCESS) {
-            std::fprintf(stderr, "%s: write %ld failed with %ld\n", tag.c_str(), i, rc);
+        registry.SectionKey("Software\\Writers\\G" + std::to_string(i % 8));
+        std::string error;
+        if (!registry.SetCreateValue(tag + "-" + std::to_string(i),
+                                     qm6::vb::Variant(tag + ":" + std::to_string(i)), false,
+                                     &error)) {
+            std::fprintf(stderr, "%s: write %ld failed: %s\n", tag.c_str(), i, error.c_str());
             return 1;
         }
         // One write(2) per line, so that a line is either reported whole or

@@ -72,6 +72,11 @@ private:
     std::vector<long> reported_;
 };
 
+// The bytes the writer stores for its i-th value: the text and its NUL.
+std::string Written(const std::string& tag, long i) {
+    return tag + ":" + std::to_string(i) + std::string(1, '\0');
+}
+
 std::string Path(long i) {
     return "Software\\Writers\\G" + std::to_string(i % 8);
 }
@@ -99,7 +104,7 @@ TEST_F(HiveTest, ConcurrentWritersLoseNothing) {
     for (int w = 0; w < kWriters; ++w) {
         const std::string tag = "P" + std::to_string(w);
         for (long i = 0; i < kWrites; ++i)
-            ASSERT_EQ(Get(Path(i), tag + "-" + std::to_string(i)), tag + ":" + std::to_string(i));
+            ASSERT_EQ(Get(Path(i), tag + "-" + std::to_string(i)), Written(tag, i));
     }
 }
 
@@ -151,7 +156,7 @@ TEST_F(HiveTest, KilledWriterLeavesEveryReportedWrite) {
         Key root;
         ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_READ, root), 0);
         for (long i : reported)
-            ASSERT_EQ(Get(Path(i), tag + "-" + std::to_string(i)), tag + ":" + std::to_string(i));
+            ASSERT_EQ(Get(Path(i), tag + "-" + std::to_string(i)), Written(tag, i));
         // And the hive still takes writes.
         Put("Software\\After", tag, "ok");
     }
