@@ -3,6 +3,7 @@
 #include "Unicode.h"
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qm6::tool {
@@ -116,7 +117,7 @@ std::string Decode(std::string_view bytes) {
 }
 
 std::string Describe(std::string_view name) {
-    return name.empty() ? std::string("the default value") : "value \"" + std::string(name) + "\"";
+    return name.empty() ? std::string("the default value") : "value \"" + Abbreviate(name) + "\"";
 }
 
 class Parser {
@@ -185,7 +186,7 @@ private:
         pos = SkipBlanks(text, pos);
         if (pos < text.size() && text[pos] != ';')
             throw Failure{line, "Unexpected text after " + std::string(after) + ": \"" +
-                                    std::string(text.substr(pos)) + "\"."};
+                                    Abbreviate(text.substr(pos)) + "\"."};
     }
 
     // [KEY] or [-KEY], possibly followed by a comment.
@@ -413,7 +414,7 @@ private:
                 while (end < text.size() && text[end] != ',' && !IsBlank(text[end]))
                     ++end;
                 throw Failure{
-                    line, "\"" + std::string(text.substr(start, std::max(end, start + 1) - start)) +
+                    line, "\"" + Abbreviate(text.substr(start, std::max(end, start + 1) - start)) +
                               "\" in " + what + " is not a byte of one or two hex digits."};
             }
             out.push_back(static_cast<uint8_t>(value));
@@ -524,7 +525,7 @@ private:
     }
 
     void WriteValue(const KeyPath& key, const RegValue& value) {
-        std::string where = "value \"" + value.name + "\" of " + key.Full();
+        std::string where = "value \"" + Abbreviate(value.name) + "\" of " + key.Full();
         std::string head = value.name.empty()
                                ? std::string("@=")
                                : "\"" + Escape(Clean(value.name, "The name of " + where)) + "\"=";

@@ -127,6 +127,15 @@ std::string ReplaceInvalidUtf8(std::string_view text) {
     return out;
 }
 
+std::string Abbreviate(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut)) + "...";
+}
+
 size_t Utf16Length(std::string_view utf8) {
     size_t units = 0;
     size_t i = 0;

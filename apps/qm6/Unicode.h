@@ -25,6 +25,10 @@ bool AppendUtf16Le(std::string_view utf8, std::string& out);
 // The text with every byte that does not decode replaced by U+FFFD.
 std::string ReplaceInvalidUtf8(std::string_view text);
 
+// The text cut to at most `maxBytes` bytes at a character boundary, with
+// "..." added when it was cut: for names in messages.
+std::string Abbreviate(std::string_view text, size_t maxBytes = 80);
+
 // The number of UTF-16 code units the text takes (what Windows counts as the
 // length of a line).
 size_t Utf16Length(std::string_view utf8);

@@ -1,0 +1,460 @@
+// The qm6 tool run as a process over hives in a temporary folder.
+
+#include "Unicode.h"
+#include "support/TestSupport.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace qm6::tool {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Qm6Test";
+const std::string kOk = "The operation completed successfully.\n";
+
+struct Outcome {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Utf16(std::string_view utf8) {
+    std::string out = "\xFF\xFE";
+    AppendUtf16Le(utf8, out);
+    return out;
+}
+
+// Every test works on hives of its own; standard input is a file, never a
+// terminal.
+class Qm6Tool : public ::testing::Test {
+protected:
+    Qm6Tool()
+        : hives_(dir_.Path() / "hives"), env_(std::in_place, "QM6_REGISTRY_DIR", hives_.string()) {
+        fs::create_directories(hives_);
+    }
+
+    Outcome Qm(const std::vector<std::string>& args, const std::string& input = "") {
+        fs::path in = dir_.Path() / "stdin";
+        fs::path out = dir_.Path() / "stdout";
+        fs::path err = dir_.Path() / "stderr";
+        WriteFile(in, input);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<std::string> all{QM6_TOOL};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        Outcome run;
+        if (posix_spawn(&pid, QM6_TOOL, &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = ReadFile(out);
+        run.err = ReadFile(err);
+        return run;
+    }
+
+    // Runs a command that must succeed with the usual message.
+    void Ok(const std::vector<std::string>& args) {
+        Outcome run = Qm(args);
+        ASSERT_EQ(run.exit, 0) << run.err;
+        EXPECT_EQ(run.out, kOk);
+        EXPECT_EQ(run.err, "");
+    }
+
+    std::string Query(const std::string& key = kKey) {
+        Outcome run = Qm({"reg", "query", key, "/s"});
+        EXPECT_EQ(run.exit, 0) << run.err;
+        return run.out;
+    }
+
+    // The bytes of an export of the key ("" when it does not exist).
+    std::string Export(const std::string& key = kKey) {
+        fs::path file = dir_.Path() / "export.reg";
+        fs::remove(file);
+        Outcome run = Qm({"reg", "export", key, file.string(), "/y"});
+        return run.exit == 0 ? ReadFile(file) : std::string();
+    }
+
+    fs::path File(const std::string& name, const std::string& bytes) {
+        fs::path path = dir_.Path() / name;
+        WriteFile(path, bytes);
+        return path;
+    }
+
+    // Points the tool at a fresh, empty pair of hives.
+    void UseEmptyHives() {
+        hives_ = dir_.Path() / ("hives" + std::to_string(++hiveCount_));
+        fs::create_directories(hives_);
+        env_.emplace("QM6_REGISTRY_DIR", hives_.string());
+    }
+
+    test::TempDir dir_;
+    fs::path hives_;
+    std::optional<test::ScopedEnv> env_;
+    int hiveCount_ = 0;
+};
+
+TEST_F(Qm6Tool, EveryTypeRoundTripsThroughAddQueryExportAndImport) {
+    struct Case {
+        std::string name; // empty: the default value (/ve)
+        const char* type;
+        std::string data;
+        std::string shown; // the data column of reg query
+    };
+    std::string longBinary;
+    for (int i = 0; i < 200; ++i)
+        longBinary += "0123456789ABCDEF"[i % 16];
+    const std::vector<Case> cases = {
+        {"", "REG_SZ", "default text", "default text"},
+        {"sz", "REG_SZ", "Quillmeter \"6\" C:\\dir\\ caf\xc3\xa9 \xe2\x82\xac", ""},
+        {"empty sz", "REG_SZ", "", ""},
+        {"expand", "REG_EXPAND_SZ", "%HOME%\\bin;\xc3\xa9", ""},
+        {"multi", "REG_MULTI_SZ", "one\\0two \xc3\xa9\\0three", ""},
+        {"dword", "REG_DWORD", "4294967295", "0xffffffff"},
+        {"dword hex", "REG_DWORD", "0x2A", "0x2a"},
+        {"qword", "REG_QWORD", "0x123456789abcdef0", "0x123456789abcdef0"},
+        {"big endian", "REG_DWORD_BIG_ENDIAN", "0x1020304", "0x1020304"},
+        {"binary", "REG_BINARY", longBinary, longBinary},
+        {"empty binary", "REG_BINARY", "", ""},
+        {"none", "REG_NONE", "00ff", "00FF"},
+        {"link", "REG_LINK", "4100", "4100"},
+        {"resources", "REG_RESOURCE_LIST", "0102", "0102"},
+        {"full resource", "REG_FULL_RESOURCE_DESCRIPTOR", "03", "03"},
+        {"requirements", "REG_RESOURCE_REQUIREMENTS_LIST", "04", "04"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type + std::string(" ") + c.name);
+        std::vector<std::string> add{"reg", "add", kKey};
+        std::vector<std::string> query{"reg", "query", kKey};
+        for (auto* args : {&add, &query}) {
+            if (c.name.empty())
+                args->push_back("/ve");
+            else
+                args->insert(args->end(), {"/v", c.name});
+        }
+        add.insert(add.end(), {"/t", c.type, "/d", c.data, "/f"});
+        Ok(add);
+        Outcome run = Qm(query);
+        ASSERT_EQ(run.exit, 0) << run.err;
+        std::string shown = c.shown.empty() ? c.data : c.shown;
+        EXPECT_EQ(run.out, "\n" + kKey + "\n    " + (c.name.empty() ? "(Default)" : c.name) +
+                               "    " + c.type + "    " + shown + "\n\n");
+    }
+    Ok({"reg", "add", kKey + "\\Sub key", "/v", "x", "/d", "y"});
+    Ok({"reg", "add", kKey + "\\Empty"});
+
+    const std::string before = Query();
+    const std::string exported = Export();
+    ASSERT_FALSE(exported.empty());
+    EXPECT_EQ(exported.substr(0, 2), "\xFF\xFE");
+
+    UseEmptyHives();
+    EXPECT_EQ(Qm({"reg", "query", kKey}).exit, 1);
+    Ok({"reg", "import", File("roundtrip.reg", exported).string()});
+    EXPECT_EQ(Query(), before);
+    EXPECT_EQ(Export(), exported);
+}
+
+TEST_F(Qm6Tool, QueryPrintsTheLayoutOfTheWindowsTool) {
+    Ok({"reg", "add", kKey, "/v", "a", "/d", "x"});
+    Ok({"reg", "add", kKey, "/v", "n", "/t", "REG_DWORD", "/d", "7"});
+    Ok({"reg", "add", kKey + "\\B", "/v", "b", "/d", "y"});
+    Ok({"reg", "add", kKey + "\\B\\C"});
+    Ok({"reg", "add", kKey + "\\D"});
+
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{kKey},
+         0,
+         "\n" + kKey + "\n    a    REG_SZ    x\n    n    REG_DWORD    0x7\n\n" + kKey + "\\B\n" +
+             kKey + "\\D\n"},
+        {{kKey, "/s"},
+         0,
+         "\n" + kKey + "\n    a    REG_SZ    x\n    n    REG_DWORD    0x7\n\n" + kKey +
+             "\\B\n    b    REG_SZ    y\n\n" + kKey + "\\B\\C\n\n" + kKey + "\\D\n\n"},
+        {{"HKCU\\Software\\qm6test\\b"},
+         0,
+         "\nHKEY_CURRENT_USER\\Software\\qm6test\\b\n    b    REG_SZ    y\n\n"
+         "HKEY_CURRENT_USER\\Software\\qm6test\\b\\C\n"},
+        {{kKey + "\\D"}, 0, "\n"},
+        {{kKey, "/ve"}, 0, "\n" + kKey + "\n    (Default)    REG_SZ    (value not set)\n"},
+        {{kKey, "/v", "N"}, 0, "\n" + kKey + "\n    N    REG_DWORD    0x7\n\n"},
+        {{kKey, "/v", "b", "/s"},
+         0,
+         "\n" + kKey + "\\B\n    b    REG_SZ    y\n\nEnd of search: 1 match(es) found.\n"},
+        {{kKey, "/v", "missing"}, 1, ""},
+        {{kKey + "\\Missing"}, 1, ""},
+        {{kKey, "/v", "a", "/ve"}, 1, ""},
+        {{kKey, "/x"}, 1, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"reg", "query"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(args.back());
+        Outcome run = Qm(args);
+        EXPECT_EQ(run.exit, c.exit) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err.empty(), c.exit == 0) << run.err;
+    }
+}
+
+TEST_F(Qm6Tool, RootsMayBeShortOrLongAndOthersAreRefused) {
+    Ok({"reg", "add", "HKLM\\Software\\Qm6Test", "/v", "m", "/d", "1"});
+    EXPECT_EQ(Qm({"reg", "query", "HKEY_LOCAL_MACHINE\\Software\\Qm6Test", "/v", "m"}).out,
+              "\nHKEY_LOCAL_MACHINE\\Software\\Qm6Test\n    m    REG_SZ    1\n\n");
+    EXPECT_TRUE(fs::exists(hives_ / "HKLM.db"));
+
+    for (std::string key : {"HKCR\\Software\\X", "HKEY_USERS\\X", "HKXX\\X", "\\\\host\\HKCU\\X"}) {
+        SCOPED_TRACE(key);
+        Outcome run = Qm({"reg", "add", key, "/v", "a", "/d", "b", "/f"});
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("ERROR: ", 0), 0u) << run.err;
+    }
+}
+
+TEST_F(Qm6Tool, BadAddInputIsRefusedAndChangesNothing) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {{"/v", "a", "/t", "REG_TEXT", "/d", "x"}, "Unsupported type"},
+        {{"/v", "a", "/t", "REG_DWORD", "/d", "12x"}, "must be a number"},
+        {{"/v", "a", "/t", "REG_DWORD", "/d", "4294967296"}, "must be a number"},
+        {{"/v", "a", "/t", "REG_DWORD"}, "must be a number"},
+        {{"/v", "a", "/t", "REG_QWORD", "/d", "-1"}, "must be a number"},
+        {{"/v", "a", "/t", "REG_BINARY", "/d", "abc"}, "even number of hex digits"},
+        {{"/v", "a", "/t", "REG_NONE", "/d", "zz"}, "hex digits"},
+        {{"/v", "a", "/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"}, "empty string"},
+        {{"/v", "a", "/t", "REG_SZ", "/s", ","}, "REG_MULTI_SZ data only"},
+        {{"/v", std::string(16384, 'n'), "/d", "x"}, "parameter is incorrect"},
+        {{"/v"}, "needs a value"},
+        {{"/v", "a", "/ve"}, "cannot be used together"},
+        {{"/q"}, "Unknown option"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"reg", "add", kKey + "\\New", "/f"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(c.message);
+        Outcome run = Qm(args);
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(Qm({"reg", "query", kKey + "\\New"}).exit, 1) << "the key was created";
+    }
+}
+
+TEST_F(Qm6Tool, ChangesThatNeedConfirmationAreRefusedWithoutATerminal) {
+    Ok({"reg", "add", kKey + "\\Sub", "/v", "a", "/d", "1"});
+    Ok({"reg", "add", kKey, "/v", "b", "/d", "2"});
+    const std::string before = Export();
+    const std::vector<std::vector<std::string>> refused = {
+        {"reg", "delete", kKey},
+        {"reg", "delete", kKey, "/v", "b"},
+        {"reg", "delete", kKey, "/va"},
+        {"reg", "add", kKey, "/v", "b", "/d", "3"},
+    };
+    for (const auto& args : refused) {
+        SCOPED_TRACE(args.back());
+        Outcome run = Qm(args, "yes\n");
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_NE(run.err.find("not a terminal"), std::string::npos) << run.err;
+        EXPECT_EQ(Export(), before);
+    }
+
+    Ok({"reg", "delete", kKey, "/v", "b", "/f"});
+    Ok({"reg", "delete", kKey + "\\Sub", "/va", "/f"});
+    EXPECT_EQ(Query(), "\n" + kKey + "\\Sub\n\n");
+    Ok({"reg", "add", kKey, "/ve", "/d", "d"});
+    Ok({"reg", "delete", kKey, "/ve", "/f"});
+    Ok({"reg", "delete", kKey, "/f"});
+    EXPECT_EQ(Qm({"reg", "query", kKey}).exit, 1);
+
+    Outcome run = Qm({"reg", "delete", kKey, "/f"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.err.find("unable to find"), std::string::npos);
+    EXPECT_EQ(Qm({"reg", "delete", "HKCU", "/f"}).exit, 1);
+}
+
+TEST_F(Qm6Tool, ExportRefusesToOverwriteWithoutYesAndLeavesNoFileForAMissingKey) {
+    Ok({"reg", "add", kKey, "/v", "a", "/d", "1"});
+    fs::path file = File("out.reg", "old");
+    Outcome run = Qm({"reg", "export", kKey, file.string()});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(ReadFile(file), "old");
+    Ok({"reg", "export", kKey, file.string(), "/y"});
+    EXPECT_EQ(ReadFile(file).substr(0, 2), "\xFF\xFE");
+
+    fs::path missing = dir_.Path() / "missing.reg";
+    EXPECT_EQ(Qm({"reg", "export", kKey + "\\Nope", missing.string()}).exit, 1);
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+// A hand-written file with deletions, continuation lines and comments, in the
+// encodings and both header versions a file may come in.
+TEST_F(Qm6Tool, ImportsHandWrittenFilesInEveryEncoding) {
+    const std::string body = "\n; settings for the test\n"
+                             "[HKEY_CURRENT_USER\\Software\\Qm6Test]\n"
+                             "\"keep\"=\"new \\\"value\\\"\"\n"
+                             "\"old\"=-\n"
+                             "\"bin\"=hex:01,02,\\\n"
+                             "  03,04\n"
+                             "\"multi\"=MULTI\n"
+                             "\n"
+                             "[-HKCU\\Software\\Qm6Test\\Gone]\n"
+                             "\n"
+                             "[HKCU\\Software\\Qm6Test\\New]   ; made here\n"
+                             "@=\"x\"\n"
+                             "\"n\"=dword:00000010\n";
+    auto withMulti = [&](std::string header, std::string multi) {
+        std::string text = header + "\n" + body;
+        text.replace(text.find("MULTI"), 5, multi);
+        return text;
+    };
+    const std::string utf16Multi = "hex(7):61,00,00,00,62,00,00,00,00,00";
+    const std::string v5 = withMulti("Windows Registry Editor Version 5.00", utf16Multi);
+    std::string crlf;
+    for (char c : v5)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        {"UTF-16LE with BOM and CRLF", Utf16(crlf)},
+        {"UTF-8", v5},
+        {"UTF-8 with BOM and CRLF", "\xEF\xBB\xBF" + crlf},
+        {"REGEDIT4", withMulti("REGEDIT4", "hex(7):61,00,62,00,00")},
+    };
+    const std::string expected = "\n" + kKey +
+                                 "\n"
+                                 "    keep    REG_SZ    new \"value\"\n"
+                                 "    bin    REG_BINARY    01020304\n"
+                                 "    multi    REG_MULTI_SZ    a\\0b\n"
+                                 "\n" +
+                                 kKey +
+                                 "\\New\n"
+                                 "    (Default)    REG_SZ    x\n"
+                                 "    n    REG_DWORD    0x10\n"
+                                 "\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEmptyHives();
+        Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
+        Ok({"reg", "add", kKey, "/v", "old", "/d", "1"});
+        Ok({"reg", "add", kKey + "\\Gone\\Deeper", "/v", "x", "/d", "y"});
+        Ok({"reg", "import", File("hand.reg", c.bytes).string()});
+        EXPECT_EQ(Query(), expected);
+    }
+}
+
+TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothing) {
+    Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
+    Ok({"reg", "add", kKey, "/v", "drop", "/t", "REG_DWORD", "/d", "1"});
+    Ok({"reg", "add", kKey + "\\Sub\\Deep", "/v", "x", "/t", "REG_BINARY", "/d", "0102"});
+    Ok({"reg", "add", kKey + "\\Sub", "/ve", "/d", "sub default"});
+    Ok({"sec", kKey + "\\Sub", "D:(A;;KA;;;WD)(A;;KR;;;BU)"});
+    const std::string sddlBefore = Qm({"sec", kKey + "\\Sub"}).out;
+    const std::string before = Export();
+
+    // Valid changes of every kind come first, so that the failure has
+    // something to undo.
+    const std::string changes = "Windows Registry Editor Version 5.00\n\n"
+                                "[-" +
+                                kKey +
+                                "\\Sub]\n"
+                                "[" +
+                                kKey +
+                                "]\n"
+                                "\"keep\"=\"new\"\n"
+                                "\"drop\"=-\n"
+                                "\"added\"=hex:01\n"
+                                "[" +
+                                kKey +
+                                "\\Made\\Here]\n"
+                                "\"v\"=\"w\"\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"bad dword on the last line", changes + "\"bad\"=dword:xyz\n", "line 10:"},
+        {"continuation at the end", changes + "\"bin\"=hex:01,\\\n", "line 10:"},
+        {"second root", changes + "[HKEY_LOCAL_MACHINE\\Software\\Qm6Test]\n", "line 10:"},
+        {"no header", "[" + kKey + "]\n\"a\"=\"b\"\n", "line 1:"},
+        {"UTF-16 odd byte", Utf16(changes) + "x", "line 10:"},
+        {"registry refuses a value name", changes + "\"" + std::string(16384, 'n') + "\"=\"x\"\n",
+         "line 10:"},
+        {"registry refuses a key name", changes + "[" + kKey + "\\" + std::string(256, 'k') + "]\n",
+         "line 10:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Outcome run = Qm({"reg", "import", File("bad.reg", c.bytes).string()});
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(Export(), before);
+        EXPECT_EQ(Qm({"sec", kKey + "\\Sub"}).out, sddlBefore);
+    }
+    EXPECT_EQ(Qm({"reg", "import", (dir_.Path() / "none.reg").string()}).exit, 1);
+}
+
+TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddl) {
+    Ok({"reg", "add", kKey + "\\A"});
+    Outcome shown = Qm({"sec", kKey + "\\A"});
+    ASSERT_EQ(shown.exit, 0) << shown.err;
+    EXPECT_NE(shown.out.find("D:"), std::string::npos) << shown.out;
+
+    Ok({"sec", "HKCU\\Software\\Qm6Test\\A", "D:(A;;KA;;;WD)"});
+    EXPECT_NE(Qm({"sec", kKey + "\\A"}).out.find("D:(A;;KA;;;WD)"), std::string::npos);
+    Ok({"sec", kKey + "\\A", "D:NO_ACCESS_CONTROL"});
+    EXPECT_NE(Qm({"sec", kKey + "\\A"}).out.find("D:NO_ACCESS_CONTROL"), std::string::npos);
+
+    for (std::vector<std::string> args : {std::vector<std::string>{"sec", kKey + "\\A", "D:(Z;;;)"},
+                                          {"sec", kKey + "\\Missing"},
+                                          {"sec", "HKCR\\A"},
+                                          {"sec"}}) {
+        SCOPED_TRACE(args.back());
+        Outcome run = Qm(args);
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_EQ(run.err.rfind("ERROR: ", 0), 0u) << run.err;
+    }
+}
+
+TEST_F(Qm6Tool, UnknownCommandsAndOperationsAreRefused) {
+    EXPECT_EQ(Qm({}).exit, 1);
+    EXPECT_EQ(Qm({"frob"}).exit, 1);
+    EXPECT_EQ(Qm({"reg", "copy", kKey, kKey}).exit, 1);
+    Outcome help = Qm({"reg", "add", "/?"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find("qm6 reg add KEY"), std::string::npos);
+}
+
+} // namespace
+} // namespace qm6::tool
