@@ -32,8 +32,9 @@ private:
 
 class PeImage {
 public:
-    // More sections than the platform's loader has ever accepted (96) mean
-    // a damaged file.
+    // Resource libraries have a handful of sections; more than 96 (the
+    // limit of older loaders) means a damaged file, and the bound keeps
+    // mapping an address cheap.
     static constexpr std::uint32_t kMaxSections = 96;
 
     struct Section {

@@ -33,6 +33,9 @@
 // The user's and the system's default languages are given at load
 // (LanguageDefaults) and the choice is made then. FindExact looks up one
 // language only.
+//
+// A loaded library never changes: copies share it, may be used from any
+// thread, and the bytes a lookup answers stay valid while any copy lives.
 
 #include "platform/resources/ResourceId.h"
 
