@@ -2,6 +2,7 @@
 
 #include "platform/registry/Registry.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -243,15 +244,17 @@ int64_t FileTimeNow() {
     return since / 100 + 116444736000000000LL;
 }
 
-std::string HivePath(HiveRoot root) {
+namespace {
+
+std::string ComputeHivePath(HiveRoot root, const char* registryDir, const char* xdg) {
     std::string dir;
-    if (const char* d = std::getenv("QM6_REGISTRY_DIR"); d && *d) {
-        dir = d;
+    if (registryDir && *registryDir) {
+        dir = registryDir;
     } else {
         std::string base;
         // A relative XDG_CONFIG_HOME is to be ignored.
-        if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
-            base = x;
+        if (xdg && *xdg == '/')
+            base = xdg;
         else
             base = HomeFolder() + "/.config";
         dir = base + "/quillmeter6/registry";
@@ -262,6 +265,61 @@ std::string HivePath(HiveRoot root) {
         full = dir;
     full /= root == HiveRoot::CurrentUser ? "HKCU.db" : "HKLM.db";
     return full.lexically_normal().string();
+}
+
+// The environment a hive path was made from, so that a call can tell
+// cheaply whether the path it made last time still holds.
+struct PathInputs {
+    bool set[3] = {false, false, false};
+    std::string values[3];
+    uid_t euid = 0;
+
+    bool Matches(const char* const now[3], uid_t uid) const {
+        if (uid != euid)
+            return false;
+        for (int i = 0; i < 3; ++i) {
+            if (set[i] != (now[i] != nullptr) || (now[i] && values[i] != now[i]))
+                return false;
+        }
+        return true;
+    }
+};
+
+struct CachedPath {
+    PathInputs inputs;
+    std::string path;
+    bool valid = false;
+};
+
+thread_local CachedPath t_paths[2];
+
+} // namespace
+
+std::string HivePath(HiveRoot root) {
+    const char* const now[3] = {std::getenv("QM6_REGISTRY_DIR"), std::getenv("XDG_CONFIG_HOME"),
+                                std::getenv("HOME")};
+    // The user's passwd entry is asked for only when no variable names the
+    // folder, so only then does the effective user matter.
+    const bool needsUser = !(now[0] && *now[0]) && !(now[1] && *now[1] == '/') &&
+                           !(now[2] && *now[2]);
+    const uid_t euid = needsUser ? geteuid() : 0;
+    CachedPath& cached = t_paths[root == HiveRoot::CurrentUser ? 0 : 1];
+    if (cached.valid && cached.inputs.Matches(now, euid))
+        return cached.path;
+    std::string path = ComputeHivePath(root, now[0], now[1]);
+    // A path made from a relative folder depends on the working folder as
+    // well, which may change between calls: such a path is not kept.
+    const bool relative = now[0] && *now[0] && *now[0] != '/';
+    cached.valid = !relative;
+    if (cached.valid) {
+        for (int i = 0; i < 3; ++i) {
+            cached.inputs.set[i] = now[i] != nullptr;
+            cached.inputs.values[i] = now[i] ? now[i] : "";
+        }
+        cached.inputs.euid = euid;
+        cached.path = path;
+    }
+    return path;
 }
 
 long MapSqliteError(int rc) {
@@ -300,6 +358,18 @@ bool FoldName(std::string_view name, std::string& folded, size_t* units) {
         return true;
     if (name.find('\0') != std::string_view::npos || name.size() > 0x3FFFFFFF)
         return false;
+    // Plain ASCII folds to its lower case (no ASCII letter folds otherwise
+    // under the default folding), without a round trip through UTF-16.
+    if (std::all_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x80; })) {
+        folded.assign(name);
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        if (units)
+            *units = name.size();
+        return true;
+    }
     UErrorCode err = U_ZERO_ERROR;
     int32_t len16 = 0;
     u_strFromUTF8(nullptr, 0, &len16, name.data(), int32_t(name.size()), &err);
@@ -573,6 +643,14 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
                     return hive->Fail(rc);
             }
         }
+        // Commits are written to the log without waiting for the disk: a
+        // killed process loses nothing it committed, and only a crash of the
+        // whole machine can lose the last commits, as the platform's
+        // registry writes lazily too and only RegFlushKey forces its data to
+        // disk. Checkpoints still sync the file, so it is never corrupted.
+        rc = sqlite3_exec(hive->db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            return hive->Fail(rc);
         out = hive.get();
         t_hives[path] = std::move(hive);
         return ERROR_SUCCESS;
@@ -580,9 +658,74 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
     return ERROR_BUSY;
 }
 
-long Hive::Run(const std::string& path, HiveRoot root, bool write,
+int Hive::Exec(const char* sql) {
+    int rc = SQLITE_OK;
+    sqlite3_stmt* stmt = Prepare(sql, rc);
+    if (!stmt)
+        return rc;
+    rc = sqlite3_step(stmt);
+    sqlite3_reset(stmt);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
+long Hive::Refresh() {
+    int rc = SQLITE_OK;
+    sqlite3_stmt* stmt = Prepare("PRAGMA data_version", rc);
+    if (!stmt)
+        return MapSqliteError(rc);
+    rc = sqlite3_step(stmt);
+    const int64_t version = rc == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+    sqlite3_reset(stmt);
+    if (rc != SQLITE_ROW)
+        return Fail(rc);
+    if (!haveVersion_ || version != dataVersion_)
+        ForgetKeys();
+    haveVersion_ = true;
+    dataVersion_ = version;
+    cacheUsable_ = true;
+    return ERROR_SUCCESS;
+}
+
+std::string Hive::ChildKey(int64_t parent, std::string_view folded) {
+    std::string key(sizeof parent, '\0');
+    std::memcpy(key.data(), &parent, sizeof parent);
+    key.append(folded);
+    return key;
+}
+
+std::shared_ptr<KeyEntry> Hive::CachedKey(int64_t id) const {
+    if (!cacheUsable_)
+        return nullptr;
+    auto it = keys_.find(id);
+    return it == keys_.end() ? nullptr : it->second;
+}
+
+int64_t Hive::CachedChild(int64_t parent, std::string_view folded) const {
+    if (!cacheUsable_)
+        return 0;
+    auto it = children_.find(ChildKey(parent, folded));
+    return it == children_.end() ? 0 : it->second;
+}
+
+void Hive::RememberKey(const std::shared_ptr<KeyEntry>& entry) {
+    if (cacheUsable_)
+        keys_[entry->id] = entry;
+}
+
+void Hive::RememberChild(int64_t parent, std::string_view folded, int64_t child) {
+    if (cacheUsable_)
+        children_[ChildKey(parent, folded)] = child;
+}
+
+void Hive::ForgetKeys() {
+    keys_.clear();
+    children_.clear();
+}
+
+long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
                const std::function<long(Hive&)>& work) {
     const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
+    const bool write = txn == Txn::Write;
     for (int attempt = 0;; ++attempt) {
         const bool mayRetry = std::chrono::steady_clock::now() < deadline;
         Hive* hive = nullptr;
@@ -595,32 +738,49 @@ long Hive::Run(const std::string& path, HiveRoot root, bool write,
             return result;
 
         hive->busy_ = false;
-        // BEGIN IMMEDIATE takes the write lock at once, so that a writer
-        // never has to upgrade a read snapshot that another writer outdated.
-        const char* begin = write && !hive->readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN";
-        int rc = sqlite3_exec(hive->db_, begin, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK) {
-            result = hive->Fail(rc);
-        } else {
-            // Whatever happens in `work`, no transaction stays open.
-            struct Rollback {
-                sqlite3* db;
-                ~Rollback() {
-                    if (!sqlite3_get_autocommit(db))
-                        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                }
-            } rollback{hive->db_};
+        hive->cacheUsable_ = false;
+        if (txn == Txn::Single) {
             try {
                 result = work(*hive);
             } catch (const std::bad_alloc&) {
                 result = ERROR_OUTOFMEMORY;
             }
-            if (result == ERROR_SUCCESS) {
-                rc = sqlite3_exec(hive->db_, "COMMIT", nullptr, nullptr, nullptr);
-                if (rc != SQLITE_OK)
-                    result = hive->Fail(rc);
+        } else {
+            // BEGIN IMMEDIATE takes the write lock at once, so that a writer
+            // never has to upgrade a read snapshot that another writer
+            // outdated.
+            int rc = hive->Exec(write && !hive->readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN");
+            if (rc != SQLITE_OK) {
+                result = hive->Fail(rc);
+            } else {
+                // Whatever happens in `work`, no transaction stays open.
+                struct Rollback {
+                    Hive& hive;
+                    ~Rollback() {
+                        hive.cacheUsable_ = false;
+                        if (!sqlite3_get_autocommit(hive.db_))
+                            hive.Exec("ROLLBACK");
+                    }
+                } rollback{*hive};
+                try {
+                    result = hive->Refresh();
+                    if (result == ERROR_SUCCESS)
+                        result = work(*hive);
+                } catch (const std::bad_alloc&) {
+                    result = ERROR_OUTOFMEMORY;
+                }
+                if (result == ERROR_SUCCESS) {
+                    rc = hive->Exec("COMMIT");
+                    if (rc != SQLITE_OK)
+                        result = hive->Fail(rc);
+                }
+                // A write that did not commit may have left the cache with
+                // what it saw of its own changes.
+                if (result != ERROR_SUCCESS && write)
+                    hive->ForgetKeys();
             }
         }
+        hive->cacheUsable_ = false;
         if (result != ERROR_SUCCESS && hive->busy_ && mayRetry) {
             Backoff(attempt);
             continue;
@@ -633,6 +793,48 @@ long Hive::Run(const std::string& path, HiveRoot root, bool write,
 
 void Hive::CloseThreadConnections() {
     t_hives.clear();
+}
+
+const SecurityDescriptor& KeyEntry::Shown(bool readOnly) {
+    auto& shown = shown_[readOnly ? 1 : 0];
+    if (!shown)
+        shown = std::make_unique<SecurityDescriptor>(EffectiveDescriptor(sddl, readOnly));
+    return *shown;
+}
+
+bool KeyEntry::ShownValid(bool readOnly) {
+    signed char& valid = valid_[readOnly ? 1 : 0];
+    if (valid < 0)
+        valid = Shown(readOnly).IsValid() ? 1 : 0;
+    return valid == 1;
+}
+
+const Token& CurrentToken() {
+    struct Cached {
+        bool valid = false;
+        uid_t euid = 0;
+        gid_t egid = 0;
+        std::vector<gid_t> groups;
+        Token token;
+    };
+    thread_local Cached cached;
+    const uid_t euid = geteuid();
+    const gid_t egid = getegid();
+    std::vector<gid_t> groups;
+    int count = getgroups(0, nullptr);
+    if (count > 0) {
+        groups.resize(size_t(count));
+        count = getgroups(count, groups.data());
+        groups.resize(count > 0 ? size_t(count) : 0);
+    }
+    if (!cached.valid || cached.euid != euid || cached.egid != egid || cached.groups != groups) {
+        cached.token = ProcessToken();
+        cached.euid = euid;
+        cached.egid = egid;
+        cached.groups = std::move(groups);
+        cached.valid = true;
+    }
+    return cached.token;
 }
 
 } // namespace qm6::reg::detail

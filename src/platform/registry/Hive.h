@@ -54,6 +54,11 @@ Token ProcessToken();
 // A mask with its generic rights replaced through the mapping.
 uint32_t MapGenericRights(uint32_t mask, const GenericMapping& mapping);
 
+// AccessCheck for a descriptor already known to be valid (the check of
+// validity walks every SID, and a cached descriptor needs it only once).
+void AccessCheckValid(const SecurityDescriptor& sd, const Token& token, uint32_t desired,
+                      const GenericMapping& mapping, uint32_t& granted, bool& status);
+
 // The current time as a FILETIME (100 ns steps since 1601).
 int64_t FileTimeNow();
 
@@ -72,6 +77,32 @@ bool FoldName(std::string_view name, std::string& folded, size_t* units = nullpt
 // Length of valid UTF-8 text in UTF-16 code units.
 size_t Utf16Length(std::string_view text);
 
+// The identity of the calling process, kept per thread and made again only
+// when the effective user, group or group list changes.
+const Token& CurrentToken();
+
+// A key as a transaction saw it: its stored descriptor, and the descriptor it
+// shows (parsed once, for a writable and for a read-only hive).
+struct KeyEntry {
+    int64_t id = 0;
+    std::string sddl;
+    const SecurityDescriptor& Shown(bool readOnly);
+    // Whether the shown descriptor is valid (checked once).
+    bool ShownValid(bool readOnly);
+
+private:
+    std::unique_ptr<SecurityDescriptor> shown_[2];
+    signed char valid_[2] = {-1, -1};
+};
+
+// How Hive::Run wraps its work.
+enum class Txn {
+    Read,   // BEGIN ... COMMIT; the key cache may be used
+    Write,  // BEGIN IMMEDIATE ... COMMIT; the key cache may be used
+    Single, // no transaction: the work runs one statement, which is atomic by
+            // itself; the key cache may not be used
+};
+
 class Hive;
 
 // A prepared statement from the hive's cache, reset when it goes.
@@ -89,6 +120,7 @@ public:
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int Step();
 
+    sqlite3_stmt* Handle() const { return stmt_; }
     int64_t Int(int column) const;
     std::string Text(int column) const;
     std::vector<uint8_t> Blob(int column) const;
@@ -124,15 +156,33 @@ public:
     // write lock at once (BEGIN IMMEDIATE) unless the hive is read-only. The
     // transaction commits when `work` answers ERROR_SUCCESS and rolls back
     // otherwise; a busy database is retried for a while.
-    static long Run(const std::string& path, HiveRoot root, bool write,
+    static long Run(const std::string& path, HiveRoot root, Txn txn,
                     const std::function<long(Hive&)>& work);
 
     static void CloseThreadConnections();
+
+    // The key cache: keys and parent/name links this connection has read,
+    // valid while no other connection has committed (PRAGMA data_version is
+    // unchanged) and this one has not changed keys itself. Only usable inside
+    // a Read or Write transaction; the lookups answer nothing otherwise.
+    std::shared_ptr<KeyEntry> CachedKey(int64_t id) const;
+    int64_t CachedChild(int64_t parent, std::string_view folded) const; // 0 when unknown
+    void RememberKey(const std::shared_ptr<KeyEntry>& entry);
+    void RememberChild(int64_t parent, std::string_view folded, int64_t child);
+    // Drops the cache; called before this connection adds, removes or
+    // re-describes keys, since its own commits do not change data_version.
+    void ForgetKeys();
 
 private:
     Hive() = default;
     static long Connect(const std::string& path, HiveRoot root, Hive*& out);
     long Validate();
+    // Steps a cached statement that answers no rows (BEGIN, COMMIT, ...).
+    int Exec(const char* sql);
+    // Starts the read snapshot and drops the key cache when another
+    // connection has committed since the cache was filled.
+    long Refresh();
+    static std::string ChildKey(int64_t parent, std::string_view folded);
 
     sqlite3* db_ = nullptr;
     std::string path_;
@@ -142,6 +192,11 @@ private:
     bool readOnly_ = false;
     bool busy_ = false;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;
+    bool cacheUsable_ = false;
+    bool haveVersion_ = false;
+    int64_t dataVersion_ = 0;
+    std::unordered_map<int64_t, std::shared_ptr<KeyEntry>> keys_;
+    std::unordered_map<std::string, int64_t> children_;
 };
 
 // The descriptor a key shows: its stored one, with a leading deny entry of

@@ -45,10 +45,15 @@ struct Component {
     std::string folded;
 };
 
-struct KeyRow {
-    int64_t id = 0;
-    std::string sddl;
-};
+// A key as the current transaction sees it.
+using KeyRow = std::shared_ptr<detail::KeyEntry>;
+
+KeyRow MakeRow(int64_t id, std::string sddl) {
+    auto row = std::make_shared<detail::KeyEntry>();
+    row->id = id;
+    row->sddl = std::move(sddl);
+    return row;
+}
 
 std::optional<HiveRoot> RootOf(uint32_t root) {
     if (root == HKEY_CURRENT_USER)
@@ -90,12 +95,14 @@ long SplitPath(std::string_view path, std::vector<Component>& out) {
 }
 
 long LoadKey(Hive& hive, int64_t id, KeyRow& row) {
+    if ((row = hive.CachedKey(id)))
+        return ERROR_SUCCESS;
     Statement s(hive, "SELECT sddl FROM keys WHERE id = ?1");
     s.Bind(1, id);
     int rc = s.Step();
     if (rc == SQLITE_ROW) {
-        row.id = id;
-        row.sddl = s.Text(0);
+        row = MakeRow(id, s.Text(0));
+        hive.RememberKey(row);
         return ERROR_SUCCESS;
     }
     return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
@@ -110,12 +117,17 @@ long LiveKey(Hive& hive, const Key::Impl& key, KeyRow& row) {
 }
 
 long FindChild(Hive& hive, int64_t parent, const std::string& folded, KeyRow& row) {
+    if (int64_t id = hive.CachedChild(parent, folded)) {
+        if ((row = hive.CachedKey(id)))
+            return ERROR_SUCCESS;
+    }
     Statement s(hive, "SELECT id, sddl FROM keys WHERE parent = ?1 AND folded = ?2");
     s.Bind(1, parent).Bind(2, folded);
     int rc = s.Step();
     if (rc == SQLITE_ROW) {
-        row.id = s.Int(0);
-        row.sddl = s.Text(1);
+        row = MakeRow(s.Int(0), s.Text(1));
+        hive.RememberKey(row);
+        hive.RememberChild(parent, folded, row->id);
         return ERROR_SUCCESS;
     }
     return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
@@ -124,7 +136,7 @@ long FindChild(Hive& hive, int64_t parent, const std::string& folded, KeyRow& ro
 long Walk(Hive& hive, KeyRow start, const std::vector<Component>& path, KeyRow& row) {
     row = std::move(start);
     for (const Component& c : path) {
-        long rc = FindChild(hive, row.id, c.folded, row);
+        long rc = FindChild(hive, row->id, c.folded, row);
         if (rc != ERROR_SUCCESS)
             return rc;
     }
@@ -140,7 +152,7 @@ long Touch(Hive& hive, int64_t id) {
 
 // Checks the access asked for against a key's descriptor as the hive shows
 // it; a read-only hive grants no write right to anyone.
-long CheckAccess(const Hive& hive, const std::string& sddl, uint32_t access, uint32_t& granted) {
+long CheckAccess(const Hive& hive, detail::KeyEntry& key, uint32_t access, uint32_t& granted) {
     granted = 0;
     if (access == 0)
         return ERROR_SUCCESS; // a handle that may do nothing
@@ -148,11 +160,11 @@ long CheckAccess(const Hive& hive, const std::string& sddl, uint32_t access, uin
     if (hive.ReadOnly() &&
         (detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping) & detail::kWriteRights))
         return ERROR_ACCESS_DENIED;
-    SecurityDescriptor sd = detail::EffectiveDescriptor(sddl, hive.ReadOnly());
+    if (!key.ShownValid(hive.ReadOnly()))
+        return ERROR_INVALID_SECURITY_DESCR;
     bool status = false;
-    long rc = AccessCheck(sd, detail::ProcessToken(), access, mapping, granted, status);
-    if (rc != ERROR_SUCCESS)
-        return rc;
+    detail::AccessCheckValid(key.Shown(hive.ReadOnly()), detail::CurrentToken(), access, mapping,
+                             granted, status);
     if (!status)
         return ERROR_ACCESS_DENIED;
     if (hive.ReadOnly())
@@ -170,7 +182,7 @@ long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Imp
     long rc = SplitPath(path, names);
     std::unique_ptr<Key::Impl> impl;
     if (rc == ERROR_SUCCESS) {
-        rc = Hive::Run(hivePath, root, false, [&](Hive& hive) {
+        rc = Hive::Run(hivePath, root, detail::Txn::Read, [&](Hive& hive) {
             KeyRow start;
             long r =
                 parent ? LiveKey(hive, *parent, start) : LoadKey(hive, detail::kRootKeyId, start);
@@ -180,9 +192,9 @@ long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Imp
             if ((r = Walk(hive, start, names, row)) != ERROR_SUCCESS)
                 return r;
             uint32_t granted = 0;
-            if ((r = CheckAccess(hive, row.sddl, access, granted)) != ERROR_SUCCESS)
+            if ((r = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
                 return r;
-            impl = MakeImpl(hive, root, row.id, granted);
+            impl = MakeImpl(hive, root, row->id, granted);
             return long(ERROR_SUCCESS);
         });
     }
@@ -219,7 +231,8 @@ long WithKey(const Key& key, uint32_t needed, bool write,
         return ERROR_INVALID_HANDLE;
     if ((k->granted & needed) != needed)
         return ERROR_ACCESS_DENIED;
-    return Hive::Run(k->hivePath, k->root, write, [&](Hive& hive) {
+    return Hive::Run(k->hivePath, k->root, write ? detail::Txn::Write : detail::Txn::Read,
+                     [&](Hive& hive) {
         KeyRow row;
         long rc = LiveKey(hive, *k, row);
         if (rc != ERROR_SUCCESS)
@@ -245,7 +258,7 @@ long Subtree(Hive& hive, int64_t id, std::vector<KeyRow>& rows) {
     s.Bind(1, id);
     int rc;
     while ((rc = s.Step()) == SQLITE_ROW)
-        rows.push_back(KeyRow{s.Int(0), s.Text(1)});
+        rows.push_back(MakeRow(s.Int(0), s.Text(1)));
     return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
 }
 
@@ -305,7 +318,7 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
 
     std::unique_ptr<Key::Impl> impl;
     bool made = false;
-    rc = Hive::Run(detail::HivePath(*r), *r, true, [&](Hive& hive) {
+    rc = Hive::Run(detail::HivePath(*r), *r, detail::Txn::Write, [&](Hive& hive) {
         made = false;
         KeyRow row;
         long e = LoadKey(hive, detail::kRootKeyId, row);
@@ -314,7 +327,7 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
         size_t i = 0;
         for (; i < names.size(); ++i) {
             KeyRow child;
-            e = FindChild(hive, row.id, names[i].folded, child);
+            e = FindChild(hive, row->id, names[i].folded, child);
             if (e == ERROR_FILE_NOT_FOUND)
                 break;
             if (e != ERROR_SUCCESS)
@@ -324,23 +337,25 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
         uint32_t granted = 0;
         if (i == names.size()) {
             // The key is there: this is an open.
-            if ((e = CheckAccess(hive, row.sddl, access, granted)) != ERROR_SUCCESS)
+            if ((e = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
                 return e;
-            impl = MakeImpl(hive, *r, row.id, granted);
+            impl = MakeImpl(hive, *r, row->id, granted);
             return long(ERROR_SUCCESS);
         }
         if (hive.ReadOnly())
             return long(ERROR_ACCESS_DENIED);
-        if ((e = CheckAccess(hive, row.sddl, KEY_CREATE_SUB_KEY, granted)) != ERROR_SUCCESS)
+        if ((e = CheckAccess(hive, *row, KEY_CREATE_SUB_KEY, granted)) != ERROR_SUCCESS)
             return e;
-        const std::string sddl = given ? CreationSddl(*given, row.sddl) : row.sddl;
+        const std::string sddl = given ? CreationSddl(*given, row->sddl) : row->sddl;
         const int64_t now = detail::FileTimeNow();
-        if ((e = Touch(hive, row.id)) != ERROR_SUCCESS)
+        if ((e = Touch(hive, row->id)) != ERROR_SUCCESS)
             return e;
+        hive.ForgetKeys();
+        int64_t id = row->id;
         for (; i < names.size(); ++i) {
             Statement s(hive, "INSERT INTO keys(parent, name, folded, sddl, last_write) "
                               "VALUES(?1, ?2, ?3, ?4, ?5)");
-            s.Bind(1, row.id)
+            s.Bind(1, id)
                 .Bind(2, names[i].name)
                 .Bind(3, names[i].folded)
                 .Bind(4, sddl)
@@ -348,14 +363,14 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
             int step = s.Step();
             if (step != SQLITE_DONE)
                 return hive.Fail(step);
-            row.id = sqlite3_last_insert_rowid(hive.Db());
+            id = sqlite3_last_insert_rowid(hive.Db());
         }
         // The creator holds the access it asked for on the key it made,
         // whatever the new key's descriptor says.
         const GenericMapping mapping = detail::KeyMapping();
         granted = (access & MAXIMUM_ALLOWED) ? uint32_t(KEY_ALL_ACCESS) : 0u;
         granted |= detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping);
-        impl = MakeImpl(hive, *r, row.id, granted);
+        impl = MakeImpl(hive, *r, id, granted);
         made = true;
         return long(ERROR_SUCCESS);
     });
@@ -371,14 +386,26 @@ long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vect
     std::string folded;
     if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
-        Statement s(hive, "SELECT type, data FROM vals WHERE key = ?1 AND folded = ?2");
-        s.Bind(1, row.id).Bind(2, folded);
+    const Key::Impl* k = key.impl();
+    if (!k)
+        return ERROR_INVALID_HANDLE;
+    if ((k->granted & KEY_QUERY_VALUE) != KEY_QUERY_VALUE)
+        return ERROR_ACCESS_DENIED;
+    // One statement sees the key and its value in one snapshot, so it needs
+    // no transaction around it.
+    return Hive::Run(k->hivePath, k->root, detail::Txn::Single, [&](Hive& hive) {
+        if (hive.Uid() != k->hiveUid)
+            return long(ERROR_KEY_DELETED);
+        Statement s(hive, "SELECT v.type, v.data FROM keys k LEFT JOIN vals v "
+                          "ON v.key = k.id AND v.folded = ?2 WHERE k.id = ?1");
+        s.Bind(1, k->id).Bind(2, folded);
         int rc = s.Step();
         if (rc == SQLITE_DONE)
-            return long(ERROR_FILE_NOT_FOUND);
+            return long(ERROR_KEY_DELETED);
         if (rc != SQLITE_ROW)
             return hive.Fail(rc);
+        if (sqlite3_column_type(s.Handle(), 0) == SQLITE_NULL)
+            return long(ERROR_FILE_NOT_FOUND);
         if (type)
             *type = static_cast<uint32_t>(s.Int(0));
         if (data)
@@ -398,11 +425,11 @@ long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<co
                           "WHERE key = ?1), ?4, ?5) "
                           "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
                           "data = excluded.data");
-        s.Bind(1, row.id).Bind(2, name).Bind(3, folded).Bind(4, int64_t(type)).BindBlob(5, data);
+        s.Bind(1, row->id).Bind(2, name).Bind(3, folded).Bind(4, int64_t(type)).BindBlob(5, data);
         int rc = s.Step();
         if (rc != SQLITE_DONE)
             return hive.Fail(rc);
-        return Touch(hive, row.id);
+        return Touch(hive, row->id);
     });
 }
 
@@ -412,13 +439,13 @@ long DeleteValue(const Key& key, std::string_view name) {
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
     return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
         Statement s(hive, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-        s.Bind(1, row.id).Bind(2, folded);
+        s.Bind(1, row->id).Bind(2, folded);
         int rc = s.Step();
         if (rc != SQLITE_DONE)
             return hive.Fail(rc);
         if (sqlite3_changes(hive.Db()) == 0)
             return long(ERROR_FILE_NOT_FOUND);
-        return Touch(hive, row.id);
+        return Touch(hive, row->id);
     });
 }
 
@@ -432,23 +459,24 @@ long DeleteKey(const Key& parent, std::string_view subKey) {
         if (rc != ERROR_SUCCESS)
             return rc;
         uint32_t granted = 0;
-        if ((rc = CheckAccess(hive, target.sddl, DELETE_ACCESS, granted)) != ERROR_SUCCESS)
+        if ((rc = CheckAccess(hive, *target, DELETE_ACCESS, granted)) != ERROR_SUCCESS)
             return rc;
-        if (target.id == detail::kRootKeyId)
+        if (target->id == detail::kRootKeyId)
             return long(ERROR_ACCESS_DENIED);
         Statement children(hive, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
-        children.Bind(1, target.id);
+        children.Bind(1, target->id);
         int step = children.Step();
         if (step == SQLITE_ROW)
             return long(ERROR_ACCESS_DENIED); // a key with subkeys is not deleted
         if (step != SQLITE_DONE)
             return hive.Fail(step);
         int64_t above = 0;
-        if ((rc = ParentOf(hive, target.id, above)) != ERROR_SUCCESS)
+        if ((rc = ParentOf(hive, target->id, above)) != ERROR_SUCCESS)
             return rc;
-        if ((rc = Exec(hive, "DELETE FROM vals WHERE key = ?1", target.id)) != ERROR_SUCCESS)
+        hive.ForgetKeys();
+        if ((rc = Exec(hive, "DELETE FROM vals WHERE key = ?1", target->id)) != ERROR_SUCCESS)
             return rc;
-        if ((rc = Exec(hive, "DELETE FROM keys WHERE id = ?1", target.id)) != ERROR_SUCCESS)
+        if ((rc = Exec(hive, "DELETE FROM keys WHERE id = ?1", target->id)) != ERROR_SUCCESS)
             return rc;
         return Touch(hive, above);
     });
@@ -463,21 +491,21 @@ long DeleteTree(const Key& key, std::string_view subKey) {
         long rc = Walk(hive, from, names, target);
         if (rc != ERROR_SUCCESS)
             return rc;
-        if (target.id == detail::kRootKeyId)
+        if (target->id == detail::kRootKeyId)
             return long(ERROR_ACCESS_DENIED);
         // Every key below must let the caller list and delete it; the whole
         // tree goes, or nothing does.
         std::vector<KeyRow> rows;
-        if ((rc = Subtree(hive, target.id, rows)) != ERROR_SUCCESS)
+        if ((rc = Subtree(hive, target->id, rows)) != ERROR_SUCCESS)
             return rc;
         for (const KeyRow& row : rows) {
             uint32_t granted = 0;
-            if ((rc = CheckAccess(hive, row.sddl, KEY_READ | DELETE_ACCESS, granted)) !=
+            if ((rc = CheckAccess(hive, *row, KEY_READ | DELETE_ACCESS, granted)) !=
                 ERROR_SUCCESS)
                 return rc;
         }
         int64_t above = 0;
-        if ((rc = ParentOf(hive, target.id, above)) != ERROR_SUCCESS)
+        if ((rc = ParentOf(hive, target->id, above)) != ERROR_SUCCESS)
             return rc;
         static constexpr const char* kTree = "WITH RECURSIVE t(id) AS (SELECT ?1 UNION ALL "
                                              "SELECT k.id FROM keys k JOIN t ON k.parent = t.id) ";
@@ -485,9 +513,10 @@ long DeleteTree(const Key& key, std::string_view subKey) {
             std::string(kTree) + "DELETE FROM vals WHERE key IN (SELECT id FROM t)";
         static const std::string deleteKeys =
             std::string(kTree) + "DELETE FROM keys WHERE id IN (SELECT id FROM t)";
-        if ((rc = Exec(hive, deleteValues.c_str(), target.id)) != ERROR_SUCCESS)
+        hive.ForgetKeys();
+        if ((rc = Exec(hive, deleteValues.c_str(), target->id)) != ERROR_SUCCESS)
             return rc;
-        if ((rc = Exec(hive, deleteKeys.c_str(), target.id)) != ERROR_SUCCESS)
+        if ((rc = Exec(hive, deleteKeys.c_str(), target->id)) != ERROR_SUCCESS)
             return rc;
         return Touch(hive, above);
     });
@@ -497,7 +526,7 @@ long QueryInfoKey(const Key& key, KeyInfo& info) {
     return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
         KeyInfo out;
         Statement keys(hive, "SELECT name FROM keys WHERE parent = ?1");
-        keys.Bind(1, row.id);
+        keys.Bind(1, row->id);
         int rc;
         while ((rc = keys.Step()) == SQLITE_ROW) {
             ++out.subKeys;
@@ -507,7 +536,7 @@ long QueryInfoKey(const Key& key, KeyInfo& info) {
         if (rc != SQLITE_DONE)
             return hive.Fail(rc);
         Statement vals(hive, "SELECT name, length(data) FROM vals WHERE key = ?1");
-        vals.Bind(1, row.id);
+        vals.Bind(1, row->id);
         while ((rc = vals.Step()) == SQLITE_ROW) {
             ++out.values;
             out.maxValueNameLen =
@@ -527,7 +556,7 @@ long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type
         Statement s(
             hive,
             "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
-        s.Bind(1, row.id).Bind(2, int64_t(index));
+        s.Bind(1, row->id).Bind(2, int64_t(index));
         int rc = s.Step();
         if (rc == SQLITE_DONE)
             return long(ERROR_NO_MORE_ITEMS);
@@ -546,7 +575,7 @@ long EnumKey(const Key& key, uint32_t index, std::string& name) {
     return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Hive& hive, const KeyRow& row) {
         Statement s(hive,
                     "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
-        s.Bind(1, row.id).Bind(2, int64_t(index));
+        s.Bind(1, row->id).Bind(2, int64_t(index));
         int rc = s.Step();
         if (rc == SQLITE_DONE)
             return long(ERROR_NO_MORE_ITEMS);
@@ -559,7 +588,7 @@ long EnumKey(const Key& key, uint32_t index, std::string& name) {
 
 long GetKeySecurity(const Key& key, uint32_t information, SecurityDescriptor& descriptor) {
     return WithKey(key, READ_CONTROL, false, [&](Hive& hive, const KeyRow& row) {
-        SecurityDescriptor shown = detail::EffectiveDescriptor(row.sddl, hive.ReadOnly());
+        const SecurityDescriptor& shown = row->Shown(hive.ReadOnly());
         SecurityDescriptor out;
         out.revision = SECURITY_DESCRIPTOR_REVISION;
         if (information & OWNER_SECURITY_INFORMATION)
@@ -585,7 +614,7 @@ long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescript
         return ERROR_INVALID_SECURITY_DESCR;
     return WithKey(key, needed, true, [&](Hive& hive, const KeyRow& row) {
         SecurityDescriptor stored;
-        if (auto parsed = SecurityDescriptor::FromSddl(row.sddl))
+        if (auto parsed = SecurityDescriptor::FromSddl(row->sddl))
             stored = std::move(*parsed);
         stored.revision = SECURITY_DESCRIPTOR_REVISION;
         if (information & OWNER_SECURITY_INFORMATION)
@@ -596,8 +625,9 @@ long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescript
             stored.daclPresent = descriptor.daclPresent;
             stored.dacl = descriptor.daclPresent ? descriptor.dacl : std::nullopt;
         }
+        hive.ForgetKeys();
         Statement s(hive, "UPDATE keys SET sddl = ?2, last_write = ?3 WHERE id = ?1");
-        s.Bind(1, row.id).Bind(2, stored.ToSddl()).Bind(3, detail::FileTimeNow());
+        s.Bind(1, row->id).Bind(2, stored.ToSddl()).Bind(3, detail::FileTimeNow());
         int rc = s.Step();
         return rc == SQLITE_DONE ? long(ERROR_SUCCESS) : hive.Fail(rc);
     });

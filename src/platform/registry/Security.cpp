@@ -389,7 +389,12 @@ long AccessCheck(const SecurityDescriptor& sd, const Token& token, uint32_t desi
     status = false;
     if (!sd.IsValid())
         return ERROR_INVALID_SECURITY_DESCR;
+    detail::AccessCheckValid(sd, token, desired, mapping, granted, status);
+    return ERROR_SUCCESS;
+}
 
+void detail::AccessCheckValid(const SecurityDescriptor& sd, const Token& token, uint32_t desired,
+                              const GenericMapping& mapping, uint32_t& granted, bool& status) {
     const bool maximum = (desired & MAXIMUM_ALLOWED) != 0;
     const uint32_t wanted = detail::MapGenericRights(desired & ~MAXIMUM_ALLOWED, mapping);
 
@@ -428,7 +433,6 @@ long AccessCheck(const SecurityDescriptor& sd, const Token& token, uint32_t desi
         status = all && wanted != 0;
         granted = status ? wanted : 0;
     }
-    return ERROR_SUCCESS;
 }
 
 namespace detail {

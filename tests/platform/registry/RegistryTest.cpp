@@ -3,6 +3,7 @@
 
 #include "HiveFixture.h"
 
+#include <functional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -235,6 +236,73 @@ TEST_F(HiveTest, HandleWorksOnAnotherThread) {
     }).join();
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(Get("Threads", "w"), "2");
+}
+
+// Runs `work` on another thread, which has a connection of its own: its
+// commits are another connection's changes to this thread.
+void OnOtherConnection(const std::function<void()>& work) {
+    std::thread([&] {
+        work();
+        CloseThreadConnections();
+    }).join();
+}
+
+TEST_F(HiveTest, KeysCachedByAConnectionFollowOtherConnections) {
+    Put("Cached\\Key", "v", "old");
+    Key old;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_ALL_ACCESS, old), 0);
+    ASSERT_EQ(Get("Cached\\Key", "v"), "old");
+
+    // Deleted and made again elsewhere, with a descriptor that only reads:
+    // this connection finds the new key, its value and its descriptor.
+    OnOtherConnection([] {
+        Key root;
+        ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, root), 0);
+        ASSERT_EQ(DeleteTree(root, "Cached"), 0);
+        auto sd = SecurityDescriptor::FromSddl("D:(A;;KA;;;WD)");
+        ASSERT_TRUE(sd);
+        SecurityAttributes attributes{&*sd, false};
+        Key key;
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_ALL_ACCESS, &attributes, key),
+                  0);
+        ASSERT_EQ(SetValue(key, "v", REG_SZ, Bytes("new")), 0);
+        auto readOnly = SecurityDescriptor::FromSddl("D:(A;;KR;;;WD)");
+        ASSERT_TRUE(readOnly);
+        ASSERT_EQ(SetKeySecurity(key, DACL_SECURITY_INFORMATION, *readOnly), 0);
+    });
+    EXPECT_EQ(QueryValue(old, "v", nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(Get("Cached\\Key", "v"), "new");
+    Key key;
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_SET_VALUE, key), ERROR_ACCESS_DENIED);
+
+    // A descriptor changed elsewhere takes effect at this connection's next open.
+    OnOtherConnection([] {
+        Key handle;
+        ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", READ_CONTROL | WRITE_DAC, handle), 0);
+        auto open = SecurityDescriptor::FromSddl("D:NO_ACCESS_CONTROL");
+        ASSERT_TRUE(open);
+        ASSERT_EQ(SetKeySecurity(handle, DACL_SECURITY_INFORMATION, *open), 0);
+    });
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_SET_VALUE, key), 0);
+
+    // Deleted elsewhere: gone here too, for opens and for open handles.
+    OnOtherConnection([] {
+        Key root;
+        ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, root), 0);
+        ASSERT_EQ(DeleteTree(root, "Cached"), 0);
+    });
+    Key again;
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_READ, again), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached", KEY_READ, again), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(SetValue(key, "v", REG_SZ, Bytes("x")), ERROR_KEY_DELETED);
+
+    // This connection's own changes are seen by its next calls as well.
+    Put("Cached\\Key", "v", "mine");
+    Key root;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, root), 0);
+    ASSERT_EQ(DeleteKey(root, "Cached\\Key"), 0);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_READ, again), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Cached", KEY_READ, again), 0);
 }
 
 SecurityDescriptor Sddl(const char* text) {
