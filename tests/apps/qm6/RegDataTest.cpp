@@ -159,23 +159,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
     }
 }
 
-TEST(RegDataEncode, WhatIsAddedShowsAsItWasTyped) {
-    struct Case {
-        uint32_t type;
-        const char* text;
-    };
-    const Case cases[] = {{reg::REG_SZ, "x y"},         {reg::REG_EXPAND_SZ, "%A%"},
-                          {reg::REG_MULTI_SZ, "a\\0b"}, {reg::REG_DWORD, "0x2a"},
-                          {reg::REG_QWORD, "0x1"},      {reg::REG_DWORD_BIG_ENDIAN, "0x1020304"},
-                          {reg::REG_BINARY, "00AB"},    {reg::REG_NONE, "FF"}};
-    for (const auto& c : cases) {
-        std::string error;
-        auto bytes = EncodeData(c.type, c.text, "", error);
-        ASSERT_TRUE(bytes) << error;
-        EXPECT_EQ(FormatData(c.type, *bytes), c.text);
-    }
-}
-
 TEST(Unicode, ConvertsBetweenUtf8AndUtf16Strictly) {
     std::string utf16;
     EXPECT_TRUE(AppendUtf16Le("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", utf16));
