@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <sys/stat.h>
@@ -425,6 +424,30 @@ int Export(std::span<const std::string> args, const Console& console) {
 
 // ---- import ----
 
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& error) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    while (true) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    return true;
+}
+
 std::string Describe(const RegEntry& entry) {
     std::string value = entry.name.empty() ? std::string("the default value")
                                            : "value \"" + Abbreviate(entry.name) + "\"";
@@ -461,14 +484,13 @@ int Import(std::span<const std::string> args, const Console& console) {
         return cl.Result();
     const std::string& file = cl.Positional(0);
 
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream content;
-    if (!in || !(content << in.rdbuf()) || in.bad()) {
-        console.Error("Cannot read " + file + ": " + std::strerror(errno));
+    std::string content;
+    std::string error;
+    if (!ReadWholeFile(file, content, error)) {
+        console.Error("Cannot read " + file + ": " + error);
         return 1;
     }
-    // An empty stream leaves failbit on the output; that is an empty file.
-    auto parsed = ParseRegFile(content.str());
+    auto parsed = ParseRegFile(content);
     if (!parsed.file) {
         console.Error(file + ", line " + std::to_string(parsed.error.line) + ": " +
                       parsed.error.message + " Nothing was imported.");

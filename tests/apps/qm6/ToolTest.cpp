@@ -422,7 +422,13 @@ TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothing) {
         EXPECT_EQ(Export(), before);
         EXPECT_EQ(Qm({"sec", kKey + "\\Sub"}).out, sddlBefore);
     }
-    EXPECT_EQ(Qm({"reg", "import", (dir_.Path() / "none.reg").string()}).exit, 1);
+    for (const auto& [file, message] : {std::pair{dir_.Path() / "none.reg", "No such file"},
+                                        {dir_.Path(), "Is a directory"},
+                                        {File("empty.reg", ""), "line 1: The file is empty"}}) {
+        Outcome run = Qm({"reg", "import", file.string()});
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddl) {
