@@ -14,7 +14,8 @@ struct CommandEntry {
 };
 
 // Every command of the tool; a new one joins by adding its line.
-constexpr std::array<CommandEntry, 2> kCommands{{
+constexpr std::array<CommandEntry, 3> kCommands{{
+    {"lang", RunLang, "print a text of the string library, with its markers filled"},
     {"reg", RunReg, "read and change registry settings, as the Windows reg tool does"},
     {"sec", RunSec, "show or set the security descriptor of a registry key (SDDL)"},
 }};

@@ -129,13 +129,16 @@ std::string FormatLangString(const std::string& text, const std::vector<vb::Vari
 }
 
 std::string LangStringV(const vb::Variant& id, const std::vector<vb::Variant>& args) {
+    return LangStringOf(vb::CLng(id), args);
+}
+
+std::string LangStringOf(int32_t number, const std::vector<vb::Variant>& args) {
     auto& state = State().language;
     if (!state.moduleName.empty() && !state.library)
         LoadLanguage(state.moduleName);
     if (!state.library)
         return {};
 
-    const int32_t number = vb::CLng(id);
     if (number < 0 || number > 0xFFFF)
         return {};
     auto found = state.texts.find(number);

@@ -17,10 +17,16 @@ namespace qm6 {
 // The text of string id `id` with its "%s" markers filled from the arguments
 // in order; empty when no string library is loaded or the id has no text.
 std::string LangStringV(const vb::Variant& id, const std::vector<vb::Variant>& args);
+// The same for an id that is already a number, without a variant on the way.
+std::string LangStringOf(int32_t id, const std::vector<vb::Variant>& args);
 
 template <class... Args>
 std::string LangString(const vb::Variant& id, const Args&... args) {
     return LangStringV(id, std::vector<vb::Variant>{vb::Variant(args)...});
+}
+template <class... Args>
+std::string LangString(int32_t id, const Args&... args) {
+    return LangStringOf(id, std::vector<vb::Variant>{vb::Variant(args)...});
 }
 
 // Loads the string library of the module name for the user's locale, or the

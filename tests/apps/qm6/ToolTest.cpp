@@ -464,3 +464,40 @@ TEST_F(Qm6Tool, UnknownCommandsAndOperationsAreRefused) {
 
 } // namespace
 } // namespace qm6::tool
+
+namespace qm6::tool {
+namespace {
+
+// qm6 lang answers what the library answers: the user's or the LocaleId
+// setting's library, with markers filled, through the real start-up.
+TEST_F(Qm6Tool, LangPrintsTheTextOfTheStringLibrary) {
+    const fs::path bin = dir_.Path() / "app" / "bin";
+    fs::create_directories(bin);
+    test::ScopedEnv module("QM6_MODULE_DIR", bin.string());
+    test::ScopedEnv lang("LANG", "de_DE.UTF-8");
+    test::ScopedEnv all("LC_ALL", std::nullopt);
+
+    Outcome none = Qm({"lang", "2"});
+    EXPECT_EQ(none.exit, 1);
+    EXPECT_NE(none.err.find("No string library"), std::string::npos) << none.err;
+
+    for (const char* lcid : {"1033", "1031"}) {
+        fs::create_directories(dir_.Path() / "app" / "lang" / lcid);
+        fs::copy_file(fs::path(QM6_LANG_FIXTURES) / lcid / "qm6admcmLangRes.dll",
+                      dir_.Path() / "app" / "lang" / lcid / "qm6admcmLangRes.dll");
+    }
+    Outcome german = Qm({"lang", "2", "3", "5"});
+    EXPECT_EQ(german.exit, 0) << german.err;
+    EXPECT_EQ(german.out, "Limit 3 von 5\n");
+
+    ASSERT_EQ(Qm({"reg", "add", "HKCU\\Software\\Quillmeter 6", "/v", "LocaleId", "/t",
+                  "REG_DWORD", "/d", "1033", "/f"})
+                  .exit,
+              0);
+    EXPECT_EQ(Qm({"lang", "2", "A"}).out, "Limit A of %s\n");
+    EXPECT_EQ(Qm({"lang", "999"}).out, "\n");
+    EXPECT_EQ(Qm({"lang", "two"}).exit, 1);
+}
+
+} // namespace
+} // namespace qm6::tool
