@@ -1,0 +1,1 @@
+# The grid control's sources: target_sources(qm6forms PRIVATE ...)
