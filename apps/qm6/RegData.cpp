@@ -61,16 +61,6 @@ std::string Hex0x(uint64_t value) {
     return buffer;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A decimal or 0x-prefixed hex number no greater than `max`.
 std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
     unsigned base = 10;
@@ -82,7 +72,7 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
         return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
-        int digit = HexValue(c);
+        int digit = HexDigitValue(c);
         if (digit < 0 || static_cast<unsigned>(digit) >= base)
             return std::nullopt;
         if (value > (max - static_cast<uint64_t>(digit)) / base)
@@ -229,8 +219,8 @@ std::optional<std::vector<uint8_t>> EncodeData(uint32_t type, std::optional<std:
             return std::nullopt;
         }
         for (size_t i = 0; i < data.size(); i += 2) {
-            int high = HexValue(data[i]);
-            int low = HexValue(data[i + 1]);
+            int high = HexDigitValue(data[i]);
+            int low = HexDigitValue(data[i + 1]);
             if (high < 0 || low < 0) {
                 error = TypeName(type) + " data must be hex digits (0-9, A-F); \"" +
                         std::string(data.substr(i, 2)) + "\" is not.";
@@ -241,6 +231,16 @@ std::optional<std::vector<uint8_t>> EncodeData(uint32_t type, std::optional<std:
         return bytes;
     }
     }
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 } // namespace qm6::tool

@@ -17,6 +17,9 @@ namespace qm6::tool {
 // ("0x100").
 std::string TypeName(uint32_t type);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 // The type for a name, compared without regard to case; accepts the twelve
 // standard names and the REG_DWORD_LITTLE_ENDIAN / REG_QWORD_LITTLE_ENDIAN aliases.
 std::optional<uint32_t> ParseTypeName(std::string_view name);

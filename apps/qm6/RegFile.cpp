@@ -1,5 +1,7 @@
 #include "RegFile.h"
 
+#include "RegData.h"
+
 #include "Unicode.h"
 #include "platform/registry/Registry.h"
 
@@ -47,16 +49,6 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
             return false;
     }
     return true;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // The 1-based line on which `offset` of the text lies; CRLF, LF and CR each
@@ -327,8 +319,8 @@ private:
             pos += 6;
             size_t start = pos;
             uint32_t value = 0;
-            while (pos < text.size() && HexValue(text[pos]) >= 0 && pos - start < 9) {
-                value = (value << 4) | static_cast<uint32_t>(HexValue(text[pos]));
+            while (pos < text.size() && HexDigitValue(text[pos]) >= 0 && pos - start < 9) {
+                value = (value << 4) | static_cast<uint32_t>(HexDigitValue(text[pos]));
                 ++pos;
             }
             if (pos == start || pos - start > 8)
@@ -345,8 +337,8 @@ private:
             pos += 4;
             size_t start = pos;
             uint64_t type = 0;
-            while (pos < text.size() && HexValue(text[pos]) >= 0 && pos - start < 9) {
-                type = (type << 4) | static_cast<uint64_t>(HexValue(text[pos]));
+            while (pos < text.size() && HexDigitValue(text[pos]) >= 0 && pos - start < 9) {
+                type = (type << 4) | static_cast<uint64_t>(HexDigitValue(text[pos]));
                 ++pos;
             }
             if (pos == start || pos - start > 8 || text.substr(pos, 2) != "):")
@@ -405,8 +397,8 @@ private:
             }
             size_t start = pos;
             unsigned value = 0;
-            while (pos < text.size() && HexValue(text[pos]) >= 0 && pos - start < 3) {
-                value = (value << 4) | static_cast<unsigned>(HexValue(text[pos]));
+            while (pos < text.size() && HexDigitValue(text[pos]) >= 0 && pos - start < 3) {
+                value = (value << 4) | static_cast<unsigned>(HexDigitValue(text[pos]));
                 ++pos;
             }
             if (pos == start || pos - start > 2) {
