@@ -109,6 +109,17 @@ int Failed(const Console& console, long code) {
     return 1;
 }
 
+// Undoes what the journal applied after a failed change and reports the
+// failure, and any step that could not be undone.
+int RollBack(Journal& journal, const Console& console, long code) {
+    std::vector<std::string> failures;
+    journal.Undo(failures);
+    Failed(console, code);
+    for (const auto& failure : failures)
+        console.Error(failure);
+    return 1;
+}
+
 int Succeeded(const Console& console) {
     console.out << kSuccess << "\n";
     return 0;
@@ -263,14 +274,8 @@ int Add(std::span<const std::string> args, const Console& console) {
         }
         rc = journal.SetValue(*key, name, type, *data);
     }
-    if (rc != reg::ERROR_SUCCESS) {
-        std::vector<std::string> failures;
-        journal.Undo(failures);
-        Failed(console, rc);
-        for (const auto& failure : failures)
-            console.Error(failure);
-        return 1;
-    }
+    if (rc != reg::ERROR_SUCCESS)
+        return RollBack(journal, console, rc);
     journal.Commit();
     return Succeeded(console);
 }
@@ -335,14 +340,8 @@ int Delete(std::span<const std::string> args, const Console& console) {
     Journal journal;
     for (const auto& name : names) {
         rc = journal.DeleteValue(*key, name);
-        if (rc != reg::ERROR_SUCCESS) {
-            std::vector<std::string> failures;
-            journal.Undo(failures);
-            Failed(console, rc);
-            for (const auto& failure : failures)
-                console.Error(failure);
-            return 1;
-        }
+        if (rc != reg::ERROR_SUCCESS)
+            return RollBack(journal, console, rc);
     }
     journal.Commit();
     return Succeeded(console);
