@@ -1,0 +1,31 @@
+#pragma once
+
+// The platform's Screen object: the size of a pixel in twips and the mouse
+// pointer shown over every window of the application.
+
+#include <cstdint>
+
+namespace qm6::forms {
+
+enum : int { vbDefault = 0, vbArrow = 1, vbHourglass = 11 };
+
+class Screen {
+public:
+    // Twips per pixel of the primary screen: 1440 / its logical dots per
+    // inch (15 at 96 dpi, also without a screen).
+    static int32_t TwipsPerPixelX();
+    static int32_t TwipsPerPixelY();
+
+    // The application-wide mouse pointer: vbDefault lets each control show
+    // its own, vbArrow and vbHourglass override it (others show the arrow).
+    static int MousePointer();
+    static void MousePointer(int pointer);
+
+    // Conversions used by the controls (rounded to the nearest pixel).
+    static int ToPixelsX(int32_t twips);
+    static int ToPixelsY(int32_t twips);
+    static int32_t ToTwipsX(int pixels);
+    static int32_t ToTwipsY(int pixels);
+};
+
+} // namespace qm6::forms
