@@ -1,10 +1,14 @@
 #include "platform/vb/Conversions.h"
 
+#include "platform/locale/Lcid.h"
+#include "platform/locale/LocaleInfo.h"
+#include "platform/vb/NumericText.h"
 #include "platform/vb/VbError.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -12,17 +16,10 @@ namespace qm6::vb {
 
 namespace {
 
-thread_local NumberChars tNumberChars;
+thread_local std::optional<NumberChars> tNumberChars;
 
 [[noreturn]] void Raise(ErrorNumber number) {
     throw VbError(number);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 // Puts the locale's minus sign and decimal separator into text written with
@@ -102,6 +99,14 @@ template <typename Int> Int RoundToInteger(double d) {
 }
 
 template <typename Int> Int ToInteger(const Variant& v) {
+    if (v.Type() == VarType::String) {
+        // Rounded on the decimal digits as written, not on a Double.
+        const int64_t units = ScaledOf(ReadNumericText(v.AsString(), CurrentNumberChars()), 0);
+        if (units < std::numeric_limits<Int>::min() || units > std::numeric_limits<Int>::max()) {
+            Raise(ErrorNumber::Overflow);
+        }
+        return static_cast<Int>(units);
+    }
     if (v.Type() == VarType::Currency) {
         const int64_t units = RoundCurrency(v.AsCurrency());
         if (units < std::numeric_limits<Int>::min() || units > std::numeric_limits<Int>::max()) {
@@ -225,111 +230,67 @@ std::string FormatGeneral(double d, int digits) {
 
 } // namespace
 
+NumberChars NumberCharsOf(std::uint32_t lcid) {
+    NumberChars chars;
+    const std::optional<loc::NumberSymbols> symbols = loc::GetNumberSymbols(lcid);
+    if (!symbols) {
+        return chars;
+    }
+    chars.decimal = symbols->decimalSeparator;
+    chars.group = symbols->groupSeparator;
+    chars.currency = symbols->currencySymbol;
+    if (!symbols->negativeSign.empty()) {
+        chars.minus = symbols->negativeSign;
+    }
+    chars.currencyPlacement = symbols->currencyPlacement;
+    chars.currencyDigits = symbols->currencyDigits;
+    return chars;
+}
+
 const NumberChars& CurrentNumberChars() {
-    return tNumberChars;
+    if (!tNumberChars) {
+        tNumberChars = NumberCharsOf(loc::GetUserDefaultLCID());
+    }
+    return *tNumberChars;
 }
 
 void SetNumberChars(NumberChars chars) {
     tNumberChars = std::move(chars);
 }
 
+void ResetNumberChars() {
+    tNumberChars.reset();
+}
+
 double RoundHalfEven(double d) {
     return RoundHalfEvenOf(d);
 }
 
-// Reads blanks and tabs around the number, one leading sign, digits with at
-// most one '.', and an exponent (e or E, an optional sign, digits). There
-// must be at least one digit before the exponent.
 double ParseNumericText(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && IsBlank(text[end - 1])) {
-        --end;
-    }
+    return DoubleOf(ReadNumericText(text, CurrentNumberChars()));
+}
 
-    bool negative = false;
-    if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
-        negative = text[begin] == '-';
-        ++begin;
-    }
-    const size_t numberBegin = begin;
-
-    // Mantissa. Track where the first significant digit stands relative to
-    // the decimal point, to tell an overflow from an underflow below.
-    size_t i = begin;
-    size_t digits = 0;
-    bool point = false;
-    bool significant = false;
-    int64_t magnitude = 0; // decimal exponent of the leading digit, plus one
-    for (; i < end; ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            ++digits;
-            if (c != '0') {
-                significant = true;
-            }
-            if (!point && significant) {
-                ++magnitude;
-            } else if (point && !significant) {
-                --magnitude;
-            }
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
+bool IsNumeric(const Variant& v) {
+    switch (v.Type()) {
+    case VarType::Empty:
+    case VarType::Boolean:
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Currency:
+    case VarType::Byte:
+        return true;
+    case VarType::String:
+        try {
+            ParseNumericText(v.AsString());
+            return true;
+        } catch (const VbError&) {
+            return false;
         }
+    default:
+        return false;
     }
-    if (digits == 0) {
-        Raise(ErrorNumber::TypeMismatch);
-    }
-
-    int64_t exponent = 0;
-    if (i < end && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        bool negativeExponent = false;
-        if (i < end && (text[i] == '+' || text[i] == '-')) {
-            negativeExponent = text[i] == '-';
-            ++i;
-        }
-        const size_t exponentBegin = i;
-        for (; i < end && IsDigit(text[i]); ++i) {
-            // Saturate: anything this large is an overflow or an underflow
-            // whatever the mantissa.
-            if (exponent < 100000000) {
-                exponent = exponent * 10 + (text[i] - '0');
-            }
-        }
-        if (i == exponentBegin) {
-            Raise(ErrorNumber::TypeMismatch);
-        }
-        if (negativeExponent) {
-            exponent = -exponent;
-        }
-    }
-    if (i != end) {
-        Raise(ErrorNumber::TypeMismatch);
-    }
-    if (!significant) {
-        return 0.0; // also for "-0": the runtime has no negative zero to show
-    }
-
-    // from_chars reads the syntax checked above without regard to the C
-    // library's locale, which a host program may have changed.
-    double value = 0;
-    const auto [stop, error] = std::from_chars(text.data() + numberBegin, text.data() + end, value,
-                                               std::chars_format::general);
-    if (error == std::errc::result_out_of_range) {
-        if (magnitude + exponent > 0) {
-            Raise(ErrorNumber::Overflow);
-        }
-        value = 0.0; // too small for a Double: zero, without an error
-    } else if (error != std::errc() || stop != text.data() + end) {
-        Raise(ErrorNumber::TypeMismatch);
-    }
-    return negative ? -value : value;
 }
 
 std::string FormatDouble(double d) {
@@ -433,6 +394,16 @@ Currency CCur(const Variant& v) {
     case VarType::Long:
         // Whole numbers of at most 32 bits always fit.
         return Currency::FromUnits(static_cast<int64_t>(NumberOf(v)));
+    case VarType::String:
+        // Exact in decimal: the text's digits are rounded to four decimals
+        // without a Double in between, so every amount the type holds reads
+        // back exactly ("922337203685477.5807"). A fifth decimal of exactly
+        // 5 goes to the even neighbour ("0.00005" -> 0, "0.00015" ->
+        // 0.0002). The runtime's behaviour here is not documented; halves to
+        // even is what it does for CCur of a Double and for every other
+        // rounding conversion, so text follows the same rule.
+        return Currency::FromScaled(
+            ScaledOf(ReadNumericText(v.AsString(), CurrentNumberChars()), 4));
     default:
         return CurrencyFromDouble(NumberOf(v));
     }

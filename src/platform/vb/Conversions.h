@@ -19,14 +19,25 @@ struct NumberChars {
     std::string group = ",";
     std::string currency = "$";
     std::string minus = "-";
+    // Where the currency symbol stands around an amount (the Windows
+    // LOCALE_ICURRENCY values: 0 "$1.1", 1 "1.1$", 2 "$ 1.1", 3 "1.1 $") and
+    // how many decimals an amount shows, for the named format "Currency".
+    int currencyPlacement = 0;
+    int currencyDigits = 2;
 };
 
-// The calling thread's number characters: US English ones until set. The
-// locale module sets them from the user's locale when the thread starts up;
-// tests set them to check another locale's output. Per thread, as the rest
-// of the module state is.
+// The number characters of a locale, read through the locale module; US
+// English ones for an LCID that names no locale.
+NumberChars NumberCharsOf(std::uint32_t lcid);
+
+// The calling thread's number characters. Until set, they are those of the
+// user's locale, read on the first use on the thread; SetNumberChars
+// overrides them (tests check another locale's output so), and
+// ResetNumberChars goes back to the user's locale, read again on the next
+// use. Per thread, as the rest of the module state is.
 const NumberChars& CurrentNumberChars();
 void SetNumberChars(NumberChars chars);
+void ResetNumberChars();
 
 // The runtime's conversion functions. Numbers round halves to even where the
 // target has fewer decimals, the range is checked after rounding, and errors
@@ -49,10 +60,15 @@ std::string FormatCurrency(Currency c);
 // Rounds to the nearest integer, halves to even.
 double RoundHalfEven(double d);
 
-// The seam through which text becomes a number. It answers the value of a
-// numeric text, or throws Type mismatch (13) for text that is not a number.
-// The current reader takes the invariant syntax (blanks, one sign, digits,
-// one '.', an exponent); the locale-aware reader replaces it behind this name.
+// True when the value is a number or reads as one: numbers, Booleans and
+// Empty are; Null, arrays and objects are not; text is exactly when CDbl of
+// it succeeds (so "1e400", which overflows, is not).
+bool IsNumeric(const Variant& v);
+
+// The seam through which text becomes a number: the value of a numeric text
+// in the calling thread's locale, with the runtime's syntax (see
+// ReadNumericText in NumericText.h). Throws Type mismatch (13) for text that
+// is not a number and Overflow (6) beyond the Double range.
 double ParseNumericText(std::string_view text);
 
 } // namespace qm6::vb

@@ -1,0 +1,177 @@
+#include "LocaleScope.h"
+#include "RaisedError.h"
+#include "platform/vb/Conversions.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace qm6::vb {
+namespace {
+
+using test::kDeDe;
+using test::kEnUs;
+using test::kFrFr;
+using test::kJaJp;
+using test::kPlPl;
+using test::LocaleScope;
+using test::RaisedError;
+
+constexpr int Overflow = 6;
+constexpr int TypeMismatch = 13;
+#define NBSP "\u00A0"
+
+// clang-format off
+TEST(NumericText, ReadsTheRuntimeSyntaxInUsEnglish) {
+    const LocaleScope locale(kEnUs);
+    const struct { const char* text; double expected; int error; } cases[] = {
+        {" 5 ", 5, 0}, {"\t+123\t", 123, 0}, {"5-", -5, 0}, {"5 -", -5, 0}, {"- 5", -5, 0},
+        {"(5)", -5, 0}, {"( 5 )", -5, 0}, {"$1,000", 1000, 0}, {"$-5", -5, 0}, {"-$5", -5, 0},
+        {"5$", 5, 0}, {"($1,234.50)", -1234.5, 0}, {"1,2,3", 123, 0}, {"1.2,5", 1.25, 0},
+        {"459.-", -459, 0}, {".5", 0.5, 0}, {"5.", 5, 0},
+        {"1e3", 1000, 0}, {"1E+3", 1000, 0}, {"1d3", 1000, 0}, {"1D-3", 0.001, 0},
+        {"1e -3", 0.001, 0}, {"1e- 3", 0.001, 0}, {"2.5E-1", 0.25, 0},
+        {"&H10", 16, 0}, {"&h75FF", 30207, 0}, {"&H754", 1876, 0}, {"&o777", 511, 0},
+        {"&HF800", -2048, 0}, {"&HFFFF", -1, 0}, {"&H10000", 65536, 0}, {"&HFFFFFFFF", -1, 0},
+        {"-&H10", -16, 0}, {"&H100000000", 0, Overflow},
+        {"1e-94938484", 0, 0}, {"1e-400", 0, 0}, {"1e400", 0, Overflow},
+        {"-1e99999999999", 0, Overflow}, {"0.001e309", 1e306, 0}, {"-0", 0, 0},
+        {"", 0, TypeMismatch}, {"   ", 0, TypeMismatch}, {"abc", 0, TypeMismatch},
+        {"12 apples", 0, TypeMismatch}, {"45 Help", 0, TypeMismatch}, {"+ +0", 0, TypeMismatch},
+        {"--5", 0, TypeMismatch}, {"5--", 0, TypeMismatch}, {"-5-", 0, TypeMismatch},
+        {"(-5)", 0, TypeMismatch}, {"(5", 0, TypeMismatch}, {"5)", 0, TypeMismatch},
+        {"$$5", 0, TypeMismatch}, {"$5$", 0, TypeMismatch}, {",5", 0, TypeMismatch},
+        {"1.2.3", 0, TypeMismatch}, {".", 0, TypeMismatch}, {"1e", 0, TypeMismatch},
+        {"e3", 0, TypeMismatch}, {"1 e3", 0, TypeMismatch}, {"0x10", 0, TypeMismatch},
+        {"FF", 0, TypeMismatch}, {"&H", 0, TypeMismatch}, {"&HG", 0, TypeMismatch},
+        {"&H1.5", 0, TypeMismatch}, {"inf", 0, TypeMismatch}, {"1%", 0, TypeMismatch},
+        {"\u20AC5", 0, TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        double result = 0;
+        EXPECT_EQ(RaisedError([&] { result = CDbl(c.text); }), c.error);
+        EXPECT_EQ(result, c.expected);
+        EXPECT_EQ(IsNumeric(c.text), c.error == 0);
+    }
+}
+
+TEST(NumericText, FollowsTheLocalesSeparatorsAndCurrencySymbol) {
+    const struct { uint32_t lcid; const char* text; double expected; int error; } cases[] = {
+        {kDeDe, "1,5", 1.5, 0}, {kDeDe, "1.5", 15, 0}, {kDeDe, "1.234,50 \u20AC", 1234.5, 0},
+        {kDeDe, "-1.234,50 \u20AC", -1234.5, 0}, {kDeDe, "(1.234,50 \u20AC)", -1234.5, 0},
+        {kDeDe, "\u20AC1.234,50", 1234.5, 0}, {kDeDe, "1,234.50", 1.2345, 0},
+        {kDeDe, "$1,00", 0, TypeMismatch}, {kDeDe, "1,2,3", 0, TypeMismatch},
+        {kFrFr, "1" NBSP "234,5" NBSP "\u20AC", 1234.5, 0}, {kFrFr, "1 234,5", 0, TypeMismatch},
+        {kJaJp, "\u00A51,235", 1235, 0}, {kJaJp, "($1)", 0, TypeMismatch},
+        {kPlPl, "0,1", 0.1, 0}, {kPlPl, "0.1", 0, TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const LocaleScope locale(c.lcid);
+        double result = 0;
+        EXPECT_EQ(RaisedError([&] { result = CDbl(c.text); }), c.error);
+        EXPECT_DOUBLE_EQ(result, c.expected);
+    }
+}
+
+TEST(NumericText, CurrencyReadsTheDecimalDigitsExactly) {
+    const LocaleScope locale(kEnUs);
+    const struct { const char* text; int64_t scaled; int error; } cases[] = {
+        {"922337203685477.5807", INT64_MAX, 0}, {"-922337203685477.5808", INT64_MIN, 0},
+        {"922337203685477.5808", 0, Overflow}, {"-922337203685477.5809", 0, Overflow},
+        {"922,337,203,685,477.58074999", INT64_MAX, 0}, {"1e15", 0, Overflow},
+        {"$1,234.50", 12345000, 0}, {"($1,234.50)", -12345000, 0}, {"1086.429176", 10864292, 0},
+        // A fifth decimal of exactly 5 goes to the even neighbour; more than 5 goes up.
+        {"0.00005", 0, 0}, {"0.00015", 2, 0}, {"0.00025", 2, 0}, {"-0.00015", -2, 0},
+        {"0.000050000000000000001", 1, 0}, {"2.00005", 20000, 0}, {"2.00015", 20002, 0},
+        {"1.23456e2", 1234560, 0}, {"1e-5", 0, 0}, {"&HFFFF", -10000, 0},
+        {"0.1", 1000, 0}, {"0.3", 3000, 0}, {"abc", 0, TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Currency result;
+        EXPECT_EQ(RaisedError([&] { result = CCur(c.text); }), c.error);
+        EXPECT_EQ(result.Scaled(), c.scaled);
+    }
+}
+
+TEST(NumericText, IntegersRoundTheWrittenDigitsToEven) {
+    const LocaleScope locale(kEnUs);
+    const struct { const char* text; int32_t integer, integerError; int32_t lng, longError; } cases[] = {
+        {"0.5", 0, 0, 0, 0}, {"1.5", 2, 0, 2, 0}, {"2.5", 2, 0, 2, 0}, {"-0.5", 0, 0, 0, 0},
+        {"-1.5", -2, 0, -2, 0}, {"25427.45", 25427, 0, 25427, 0},
+        {"25427.55", 25428, 0, 25428, 0},
+        // Exact in decimal: a Double would read this as 2.5 and give 2.
+        {"2.50000000000000001", 3, 0, 3, 0},
+        {"32767.49", 32767, 0, 32767, 0}, {"32767.5", 0, Overflow, 32768, 0},
+        {"-32768.5", -32768, 0, -32768, 0}, {"32768", 0, Overflow, 32768, 0},
+        {"&H8000", -32768, 0, -32768, 0}, {"&H75FF", 30207, 0, 30207, 0},
+        {"2147483647.5", 0, Overflow, 0, Overflow}, {"-2147483648.5", 0, Overflow, INT32_MIN, 0},
+        {"1e30", 0, Overflow, 0, Overflow}, {"abc", 0, TypeMismatch, 0, TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        int16_t integer = 0;
+        int32_t lng = 0;
+        EXPECT_EQ(RaisedError([&] { integer = CInt(c.text); }), c.integerError);
+        EXPECT_EQ(integer, c.integer);
+        EXPECT_EQ(RaisedError([&] { lng = CLng(c.text); }), c.longError);
+        EXPECT_EQ(lng, c.lng);
+    }
+}
+
+TEST(NumericText, BooleanAndSingleOfText) {
+    const LocaleScope locale(kEnUs);
+    const struct { const char* text; bool expected; int error; } cases[] = {
+        {"1", true, 0}, {"0", false, 0}, {"-1", true, 0}, {"+1", true, 0}, {"0.1", true, 0},
+        {"(0)", false, 0}, {"$0.00", false, 0}, {"1e-400", false, 0}, {"True", true, 0},
+        {"yes", false, TypeMismatch}, {"On", false, TypeMismatch}, {"", false, TypeMismatch},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        bool result = false;
+        EXPECT_EQ(RaisedError([&] { result = CBool(c.text); }), c.error);
+        EXPECT_EQ(result, c.expected);
+    }
+    EXPECT_EQ(CSng("75.3421115"), 75.34211f);
+    EXPECT_EQ(CSng("$1,000.5"), 1000.5f);
+    EXPECT_EQ(RaisedError([] { CSng("1e39"); }), Overflow);
+}
+
+TEST(NumericText, IsNumericOfValuesThatAreNotText) {
+    const struct { Variant value; bool expected; } cases[] = {
+        {Variant(), true}, {Variant::Null(), false}, {true, true}, {int16_t{1}, true},
+        {2.5, true}, {Currency::FromScaled(1), true}, {ByteArray{{1}, 0}, false},
+        {Array2D(0, 0, 0, 0), false}, {ObjectRef(std::make_shared<Object>()), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.value.Type()));
+        EXPECT_EQ(IsNumeric(c.value), c.expected);
+    }
+}
+// clang-format on
+
+TEST(NumericText, NumberCharactersComeFromTheUsersLocaleUntilSet) {
+    ResetNumberChars();
+    {
+        const qm6::test::ScopedEnv lcAll("LC_ALL", "de_DE.UTF-8");
+        ResetNumberChars();
+        EXPECT_EQ(CurrentNumberChars().decimal, ",");
+        EXPECT_EQ(CurrentNumberChars().currency, "\u20AC");
+        EXPECT_EQ(CStr(0.5), "0,5");
+        EXPECT_EQ(CDbl("1.234,5"), 1234.5);
+        SetNumberChars(NumberChars{});
+        EXPECT_EQ(CStr(0.5), "0.5");
+        ResetNumberChars();
+        EXPECT_EQ(CStr(Currency::FromScaled(-9)), "-0,0009");
+        const qm6::test::ScopedEnv lcAllJa("LC_ALL", "ja_JP.UTF-8");
+        ResetNumberChars();
+        EXPECT_EQ(CurrentNumberChars().currency, "\u00A5");
+        EXPECT_EQ(CurrentNumberChars().currencyDigits, 0);
+    }
+    ResetNumberChars();
+}
+
+} // namespace
+} // namespace qm6::vb
