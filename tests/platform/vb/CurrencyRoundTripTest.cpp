@@ -1,0 +1,141 @@
+#include "LocaleScope.h"
+#include "RaisedError.h"
+#include "platform/vb/Conversions.h"
+#include "platform/vb/Format.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qm6::vb {
+namespace {
+
+using test::kDeDe;
+using test::kEnUs;
+using test::kFrFr;
+using test::kJaJp;
+using test::LocaleScope;
+using test::RaisedError;
+
+int64_t PowerOfTen(int n) {
+    int64_t p = 1;
+    while (n-- > 0) {
+        p *= 10;
+    }
+    return p;
+}
+
+// Amounts with at most `decimals` decimals: zero, the extremes of the range,
+// every digit count from 1 to 19 and a spread of random amounts, each also
+// negated.
+std::vector<Currency> AmountsWith(int decimals) {
+    const int64_t step = PowerOfTen(4 - decimals);
+    std::vector<int64_t> scaled = {0,    1,    5,     9,     10,       99,        100,      999,
+                                   1000, 9999, 10000, 12345, 99999999, 100000000, 123456789};
+    for (int digits = 1; digits <= 18; ++digits) {
+        scaled.push_back(PowerOfTen(digits) - 1);
+        scaled.push_back(PowerOfTen(digits));
+    }
+    scaled.push_back(INT64_MAX);
+    std::mt19937_64 random(20240501u + static_cast<unsigned>(decimals));
+    for (int i = 0; i < 300; ++i) {
+        const int width = 1 + static_cast<int>(random() % 18);
+        scaled.push_back(
+            static_cast<int64_t>(random() % static_cast<uint64_t>(PowerOfTen(width) - 1)));
+    }
+    std::vector<Currency> amounts;
+    for (const int64_t s : scaled) {
+        const int64_t whole = s / step * step; // no more decimals than shown
+        amounts.push_back(Currency::FromScaled(whole));
+        amounts.push_back(Currency::FromScaled(-whole));
+    }
+    amounts.push_back(Currency::FromScaled(INT64_MIN / step * step));
+    return amounts;
+}
+
+// The locale's currency symbol as an escaped literal of a format.
+std::string Symbol() {
+    std::string out;
+    const std::string& symbol = CurrentNumberChars().currency;
+    for (const char c : symbol) {
+        out += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? std::string(1, c)
+                                                              : "\\" + std::string(1, c);
+    }
+    return out;
+}
+
+TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
+    for (const uint32_t lcid : {kEnUs, kDeDe, kFrFr, kJaJp}) {
+        const LocaleScope locale(lcid);
+        const int currencyDigits = CurrentNumberChars().currencyDigits;
+        const std::string symbol = Symbol();
+        const struct {
+            std::string format;
+            int decimals;
+        } formats[] = {
+            {"Currency", currencyDigits},
+            {"Standard", 2},
+            {"Fixed", 2},
+            {"#,##0.00", 2},
+            {"#,##0.00;(#,##0.00)", 2},
+            {symbol + "#,##0.00;" + symbol + "-#,##0.00", 2},
+            {"#,##0.00 " + symbol + ";(#,##0.00 " + symbol + ");\"0\"", 2},
+            {symbol + "0.0000", 4},
+            {"#,##0.000", 3},
+            {"#,##0.0", 1},
+            {"#,##0", 0},
+            {"0.00##", 4},
+        };
+        for (const auto& f : formats) {
+            for (const Currency amount : AmountsWith(f.decimals)) {
+                const std::string text = Format(amount, f.format);
+                SCOPED_TRACE("locale " + std::to_string(lcid) + ", format " + f.format + ": " +
+                             text);
+                Currency back;
+                ASSERT_EQ(RaisedError([&] { back = CCur(text); }), 0);
+                ASSERT_EQ(back.Scaled(), amount.Scaled());
+            }
+        }
+    }
+}
+
+TEST(CurrencyRoundTrip, CasesWhereTheTextDoesNotReadBack) {
+    const Currency amount = Currency::FromScaled(12345000); // 1234.5
+    {
+        // A literal "$" is only a currency symbol where the locale's is "$".
+        const LocaleScope locale(kDeDe);
+        EXPECT_EQ(Format(amount, "$#,##0.00"), "$1.234,50");
+        EXPECT_EQ(RaisedError([&] { CCur(Format(amount, "$#,##0.00")); }), 13);
+    }
+    {
+        const LocaleScope locale(kEnUs);
+        // The reader knows no percent sign.
+        EXPECT_EQ(RaisedError([&] { CCur(Format(amount, "Percent")); }), 13);
+        // Yes/No and On/Off keep no amount.
+        EXPECT_EQ(RaisedError([&] { CCur(Format(amount, "Yes/No")); }), 13);
+        // More decimals than the format shows: Format rounds half away from
+        // zero, and only the shown digits come back.
+        EXPECT_EQ(CCur(Format(Currency::FromScaled(12345), "0.00")).Scaled(), 12300);
+        EXPECT_EQ(CCur(Format(Currency::FromScaled(12350), "0.00")).Scaled(), 12400);
+    }
+    // Read in another locale: de-DE takes en-US "," for its decimal point
+    // and "." for a group separator.
+    std::string usText;
+    {
+        const LocaleScope locale(kEnUs);
+        usText = Format(amount, "#,##0.00");
+    }
+    {
+        const LocaleScope locale(kDeDe);
+        EXPECT_EQ(CCur(usText).Scaled(), 12345); // 1.2345
+        EXPECT_EQ(RaisedError([&] { CCur(std::string("$1,234.50")); }), 13);
+    }
+    {
+        const LocaleScope locale(kJaJp);
+        EXPECT_EQ(RaisedError([&] { CCur(std::string("1.234,50 \u20AC")); }), 13);
+    }
+}
+
+} // namespace
+} // namespace qm6::vb

@@ -1,0 +1,171 @@
+#include "platform/vb/Format.h"
+
+#include "LocaleScope.h"
+#include "RaisedError.h"
+#include "platform/vb/Conversions.h"
+
+#include <gtest/gtest.h>
+
+namespace qm6::vb {
+namespace {
+
+using test::kDeDe;
+using test::kEnUs;
+using test::kFrFr;
+using test::kJaJp;
+using test::LocaleScope;
+
+Currency Cur(int64_t scaled) {
+    return Currency::FromScaled(scaled);
+}
+
+struct Case {
+    Variant value;
+    const char* format;
+    const char* expected;
+};
+
+template <size_t N> void CheckAll(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + " of " + (c.value.IsNull() ? "Null" : CStr(c.value)));
+        EXPECT_EQ(Format(c.value, c.format), c.expected);
+    }
+}
+
+// clang-format off
+TEST(Format, SectionsAndTheirSigns) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {0.0, "$#,##0;;\\Z\\e\\r\\o", "Zero"}, {5.0, "$#,##0;;\\Z\\e\\r\\o", "$5"},
+        {-5.0, "$#,##0;;\\Z\\e\\r\\o", "-$5"}, // empty negative section: the first, signed
+        {0.0, "\"pos\";\"neg\"", "pos"}, {-1.0, "\"pos\";\"neg\"", "neg"},
+        {0.0, "\"pos\";\"neg\";\"zero\"", "zero"}, {1.0, "\"pos\";\"neg\";\"zero\"", "pos"},
+        {-1.57, "0.00", "-1.57"}, {-0.1, ".#", "-.1"}, {-1.0, "#;-#", "-1"},
+        {-5.0, "$#,##0;($#,##0)", "($5)"}, {-5.0, "$0", "-$5"},
+        // The section is chosen before rounding; the zero section only for an exact zero.
+        {-0.001, "0.00", "-0.00"}, {0.001, "0.00;(0.00);\"Z\"", "0.00"},
+        {-0.001, "0.00;(0.00);\"Z\"", "(0.00)"},
+        {-1.0, "\"neg\"", "neg"}, // no digits shown: no sign added
+        {5.0, "0;-0;0;0;\"fifth\"", "5"}, {-5.0, ";", "-5"},
+        {Variant::Null(), "0;0;0;\\N\\u\\l\\l", "Null"}, {Variant::Null(), "0.00", ""},
+        {Variant::Null(), "Standard", ""},
+        {0.5, "\";\"0", ";1"}, {0.5, "\\;0", ";1"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, DigitPlaceholdersAndRoundingHalfAwayFromZero) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {2658.0, "00000", "02658"}, {2658.0, "00.00", "2658.00"}, {23.675, "##.##", "23.68"},
+        {0.0, "#", ""}, {0.0, "#.#", "."}, {0.17, "#.00", ".17"}, {0.0049, "#.##", "."},
+        {1.0, "000###", "000001"}, {12.5, ".00", "12.50"}, {1.5, "0.0#", "1.5"},
+        {1.25, "0.0#", "1.25"}, {1.0, "0.0#", "1.0"}, {123.0, "#0#", "123"},
+        {2.5, "0", "3"}, {-2.5, "0", "-3"}, {0.5, "0", "1"}, {1.5, "0", "2"},
+        // Rounded on the 15-digit text, not on the binary value just below the half.
+        {0.0995, "#.##", ".1"}, {8.0995, "#.##", "8.1"}, {1.005, "0.00", "1.01"},
+        {9.9999999, "#0.000000", "10.000000"}, {999.5, "0", "1000"},
+        {1.0 / 3, "0.00000000000000000", "0.33333333333333300"},
+        {1e20, "0", "100000000000000000000"}, {123456789012345678.0, "0", "123456789012346000"},
+        {CSng(0.1), "0.0000000000", "0.1000000000"},
+        {int16_t{-32768}, "0", "-32768"}, {true, "0", "-1"}, {Variant(), "0.0", "0.0"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, GroupingScalingPercentAndLiterals) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {5459.4, "##,##0.00", "5,459.40"}, {1.0, "0,000,000,000", "0,000,000,001"},
+        {1234567.0, "#,#", "1,234,567"}, {123.0, "#,##0", "123"}, {-1234.0, "#,##0", "-1,234"},
+        {100000000.0, "##0,,", "100"}, {1234567.0, "0,,.0", "1.2"}, {1500.0, "#,##0,", "2"},
+        {999999.0, "0,,", "1"}, {400000.0, "0,,", "0"}, {1234567.0, "#,##0,", "1,235"},
+        {5.0, "0.00%", "500.00%"}, {0.25, "##.00%", "25.00%"}, {0.25, "##.###\\%", ".25%"},
+        {0.5, "0%%", "5000%%"},
+        {1.0, "00\\c\\o\\p\\y", "01copy"}, {17.0, "#3.33", "173.33"},
+        {1.0, "0\" units\"", "1 units"}, {1.0, "\\\\0", "\\1"}, {1.0, "0.0.0", "1.0.0"},
+        {5551234.0, "(###) ###-####", "() 555-1234"}, {5.0, "$0 (+)", "$5 (+)"},
+        {1.0, ",0", ",1"}, {1.5, "0.0,", "1.5"}, {3.0, "\\\u20AC0", "\u20AC3"},
+        {1.0, "0\"", "1"}, {1.0, "0\\", "1"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, ScientificForms) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {1.73245, "0.0000E+000", "1.7325E+000"}, {1.7, "0.0000E-000", "1.7000E000"},
+        {100.0001, "0.0000E+0", "1.0000E+2"}, {47.11, ".0000E+0", ".4711E+2"},
+        {0.00012, "0.0E-00", "1.2E-04"}, {0.00012, "0.0e+0", "1.2e-4"},
+        {9.99, "0.0E+0", "1.0E+1"}, {0.0, "0.00E+00", "0.00E+00"},
+        {-3456.789, "0.00E+00", "-3.46E+03"}, {12345.0, "00.0E+0", "12.3E+3"},
+        {1e300, "0E+0", "1E+300"}, {5.0, "0E", "5E"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, CurrencyValuesUseTheirExactDigits) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {Cur(12345000), "$#,##0.00", "$1,234.50"},
+        {Cur(-12345000), "$#,##0.00;($#,##0.00)", "($1,234.50)"},
+        {Currency::Max(), "#,##0.0000", "922,337,203,685,477.5807"},
+        {Currency::Min(), "0.00", "-922337203685477.58"},
+        {Currency::Max(), "0", "922337203685478"}, {Cur(5), "0.000", "0.001"},
+        {Cur(-5), "0.000", "-0.001"}, {Cur(25000), "0", "3"}, {Cur(12345000), "Currency", "$1,234.50"},
+        {Cur(12345), "General Number", "1.2345"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, NamedFormats) {
+    const LocaleScope locale(kEnUs);
+    const Case cases[] = {
+        {1234.5, "General Number", "1234.5"}, {-1234.5, "General Number", "-1234.5"},
+        {0.5, "General Number", "0.5"}, {1.0 / 3, "General Number", "0.333333333333333"},
+        {1234.5, "Currency", "$1,234.50"}, {-1234.5, "Currency", "($1,234.50)"},
+        {0.5, "Currency", "$0.50"}, {0.0, "Currency", "$0.00"},
+        {1234.5, "Fixed", "1234.50"}, {-1234.5, "Fixed", "-1234.50"}, {0.2, "Fixed", "0.20"},
+        {1234.5, "Standard", "1,234.50"}, {-1234.5, "Standard", "-1,234.50"},
+        {562486.2356, "Standard", "562,486.24"}, {0.0, "Standard", "0.00"},
+        {1234.5, "Percent", "123450.00%"}, {0.7521, "Percent", "75.21%"}, {0.0, "Percent", "0.00%"},
+        {1234.5, "Scientific", "1.23E+03"}, {0.5, "Scientific", "5.00E-01"},
+        {562486.2356, "Scientific", "5.62E+05"}, {1.0, "Scientific", "1.00E+00"},
+        {23.0, "Yes/No", "Yes"}, {-1234.5, "Yes/No", "Yes"}, {0.0, "Yes/No", "No"},
+        {23.0, "True/False", "True"}, {0.0, "True/False", "False"}, {0.5, "On/Off", "On"},
+        {0.0, "On/Off", "Off"}, {true, "Yes/No", "Yes"}, {Cur(1), "On/Off", "On"},
+        {1234.5, "standard", "1,234.50"}, {1234.5, "CURRENCY", "$1,234.50"},
+        {0.0, "yes/NO", "No"}, {1234.5, "Standard ", "Standard "},
+        {23.0, "", "23"}, {true, "", "True"}, {Variant(), "", ""}, {Variant::Null(), "", ""},
+        {true, "General Number", "-1"}, {"1.5", "Fixed", "1.50"}, {"abc", "Fixed", "abc"},
+        {"1.50", "", "1.50"}, {"$1,000", "General Number", "1000"},
+        {std::numeric_limits<double>::infinity(), "0.00", "1.#INF"},
+    };
+    CheckAll(cases);
+}
+
+TEST(Format, LocaleSeparatorsAndCurrency) {
+    const struct { uint32_t lcid; Variant value; const char* format; const char* expected; } cases[] = {
+        {kDeDe, 1234.5, "$#,##0.00", "$1.234,50"}, {kDeDe, 6.9, "###,##0.00", "6,90"},
+        {kDeDe, 1234.5, "Standard", "1.234,50"}, {kDeDe, 1234.5, "Currency", "1.234,50 \u20AC"},
+        {kDeDe, -1234.5, "Currency", "(1.234,50 \u20AC)"}, {kDeDe, 0.5, "General Number", "0,5"},
+        {kDeDe, 1234.5, "0.00E+00", "1,23E+03"},
+        {kFrFr, 1234567.891, "Currency", "1\u00A0234\u00A0567,89 \u20AC"},
+        {kJaJp, 1234.5, "Currency", "\u00A51,235"}, {kJaJp, -1234.4, "Currency", "(\u00A51,234)"},
+        {kJaJp, 1234.5, "Standard", "1,234.50"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + " of " + CStr(c.value));
+        const LocaleScope locale(c.lcid);
+        EXPECT_EQ(Format(c.value, c.format), c.expected);
+    }
+}
+// clang-format on
+
+TEST(Format, ValuesThatAreNoNumbersRaiseAsTheConversionsDo) {
+    EXPECT_EQ(test::RaisedError([] { Format(ByteArray{{1}, 0}, "0"); }), 13);
+    EXPECT_EQ(test::RaisedError([] { Format(Array2D(0, 0, 0, 0), "Fixed"); }), 13);
+}
+
+} // namespace
+} // namespace qm6::vb
