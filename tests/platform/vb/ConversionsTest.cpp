@@ -1,6 +1,8 @@
 #include "platform/vb/Conversions.h"
 
+#include "LocaleScope.h"
 #include "RaisedError.h"
+#include "support/TestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -94,6 +96,7 @@ TEST(Conversions, SingleOverflowsBeyondItsRangeAndUnderflowsToZero) {
 }
 
 TEST(Conversions, TextShowsFifteenDigitsForDoubleAndSevenForSingle) {
+    const test::LocaleScope locale(test::kEnUs);
     const struct { Variant value; const char* expected; } cases[] = {
         {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"}, {-2.5, "-2.5"}, {-0.0, "0"},
         {123456789012345.0, "123456789012345"}, {1e15, "1E+15"}, {1e20, "1E+20"},
@@ -114,7 +117,8 @@ TEST(Conversions, TextShowsFifteenDigitsForDoubleAndSevenForSingle) {
 // clang-format on
 
 TEST(Conversions, TextUsesTheThreadsNumberCharacters) {
-    const NumberChars saved = CurrentNumberChars();
+    // Another thread starts with the user's locale: US English here.
+    const qm6::test::ScopedEnv lcAll("LC_ALL", "C");
     SetNumberChars({",", ".", "€", "-"});
     EXPECT_EQ(CStr(0.5), "0,5");
     EXPECT_EQ(CStr(12345678.0f), "1,234568E+07");
@@ -123,11 +127,12 @@ TEST(Conversions, TextUsesTheThreadsNumberCharacters) {
     std::string otherThread;
     std::thread([&] { otherThread = CStr(0.5); }).join();
     EXPECT_EQ(otherThread, "0.5");
-    SetNumberChars(saved);
+    ResetNumberChars();
 }
 
 // clang-format off
 TEST(Conversions, BooleanOfNumbersAndText) {
+    const test::LocaleScope locale(test::kEnUs);
     const struct { Variant value; bool expected; int error; } cases[] = {
         {0.0, false, 0}, {0.1, true, 0}, {Currency::FromScaled(1), true, 0},
         {Variant(), false, 0}, {"true", true, 0}, {"FALSE", false, 0}, {"#TRUE#", true, 0},
@@ -143,7 +148,8 @@ TEST(Conversions, BooleanOfNumbersAndText) {
     }
 }
 
-TEST(Conversions, NumericTextInTheInvariantSyntax) {
+TEST(Conversions, NumericTextWithUsEnglishCharacters) {
+    const test::LocaleScope locale(test::kEnUs);
     const struct { const char* text; double expected; int error; } cases[] = {
         {" 5 ", 5, 0}, {"\t-1.5e3\t", -1500, 0}, {"+.5", 0.5, 0}, {"5.", 5, 0},
         {"2.5E-1", 0.25, 0}, {"1e-400", 0, 0}, {"1e400", 0, Overflow},
