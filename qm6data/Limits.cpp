@@ -1,0 +1,115 @@
+// Printing limits: rows per owner in display order; new limits go last.
+
+#include "qm6data/SqliteConnection.h"
+#include "qm6data/Sqlite.h"
+
+#include "platform/vb/Conversions.h"
+
+namespace qm6::data {
+
+using namespace sqlite;
+
+namespace {
+
+// The stored form of a limit's amount: ten-thousandths for money, else the count.
+int64_t StoredValue(const PrintingLimit& limit) {
+    if (PrintingLimit::IsMoneyType(limit.LimitType())) {
+        return vb::CCur(limit.LimitValue()).Scaled();
+    }
+    return vb::CLng(limit.LimitValue());
+}
+
+vb::Variant LoadedValue(int32_t limitType, int64_t stored) {
+    if (PrintingLimit::IsMoneyType(limitType)) {
+        return vb::Variant(vb::Currency::FromScaled(stored));
+    }
+    return vb::Variant(static_cast<int32_t>(stored));
+}
+
+} // namespace
+
+Status SqliteConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits,
+                                            int32_t rulePriority, int32_t parentId) {
+    return Guarded([&] {
+        Statement select(db_, "SELECT limit_id, limit_type, limit_value, title, message_text, "
+                              "stop_job FROM printing_limits "
+                              "WHERE rule_priority = ? AND parent_id = ? "
+                              "ORDER BY display_order, limit_id");
+        select.Bind(1, rulePriority).Bind(2, parentId);
+        vb::Collection loaded;
+        while (select.Step()) {
+            auto limit = NewPrintingLimit();
+            const auto type = static_cast<int32_t>(select.Int(1));
+            limit->SetRulePriority(rulePriority);
+            limit->SetParentId(parentId);
+            limit->SetLimitType(type);
+            limit->SetLimitValue(LoadedValue(type, select.Int(2)));
+            limit->SetTitle(select.Text(3));
+            limit->SetMessageText(select.Text(4));
+            limit->SetStopJob(select.Int(5) != 0);
+            limit->MarkStored(ToId(select.Int(0)));
+            loaded.Add(AsItem(std::move(limit)));
+        }
+        Refill(limits, std::move(loaded));
+    });
+}
+
+Status SqliteConnection::SavePrintingLimit(PrintingLimit& limit) {
+    return Guarded([&] {
+        const int64_t value = StoredValue(limit);
+        if (limit.IsNew()) {
+            Transaction transaction(db_);
+            Statement last(db_, "SELECT coalesce(max(display_order), 0) FROM printing_limits "
+                                "WHERE rule_priority = ? AND parent_id = ?");
+            last.Bind(1, limit.RulePriority()).Bind(2, limit.ParentId());
+            last.Step();
+            const int64_t order = last.Int(0) + 1;
+            Statement insert(db_, "INSERT INTO printing_limits (rule_priority, parent_id, "
+                                  "display_order, limit_type, limit_value, title, message_text, "
+                                  "stop_job) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+            insert.Bind(1, limit.RulePriority())
+                .Bind(2, limit.ParentId())
+                .Bind(3, order)
+                .Bind(4, limit.LimitType())
+                .Bind(5, value)
+                .Bind(6, limit.Title())
+                .Bind(7, limit.MessageText())
+                .Bind(8, limit.StopJob() ? 1 : 0);
+            insert.Run();
+            const int32_t id = ToId(sqlite3_last_insert_rowid(db_));
+            transaction.Commit();
+            limit.MarkStored(id);
+            return;
+        }
+        Statement update(db_, "UPDATE printing_limits SET rule_priority = ?, parent_id = ?, "
+                              "limit_type = ?, limit_value = ?, title = ?, message_text = ?, "
+                              "stop_job = ? WHERE limit_id = ?");
+        update.Bind(1, limit.RulePriority())
+            .Bind(2, limit.ParentId())
+            .Bind(3, limit.LimitType())
+            .Bind(4, value)
+            .Bind(5, limit.Title())
+            .Bind(6, limit.MessageText())
+            .Bind(7, limit.StopJob() ? 1 : 0)
+            .Bind(8, limit.LimitId());
+        update.Run();
+        if (sqlite3_changes(db_) == 0) {
+            throw Failure(SQLITE_NOTFOUND, "printing limit " + std::to_string(limit.LimitId()) +
+                                               " is no longer stored");
+        }
+    });
+}
+
+Status SqliteConnection::DeletePrintingLimit(PrintingLimit& limit) {
+    return Guarded([&] {
+        if (limit.IsNew()) {
+            return;
+        }
+        Statement remove(db_, "DELETE FROM printing_limits WHERE limit_id = ?");
+        remove.Bind(1, limit.LimitId());
+        remove.Run();
+        limit.MarkNew();
+    });
+}
+
+} // namespace qm6::data

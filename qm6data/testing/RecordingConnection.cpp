@@ -1,0 +1,165 @@
+#include "qm6data/testing/RecordingConnection.h"
+
+#include <algorithm>
+
+namespace qm6::data::testing {
+
+using vb::Variant;
+
+RecordingConnection::RecordingConnection(std::shared_ptr<Connection> inner)
+    : inner_(std::move(inner)) {}
+
+int RecordingConnection::CallCount(std::string_view name) const {
+    return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
+                                          [&](const RecordedCall& c) { return c.name == name; }));
+}
+
+std::vector<std::string> RecordingConnection::CallNames() const {
+    std::vector<std::string> names;
+    names.reserve(calls_.size());
+    for (const auto& call : calls_) {
+        names.push_back(call.name);
+    }
+    return names;
+}
+
+void RecordingConnection::FailCall(std::string name, int32_t code, std::string message,
+                                   int occurrence) {
+    failures_.emplace(std::move(name), Failure{code, std::move(message), occurrence});
+}
+
+Status RecordingConnection::Record(std::string name, std::vector<Variant> arguments) {
+    Status injected;
+    const auto [first, last] = failures_.equal_range(name);
+    for (auto it = first; it != last; ++it) {
+        Failure& failure = it->second;
+        ++failure.seen;
+        if (!injected && (failure.occurrence == 0 || failure.occurrence == failure.seen)) {
+            injected = MakeStatus(failure.code, failure.message);
+        }
+    }
+    calls_.push_back({std::move(name), std::move(arguments)});
+    return injected;
+}
+
+Status RecordingConnection::LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules,
+                                               int32_t rulePriority, int32_t parentId) {
+    if (Status s = Record("LoadJobOptionRules", {Variant(rulePriority), Variant(parentId)})) {
+        return s;
+    }
+    return inner_->LoadJobOptionRules(rules, rulePriority, parentId);
+}
+
+Status RecordingConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits,
+                                               int32_t rulePriority, int32_t parentId) {
+    if (Status s = Record("LoadPrintingLimits", {Variant(rulePriority), Variant(parentId)})) {
+        return s;
+    }
+    return inner_->LoadPrintingLimits(limits, rulePriority, parentId);
+}
+
+Status RecordingConnection::LoadPaperSizes(std::shared_ptr<RecordSet>& records) {
+    if (Status s = Record("LoadPaperSizes", {})) {
+        return s;
+    }
+    return inner_->LoadPaperSizes(records);
+}
+
+Status RecordingConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records) {
+    if (Status s = Record("LoadCustomFields", {})) {
+        return s;
+    }
+    return inner_->LoadCustomFields(records);
+}
+
+Status RecordingConnection::LoadSystemSettings(std::shared_ptr<SystemSettings>& settings) {
+    if (Status s = Record("LoadSystemSettings", {})) {
+        return s;
+    }
+    return inner_->LoadSystemSettings(settings);
+}
+
+Status RecordingConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) {
+    if (Status s = Record("LoadPrinterProfiles", {})) {
+        return s;
+    }
+    return inner_->LoadPrinterProfiles(records);
+}
+
+Status RecordingConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
+                                             int32_t priceProfileId) {
+    if (Status s = Record("LoadPriceProfile", {Variant(priceProfileId)})) {
+        return s;
+    }
+    return inner_->LoadPriceProfile(profile, priceProfileId);
+}
+
+Status RecordingConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t flags) {
+    if (Status s = Record("SaveJobOptionRule",
+                          {Variant(rule.OptionType()), Variant(rule.RulePriority()),
+                           Variant(rule.ParentId()), Variant(rule.ValueText()), Variant(flags),
+                           Variant(rule.RuleId())})) {
+        return s;
+    }
+    return inner_->SaveJobOptionRule(rule, flags);
+}
+
+Status RecordingConnection::DeleteJobOptionRule(JobOptionRule& rule) {
+    if (Status s = Record("DeleteJobOptionRule",
+                          {Variant(rule.OptionType()), Variant(rule.RulePriority()),
+                           Variant(rule.ParentId()), Variant(rule.RuleId())})) {
+        return s;
+    }
+    return inner_->DeleteJobOptionRule(rule);
+}
+
+Status RecordingConnection::SavePrintingLimit(PrintingLimit& limit) {
+    if (Status s = Record("SavePrintingLimit",
+                          {Variant(limit.LimitId()), Variant(limit.LimitType()),
+                           limit.LimitValue(), Variant(limit.Title()),
+                           Variant(limit.MessageText()), Variant(limit.StopJob()),
+                           Variant(limit.RulePriority()), Variant(limit.ParentId())})) {
+        return s;
+    }
+    return inner_->SavePrintingLimit(limit);
+}
+
+Status RecordingConnection::DeletePrintingLimit(PrintingLimit& limit) {
+    if (Status s = Record("DeletePrintingLimit", {Variant(limit.LimitId())})) {
+        return s;
+    }
+    return inner_->DeletePrintingLimit(limit);
+}
+
+Status RecordingConnection::SavePriceProfile(PriceProfile& profile) {
+    if (Status s = Record("SavePriceProfile",
+                          {Variant(profile.PriceProfileId()), Variant(profile.PricingOption()),
+                           Variant(profile.JobType()), Variant(profile.BWCost()),
+                           Variant(profile.ColorCost()),
+                           Variant(profile.PaperSizePrices()->Count())})) {
+        return s;
+    }
+    return inner_->SavePriceProfile(profile);
+}
+
+std::shared_ptr<JobOptionRule> RecordingConnection::NewJobOptionRule() {
+    Record("NewJobOptionRule", {});
+    return inner_->NewJobOptionRule();
+}
+
+std::shared_ptr<PrintingLimit> RecordingConnection::NewPrintingLimit() {
+    Record("NewPrintingLimit", {});
+    return inner_->NewPrintingLimit();
+}
+
+std::shared_ptr<PaperSizePrice> RecordingConnection::NewPaperSizePrice() {
+    Record("NewPaperSizePrice", {});
+    return inner_->NewPaperSizePrice();
+}
+
+std::shared_ptr<PriceProfile> RecordingConnection::NewPriceProfile() {
+    Record("NewPriceProfile", {});
+    return inner_->NewPriceProfile();
+}
+
+} // namespace qm6::data::testing
