@@ -6,6 +6,8 @@
 // added, those inside its frames included, as the platform's Controls
 // collection lists them.
 
+#include "platform/forms/Control.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,7 +18,7 @@ class QWidget;
 
 namespace qm6::forms {
 
-class Control;
+
 
 class Container {
 public:

@@ -26,16 +26,14 @@ public:
             if (control_.keyEvents_ && !forwarding_ && watched == control_.widget_)
                 return control_.HandleKey(static_cast<QKeyEvent*>(event));
             break;
+        // The focus a window gives its first control when it is activated
+        // counts; the focus a popup takes and gives back does not.
         case QEvent::FocusIn:
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-                static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
-                control_.OnGotFocus)
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && control_.OnGotFocus)
                 control_.OnGotFocus();
             break;
         case QEvent::FocusOut:
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
-                static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
-                control_.OnLostFocus)
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason && control_.OnLostFocus)
                 control_.OnLostFocus();
             break;
         case QEvent::MouseButtonDblClick:
@@ -226,7 +224,7 @@ bool Control::HandleKey(QKeyEvent* event) {
     // A replaced key: the widget gets the new character in place of the old,
     // through the same event path (without raising the events again).
     const char32_t replacement = static_cast<char32_t>(keyAscii);
-    QKeyEvent replaced(QEvent::KeyPress, QtKeyCode(keyAscii), Qt::NoModifier,
+    QKeyEvent replaced(QEvent::KeyPress, QtKeyForChar(keyAscii), Qt::NoModifier,
                        QString::fromUcs4(&replacement, 1));
     events_->forwarding_ = true;
     QCoreApplication::sendEvent(widget_, &replaced);

@@ -17,6 +17,23 @@ QFont ToQFont(const fonts::Font* font) {
     return q;
 }
 
+QColor ToQColor(uint32_t color, const QPalette& palette) {
+    if ((color & 0xFF000000u) == 0x80000000u) {
+        switch (color & 0xFFu) {
+        case 5: return palette.color(QPalette::Base);                         // window background
+        case 8: return palette.color(QPalette::WindowText);                   // window text
+        case 15: return palette.color(QPalette::Button);                      // button face
+        case 16: return palette.color(QPalette::Dark);                        // button shadow
+        case 17: return palette.color(QPalette::Disabled, QPalette::Text);    // grey text
+        case 18: return palette.color(QPalette::ButtonText);                  // button text
+        case 20: return palette.color(QPalette::Light);                       // button highlight
+        default: return palette.color(QPalette::WindowText);
+        }
+    }
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
 namespace {
 struct KeyPair {
     int qt;
@@ -53,14 +70,23 @@ int QtKeyCode(int vbKeyCode) {
     for (const KeyPair& k : kKeys)
         if (k.vb == vbKeyCode)
             return k.qt;
-    // A character without a key of its own ('.', '-', 'é'): Qt's key for it.
-    if (vbKeyCode == '.')
-        return Qt::Key_Period;
-    if (vbKeyCode == '-')
-        return Qt::Key_Minus;
-    if (vbKeyCode == ',')
-        return Qt::Key_Comma;
-    return vbKeyCode < 0x80 ? vbKeyCode : Qt::Key_unknown;
+    return Qt::Key_unknown;
+}
+
+int QtKeyForChar(int character) {
+    switch (character) {
+    case 8: return Qt::Key_Backspace;
+    case 9: return Qt::Key_Tab;
+    case 13: return Qt::Key_Return;
+    case 27: return Qt::Key_Escape;
+    default: break;
+    }
+    if (character >= 'a' && character <= 'z')
+        return character - 'a' + 'A';
+    // Qt's keys of the other printable ASCII characters are their codes.
+    if (character >= 0x20 && character < 0x7f)
+        return character;
+    return Qt::Key_unknown;
 }
 
 } // namespace qm6::forms

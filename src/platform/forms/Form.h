@@ -1,0 +1,94 @@
+#pragma once
+
+// A form: a top-level window with its controls, shown modelessly or modally
+// (through the thread's Host). Load raises Load once; Unload asks
+// QueryUnload and Unload (either may cancel) and hides the form. The close
+// box asks the same with the unload mode vbFormControlMenu, so a handler can
+// keep the form open. Enter clicks the default button and Esc the cancel
+// button (a focused command button takes Enter itself, as on the platform).
+// Left, Top, Width and Height are those of the client area, in twips.
+
+#include "platform/forms/Container.h"
+#include "platform/fonts/Font.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qm6::forms {
+
+class CommandButton;
+class FormWindow;
+
+enum : int { vbFormControlMenu = 0, vbFormCode = 1 };
+enum : int { vbModeless = 0, vbModal = 1 };
+
+class Form : public Container {
+public:
+    explicit Form(std::string name);
+    ~Form() override;
+
+    const std::string& Name() const { return name_; }
+    std::string Caption() const;
+    void Caption(const std::string& caption);
+
+    int32_t Left() const;
+    int32_t Top() const;
+    int32_t Width() const;
+    int32_t Height() const;
+    void Move(int32_t left, int32_t top, int32_t width = -1, int32_t height = -1);
+
+    fonts::FontPtr Font() const { return font_; }
+    void Font(fonts::FontPtr font);
+
+    bool Enabled() const;
+    void Enabled(bool enabled);
+    bool Visible() const;
+
+    // Raises Load the first time (and again after an Unload).
+    void Load();
+    bool Loaded() const { return loaded_; }
+    // Loads and shows the form; vbModal returns when it is hidden or unloaded.
+    void Show(int modal = vbModeless);
+    void Hide();
+    // Asks QueryUnload and Unload (unload mode vbFormCode); answers false
+    // when one of them cancelled, else hides the form and answers true.
+    bool Unload();
+    // True while the form runs modally.
+    bool IsModal() const { return modal_; }
+
+    CommandButton* DefaultButton() const { return defaultButton_; }
+    void DefaultButton(CommandButton* button);
+    CommandButton* CancelButton() const { return cancelButton_; }
+    void CancelButton(CommandButton* button);
+
+    std::function<void()> OnLoad;
+    std::function<void()> OnResize;
+    // cancel: set to non-zero to keep the form; unloadMode: vbFormControlMenu or vbFormCode.
+    std::function<void(int& cancel, int unloadMode)> OnQueryUnload;
+    std::function<void(int& cancel)> OnUnload;
+
+    // The window (a QDialog).
+    QWidget* Widget() const;
+    QWidget* ClientWidget() const override;
+
+private:
+    friend class FormWindow;
+    bool AskUnload(int unloadMode);
+    void Finish();
+    bool PressDefault();
+    bool PressCancel();
+
+    std::string name_;
+    FormWindow* window_;
+    fonts::FontPtr font_;
+    CommandButton* defaultButton_ = nullptr;
+    CommandButton* cancelButton_ = nullptr;
+    bool loaded_ = false;
+    bool modal_ = false;
+    bool hiding_ = false;
+    int32_t left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
+};
+
+} // namespace qm6::forms

@@ -1,0 +1,86 @@
+#include "platform/forms/QtHost.h"
+
+#include "platform/forms/Form.h"
+#include "platform/forms/QtSupport.h"
+#include "platform/forms/Screen.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace qm6::forms {
+namespace {
+struct ButtonAnswer {
+    QMessageBox::StandardButton button;
+    int answer;
+};
+
+// The buttons of each button style, in the platform's order, with the answer of each.
+std::vector<ButtonAnswer> ButtonsOf(int style) {
+    using B = QMessageBox;
+    switch (style & 0x0F) {
+    case 1: return {{B::Ok, 1}, {B::Cancel, 2}};
+    case 2: return {{B::Abort, 3}, {B::Retry, 4}, {B::Ignore, 5}};
+    case 3: return {{B::Yes, 6}, {B::No, 7}, {B::Cancel, 2}};
+    case 4: return {{B::Yes, 6}, {B::No, 7}};
+    case 5: return {{B::Retry, 4}, {B::Cancel, 2}};
+    default: return {{B::Ok, 1}};
+    }
+}
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0xF0) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+} // namespace
+
+int QtHost::MsgBox(const std::string& text, int style, const std::string& title) {
+    QMessageBox box(IconOf(style), ToQ(title.empty() ? std::string(kDefaultTitle) : title), ToQ(text));
+    const auto buttons = ButtonsOf(style);
+    for (const auto& b : buttons)
+        box.addButton(b.button);
+    const size_t defaultIndex = std::min<size_t>(static_cast<size_t>((style & 0x300) >> 8), buttons.size() - 1);
+    box.setDefaultButton(buttons[defaultIndex].button);
+    const int pressed = box.exec();
+    for (const auto& b : buttons)
+        if (b.button == pressed)
+            return b.answer;
+    // Closed without a button (Esc or the close box): Cancel where there is
+    // one, else the only button.
+    for (const auto& b : buttons)
+        if (b.answer == 2)
+            return 2;
+    return buttons.front().answer;
+}
+
+void QtHost::RunModal(Form& form) {
+    if (auto* dialog = qobject_cast<QDialog*>(form.Widget()))
+        dialog->exec();
+}
+
+void QtHost::Beep() {
+    QApplication::beep();
+}
+
+TextExtent QtHost::MeasureText(const fonts::Font* font, const std::string& text) {
+    const QFontMetrics metrics(ToQFont(font));
+    const QStringList lines = ToQ(text).split('\n');
+    int width = 0;
+    for (QString line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        width = std::max(width, metrics.horizontalAdvance(line));
+    }
+    return {Screen::ToTwipsX(width), Screen::ToTwipsY(metrics.lineSpacing() * static_cast<int>(lines.size()))};
+}
+
+} // namespace qm6::forms

@@ -1,0 +1,296 @@
+// The controls' semantics on the real Qt widgets (offscreen): Click from
+// code, MaxLength for typing only, replaced and cancelled keys, frames,
+// refused properties, label sizing with the scripted host's metrics.
+
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Frame.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/Screen.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/Shape.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserInput.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace qm6::forms;
+
+namespace {
+
+class ControlsTest : public testing::Test {
+protected:
+    ControlsTest() : scope_(host_) { form_.Show(); }
+
+    ScriptedHost host_;
+    ScopedHost scope_;
+    Form form_{"frmTest"};
+};
+
+TEST_F(ControlsTest, CheckBoxRaisesClickWhenItsValueChangesFromCodeOrUser) {
+    auto& chk = form_.Add<CheckBox>("chkColour");
+    int clicks = 0;
+    chk.OnClick = [&] { ++clicks; };
+
+    chk.Value(vbChecked);
+    EXPECT_EQ(clicks, 1);
+    chk.Value(vbChecked); // no change, no Click
+    EXPECT_EQ(clicks, 1);
+    chk.Value(vbGrayed);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(chk.Value(), vbGrayed);
+
+    // The user's click turns grey on, then off; never back to grey.
+    input::Click(chk);
+    EXPECT_EQ(chk.Value(), vbChecked);
+    input::Click(chk);
+    EXPECT_EQ(chk.Value(), vbUnchecked);
+    EXPECT_EQ(clicks, 4);
+
+    EXPECT_THROW(chk.Value(3), qm6::vb::VbError);
+}
+
+TEST_F(ControlsTest, ComboListStartsUnchosenAndRaisesClickOnlyWhenTheChoiceChanges) {
+    auto& cmb = form_.Add<ComboBox>("cmbType");
+    int clicks = 0;
+    cmb.OnClick = [&] { ++clicks; };
+
+    cmb.AddItem("one");
+    cmb.ItemData(cmb.NewIndex(), 10);
+    cmb.AddItem("three");
+    cmb.ItemData(cmb.NewIndex(), 30);
+    cmb.AddItem("two", 1);
+    EXPECT_EQ(cmb.NewIndex(), 1);
+    EXPECT_EQ(cmb.ListIndex(), -1);
+    EXPECT_EQ(cmb.Text(), "");
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(cmb.ItemData(2), 30);
+    EXPECT_EQ(cmb.List(1), "two");
+    EXPECT_EQ(cmb.List(7), "");
+
+    cmb.ListIndex(2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(cmb.Text(), "three");
+    cmb.Text("one");
+    EXPECT_EQ(cmb.ListIndex(), 0);
+    EXPECT_EQ(clicks, 2);
+
+    input::Choose(cmb, 1); // the user's keys: Home (already on 0), Down
+    EXPECT_EQ(cmb.ListIndex(), 1);
+    EXPECT_EQ(clicks, 3);
+
+    cmb.Clear();
+    EXPECT_EQ(cmb.ListCount(), 0);
+    EXPECT_EQ(cmb.ListIndex(), -1);
+    EXPECT_EQ(clicks, 3);
+
+    struct Refused {
+        const char* what;
+        std::function<void()> call;
+        int number;
+    };
+    const Refused refused[] = {
+        {"ListIndex past the end", [&] { cmb.ListIndex(0); }, 380},
+        {"ItemData of a missing entry", [&] { (void)cmb.ItemData(0); }, 381},
+        {"Text no entry has", [&] { cmb.Text("four"); }, 383},
+    };
+    for (const auto& r : refused) {
+        try {
+            r.call();
+            ADD_FAILURE() << r.what << " was accepted";
+        } catch (const qm6::vb::VbError& e) {
+            EXPECT_EQ(e.Number(), r.number) << r.what;
+        }
+    }
+}
+
+TEST_F(ControlsTest, MaxLengthLimitsTypingAndPastingButNotTextFromCode) {
+    for (const bool multiLine : {false, true}) {
+        SCOPED_TRACE(multiLine ? "multi-line" : "single-line");
+        auto& txt = form_.Add<TextBox>(multiLine ? "txtMulti" : "txtSingle", -1, multiLine);
+        int changes = 0;
+        txt.OnChange = [&] { ++changes; };
+        txt.MaxLength(3);
+
+        input::Type(txt, "abcde");
+        EXPECT_EQ(txt.Text(), "abc");
+
+        txt.Text("123456"); // code is not limited
+        EXPECT_EQ(txt.Text(), "123456");
+        EXPECT_GE(changes, 4);
+
+        // Over the maximum, typing still may shorten it but never lengthen it.
+        txt.SelStart(6);
+        input::PressKey(txt, 8); // backspace
+        EXPECT_EQ(txt.Text(), "12345");
+        input::Type(txt, "x");
+        EXPECT_EQ(txt.Text(), "12345");
+
+        // A selection replaced by typing makes room.
+        txt.Text("ab");
+        txt.SelStart(0);
+        txt.SelLength(2);
+        EXPECT_EQ(txt.SelText(), "ab");
+        input::Type(txt, "wxyz");
+        EXPECT_EQ(txt.Text(), "wxy");
+
+        // A letter with a combining accent counts as one character.
+        txt.Text("");
+        input::Type(txt, "e\xCC\x81" "fgh");
+        EXPECT_EQ(txt.Text(), "e\xCC\x81" "fg");
+    }
+}
+
+TEST_F(ControlsTest, KeyPressHandlerReplacesOrCancelsTheTypedKey) {
+    auto& txt = form_.Add<TextBox>("txtAmount");
+    std::vector<int> downs;
+    txt.OnKeyDown = [&](int& keyCode, int shift) { downs.push_back(keyCode * 10 + shift); };
+    txt.OnKeyPress = [](int& key) {
+        if (key == ',')
+            key = '.'; // replaced
+        else if (key >= 'a' && key <= 'z')
+            key = 0; // cancelled
+    };
+    input::Type(txt, "1,5x2");
+    EXPECT_EQ(txt.Text(), "1.52");
+    ASSERT_EQ(downs.size(), 5u);
+    EXPECT_EQ(downs[0], '1' * 10);
+    EXPECT_EQ(downs[1], 188 * 10);
+
+    // KeyDown sees the shift state and can swallow a key that has no character.
+    txt.OnKeyDown = [&](int& keyCode, int shift) {
+        downs.push_back(keyCode * 10 + shift);
+        if (keyCode == 8)
+            keyCode = 0;
+    };
+    input::PressKey(txt, 8);
+    EXPECT_EQ(txt.Text(), "1.52");
+    input::PressKey(txt, 'A', vbShiftMask | vbCtrlMask);
+    EXPECT_EQ(downs.back(), 'A' * 10 + 3);
+}
+
+TEST_F(ControlsTest, FocusAndDoubleClickEventsReachTheControls) {
+    auto& first = form_.Add<TextBox>("txtFirst");
+    auto& second = form_.Add<TextBox>("txtSecond");
+    std::vector<std::string> log;
+    first.OnGotFocus = [&] { log.push_back("first got"); };
+    first.OnLostFocus = [&] { log.push_back("first lost"); };
+    second.OnGotFocus = [&] { log.push_back("second got"); };
+    second.OnDblClick = [&] { log.push_back("second dbl"); };
+    input::Focus(first);
+    input::Focus(second);
+    input::DoubleClick(second);
+    EXPECT_EQ(log, (std::vector<std::string>{"first got", "first lost", "second got", "second dbl"}));
+}
+
+TEST_F(ControlsTest, FrameChildrenArePlacedRelativeToTheFrameAndMoveWithIt) {
+    auto& fra = form_.Add<Frame>("fraOptions");
+    fra.Move(1500, 600, 3000, 2000);
+    auto& chk = fra.Add<CheckBox>("chkInside");
+    chk.Move(150, 300, 1200, 300);
+    const QPoint before = chk.Widget()->mapTo(form_.Widget(), QPoint(0, 0));
+    EXPECT_EQ(before, QPoint(Screen::ToPixelsX(1650), Screen::ToPixelsY(900)));
+
+    fra.Move(3000, 1200);
+    EXPECT_EQ(chk.Left(), 150); // still relative to the frame
+    const QPoint after = chk.Widget()->mapTo(form_.Widget(), QPoint(0, 0));
+    EXPECT_EQ(after - before, QPoint(Screen::ToPixelsX(1500), Screen::ToPixelsY(600)));
+
+    fra.Enabled(false);
+    EXPECT_FALSE(chk.Widget()->isEnabled());
+    EXPECT_TRUE(chk.Enabled()); // its own setting is kept
+}
+
+TEST_F(ControlsTest, FormListsEveryControlInOrderFramesIncludedAndFindsArrayMembers) {
+    form_.Add<Label>("lblCaption", 0);
+    auto& fra = form_.Add<Frame>("fraBox");
+    fra.Add<TextBox>("txtInner");
+    form_.Add<Label>("lblCaption", 1);
+
+    std::vector<std::string> names;
+    for (Control* c : form_.Controls())
+        names.push_back(c->Name() + (c->Index() >= 0 ? "(" + std::to_string(c->Index()) + ")" : ""));
+    EXPECT_EQ(names, (std::vector<std::string>{"lblCaption(0)", "fraBox", "txtInner", "lblCaption(1)"}));
+    EXPECT_EQ(fra.Controls().size(), 1u);
+    ASSERT_NE(form_.Find("lblCaption", 1), nullptr);
+    EXPECT_EQ(form_.Find("lblCaption", 1)->TypeName(), "Label");
+    EXPECT_EQ(form_.Find("lblCaption"), nullptr);
+}
+
+TEST_F(ControlsTest, CallerSettingAFontOnEveryControlSkipsThoseThatRefuseIt) {
+    form_.Add<Label>("lblName");
+    form_.Add<Shape>("shpBorder");
+    form_.Add<CommandButton>("cmdOK");
+    auto font = qm6::fonts::Font::Create({"DejaVu Sans", 10});
+
+    int refused = 0;
+    for (Control* c : form_.Controls()) {
+        try {
+            c->Font(font);
+        } catch (const qm6::vb::VbError& e) {
+            EXPECT_EQ(e.Number(), 438);
+            EXPECT_EQ(c->TypeName(), "Shape");
+            ++refused;
+        }
+    }
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(form_.Find("cmdOK")->Font(), font);
+    EXPECT_THROW((void)form_.Find("shpBorder")->Caption(), PropertyNotSupported);
+    EXPECT_THROW(form_.Find("lblName")->Text("x"), PropertyNotSupported);
+}
+
+TEST_F(ControlsTest, AutoSizedLabelFitsItsTextWithTheHostsMetrics) {
+    auto font = qm6::fonts::Font::Create({"Any", 8});
+    auto& lbl = form_.Add<Label>("lblMessage");
+    lbl.Font(font);
+    lbl.Move(0, 0, 1000, 100);
+
+    struct Case {
+        const char* text;
+        bool wordWrap;
+        int32_t width, height;
+    };
+    // 100 twips a character, 240 a line at 8 points; wrapping keeps the width.
+    const Case cases[] = {
+        {"abcdef", false, 600, 240},
+        {"ab\ncdefgh", false, 600, 480},
+        {"aaa bbb ccc", true, 1000, 480},       // "aaa bbb" fits 700 of 1000
+        {"aaa bbbbbbbbbbbb c", true, 1000, 720}, // a long word stands alone
+        {"", true, 1000, 240},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        lbl.AutoSize(false);
+        lbl.Move(0, 0, 1000, 100);
+        lbl.WordWrap(c.wordWrap);
+        lbl.Caption(c.text);
+        lbl.AutoSize(true);
+        EXPECT_EQ(lbl.Width(), c.width);
+        EXPECT_EQ(lbl.Height(), c.height);
+    }
+
+    // A larger font grows the label with it.
+    font->Size(16);
+    EXPECT_EQ(lbl.Height(), 480);
+}
+
+TEST_F(ControlsTest, SharedFontChangesReachEveryControlShowingIt) {
+    auto font = qm6::fonts::Font::Create({"DejaVu Sans", 9});
+    auto& a = form_.Add<Label>("lblA");
+    auto& b = form_.Add<CommandButton>("cmdB");
+    a.Font(font);
+    b.Font(font);
+    font->Bold(true);
+    EXPECT_EQ(font->Weight(), 700);
+    EXPECT_TRUE(a.Widget()->font().bold());
+    EXPECT_TRUE(b.Widget()->font().bold());
+    font->Weight(400);
+    EXPECT_FALSE(font->Bold());
+    EXPECT_FALSE(b.Widget()->font().bold());
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+// Forms: modal runs driven by the scripted host, Enter and Esc reaching the
+// default and cancel buttons, the close box with a cancelling QueryUnload,
+// and the scripted host's records.
+
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/QtHost.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserControl.h"
+#include "platform/forms/UserInput.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace qm6::forms;
+
+namespace {
+
+// A small dialog: a text box, OK (default) and Cancel (cancel).
+struct Dialog {
+    Form form{"frmAsk"};
+    TextBox& txt = form.Add<TextBox>("txtValue");
+    CommandButton& ok = form.Add<CommandButton>("cmdOK");
+    CommandButton& cancel = form.Add<CommandButton>("cmdCancel");
+    std::string result = "none";
+
+    Dialog() {
+        ok.Default(true);
+        cancel.Cancel(true);
+        ok.OnClick = [this] {
+            result = "ok:" + txt.Text();
+            form.Unload();
+        };
+        cancel.OnClick = [this] {
+            result = "cancel";
+            form.Unload();
+        };
+    }
+};
+
+TEST(FormTest, ModalFormIsDrivenByTheScriptAndShowReturnsAfterItCloses) {
+    ScriptedHost host;
+    ScopedHost scope(host);
+    Dialog d;
+    int loads = 0;
+    d.form.OnLoad = [&] { ++loads; };
+    bool modalInside = false;
+    host.QueueModal([&](Form& f) {
+        modalInside = f.IsModal();
+        input::Type(d.txt, "42");
+        input::Click(d.ok);
+    });
+    d.form.Show(vbModal);
+    EXPECT_TRUE(modalInside);
+    EXPECT_FALSE(d.form.IsModal());
+    EXPECT_EQ(d.result, "ok:42");
+    EXPECT_EQ(loads, 1);
+    EXPECT_FALSE(d.form.Loaded());
+    EXPECT_FALSE(d.form.Visible());
+    EXPECT_EQ(host.ModalForms(), std::vector<std::string>{"frmAsk"});
+    EXPECT_EQ(host.UnscriptedModals(), 0);
+}
+
+TEST(FormTest, EnterAndEscReachTheDefaultAndCancelButtons) {
+    struct Case {
+        const char* what;
+        int key;
+        bool focusOnCancel;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"Enter in the text box clicks the default button", 13, false, "ok:x"},
+        {"Esc clicks the cancel button", 27, false, "cancel"},
+        {"Enter on a focused button clicks that button", 13, true, "cancel"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedHost host;
+        ScopedHost scope(host);
+        Dialog d;
+        host.QueueModal([&](Form&) {
+            input::Type(d.txt, "x");
+            if (c.focusOnCancel)
+                input::PressKey(d.cancel, c.key);
+            else
+                input::PressKey(d.txt, c.key);
+        });
+        d.form.Show(vbModal);
+        EXPECT_EQ(d.result, c.result);
+        EXPECT_EQ(host.UnscriptedModals(), 0);
+    }
+}
+
+TEST(FormTest, EscWithoutCancelButtonAndEnterOnDisabledDefaultDoNothing) {
+    ScriptedHost host;
+    ScopedHost scope(host);
+    Dialog d;
+    d.form.CancelButton(nullptr);
+    d.ok.Enabled(false);
+    host.QueueModal([&](Form& f) {
+        input::PressKey(d.txt, 27);
+        input::PressKey(d.txt, 13);
+        EXPECT_TRUE(f.Visible());
+    });
+    d.form.Show(vbModal);
+    EXPECT_EQ(d.result, "none");
+    EXPECT_EQ(host.UnscriptedModals(), 1); // the script left it open; the host unloaded it
+}
+
+TEST(FormTest, CloseBoxAsksQueryUnloadWhichCanKeepTheFormOpen) {
+    ScriptedHost host;
+    ScopedHost scope(host);
+    Dialog d;
+    std::vector<int> modes;
+    bool refuse = true;
+    d.form.OnQueryUnload = [&](int& cancel, int mode) {
+        modes.push_back(mode);
+        if (refuse)
+            cancel = 1;
+    };
+    host.QueueModal([&](Form& f) {
+        input::CloseBox(f);
+        EXPECT_TRUE(f.Visible());
+        EXPECT_TRUE(f.Loaded());
+        refuse = false;
+        input::CloseBox(f);
+    });
+    d.form.Show(vbModal);
+    EXPECT_FALSE(d.form.Visible());
+    EXPECT_FALSE(d.form.Loaded());
+    EXPECT_EQ(modes, (std::vector<int>{vbFormControlMenu, vbFormControlMenu}));
+    EXPECT_EQ(host.UnscriptedModals(), 0);
+
+    // From code the unload mode is vbFormCode, and Unload's own handler may cancel too.
+    d.form.Show();
+    d.form.OnUnload = [](int& cancel) { cancel = 1; };
+    EXPECT_FALSE(d.form.Unload());
+    EXPECT_TRUE(d.form.Visible());
+    EXPECT_EQ(modes.back(), vbFormCode);
+    d.form.OnUnload = nullptr;
+    EXPECT_TRUE(d.form.Unload());
+}
+
+TEST(FormTest, ScriptedHostAnswersFromItsQueueAndRecordsBoxesAndBeeps) {
+    ScriptedHost host;
+    host.QueueAnswer(7);
+    EXPECT_EQ(host.MsgBox("Save?", 4 + 32, "Title"), 7);
+    // Nothing queued: the first button, counted as unscripted.
+    EXPECT_EQ(host.MsgBox("Go on?", 3, ""), 6);
+    EXPECT_EQ(host.MsgBox("Done", 64, ""), 1);
+    host.Beep();
+    ASSERT_EQ(host.Boxes().size(), 3u);
+    EXPECT_EQ(host.Boxes()[0].text, "Save?");
+    EXPECT_EQ(host.Boxes()[0].style, 36);
+    EXPECT_EQ(host.Boxes()[0].title, "Title");
+    EXPECT_EQ(host.UnscriptedBoxes(), 2);
+    EXPECT_EQ(host.Beeps(), 1);
+
+    auto font = qm6::fonts::Font::Create({"Any", 8});
+    EXPECT_EQ(host.MeasureText(font.get(), "abc"), (TextExtent{300, 240}));
+    EXPECT_EQ(host.MeasureText(font.get(), "ab\r\nc\xC3\xA9" "d"), (TextExtent{300, 480}));
+    font->Size(12);
+    EXPECT_EQ(host.MeasureText(font.get(), "a"), (TextExtent{150, 360}));
+}
+
+TEST(FormTest, QtHostMeasuresLongerAndTallerTextAsLarger) {
+    QtHost host;
+    auto font = qm6::fonts::Font::Create({"DejaVu Sans", 10});
+    const TextExtent one = host.MeasureText(font.get(), "abc");
+    const TextExtent longer = host.MeasureText(font.get(), "abcabc");
+    const TextExtent two = host.MeasureText(font.get(), "abc\nabc");
+    EXPECT_GT(one.width, 0);
+    EXPECT_GT(longer.width, one.width);
+    EXPECT_EQ(two.width, one.width);
+    EXPECT_EQ(two.height, 2 * one.height);
+}
+
+TEST(FormTest, UserControlPlacedOnAFormFollowsItsSizeAndRaisesResize) {
+    Form host("frmHost");
+    UserControl ctl("ctlPanel");
+    int resizes = 0;
+    ctl.OnResize = [&] { ++resizes; };
+    auto& txt = ctl.Add<TextBox>("txtInside");
+    ctl.PlaceOn(host, 150, 150, 3000, 1500);
+    host.Show();
+    input::Settle();
+    EXPECT_EQ(ctl.Widget()->parentWidget(), host.Widget());
+    EXPECT_EQ(ctl.Width(), 3000);
+    const int before = resizes;
+    ctl.Move(150, 150, 4500, 1500);
+    input::Settle();
+    EXPECT_GT(resizes, before);
+    EXPECT_EQ(ctl.Controls(), std::vector<Control*>{&txt});
+    EXPECT_TRUE(host.Controls().empty());
+}
+
+} // namespace
