@@ -1,0 +1,242 @@
+// Round trips of the records the editors write: job option rules, printing
+// limits and price profiles.
+
+#include "StoreFixture.h"
+
+#include "contract/RuleAction.h"
+
+namespace qm6::data::test {
+namespace {
+
+using vb::Currency;
+
+std::shared_ptr<vb::Collection> Rules(Connection& store, int32_t priority, int32_t parent) {
+    std::shared_ptr<vb::Collection> rules;
+    const Status status = store.LoadJobOptionRules(rules, priority, parent);
+    EXPECT_EQ(status, nullptr) << Describe(status);
+    return rules;
+}
+
+std::shared_ptr<vb::Collection> Limits(Connection& store, int32_t priority, int32_t parent) {
+    std::shared_ptr<vb::Collection> limits;
+    const Status status = store.LoadPrintingLimits(limits, priority, parent);
+    EXPECT_EQ(status, nullptr) << Describe(status);
+    return limits;
+}
+
+TEST_F(StoreTest, RulesOfEveryOptionTypeComeBackForTheirOwnerOnly) {
+    for (int32_t type : {5, 3, 0, 4, 2}) {
+        auto rule = store_->NewJobOptionRule();
+        rule->DefineRule(type, 2, 10, type == 5 ? "4,1,9" : "");
+        ASSERT_EQ(rule->Save(*store_, 0), nullptr);
+        EXPECT_FALSE(rule->IsNew());
+    }
+    auto other = store_->NewJobOptionRule();
+    other->DefineRule(1, 3, 10, "");
+    ASSERT_EQ(other->Save(*store_, 0), nullptr);
+
+    const auto rules = Rules(*store_, 2, 10);
+    ASSERT_EQ(rules->Count(), 5);
+    const int32_t expected[] = {0, 2, 3, 4, 5};
+    for (int32_t i = 1; i <= 5; ++i) {
+        const auto rule = ItemAs<JobOptionRule>(*rules, i);
+        EXPECT_TRUE(rule->IsOption(expected[i - 1], 2, 10));
+        EXPECT_FALSE(rule->IsOption(expected[i - 1], 3, 10));
+        EXPECT_FALSE(rule->IsNew());
+    }
+    const auto fields = ItemAs<JobOptionRule>(*rules, 5);
+    const auto actions = fields->Actions();
+    ASSERT_EQ(actions->Count(), 1);
+    const auto action = ItemAs<RuleAction>(*actions, 1);
+    EXPECT_EQ(action->ActionType(), RuleAction::CustomFieldSelection);
+    EXPECT_EQ(action->Parameter(1), "4,1,9");
+    EXPECT_EQ(ItemAs<JobOptionRule>(*rules, 1)->Actions()->Count(), 0);
+
+    EXPECT_EQ(Rules(*store_, 3, 10)->Count(), 1);
+    EXPECT_EQ(Rules(*store_, 2, 11)->Count(), 0);
+}
+
+TEST_F(StoreTest, SavingALoadedRuleUpdatesItAndDeleteRemovesIt) {
+    auto rule = store_->NewJobOptionRule();
+    rule->DefineRule(5, 2, 1, "1,2");
+    ASSERT_EQ(rule->Save(*store_, 0), nullptr);
+    const int32_t id = rule->RuleId();
+
+    rule->DefineRule(5, 2, 1, "3");
+    ASSERT_EQ(rule->Save(*store_, 0), nullptr);
+    auto rules = Rules(*store_, 2, 1);
+    ASSERT_EQ(rules->Count(), 1);
+    EXPECT_EQ(ItemAs<JobOptionRule>(*rules, 1)->RuleId(), id);
+    EXPECT_EQ(ItemAs<JobOptionRule>(*rules, 1)->ValueText(), "3");
+
+    // A held collection is refilled in place.
+    const vb::Collection* held = rules.get();
+    ASSERT_EQ(ItemAs<JobOptionRule>(*rules, 1)->Delete(*store_), nullptr);
+    ASSERT_EQ(store_->LoadJobOptionRules(rules, 2, 1), nullptr);
+    EXPECT_EQ(rules.get(), held);
+    EXPECT_EQ(rules->Count(), 0);
+}
+
+TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConstraintStatus) {
+    auto first = store_->NewJobOptionRule();
+    first->DefineRule(2, 2, 1, "");
+    ASSERT_EQ(first->Save(*store_, 0), nullptr);
+    auto second = store_->NewJobOptionRule();
+    second->DefineRule(2, 2, 1, "");
+    const Status status = second->Save(*store_, 0);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->Code(), SQLITE_CONSTRAINT);
+    EXPECT_NE(status->Message().find("UNIQUE"), std::string::npos) << status->Message();
+    EXPECT_TRUE(second->IsNew());
+
+    auto bad = store_->NewJobOptionRule();
+    bad->DefineRule(6, 2, 1, "");
+    EXPECT_EQ(bad->Save(*store_, 0)->Code(), SQLITE_CONSTRAINT);
+}
+
+std::shared_ptr<PrintingLimit> NewLimit(Connection& store, int32_t type, vb::Variant value,
+                                        std::string title) {
+    auto limit = store.NewPrintingLimit();
+    limit->SetParentId(4);
+    limit->SetRulePriority(2);
+    limit->SetLimitType(type);
+    limit->SetLimitValue(std::move(value));
+    limit->SetTitle(std::move(title));
+    limit->SetMessageText("text of " + limit->Title());
+    return limit;
+}
+
+TEST_F(StoreTest, LimitsKeepDisplayOrderIdsAndExactMoney) {
+    struct Case {
+        int32_t type;
+        vb::Variant value;
+        vb::Variant expected;
+    };
+    const std::vector<Case> cases{
+        {3, Currency::FromScaled(123456), Currency::FromScaled(123456)},
+        {1, int32_t{250}, int32_t{250}},
+        {4, Currency::FromScaled(INT64_MAX), Currency::FromScaled(INT64_MAX)},
+        {4, int32_t{12}, Currency::FromUnits(12)}, // a whole number written to a money type
+        {2, int32_t{0}, int32_t{0}},
+        {5, Currency::FromScaled(25000), int32_t{2}}, // a count rounds as CLng: 2.5 to 2
+    };
+    std::vector<int32_t> ids;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        auto limit = NewLimit(*store_, cases[i].type, cases[i].value, "L" + std::to_string(i));
+        limit->SetStopJob(i % 2 == 0);
+        ASSERT_TRUE(limit->IsNew());
+        ASSERT_EQ(limit->Save(*store_), nullptr) << i;
+        EXPECT_FALSE(limit->IsNew());
+        ids.push_back(limit->LimitId());
+    }
+    const auto limits = Limits(*store_, 2, 4);
+    ASSERT_EQ(limits->Count(), static_cast<int32_t>(cases.size()));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const auto limit = ItemAs<PrintingLimit>(*limits, static_cast<int32_t>(i) + 1);
+        EXPECT_EQ(limit->LimitId(), ids[i]);
+        EXPECT_EQ(limit->Title(), "L" + std::to_string(i));
+        EXPECT_EQ(limit->MessageText(), "text of L" + std::to_string(i));
+        EXPECT_EQ(limit->LimitType(), cases[i].type);
+        EXPECT_EQ(limit->LimitValue(), cases[i].expected);
+        EXPECT_EQ(limit->StopJob(), i % 2 == 0);
+        EXPECT_FALSE(limit->IsNew());
+    }
+}
+
+TEST_F(StoreTest, ASavedLimitUpdatesInPlaceAndKeepsItsPosition) {
+    auto a = NewLimit(*store_, 1, int32_t{10}, "a");
+    auto b = NewLimit(*store_, 3, Currency::FromScaled(5), "b");
+    auto c = NewLimit(*store_, 2, int32_t{30}, "c");
+    for (auto* limit : {&a, &b, &c}) {
+        ASSERT_EQ((*limit)->Save(*store_), nullptr);
+    }
+    const int32_t id = a->LimitId();
+    a->SetTitle("a2");
+    a->SetLimitValue(int32_t{11});
+    ASSERT_EQ(a->Save(*store_), nullptr);
+    EXPECT_EQ(a->LimitId(), id);
+    ASSERT_EQ(b->Delete(*store_), nullptr);
+    EXPECT_TRUE(b->IsNew());
+    auto d = NewLimit(*store_, 1, int32_t{40}, "d");
+    ASSERT_EQ(d->Save(*store_), nullptr);
+
+    const auto limits = Limits(*store_, 2, 4);
+    std::vector<std::string> titles;
+    for (int32_t i = 1; i <= limits->Count(); ++i) {
+        titles.push_back(ItemAs<PrintingLimit>(*limits, i)->Title());
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"a2", "c", "d"}));
+    EXPECT_EQ(ItemAs<PrintingLimit>(*limits, 1)->LimitValue(), vb::Variant(int32_t{11}));
+}
+
+TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {
+    auto negative = NewLimit(*store_, 1, int32_t{-1}, "n");
+    const Status constraint = negative->Save(*store_);
+    ASSERT_NE(constraint, nullptr);
+    EXPECT_EQ(constraint->Code(), SQLITE_CONSTRAINT);
+    EXPECT_TRUE(negative->IsNew());
+
+    auto text = NewLimit(*store_, 3, "twelve", "t");
+    const Status mismatch = text->Save(*store_);
+    ASSERT_NE(mismatch, nullptr);
+    EXPECT_EQ(mismatch->Code(), 13);
+    EXPECT_EQ(Limits(*store_, 2, 4)->Count(), 0);
+}
+
+TEST_F(StoreTest, PriceProfileRoundTripReplacesItsPaperSizePrices) {
+    Run("INSERT INTO paper_sizes VALUES (1, 'A4', 2100, 2970, 1, 1000, 5000),"
+        " (2, 'Letter', 2159, 2794, 0, 1000, 5000), (3, 'A3', 2970, 4200, 1, 2000, 9000);");
+    auto profile = store_->NewPriceProfile();
+    profile->SetDescription("p");
+    profile->SetPricingOption(3);
+    profile->SetJobType(2);
+    profile->SetBWCost(Currency::FromScaled(1234));
+    profile->SetColorCost(Currency::FromScaled(98765));
+    auto price = [&](int32_t size, int64_t bw, int64_t color) {
+        auto p = store_->NewPaperSizePrice();
+        p->SetPaperSizeId(size);
+        p->SetBWCost(Currency::FromScaled(bw));
+        p->SetColorCost(Currency::FromScaled(color));
+        return vb::Variant(std::static_pointer_cast<vb::Object>(p));
+    };
+    profile->PaperSizePrices()->Add(price(3, 1, 2));
+    profile->PaperSizePrices()->Add(price(1, 3, 4));
+    ASSERT_EQ(profile->Save(*store_), nullptr);
+    ASSERT_FALSE(profile->IsNew());
+
+    std::shared_ptr<PriceProfile> loaded;
+    ASSERT_EQ(store_->LoadPriceProfile(loaded, profile->PriceProfileId()), nullptr);
+    EXPECT_EQ(loaded->PricingOption(), 3);
+    EXPECT_EQ(loaded->JobType(), 2);
+    EXPECT_EQ(loaded->BWCost(), Currency::FromScaled(1234));
+    EXPECT_EQ(loaded->ColorCost(), Currency::FromScaled(98765));
+    ASSERT_EQ(loaded->PaperSizePrices()->Count(), 2);
+    EXPECT_EQ(loaded->GetPaperSizePrice(1)->ColorCost(), Currency::FromScaled(4));
+    EXPECT_EQ(loaded->GetPaperSizePrice(3)->BWCost(), Currency::FromScaled(1));
+    EXPECT_EQ(loaded->GetPaperSizePrice(2), nullptr);
+
+    // Storing every row at its defaults leaves no prices.
+    loaded->SetPaperSizePrices(std::make_shared<vb::Collection>());
+    ASSERT_EQ(loaded->Save(*store_), nullptr);
+    ASSERT_EQ(store_->LoadPriceProfile(loaded, profile->PriceProfileId()), nullptr);
+    EXPECT_EQ(loaded->PaperSizePrices()->Count(), 0);
+
+    // A failing price leaves the stored profile whole.
+    loaded->SetBWCost(Currency::FromScaled(7));
+    loaded->PaperSizePrices()->Add(price(2, 1, 1));
+    loaded->PaperSizePrices()->Add(price(99, 1, 1)); // no such paper size
+    const Status status = loaded->Save(*store_);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->Code(), SQLITE_CONSTRAINT);
+    ASSERT_EQ(store_->LoadPriceProfile(loaded, profile->PriceProfileId()), nullptr);
+    EXPECT_EQ(loaded->BWCost(), Currency::FromScaled(1234));
+    EXPECT_EQ(loaded->PaperSizePrices()->Count(), 0);
+
+    std::shared_ptr<PriceProfile> missing;
+    EXPECT_EQ(store_->LoadPriceProfile(missing, 4711)->Code(), SQLITE_NOTFOUND);
+    EXPECT_EQ(missing, nullptr);
+}
+
+} // namespace
+} // namespace qm6::data::test
