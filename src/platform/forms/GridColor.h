@@ -1,0 +1,23 @@
+#pragma once
+
+// Platform colour values to Qt colours for the grid.
+
+#include <QColor>
+#include <QPalette>
+
+#include <cstdint>
+
+namespace qm6::forms {
+
+// The system colour of value 0x800000nn: index nn of the platform's colour
+// table taken from a palette role (8 window text, 17 grey text, 18 button
+// text, ...); an index outside the table gives the window text colour. Any
+// other value is an RGB colour stored as 0x00BBGGRR (the high byte ignored).
+QColor ResolveColor(uint32_t value, const QPalette& palette);
+
+// True for a system colour value (0x800000nn).
+constexpr bool IsSystemColor(uint32_t value) {
+    return (value & 0xFFFFFF00u) == 0x80000000u;
+}
+
+} // namespace qm6::forms

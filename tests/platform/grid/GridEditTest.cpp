@@ -1,0 +1,222 @@
+// The grid's edit notifications, driven by mouse and key events as a user
+// gives them.
+
+#include "GridFixture.h"
+
+#include <QTest>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace qm6::forms::test {
+namespace {
+
+using Cell = std::pair<int, int>;
+
+class GridEdit : public GridFixture {
+protected:
+    void SetUp() override {
+        GridFixture::SetUp();
+        grid->Editable(true);
+        grid->OnBeforeEdit = [this](int r, int c, bool& cancel) {
+            before.push_back({r, c});
+            cancel = refuseCol == c;
+        };
+        grid->OnValidateEdit = [this](int r, int c, bool& cancel) {
+            validated.push_back({r, c});
+            validatedText.push_back(grid->EditText());
+            cancel = refuseValidate;
+        };
+        grid->OnAfterEdit = [this](int r, int c) { after.push_back({r, c}); };
+    }
+
+    // Starts an edit of a cell by typing a first character into the grid.
+    void StartTyping(int row, int col, int key) {
+        table->setCurrentCell(row - 1, col);
+        KeyToGrid(key);
+    }
+    void Type(const char* text) {
+        ASSERT_NE(Editor(), nullptr);
+        QTest::keyClicks(Editor(), text);
+        Settle();
+    }
+    void PressInEditor(int key) {
+        ASSERT_NE(Editor(), nullptr);
+        QTest::keyClick(Editor(), Qt::Key(key));
+        Settle();
+    }
+
+    int refuseCol = -1;
+    bool refuseValidate = false;
+    std::vector<Cell> before, validated, after;
+    std::vector<std::string> validatedText;
+};
+
+TEST_F(GridEdit, TypingOpensEditorAndEnterCommitsThroughValidateAndAfterEdit) {
+    StartTyping(2, 1, Qt::Key_X);
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(before, (std::vector<Cell>{{2, 1}}));
+    Type("yz");
+    EXPECT_EQ(grid->EditText(), "xyz"); // the first key replaced the old text
+    EXPECT_EQ(grid->TextMatrix(2, 1), "r2c1"); // nothing committed yet
+    PressInEditor(Qt::Key_Return);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(validated, (std::vector<Cell>{{2, 1}}));
+    EXPECT_EQ(validatedText, (std::vector<std::string>{"xyz"}));
+    EXPECT_EQ(after, (std::vector<Cell>{{2, 1}}));
+    EXPECT_EQ(grid->TextMatrix(2, 1), "xyz");
+}
+
+TEST_F(GridEdit, CancelledBeforeEditOpensNoEditor) {
+    refuseCol = 2;
+    StartTyping(1, 2, Qt::Key_Q);
+    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}}));
+    EXPECT_FALSE(grid->IsEditing());
+    DoubleClick(3, 2);
+    EXPECT_FALSE(grid->IsEditing());
+    KeyToGrid(Qt::Key_F2);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}, {3, 2}, {3, 2}}));
+    EXPECT_EQ(grid->TextMatrix(1, 2), "r1c2");
+    EXPECT_TRUE(validated.empty());
+    EXPECT_TRUE(after.empty());
+    // Another column of the same grid still edits.
+    DoubleClick(3, 1);
+    EXPECT_TRUE(grid->IsEditing());
+}
+
+TEST_F(GridEdit, NotEditableGridNeverAsksToEdit) {
+    grid->Editable(false);
+    StartTyping(1, 1, Qt::Key_Q);
+    DoubleClick(1, 1);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_TRUE(before.empty());
+}
+
+TEST_F(GridEdit, CancelledValidateKeepsEditorOpenWithItsText) {
+    refuseValidate = true;
+    StartTyping(1, 3, Qt::Key_A);
+    Type("bc");
+    PressInEditor(Qt::Key_Return);
+    ASSERT_TRUE(grid->IsEditing());
+    EXPECT_EQ(grid->EditText(), "abc");
+    EXPECT_EQ(grid->TextMatrix(1, 3), "r1c3");
+    EXPECT_TRUE(after.empty());
+    EXPECT_TRUE(Editor()->hasFocus());
+
+    // Tab and a click on another cell do not get past it either, and the
+    // cursor stays on the edited cell.
+    PressInEditor(Qt::Key_Tab);
+    EXPECT_TRUE(grid->IsEditing());
+    Click(3, 0);
+    ASSERT_TRUE(grid->IsEditing());
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->Col(), 3);
+    EXPECT_EQ(grid->EditText(), "abc");
+    EXPECT_TRUE(after.empty());
+
+    // Typing goes on in the same editor; once accepted, the text is committed.
+    Type("d");
+    refuseValidate = false;
+    PressInEditor(Qt::Key_Return);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(grid->TextMatrix(1, 3), "abcd");
+    EXPECT_EQ(after, (std::vector<Cell>{{1, 3}}));
+}
+
+TEST_F(GridEdit, ValidateMayReplaceTheTextThatIsCommitted) {
+    grid->OnValidateEdit = [this](int r, int, bool&) {
+        if (grid->EditText().empty())
+            grid->EditText(grid->TextMatrix(r, 0));
+    };
+    table->setCurrentCell(1, 2);
+    KeyToGrid(Qt::Key_F2);
+    ASSERT_NE(Editor(), nullptr);
+    Editor()->clear();
+    PressInEditor(Qt::Key_Return);
+    EXPECT_EQ(grid->TextMatrix(2, 2), "r2c0");
+}
+
+TEST_F(GridEdit, EscapeAbandonsTheEditWithoutValidation) {
+    StartTyping(4, 1, Qt::Key_Z);
+    PressInEditor(Qt::Key_Escape);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(grid->TextMatrix(4, 1), "r4c1");
+    EXPECT_TRUE(validated.empty());
+    EXPECT_TRUE(after.empty());
+}
+
+TEST_F(GridEdit, KeyPressEditCanReplaceOrDropEachTypedKey) {
+    std::vector<std::tuple<int, int, int>> seen;
+    grid->OnKeyPressEdit = [&](int r, int c, int& key) {
+        seen.emplace_back(r, c, key);
+        if (key == '1')
+            key = '7'; // replaced
+        else if (key == '-')
+            key = 0; // dropped
+        else if (key == 'x')
+            key = 8; // replaced by a backspace
+    };
+    StartTyping(3, 2, Qt::Key_1); // the key that opens the editor counts too
+    Type("2-3x4");
+    PressInEditor(Qt::Key_Backspace);
+    EXPECT_EQ(grid->EditText(), "72");
+    ASSERT_EQ(seen.size(), 7u);
+    EXPECT_EQ(seen[0], std::make_tuple(3, 2, int('1')));
+    EXPECT_EQ(std::get<2>(seen[2]), int('-'));
+    EXPECT_EQ(std::get<2>(seen[6]), 8);
+    PressInEditor(Qt::Key_Return);
+    EXPECT_EQ(grid->TextMatrix(3, 2), "72");
+}
+
+TEST_F(GridEdit, ReplacedKeyGoesWhereTheCaretIsAndOverSelectedText) {
+    grid->OnKeyPressEdit = [](int, int, int& key) {
+        if (key == ',')
+            key = '.';
+    };
+    table->setCurrentCell(0, 1);
+    KeyToGrid(Qt::Key_F2);
+    QLineEdit* editor = Editor();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("12345");
+    editor->setSelection(1, 2); // "23"
+    QTest::keyClicks(editor, ",");
+    EXPECT_EQ(grid->EditText(), "1.45");
+}
+
+TEST_F(GridEdit, CheckBoxCellTogglesOnClickAndSpaceAndNotifies) {
+    grid->ColDataType(2, GridDataType::Boolean);
+    EXPECT_EQ(grid->TextMatrix(1, 2), "False");
+    Click(1, 2);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 2).AsLong(), kGridChecked);
+    EXPECT_EQ(grid->TextMatrix(1, 2), "True");
+    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}}));
+    EXPECT_EQ(after, (std::vector<Cell>{{1, 2}}));
+    EXPECT_FALSE(grid->IsEditing()); // a check cell has no text editor
+
+    KeyToGrid(Qt::Key_Space);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 2).AsLong(), kGridUnchecked);
+    EXPECT_EQ(after.size(), 2u);
+
+    refuseCol = 2;
+    Click(2, 2);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 2).AsLong(), kGridUnchecked);
+    EXPECT_EQ(after.size(), 2u);
+
+    refuseCol = -1;
+    grid->Editable(false);
+    Click(3, 2);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 3, 2).AsLong(), kGridUnchecked);
+}
+
+TEST_F(GridEdit, CheckStateGivenToATextCellMakesItACheckCell) {
+    grid->Cell(GridCellProperty::Checked, 2, 0, 2, 0, int32_t(kGridUnchecked));
+    Click(2, 0);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 0).AsLong(), kGridChecked);
+    EXPECT_EQ(grid->TextMatrix(2, 0), "r2c0"); // the text stays beside the box
+    EXPECT_FALSE(grid->IsEditing());
+}
+
+} // namespace
+} // namespace qm6::forms::test

@@ -1,0 +1,97 @@
+#include "GridFixture.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <cstdlib>
+#include <string>
+
+namespace qm6::forms::test {
+
+Panel::Panel() : widget_(std::make_unique<QWidget>()) {
+    widget_->resize(800, 400);
+}
+
+Panel::~Panel() {
+    DestroyControls();
+}
+
+void GridFixture::SetUpTestSuite() {
+    if (QApplication::instance())
+        return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "grid_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv); // lives for the whole test program
+}
+
+void GridFixture::SetUp() {
+    panel = std::make_unique<Panel>();
+    grid = &panel->Add<Grid>("grdTest");
+    table = static_cast<QTableWidget*>(grid->Widget());
+    grid->Move(0, 0, 9000, 4500);
+    grid->Cols(4);
+    grid->Rows(5);
+    for (int r = 1; r < 5; ++r)
+        for (int c = 0; c < 4; ++c)
+            grid->TextMatrix(r, c, "r" + std::to_string(r) + "c" + std::to_string(c));
+    QWidget* window = panel->ClientWidget();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    table->setFocus();
+    Settle();
+}
+
+void GridFixture::TearDown() {
+    grid = nullptr;
+    table = nullptr;
+    panel.reset();
+    Settle();
+}
+
+QPoint GridFixture::CellCenter(int row, int col) const {
+    const int tableRow = row - grid->FixedRows();
+    return table->visualRect(table->model()->index(tableRow, col)).center();
+}
+
+void GridFixture::Click(int row, int col) {
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(row, col));
+    Settle();
+}
+
+void GridFixture::DoubleClick(int row, int col) {
+    // What a widget receives from a double-click: press, release, then the
+    // second press as a double-click event, and its release.
+    QWidget* viewport = table->viewport();
+    const QPoint at = CellCenter(row, col);
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    Settle();
+}
+
+void GridFixture::KeyToGrid(int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(table, Qt::Key(key), modifiers);
+    Settle();
+}
+
+QLineEdit* GridFixture::Editor() const {
+    if (!grid->IsEditing())
+        return nullptr;
+    return qobject_cast<QLineEdit*>(table->indexWidget(table->currentIndex()));
+}
+
+void GridFixture::Settle() {
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+} // namespace qm6::forms::test
+
+// fontconfig keeps its configuration for the life of the process (Qt's font
+// database loads it once); LeakSanitizer reports it at exit.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

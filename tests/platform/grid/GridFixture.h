@@ -1,0 +1,53 @@
+#pragma once
+
+// A grid on a shown panel, offscreen, with four columns and four data rows
+// whose cells read "r<row>c<col>"; helpers that drive it with the same
+// mouse and key events a user's input produces.
+
+#include "platform/forms/Container.h"
+#include "platform/forms/Grid.h"
+
+#include <QLineEdit>
+#include <QPoint>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qm6::forms::test {
+
+// A bare container for the grid: a top-level widget.
+class Panel : public Container {
+public:
+    Panel();
+    ~Panel() override;
+    QWidget* ClientWidget() const override { return widget_.get(); }
+
+private:
+    std::unique_ptr<QWidget> widget_;
+};
+
+class GridFixture : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // The centre of a cell in the viewport (grid coordinates, row 0 fixed).
+    QPoint CellCenter(int row, int col) const;
+    void Click(int row, int col);
+    void DoubleClick(int row, int col);
+    // Sends a key to the table itself (not to an editor).
+    void KeyToGrid(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // The open cell editor, or nullptr.
+    QLineEdit* Editor() const;
+    // Runs queued work (the commit after Enter, the editor's refocus).
+    static void Settle();
+
+    std::unique_ptr<Panel> panel;
+    Grid* grid = nullptr;
+    QTableWidget* table = nullptr;
+};
+
+} // namespace qm6::forms::test

@@ -1,0 +1,315 @@
+// The grid's shape, cells, colours, drawing and non-edit notifications.
+
+#include "GridFixture.h"
+
+#include "platform/forms/GridColor.h"
+#include "platform/forms/Screen.h"
+#include "platform/vb/VbError.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+namespace qm6::forms::test {
+namespace {
+
+using GridBasics = GridFixture;
+
+int ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const vb::VbError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST_F(GridBasics, ShapeCountsTheFixedRowWhichIsTheHeader) {
+    EXPECT_EQ(grid->TypeName(), "VSFlexGrid");
+    EXPECT_EQ(grid->Rows(), 5);
+    EXPECT_EQ(table->rowCount(), 4);
+    grid->TextMatrix(0, 1, "Header");
+    EXPECT_EQ(grid->TextMatrix(0, 1), "Header");
+    EXPECT_EQ(table->horizontalHeaderItem(1)->text().toStdString(), "Header");
+    EXPECT_EQ(grid->TextMatrix(0, 2), ""); // header cells start empty, not numbered
+
+    // Dropping and restoring the fixed row moves the header in and out of the data.
+    grid->FixedRows(0);
+    EXPECT_EQ(grid->Rows(), 5);
+    EXPECT_EQ(grid->TextMatrix(0, 1), "Header");
+    EXPECT_EQ(grid->TextMatrix(1, 1), "r1c1");
+    EXPECT_FALSE(table->horizontalHeader()->isVisible());
+    grid->FixedRows(1);
+    EXPECT_EQ(grid->Rows(), 5);
+    EXPECT_EQ(grid->TextMatrix(0, 1), "Header");
+    EXPECT_EQ(grid->TextMatrix(1, 1), "r1c1");
+    EXPECT_TRUE(table->horizontalHeader()->isVisible());
+
+    // Shrinking keeps the rows that remain; the header survives a reset.
+    grid->Rows(2);
+    grid->Rows(3);
+    EXPECT_EQ(grid->TextMatrix(1, 3), "r1c3");
+    EXPECT_EQ(grid->TextMatrix(2, 3), "");
+    EXPECT_EQ(grid->TextMatrix(0, 1), "Header");
+    grid->Rows(0);
+    EXPECT_EQ(grid->FixedRows(), 0);
+}
+
+TEST_F(GridBasics, BadIndicesAndValuesRaiseTheRuntimeErrors) {
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+        int number;
+    };
+    const std::vector<Case> cases = {
+        {"row past the end", [&] { grid->TextMatrix(5, 0); }, 9},
+        {"negative column", [&] { grid->TextMatrix(1, -1, "x"); }, 9},
+        {"column past the end", [&] { grid->ColWidth(4, 100); }, 9},
+        {"range corner outside", [&] { grid->Cell(GridCellProperty::Text, 1, 0, 9, 0, "x"); }, 9},
+        {"current row on the header", [&] { grid->Row(0); }, 9},
+        {"two fixed rows", [&] { grid->FixedRows(2); }, 5},
+        {"negative row count", [&] { grid->Rows(-1); }, 5},
+        {"check state 7", [&] { grid->Cell(GridCellProperty::Checked, 1, 1, 1, 1, int32_t(7)); }, 5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ErrorOf(c.call), c.number) << c.what;
+}
+
+TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
+    grid->Cell(GridCellProperty::Text, 3, 2, 2, 1, "z");
+    for (int r = 1; r < 5; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const bool inside = r >= 2 && r <= 3 && c >= 1 && c <= 2;
+            EXPECT_EQ(grid->TextMatrix(r, c),
+                      inside ? "z" : "r" + std::to_string(r) + "c" + std::to_string(c))
+                << r << "," << c;
+        }
+
+    // Numbers become text as the runtime writes them.
+    grid->Cell(GridCellProperty::Text, 4, 0, 4, 0, 2.5);
+    EXPECT_EQ(grid->TextMatrix(4, 0), "2.5");
+
+    const int32_t grey = int32_t(0x80000011u);
+    grid->Cell(GridCellProperty::ForeColor, 1, 0, 4, 3, int32_t(0x80000008u));
+    grid->Cell(GridCellProperty::ForeColor, 1, 3, 4, 3, grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 3).AsLong(), grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 2).AsLong(), int32_t(0x80000008u));
+
+    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 1).AsLong(), kGridChecked);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 3, 1).AsLong(), kGridNoCheckBox);
+    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridNoCheckBox));
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 1).AsLong(), kGridNoCheckBox);
+    EXPECT_EQ(grid->TextMatrix(1, 1), "r1c1");
+}
+
+TEST_F(GridBasics, BooleanColumnKeepsCheckStatesAndReadsThemAsText) {
+    grid->TextMatrix(1, 3, "1");
+    grid->ColDataType(3, GridDataType::Boolean); // existing text becomes a state
+    struct Case {
+        const char* text;
+        const char* reads;
+    };
+    const std::vector<Case> cases = {{"True", "True"}, {"false", "False"}, {"-1", "True"},
+                                     {"0", "False"},   {"", "False"},      {"2.5", "True"},
+                                     {"yes", "False"}};
+    for (const Case& c : cases) {
+        grid->TextMatrix(2, 3, c.text);
+        EXPECT_EQ(grid->TextMatrix(2, 3), c.reads) << c.text;
+    }
+    EXPECT_EQ(grid->TextMatrix(1, 3), "True");
+    EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
+    // Property 5 cannot take the box away from a Boolean cell.
+    grid->Cell(GridCellProperty::Checked, 4, 3, 4, 3, int32_t(kGridNoCheckBox));
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
+}
+
+TEST_F(GridBasics, HiddenRowsAndColumnsKeepTheirDataAndWidths) {
+    grid->ColWidth(1, 1440);
+    EXPECT_EQ(table->columnWidth(1), Screen::ToPixelsX(1440));
+    grid->ColHidden(1, true);
+    EXPECT_TRUE(table->isColumnHidden(1));
+    EXPECT_EQ(grid->ColWidth(1), 1440);
+    grid->ColHidden(1, false);
+    EXPECT_EQ(table->columnWidth(1), Screen::ToPixelsX(1440));
+
+    grid->RowHidden(2, true);
+    EXPECT_TRUE(table->isRowHidden(1));
+    EXPECT_FALSE(table->isRowHidden(0));
+    EXPECT_EQ(grid->TextMatrix(2, 0), "r2c0");
+
+    grid->RowHidden(0, true); // the fixed row: the header goes
+    EXPECT_TRUE(grid->RowHidden(0));
+    EXPECT_FALSE(table->horizontalHeader()->isVisible());
+    grid->Rows(1);
+    grid->Rows(3); // hiding outlives a refill, as the header row stays
+    EXPECT_FALSE(table->horizontalHeader()->isVisible());
+    grid->RowHidden(0, false);
+    EXPECT_TRUE(table->horizontalHeader()->isVisible());
+}
+
+TEST_F(GridBasics, CursorStartsOnFirstVisibleDataCellAndRowColChangeReportsMoves) {
+    int changes = 0;
+    grid->OnRowColChange = [&] { ++changes; };
+    grid->Rows(1);
+    EXPECT_EQ(grid->Row(), -1);
+    EXPECT_EQ(changes, 1);
+    grid->ColHidden(0, true);
+    grid->Rows(4);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(changes, 2);
+
+    Click(3, 2);
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(changes, 3);
+    Click(3, 2); // the same cell again: nothing moved
+    EXPECT_EQ(changes, 3);
+    KeyToGrid(Qt::Key_Up);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(changes, 4);
+    grid->Row(1);
+    EXPECT_EQ(changes, 5);
+}
+
+TEST_F(GridBasics, KeyDownGivesPlatformCodeAndShiftStateAndCanStopTheKey) {
+    std::vector<std::pair<int, int>> keys;
+    bool swallow = false;
+    grid->OnKeyDown = [&](int& code, int shift) {
+        keys.push_back({code, shift});
+        if (swallow)
+            code = 0;
+    };
+    table->setCurrentCell(1, 0);
+    KeyToGrid(Qt::Key_D, Qt::ControlModifier);
+    KeyToGrid(Qt::Key_Delete);
+    KeyToGrid(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    // The modifier keys are reported too as they go down.
+    EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{
+                        {17, 2}, {68, 2}, {46, 0}, {16, 1}, {17, 3}, {68, 3}}));
+    swallow = true;
+    KeyToGrid(Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 2); // the grid did not move
+    swallow = false;
+    KeyToGrid(Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 3);
+}
+
+TEST_F(GridBasics, DoubleClickOnACellIsReported) {
+    int clicks = 0;
+    grid->OnDblClick = [&] { ++clicks; };
+    DoubleClick(2, 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_FALSE(grid->IsEditing());
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+TEST_F(GridBasics, RedrawOffSuspendsPaintingUntilSwitchedOn) {
+    PaintCounter counter;
+    table->viewport()->installEventFilter(&counter);
+    grid->Redraw(false);
+    grid->Rows(200);
+    for (int r = 1; r < 200; ++r)
+        grid->TextMatrix(r, 1, "row " + std::to_string(r));
+    grid->Cell(GridCellProperty::ForeColor, 1, 0, 10, 3, int32_t(0xFF));
+    table->viewport()->repaint();
+    table->viewport()->update();
+    Settle();
+    EXPECT_EQ(counter.paints, 0);
+    EXPECT_EQ(grid->TextMatrix(150, 1), "row 150"); // the data is there meanwhile
+    grid->Redraw(true);
+    Settle();
+    EXPECT_GT(counter.paints, 0);
+    table->viewport()->removeEventFilter(&counter);
+}
+
+// Pixels of a cell close to a colour.
+int PixelsNear(const QImage& image, const QRect& rect, QColor color) {
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            if (std::abs(p.red() - color.red()) < 40 && std::abs(p.green() - color.green()) < 40 &&
+                std::abs(p.blue() - color.blue()) < 40)
+                ++n;
+        }
+    return n;
+}
+
+TEST_F(GridBasics, CellTextColourIsPaintedAndGridColourAppliesToTheRest) {
+    grid->ForeColor(0x00FF00); // green (0x00BBGGRR)
+    grid->Cell(GridCellProperty::ForeColor, 2, 1, 2, 1, int32_t(0x0000FF)); // red
+    grid->TextMatrix(2, 1, "MMMMMM");
+    grid->TextMatrix(3, 1, "MMMMMM");
+    Settle();
+    const QImage image = table->viewport()->grab().toImage();
+    const auto rectOf = [&](int r, int c) {
+        return table->visualRect(table->model()->index(r - 1, c));
+    };
+    EXPECT_GT(PixelsNear(image, rectOf(2, 1), Qt::red), 5);
+    EXPECT_EQ(PixelsNear(image, rectOf(2, 1), Qt::green), 0);
+    EXPECT_GT(PixelsNear(image, rectOf(3, 1), Qt::green), 5);
+    EXPECT_EQ(PixelsNear(image, rectOf(3, 1), Qt::red), 0);
+}
+
+TEST(GridColor, SystemColoursComeFromThePaletteAndOthersAreBgr) {
+    QPalette p;
+    p.setColor(QPalette::Active, QPalette::WindowText, QColor(1, 2, 3));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(4, 5, 6));
+    p.setColor(QPalette::Active, QPalette::ButtonText, QColor(7, 8, 9));
+    p.setColor(QPalette::Active, QPalette::Highlight, QColor(10, 11, 12));
+    p.setColor(QPalette::Active, QPalette::Base, QColor(13, 14, 15));
+    struct Case {
+        uint32_t value;
+        QColor expected;
+    };
+    const std::vector<Case> cases = {
+        {0x80000008u, QColor(1, 2, 3)},   {0x80000011u, QColor(4, 5, 6)},
+        {0x80000012u, QColor(7, 8, 9)},   {0x8000000Du, QColor(10, 11, 12)},
+        {0x80000005u, QColor(13, 14, 15)}, {0x80000063u, QColor(1, 2, 3)},
+        {0x000000FFu, QColor(255, 0, 0)}, {0x00102030u, QColor(0x30, 0x20, 0x10)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ResolveColor(c.value, p), c.expected) << std::hex << c.value;
+}
+
+TEST_F(GridBasics, NumericColumnShowsItsTextThroughTheDisplayFormat) {
+    Grid::SetDisplayFormatter([](const std::string& text, const std::string& format) {
+        return format + "[" + text + "]" + std::string(40, '0');
+    });
+    grid->ColDataType(2, GridDataType::Single);
+    grid->AutoSize(2);
+    const int plain = grid->ColWidth(2);
+    grid->ColFormat(2, "$#,##0.00");
+    grid->AutoSize(2);
+    EXPECT_GT(grid->ColWidth(2), plain); // the painted text is the formatted one
+    EXPECT_EQ(grid->TextMatrix(1, 2), "r1c2"); // the cell keeps its own text
+    Grid::SetDisplayFormatter(nullptr);
+}
+
+TEST_F(GridBasics, FontNameAndSizeAreTheFontObjects) {
+    grid->FontName("DejaVu Sans");
+    grid->FontSize(12);
+    EXPECT_EQ(grid->Font()->Name(), "DejaVu Sans");
+    EXPECT_EQ(grid->Font()->Size(), 12.0f);
+    EXPECT_EQ(table->font().pointSizeF(), 12.0);
+}
+
+} // namespace
+} // namespace qm6::forms::test
