@@ -9,6 +9,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <new>
 #include <pwd.h>
 #include <random>
@@ -121,10 +123,10 @@ void SyncFolder(const std::string& dir) {
 }
 
 // Builds a complete new hive in a private file beside `path` and puts it in
-// place: linked when there is no file yet, renamed over the file when it is
-// still the empty file found before. Whoever comes second leaves the first
+// place: linked when there is no file yet, renamed over `emptyFile` when the
+// path still names that empty file. Whoever comes second leaves the first
 // one's hive alone.
-long CreateHiveFile(const std::string& path, HiveRoot root, bool replaceEmpty) {
+long CreateHiveFile(const std::string& path, HiveRoot root, const HiveFile* emptyFile) {
     fs::path target(path);
     std::string dir = target.parent_path().string();
     std::error_code ec;
@@ -191,15 +193,20 @@ long CreateHiveFile(const std::string& path, HiveRoot root, bool replaceEmpty) {
     }
 
     long result = ERROR_SUCCESS;
-    if (!replaceEmpty) {
+    if (!emptyFile) {
         if (link(tmp.c_str(), path.c_str()) != 0 && errno != EEXIST)
             result = MapErrno(errno);
     } else {
-        // Only the empty file seen before may be replaced; the lock keeps two
-        // processes from both replacing it.
-        int lockFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (lockFd >= 0) {
-            flock(lockFd, LOCK_EX);
+        // Only the empty file seen before may be replaced. The lock on the
+        // kept descriptor keeps two processes from both replacing it, the
+        // mutex two threads of this one (they share that descriptor, and a
+        // lock of its own is no bar to it). The file is locked through the
+        // kept descriptor because a descriptor of its own would have to be
+        // closed afterwards.
+        static std::mutex replacing;
+        std::lock_guard<std::mutex> guard(replacing);
+        const int lockFd = emptyFile->Fd();
+        if (flock(lockFd, LOCK_EX) == 0) {
             struct stat held, now;
             if (fstat(lockFd, &held) == 0 && stat(path.c_str(), &now) == 0 &&
                 held.st_dev == now.st_dev && held.st_ino == now.st_ino && held.st_size == 0) {
@@ -207,8 +214,8 @@ long CreateHiveFile(const std::string& path, HiveRoot root, bool replaceEmpty) {
                 if (rename(tmp.c_str(), path.c_str()) != 0)
                     result = MapErrno(errno);
             }
-            close(lockFd);
-        } else if (errno != ENOENT) {
+            flock(lockFd, LOCK_UN);
+        } else {
             result = MapErrno(errno);
         }
     }
@@ -300,8 +307,8 @@ std::string HivePath(HiveRoot root) {
                                 std::getenv("HOME")};
     // The user's passwd entry is asked for only when no variable names the
     // folder, so only then does the effective user matter.
-    const bool needsUser = !(now[0] && *now[0]) && !(now[1] && *now[1] == '/') &&
-                           !(now[2] && *now[2]);
+    const bool needsUser =
+        !(now[0] && *now[0]) && !(now[1] && *now[1] == '/') && !(now[2] && *now[2]);
     const uid_t euid = needsUser ? geteuid() : 0;
     CachedPath& cached = t_paths[root == HiveRoot::CurrentUser ? 0 : 1];
     if (cached.valid && cached.inputs.Matches(now, euid))
@@ -411,6 +418,120 @@ size_t Utf16Length(std::string_view text) {
     return units;
 }
 
+// --- HiveFile --------------------------------------------------------------
+
+struct HiveFile::Entry {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    int fd = -1;
+    // Descriptors opened for a file that turned out to be kept already (the
+    // path changed between the look-up and the open); they may not be closed
+    // before the kept one either.
+    std::vector<int> spare;
+    long users = 0;
+};
+
+namespace {
+
+// Every hive file the process keeps open, by device and inode. Never
+// destroyed, so that connections closed by threads ending at exit still
+// find it.
+struct KeptFiles {
+    std::mutex mutex;
+    std::map<std::pair<dev_t, ino_t>, HiveFile::Entry*> files;
+};
+
+KeptFiles& Kept() {
+    static KeptFiles* kept = new KeptFiles;
+    return *kept;
+}
+
+} // namespace
+
+HiveFile& HiveFile::operator=(HiveFile&& other) noexcept {
+    if (this != &other) {
+        Release();
+        entry_ = other.entry_;
+        other.entry_ = nullptr;
+    }
+    return *this;
+}
+
+int HiveFile::Acquire(const std::string& path, HiveFile& out, struct stat& st) {
+    out.Release();
+    KeptFiles& kept = Kept();
+    std::lock_guard<std::mutex> guard(kept.mutex);
+    if (stat(path.c_str(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return 0;
+    // A file kept already is used through its descriptor: it is the same
+    // file as long as that descriptor holds it open.
+    auto found = kept.files.find({st.st_dev, st.st_ino});
+    if (found != kept.files.end()) {
+        ++found->second->users;
+        out.entry_ = found->second;
+        return 0;
+    }
+    // Not blocking: a FIFO put at the path meanwhile must not hang the open.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    // A descriptor whose file cannot even be examined is left open, never
+    // closed: it may be of a hive file in use after all.
+    if (fstat(fd, &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode)) {
+        close(fd); // not a file SQLite can hold locks on
+        return 0;
+    }
+    auto& slot = kept.files[{st.st_dev, st.st_ino}];
+    if (slot) {
+        slot->spare.push_back(fd);
+    } else {
+        slot = new Entry;
+        slot->dev = st.st_dev;
+        slot->ino = st.st_ino;
+        slot->fd = fd;
+    }
+    ++slot->users;
+    out.entry_ = slot;
+    return 0;
+}
+
+int HiveFile::Fd() const {
+    return entry_ ? entry_->fd : -1;
+}
+
+dev_t HiveFile::Dev() const {
+    return entry_ ? entry_->dev : 0;
+}
+
+ino_t HiveFile::Ino() const {
+    return entry_ ? entry_->ino : 0;
+}
+
+void HiveFile::Release() {
+    if (!entry_)
+        return;
+    KeptFiles& kept = Kept();
+    std::lock_guard<std::mutex> guard(kept.mutex);
+    if (--entry_->users == 0) {
+        // No connection of the process uses the file now, so closing its
+        // descriptors takes no lock from anyone.
+        kept.files.erase({entry_->dev, entry_->ino});
+        close(entry_->fd);
+        for (int fd : entry_->spare)
+            close(fd);
+        delete entry_;
+    }
+    entry_ = nullptr;
+}
+
+void HiveFile::Leak() {
+    entry_ = nullptr;
+}
+
 // --- Statement -------------------------------------------------------------
 
 Statement::Statement(Hive& hive, const char* sql) {
@@ -478,8 +599,10 @@ std::vector<uint8_t> Statement::Blob(int column) const {
 Hive::~Hive() {
     for (auto& [sql, stmt] : statements_)
         sqlite3_finalize(stmt);
-    if (db_)
-        sqlite3_close(db_);
+    // A connection that would not close may still hold locks on the file,
+    // so its descriptor stays open for good.
+    if (db_ && sqlite3_close(db_) != SQLITE_OK)
+        file_.Leak();
 }
 
 long Hive::Fail(int rc) {
@@ -575,40 +698,38 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
     }
 
     for (int attempt = 0; attempt < 8; ++attempt) {
-        if (stat(path.c_str(), &st) != 0) {
-            if (errno != ENOENT)
-                return MapErrno(errno);
-            long rc = CreateHiveFile(path, root, false);
+        HiveFile file;
+        if (int err = HiveFile::Acquire(path, file, st); err != 0) {
+            if (err != ENOENT)
+                return MapErrno(err);
+            long rc = CreateHiveFile(path, root, nullptr);
             if (rc != ERROR_SUCCESS)
                 return rc;
             continue;
         }
-        if (!S_ISREG(st.st_mode))
-            return ERROR_BADDB;
+        if (!file)
+            return ERROR_BADDB; // not a regular file
         if (st.st_size == 0) {
             // An empty file is a hive not yet made; one that may not be
             // written cannot become one.
             if (!Writable(st))
                 return ERROR_ACCESS_DENIED;
-            long rc = CreateHiveFile(path, root, true);
+            long rc = CreateHiveFile(path, root, &file);
             if (rc != ERROR_SUCCESS)
                 return rc;
             continue;
         }
 
-        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT)
-                continue;
-            return MapErrno(errno);
-        }
+        // The header is read through the kept descriptor: a descriptor of
+        // our own would have to be closed, and that would drop the locks
+        // other threads' connections hold on the file.
         struct stat opened;
-        Header header = fstat(fd, &opened) == 0 ? CheckHeader(fd) : Header::Unreadable;
-        close(fd);
+        Header header =
+            fstat(file.Fd(), &opened) == 0 ? CheckHeader(file.Fd()) : Header::Unreadable;
         if (header == Header::Unreadable)
             return ERROR_REGISTRY_IO_FAILED;
         if (opened.st_size == 0)
-            continue; // replaced by an empty file meanwhile
+            continue; // emptied meanwhile
         if (header == Header::Foreign)
             return ERROR_BADDB;
 
@@ -617,6 +738,7 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
         hive->dev_ = opened.st_dev;
         hive->ino_ = opened.st_ino;
         hive->readOnly_ = !Writable(opened);
+        hive->file_ = std::move(file);
         int rc = sqlite3_open_v2(path.c_str(), &hive->db_,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK)

@@ -30,6 +30,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unordered_map>
 #include <vector>
@@ -101,6 +102,50 @@ enum class Txn {
     Write,  // BEGIN IMMEDIATE ... COMMIT; the key cache may be used
     Single, // no transaction: the work runs one statement, which is atomic by
             // itself; the key cache may not be used
+};
+
+// The process's own descriptor on one hive file (one device and inode),
+// shared by every connection of the process to that file.
+//
+// On Linux, closing any descriptor of a file drops every POSIX lock the
+// process holds on that file, the locks of SQLite's connections on other
+// threads included (SQLite guards only against its own descriptors). A
+// dropped lock lets another process think it is the hive's last user and
+// delete its write-ahead log, or change the hive under a running
+// transaction. So whatever this code reads or checks on a hive file goes
+// through this one descriptor, and it is closed only when no connection of
+// the process uses the file any more.
+class HiveFile {
+public:
+    HiveFile() = default;
+    ~HiveFile() { Release(); }
+    HiveFile(HiveFile&& other) noexcept : entry_(other.entry_) { other.entry_ = nullptr; }
+    HiveFile& operator=(HiveFile&& other) noexcept;
+    HiveFile(const HiveFile&) = delete;
+    HiveFile& operator=(const HiveFile&) = delete;
+
+    // Takes a share in the kept descriptor of the file `path` names now;
+    // `st` receives its status. Answers 0 or an errno. For anything but a
+    // regular file it answers 0 with `st` filled and `out` left empty.
+    static int Acquire(const std::string& path, HiveFile& out, struct stat& st);
+
+    explicit operator bool() const { return entry_ != nullptr; }
+    int Fd() const;
+    dev_t Dev() const;
+    ino_t Ino() const;
+
+    // Gives up the share; the descriptor is closed with the last one.
+    void Release();
+    // Gives up the share but keeps the descriptor open for the life of the
+    // process: for a connection SQLite could not close, which may still
+    // hold locks on the file.
+    void Leak();
+
+    // The kept descriptor and its users (private to Hive.cpp).
+    struct Entry;
+
+private:
+    Entry* entry_ = nullptr;
 };
 
 class Hive;
@@ -184,6 +229,9 @@ private:
     long Refresh();
     static std::string ChildKey(int64_t parent, std::string_view folded);
 
+    // Declared before db_ so that it is given up only after the connection
+    // is closed.
+    HiveFile file_;
     sqlite3* db_ = nullptr;
     std::string path_;
     std::string uid_;

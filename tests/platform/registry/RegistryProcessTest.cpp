@@ -1,9 +1,13 @@
-// Several processes writing one hive at once, and a writer killed in the
-// middle of its work.
+// Several processes writing one hive at once, a writer killed in the middle
+// of its work, and the file locks that keep other processes from treating a
+// hive in use as free.
 
 #include "HiveFixture.h"
+#include "platform/registry/Hive.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -160,6 +164,74 @@ TEST_F(HiveTest, KilledWriterLeavesEveryReportedWrite) {
         // And the hive still takes writes.
         Put("Software\\After", tag, "ok");
     }
+}
+
+// Whether another process finds a lock of this one on SQLite's shared-lock
+// bytes of `file`. Every open connection to a hive (write-ahead-log mode)
+// holds a read lock there for as long as it is open; it is what tells another
+// process closing its own connection that it is not the hive's last user.
+bool SharedLockHeld(const std::filesystem::path& file) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls in the child of a threaded process.
+        int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        struct flock probe = {};
+        probe.l_type = F_WRLCK;
+        probe.l_whence = SEEK_SET;
+        probe.l_start = 0x40000002; // SQLite's shared-lock range: pending byte + 2
+        probe.l_len = 510;
+        if (fd < 0 || fcntl(fd, F_GETLK, &probe) != 0)
+            _exit(2);
+        _exit(probe.l_type == F_UNLCK ? 0 : 1);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2) << "the probe failed";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST_F(HiveTest, ConnectingThreadKeepsTheLocksOfOtherConnections) {
+    // The main thread's connection stays open (and locked) throughout.
+    Put("Software\\Locks", "main", "1");
+    ASSERT_TRUE(SharedLockHeld(HivePath()));
+
+    // Other threads make their first connections to the same file, one of
+    // them while the main thread is inside a write transaction: checking a
+    // hive file before SQLite opens it must not close a descriptor of it,
+    // since on Linux that drops every lock the process holds on the file.
+    std::thread([] { EXPECT_EQ(Get("Software\\Locks", "main"), "1"); }).join();
+    EXPECT_TRUE(SharedLockHeld(HivePath()));
+    const std::string path = detail::HivePath(detail::HiveRoot::CurrentUser);
+    bool heldInside = false;
+    EXPECT_EQ(detail::Hive::Run(path, detail::HiveRoot::CurrentUser, detail::Txn::Write,
+                                [&](detail::Hive& hive) {
+                                    detail::Statement s(hive, "UPDATE keys SET last_write = "
+                                                              "last_write + 1 WHERE id = 1");
+                                    EXPECT_EQ(s.Step(), SQLITE_DONE);
+                                    std::thread([] {
+                                        EXPECT_EQ(Get("Software\\Locks", "main"), "1");
+                                    }).join();
+                                    heldInside = SharedLockHeld(HivePath());
+                                    return long(ERROR_SUCCESS);
+                                }),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(heldInside);
+    EXPECT_TRUE(SharedLockHeld(HivePath()));
+
+    // Had the lock gone, a writer process ending now would take itself for
+    // the hive's last user and delete the write-ahead log under this
+    // process's open connections.
+    {
+        Writer writer("W", 1);
+        EXPECT_EQ(writer.Read().size(), 1u);
+        int status = writer.Wait();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_TRUE(std::filesystem::exists(HivePath().string() + "-wal"));
+    EXPECT_TRUE(SharedLockHeld(HivePath()));
+    Put("Software\\Locks", "after", "2");
+    EXPECT_EQ(Get(Path(0), "W-0"), Written("W", 0));
+    EXPECT_EQ(Get("Software\\Locks", "after"), "2");
 }
 
 } // namespace
