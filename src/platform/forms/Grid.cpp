@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <utility>
@@ -126,11 +127,20 @@ QTableWidgetItem* Grid::Impl::DataItem(int tableRow, int col) {
     return item;
 }
 
+// While redraw is off, a cell's change is not announced by the model: the
+// only listeners repaint the cell (nothing is painted now, and switching
+// redraw on repaints everything) or report item changes nobody here uses.
+// This keeps filling many rows close to the cost of creating the items.
+QObject* Grid::Impl::QuietModel() const {
+    return redraw ? nullptr : view->model();
+}
+
 void Grid::Impl::SetText(int row, int col, const QString& text) {
     if (row < fixedRows) {
-        HeaderItem(col)->setText(text);
+        HeaderItem(col)->setText(text); // the header view must hear of it
         return;
     }
+    const QSignalBlocker quiet(QuietModel());
     const int r = row - fixedRows;
     if (IsBoolean(col)) {
         SetCheck(row, col, TextIsTrue(text.toStdString()) ? kGridChecked : kGridUnchecked);
@@ -155,6 +165,7 @@ void Grid::Impl::SetCheck(int row, int col, int state) {
         value = int(Qt::Unchecked); // a Boolean cell always keeps its box
     if (!value.isValid() && !view->item(r, col))
         return;
+    const QSignalBlocker quiet(QuietModel());
     DataItem(r, col)->setData(Qt::CheckStateRole, value);
 }
 
@@ -163,6 +174,7 @@ void Grid::Impl::SetCellColor(int row, int col, uint32_t color) {
         HeaderItem(col)->setForeground(ResolveColor(color, QApplication::palette()));
         return;
     }
+    const QSignalBlocker quiet(QuietModel());
     DataItem(row - fixedRows, col)->setData(kForeColorRole, uint(color));
 }
 

@@ -53,6 +53,8 @@ public:
     QTableWidgetItem* HeaderItem(int col);
     QTableWidgetItem* DataItem(int tableRow, int col); // created when missing
 
+    // The model, whose signals are held back while redraw is off; else nullptr.
+    QObject* QuietModel() const;
     void SetText(int row, int col, const QString& text);
     void SetCheck(int row, int col, int state);
     void SetCellColor(int row, int col, uint32_t color);

@@ -303,13 +303,5 @@ TEST_F(GridBasics, NumericColumnShowsItsTextThroughTheDisplayFormat) {
     Grid::SetDisplayFormatter(nullptr);
 }
 
-TEST_F(GridBasics, FontNameAndSizeAreTheFontObjects) {
-    grid->FontName("DejaVu Sans");
-    grid->FontSize(12);
-    EXPECT_EQ(grid->Font()->Name(), "DejaVu Sans");
-    EXPECT_EQ(grid->Font()->Size(), 12.0f);
-    EXPECT_EQ(table->font().pointSizeF(), 12.0);
-}
-
 } // namespace
 } // namespace qm6::forms::test
