@@ -1,5 +1,7 @@
 #include "common/MessageBox.h"
 
+#include "platform/forms/Host.h"
+
 #include <iostream>
 
 namespace qm6 {
@@ -14,6 +16,8 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
 int ShowMessageBox(const std::string& text, int style, const std::string& title) {
     if (tHandler)
         return tHandler(text, style, title);
+    if (forms::Host* host = forms::AvailableHost())
+        return host->MsgBox(text, style, title);
     std::cerr << (title.empty() ? std::string() : title + ": ") << text << '\n';
     return vbOK;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// The library's way to show a message box before (and apart from) the forms
-// layer: the host installs a handler; without one the text goes to standard
-// error and the answer is OK.
+// The library's way to show a message box: through a handler the program
+// installed, else through the thread's forms Host (the scripted host in
+// tests, the Qt host in a program with a QApplication), else to standard
+// error with the answer OK (a program without a user interface).
 
 #include <functional>
 #include <string>

@@ -22,9 +22,19 @@ struct LanguageState {
     std::unordered_map<int32_t, std::string> texts; // texts already loaded, by id
 };
 
+// What the utilities read once per thread.
+struct UtilityState {
+    std::string commonFolder; // empty until computed
+    // Character codes of the user's decimal separator and negative sign:
+    // 0 until read, -1 when the locale has none.
+    int32_t decimalSeparator = 0;
+    int32_t negativeSign = 0;
+};
+
 struct ModuleState {
     bool started = false;
     LanguageState language;
+    UtilityState utilities;
 };
 
 // The calling thread's state; runs Main first when the thread has not started.
