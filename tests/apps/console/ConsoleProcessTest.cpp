@@ -1,0 +1,104 @@
+// The console program run as a process without a display: it works on a
+// copy of the bundled sample in the user's data folder (or on a file given),
+// renders each profile's page to a PNG that shows the editor, and says where.
+
+#include "support/TestSupport.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProcessRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs the console with no display, its data folder under home.
+ProcessRun RunConsole(const fs::path& home, const std::string& arguments) {
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" +
+                                (home / "data").string() + "' '" QM6_CONSOLE "' " + arguments + " 2>&1";
+    ProcessRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe))
+        run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// A picture with text on it: many distinct colours and a good share of both
+// light and dark pixels.
+void ExpectRealPicture(const fs::path& png) {
+    QImage image(QString::fromStdString(png.string()));
+    ASSERT_FALSE(image.isNull()) << png;
+    EXPECT_GT(image.width(), 300);
+    EXPECT_GT(image.height(), 100);
+    std::set<QRgb> colours;
+    int dark = 0;
+    const int total = image.width() * image.height();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            colours.insert(pixel);
+            if (qGray(pixel) < 96)
+                ++dark;
+        }
+    EXPECT_GT(colours.size(), 8u) << png;
+    EXPECT_GT(dark, total / 200) << png;
+    EXPECT_LT(dark, total / 2) << png;
+}
+
+TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
+    qm6::test::TempDir home;
+    const std::string sampleBefore = qm6::test::ReadFile(QM6_SAMPLE_DATABASE);
+    const fs::path pages = home.Path() / "pages";
+
+    const ProcessRun run = RunConsole(home.Path(), "--pages '" + pages.string() + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const fs::path copy = home.Path() / "data" / "quillmeter6" / "console.qm6db";
+    EXPECT_TRUE(fs::is_regular_file(copy)) << run.output;
+    EXPECT_EQ(qm6::test::ReadFile(QM6_SAMPLE_DATABASE), sampleBefore);
+    EXPECT_NE(run.output.find(pages.string()), std::string::npos) << run.output;
+
+    for (int id = 1; id <= 4; ++id) {
+        const fs::path png = pages / ("job-options-profile-" + std::to_string(id) + ".png");
+        EXPECT_NE(run.output.find(png.string()), std::string::npos) << run.output;
+        ExpectRealPicture(png);
+    }
+
+    // A second run uses the same working copy, even after it was changed.
+    const auto stamp = fs::last_write_time(copy);
+    EXPECT_EQ(RunConsole(home.Path(), "--pages '" + pages.string() + "'").exitCode, 0);
+    EXPECT_EQ(fs::last_write_time(copy), stamp);
+}
+
+TEST(ConsoleProcessTest, AFileGivenIsOpenedAndAForeignFileIsRefused) {
+    qm6::test::TempDir home;
+    const fs::path file = home.Path() / "given.qm6db";
+    fs::copy_file(QM6_SAMPLE_DATABASE, file);
+    const ProcessRun run = RunConsole(home.Path(), "--pages '" + (home.Path() / "p").string() + "' '" + file.string() + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find(file.string()), std::string::npos);
+    EXPECT_FALSE(fs::exists(home.Path() / "data" / "quillmeter6" / "console.qm6db"));
+
+    const fs::path foreign = home.Path() / "notes.txt";
+    qm6::test::WriteFile(foreign, "not a database");
+    const ProcessRun refused = RunConsole(home.Path(), "'" + foreign.string() + "'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(qm6::test::ReadFile(foreign), "not a database");
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+// The console's window over a copy of the sample database: editing through
+// the job options editor, saving and reopening, the title's change mark,
+// failures shown through the host, and the texts of the built English
+// string library on its controls.
+
+#include "ConsoleWindow.h"
+
+#include "support/TestSupport.h"
+#include "common/ModuleState.h"
+#include "contract/RulePriority.h"
+#include "editors/joboptions/ctlJobOptions.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/UserInput.h"
+#include "platform/resources/LoadString.h"
+#include "qm6data/SqliteConnection.h"
+#include "qm6data/testing/RecordingConnection.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace qm6::console {
+namespace {
+
+namespace fs = std::filesystem;
+using forms::vbChecked;
+using forms::vbUnchecked;
+
+constexpr int kBareProfileRow = 3; // "Lab plotter", id 4, no job option rules
+
+class ConsoleWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetModuleState();
+        SetModuleFolder(QM6_BIN_DIR);
+        file_ = dir_.Path() / "console.qm6db";
+        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
+        store_ = Open();
+    }
+    void TearDown() override {
+        SetModuleFolder("");
+        ResetModuleState();
+    }
+    std::shared_ptr<data::SqliteConnection> Open() const {
+        std::shared_ptr<data::SqliteConnection> store;
+        EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
+        return store;
+    }
+    // Job option types 0 to 3 stored for a printer profile, read anew from the file.
+    std::set<int32_t> Stored(int32_t profileId) const {
+        auto store = Open();
+        std::shared_ptr<vb::Collection> rules;
+        EXPECT_EQ(store->LoadJobOptionRules(rules, data::RulePriorityPrinterProfile, profileId), nullptr);
+        std::set<int32_t> types;
+        for (int32_t i = 1; rules && i <= rules->Count(); ++i) {
+            const int32_t type =
+                std::dynamic_pointer_cast<data::JobOptionRule>(rules->Item(i).AsObject())->OptionType();
+            if (type < 4)
+                types.insert(type);
+        }
+        return types;
+    }
+
+    test::TempDir dir_;
+    fs::path file_;
+    std::shared_ptr<data::SqliteConnection> store_;
+    forms::ScriptedHost host_;
+    forms::ScopedHost scoped_{host_};
+};
+
+TEST_F(ConsoleWindowTest, EditsSavedThroughTheEditorAreInTheDatabaseWhenReopened) {
+    int32_t profileId = 0;
+    {
+        ConsoleWindow window(store_);
+        window.show();
+        ASSERT_EQ(window.ProfileCount(), 4);
+        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+        profileId = window.ProfileId(kBareProfileRow);
+        EXPECT_FALSE(window.Modified());
+        EXPECT_FALSE(window.windowTitle().startsWith('*'));
+
+        ctlJobOptions& editor = window.JobOptions();
+        forms::input::Click(editor.chkForceDuplex());
+        forms::input::Choose(editor.cmbColor(), 2);
+        EXPECT_TRUE(window.Modified());
+        EXPECT_TRUE(window.windowTitle().startsWith('*'));
+
+        window.SaveButton()->click();
+        EXPECT_EQ(window.LastStatus(), nullptr);
+        EXPECT_FALSE(window.Modified());
+        EXPECT_FALSE(window.windowTitle().startsWith('*'));
+    }
+    store_.reset();
+    EXPECT_EQ(Stored(profileId), (std::set<int32_t>{0, 2}));
+
+    // A console on the reopened file shows what was stored, unchanged.
+    ConsoleWindow again(Open());
+    ASSERT_TRUE(again.ShowProfile(kBareProfileRow));
+    EXPECT_EQ(again.JobOptions().cmbColor().ItemData(again.JobOptions().cmbColor().ListIndex()), 2);
+    EXPECT_EQ(again.JobOptions().chkForceDuplex().Value(), vbChecked);
+    EXPECT_FALSE(again.Modified());
+    EXPECT_TRUE(host_.Boxes().empty());
+}
+
+TEST_F(ConsoleWindowTest, ControlTextsAreThoseOfTheBuiltEnglishStringLibrary) {
+    res::LoadResult loaded = res::ResourceLibrary::Load(QM6_ENGLISH_STRINGS);
+    ASSERT_TRUE(loaded) << "error " << loaded.error;
+    auto text = [&](uint32_t id) {
+        const std::string s = res::LoadString(*loaded.library, id, 512, 1252).text;
+        EXPECT_FALSE(s.empty()) << "string " << id;
+        return s;
+    };
+    ConsoleWindow window(store_);
+    ctlJobOptions& editor = window.JobOptions();
+    EXPECT_EQ(editor.lblCaption(2).Caption(), text(402));
+    EXPECT_EQ(editor.lblCaption(3).Caption(), text(403));
+    EXPECT_EQ(editor.lblCaption(4).Caption(), text(404));
+    EXPECT_EQ(editor.chkForceDuplex().Caption(), text(401));
+    EXPECT_EQ(editor.chkForceNUp().Caption(), text(400));
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(editor.cmbColor().List(i), text(405 + static_cast<uint32_t>(i)));
+
+    // Every id the library uses has a text.
+    for (auto [first, last] : {std::pair{2u, 6u}, {200u, 214u}, {300u, 304u}, {400u, 407u},
+                               {500u, 517u}, {600u, 611u}})
+        for (uint32_t id = first; id <= last; ++id)
+            text(id);
+}
+
+TEST_F(ConsoleWindowTest, AFailedSaveIsShownAndKeepsTheChangeMark) {
+    auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
+    ConsoleWindow window(recorder);
+    window.show();
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    forms::input::Click(window.JobOptions().chkForceNUp());
+    recorder->FailCall("SaveJobOptionRule", 8, "attempt to write a readonly database");
+    host_.QueueAnswer(1);
+
+    EXPECT_FALSE(window.Save());
+    ASSERT_EQ(host_.Boxes().size(), 1u);
+    EXPECT_NE(host_.Boxes()[0].text.find("attempt to write a readonly database"), std::string::npos);
+    EXPECT_EQ(host_.Boxes()[0].title, ConsoleWindow::kProductTitle);
+    EXPECT_TRUE(window.windowTitle().startsWith('*'));
+
+    // Once the store recovers the same edit is saved.
+    recorder->ClearFailures();
+    EXPECT_TRUE(window.Save());
+    EXPECT_EQ(Stored(window.ProfileId(kBareProfileRow)), (std::set<int32_t>{3}));
+}
+
+TEST_F(ConsoleWindowTest, RevertAndSwitchingProfilesDropOrKeepChanges) {
+    ConsoleWindow window(store_);
+    window.show();
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    forms::input::Click(window.JobOptions().chkForceDuplex());
+    window.RevertButton()->click();
+    EXPECT_EQ(window.JobOptions().chkForceDuplex().Value(), vbUnchecked);
+    EXPECT_FALSE(window.windowTitle().startsWith('*'));
+
+    // Cancel keeps the page and its change; No drops the change.
+    forms::input::Click(window.JobOptions().chkForceDuplex());
+    host_.QueueAnswer(2);
+    EXPECT_FALSE(window.ShowProfile(0));
+    EXPECT_EQ(window.CurrentRow(), kBareProfileRow);
+    EXPECT_TRUE(window.Modified());
+    host_.QueueAnswer(7);
+    EXPECT_TRUE(window.ShowProfile(0));
+    EXPECT_EQ(window.CurrentRow(), 0);
+    EXPECT_FALSE(window.Modified());
+    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+    EXPECT_EQ(host_.Boxes().size(), 2u);
+}
+
+} // namespace
+} // namespace qm6::console
