@@ -3,6 +3,8 @@
 // renders each profile's page to a PNG that shows the editor, and says where.
 
 #include "support/TestSupport.h"
+#include "contract/RulePriority.h"
+#include "qm6data/SqliteConnection.h"
 
 #include <QColor>
 #include <QImage>
@@ -79,10 +81,21 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
         ExpectRealPicture(png);
     }
 
-    // A second run uses the same working copy, even after it was changed.
-    const auto stamp = fs::last_write_time(copy);
+    // The working copy is the user's from now on: a later run keeps what was
+    // stored in it instead of copying the sample again.
+    {
+        std::shared_ptr<qm6::data::SqliteConnection> store;
+        ASSERT_EQ(qm6::data::SqliteConnection::Open(copy, store), nullptr);
+        auto rule = store->NewJobOptionRule();
+        rule->DefineRule(qm6::data::JobOptionRule::NUpRequired, qm6::data::RulePriorityPrinterProfile, 4, "");
+        ASSERT_EQ(rule->Save(*store, 0), nullptr);
+    }
     EXPECT_EQ(RunConsole(home.Path(), "--pages '" + pages.string() + "'").exitCode, 0);
-    EXPECT_EQ(fs::last_write_time(copy), stamp);
+    std::shared_ptr<qm6::data::SqliteConnection> reopened;
+    ASSERT_EQ(qm6::data::SqliteConnection::Open(copy, reopened), nullptr);
+    std::shared_ptr<qm6::vb::Collection> rules;
+    ASSERT_EQ(reopened->LoadJobOptionRules(rules, qm6::data::RulePriorityPrinterProfile, 4), nullptr);
+    EXPECT_EQ(rules->Count(), 1);
 }
 
 TEST(ConsoleProcessTest, AFileGivenIsOpenedAndAForeignFileIsRefused) {
