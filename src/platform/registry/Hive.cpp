@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -682,14 +683,63 @@ long Hive::Validate() {
     return result;
 }
 
-long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
+namespace {
+
+// How long ago a file must have last changed before an unchanged change time
+// is trusted to mean that nothing happened to it since: a file system stamps
+// changes with a clock of limited resolution (a tick of the kernel's coarse
+// clock, up to the 2 s of some file systems), so a change made soon after
+// the one recorded could carry the same time.
+constexpr time_t kSettleSeconds = 2;
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+struct timespec CoarseNow() {
+    struct timespec now = {};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now); // read from the vDSO, no system call
+    return now;
+}
+
+} // namespace
+
+void Hive::NoteChecked(const struct stat& st, const struct timespec& before) {
+    checkedCtime_ = st.st_ctim;
+    settled_ = st.st_ctim.tv_sec + kSettleSeconds < before.tv_sec;
+}
+
+bool Hive::StillCurrent(Via via) {
+    struct stat st;
+    if (via == Via::Handle && settled_) {
+        // A call through a handle looks at the file through the kept
+        // descriptor, which costs no walk of the path. Deleting the file,
+        // renaming another over it, renaming it away or linking it elsewhere
+        // all change its link count or its change time (as do chmod and
+        // writes), and only then is the path looked at again. A call by
+        // path always looks the path up, so that it also finds a file put
+        // in place of the folder above the hive or behind a changed link.
+        if (fstat(file_.Fd(), &st) != 0 || st.st_nlink == 0)
+            return false;
+        if (SameTime(st.st_ctim, checkedCtime_)) {
+            readOnly_ = !Writable(st);
+            return true;
+        }
+    }
+    const struct timespec before = CoarseNow();
+    if (stat(path_.c_str(), &st) != 0 || st.st_dev != file_.Dev() || st.st_ino != file_.Ino())
+        return false;
+    NoteChecked(st, before);
+    readOnly_ = !Writable(st);
+    return true;
+}
+
+long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) {
     out = nullptr;
     struct stat st;
     auto cached = t_hives.find(path);
     if (cached != t_hives.end()) {
-        if (stat(path.c_str(), &st) == 0 && st.st_dev == cached->second->dev_ &&
-            st.st_ino == cached->second->ino_) {
-            cached->second->readOnly_ = !Writable(st);
+        if (cached->second->StillCurrent(via)) {
             out = cached->second.get();
             return ERROR_SUCCESS;
         }
@@ -735,8 +785,6 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
 
         std::unique_ptr<Hive> hive(new Hive);
         hive->path_ = path;
-        hive->dev_ = opened.st_dev;
-        hive->ino_ = opened.st_ino;
         hive->readOnly_ = !Writable(opened);
         hive->file_ = std::move(file);
         int rc = sqlite3_open_v2(path.c_str(), &hive->db_,
@@ -744,8 +792,11 @@ long Hive::Connect(const std::string& path, HiveRoot root, Hive*& out) {
         if (rc != SQLITE_OK)
             return hive->Fail(rc);
         // The file SQLite opened must be the one whose header was checked.
-        if (stat(path.c_str(), &st) != 0 || st.st_dev != hive->dev_ || st.st_ino != hive->ino_)
+        const struct timespec before = CoarseNow();
+        if (stat(path.c_str(), &st) != 0 || st.st_dev != hive->file_.Dev() ||
+            st.st_ino != hive->file_.Ino())
             continue;
+        hive->NoteChecked(st, before);
         long result = hive->Validate();
         if (result != ERROR_SUCCESS)
             return result;
@@ -845,13 +896,13 @@ void Hive::ForgetKeys() {
 }
 
 long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
-               const std::function<long(Hive&)>& work) {
+               const std::function<long(Hive&)>& work, Via via) {
     const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
     const bool write = txn == Txn::Write;
     for (int attempt = 0;; ++attempt) {
         const bool mayRetry = std::chrono::steady_clock::now() < deadline;
         Hive* hive = nullptr;
-        long result = Connect(path, root, hive);
+        long result = Connect(path, root, via, hive);
         if (result == ERROR_BUSY && mayRetry) {
             Backoff(attempt);
             continue;
@@ -936,24 +987,22 @@ const Token& CurrentToken() {
         bool valid = false;
         uid_t euid = 0;
         gid_t egid = 0;
-        std::vector<gid_t> groups;
         Token token;
     };
+    // Only the effective user and group are asked for on each call (two
+    // system calls), not the supplementary groups: on Linux those change only
+    // through setgroups, which needs CAP_SETGID and which programs call when
+    // they drop privileges at start-up, before any registry call, and
+    // together with setuid/setgid, which the check does see. A running
+    // process that changes its group list alone keeps the groups it had,
+    // as a Windows token keeps the groups of its logon.
     thread_local Cached cached;
     const uid_t euid = geteuid();
     const gid_t egid = getegid();
-    std::vector<gid_t> groups;
-    int count = getgroups(0, nullptr);
-    if (count > 0) {
-        groups.resize(size_t(count));
-        count = getgroups(count, groups.data());
-        groups.resize(count > 0 ? size_t(count) : 0);
-    }
-    if (!cached.valid || cached.euid != euid || cached.egid != egid || cached.groups != groups) {
+    if (!cached.valid || cached.euid != euid || cached.egid != egid) {
         cached.token = ProcessToken();
         cached.euid = euid;
         cached.egid = egid;
-        cached.groups = std::move(groups);
         cached.valid = true;
     }
     return cached.token;

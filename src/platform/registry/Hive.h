@@ -79,7 +79,7 @@ bool FoldName(std::string_view name, std::string& folded, size_t* units = nullpt
 size_t Utf16Length(std::string_view text);
 
 // The identity of the calling process, kept per thread and made again only
-// when the effective user, group or group list changes.
+// when the effective user or group changes (see Hive.cpp for the groups).
 const Token& CurrentToken();
 
 // A key as a transaction saw it: its stored descriptor, and the descriptor it
@@ -148,6 +148,10 @@ private:
     Entry* entry_ = nullptr;
 };
 
+// How a call names its hive: by its path (a call on a root key), or through
+// a handle opened in it before.
+enum class Via { Path, Handle };
+
 class Hive;
 
 // A prepared statement from the hive's cache, reset when it goes.
@@ -197,12 +201,14 @@ public:
     sqlite3_stmt* Prepare(const char* sql, int& rc);
 
     // Runs `work` in one transaction on the calling thread's connection to
-    // the hive at `path` (made and checked on first use). Writes take the
+    // the hive at `path` (made and checked on first use; before every call
+    // it is checked that `path` still names the connection's file, and the
+    // file's mode is read again). Writes take the
     // write lock at once (BEGIN IMMEDIATE) unless the hive is read-only. The
     // transaction commits when `work` answers ERROR_SUCCESS and rolls back
     // otherwise; a busy database is retried for a while.
     static long Run(const std::string& path, HiveRoot root, Txn txn,
-                    const std::function<long(Hive&)>& work);
+                    const std::function<long(Hive&)>& work, Via via = Via::Path);
 
     static void CloseThreadConnections();
 
@@ -220,7 +226,13 @@ public:
 
 private:
     Hive() = default;
-    static long Connect(const std::string& path, HiveRoot root, Hive*& out);
+    static long Connect(const std::string& path, HiveRoot root, Via via, Hive*& out);
+    // Whether the path still names the file this connection was made to;
+    // reads the file's mode on the way.
+    bool StillCurrent(Via via);
+    // Remembers the change time of the file, found at the path at or after
+    // `before`.
+    void NoteChecked(const struct stat& st, const struct timespec& before);
     long Validate();
     // Steps a cached statement that answers no rows (BEGIN, COMMIT, ...).
     int Exec(const char* sql);
@@ -235,8 +247,11 @@ private:
     sqlite3* db_ = nullptr;
     std::string path_;
     std::string uid_;
-    dev_t dev_ = 0;
-    ino_t ino_ = 0;
+    // The file's change time when the path was last seen to name it, and
+    // whether that time lay far enough in the past for any later change to
+    // show as a different time.
+    struct timespec checkedCtime_ = {};
+    bool settled_ = false;
     bool readOnly_ = false;
     bool busy_ = false;
     std::unordered_map<const char*, sqlite3_stmt*> statements_;

@@ -196,7 +196,7 @@ long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Imp
                 return r;
             impl = MakeImpl(hive, root, row->id, granted);
             return long(ERROR_SUCCESS);
-        });
+        }, parent ? detail::Via::Handle : detail::Via::Path);
     }
     result = rc == ERROR_SUCCESS ? Key(std::move(impl)) : Key();
     return rc;
@@ -240,7 +240,7 @@ long WithKey(const Key& key, uint32_t needed, bool write,
         if (write && hive.ReadOnly())
             return long(ERROR_ACCESS_DENIED);
         return work(hive, row);
-    });
+    }, detail::Via::Handle);
 }
 
 long CheckValueName(std::string_view name, std::string& folded) {
@@ -411,7 +411,7 @@ long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vect
         if (data)
             *data = s.Blob(1);
         return long(ERROR_SUCCESS);
-    });
+    }, detail::Via::Handle);
 }
 
 long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<const uint8_t> data) {

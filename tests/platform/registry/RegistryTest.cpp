@@ -3,7 +3,10 @@
 
 #include "HiveFixture.h"
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -12,6 +15,7 @@ namespace qm6::reg::test {
 namespace {
 
 using Blob = std::vector<uint8_t>;
+namespace fs = std::filesystem;
 
 TEST_F(HiveTest, EveryValueTypeReadsBackByteExact) {
     Blob all(256);
@@ -263,8 +267,7 @@ TEST_F(HiveTest, KeysCachedByAConnectionFollowOtherConnections) {
         ASSERT_TRUE(sd);
         SecurityAttributes attributes{&*sd, false};
         Key key;
-        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_ALL_ACCESS, &attributes, key),
-                  0);
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Cached\\Key", KEY_ALL_ACCESS, &attributes, key), 0);
         ASSERT_EQ(SetValue(key, "v", REG_SZ, Bytes("new")), 0);
         auto readOnly = SecurityDescriptor::FromSddl("D:(A;;KR;;;WD)");
         ASSERT_TRUE(readOnly);
@@ -435,6 +438,56 @@ TEST_F(HiveTest, HiveFileThatMayNotBeWrittenIsReadOnlyForEveryone) {
     ASSERT_EQ(chmod(HivePath().c_str(), 0644), 0);
     Put("Software\\RO", "v", "changed");
     EXPECT_EQ(Get("Software\\RO", "v"), "changed");
+}
+
+// Lets the hive file's last change grow old enough that calls through a
+// handle check the file through the kept descriptor instead of the path.
+void LetTheFileSettle() {
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+}
+
+// Moves everything in the write-ahead log into the file and empties the log,
+// so that the file can be moved or removed without its log (which a hive
+// made later at the same place would otherwise take for its own).
+void EmptyTheLog(const fs::path& file) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+}
+
+TEST_F(HiveTest, HandlesSeeModeChangesAndReplacementsOfASettledFile) {
+    Put("Software\\Settled", "v", "first");
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Software\\Settled", KEY_READ | KEY_SET_VALUE, key), 0);
+    LetTheFileSettle();
+    std::vector<uint8_t> data;
+    ASSERT_EQ(QueryValue(key, "v", nullptr, &data), 0);
+    EXPECT_EQ(std::string(data.begin(), data.end()), "first");
+
+    // The mode, on the very next call.
+    ASSERT_EQ(chmod(HivePath().c_str(), 0444), 0);
+    EXPECT_EQ(SetValue(key, "v", REG_SZ, Bytes("second")), ERROR_ACCESS_DENIED);
+    ASSERT_EQ(chmod(HivePath().c_str(), 0644), 0);
+    EXPECT_EQ(SetValue(key, "v", REG_SZ, Bytes("second")), 0);
+
+    // A file renamed away, with a new hive made in its place.
+    LetTheFileSettle();
+    ASSERT_EQ(QueryValue(key, "v", nullptr, &data), 0);
+    EmptyTheLog(HivePath());
+    fs::rename(HivePath(), HivePath("moved.db"));
+    EXPECT_EQ(QueryValue(key, "v", nullptr, &data), ERROR_KEY_DELETED);
+    EXPECT_EQ(Get("Software\\Settled", "v"), "error 2");
+
+    // A file deleted (another connection keeps it open meanwhile).
+    Put("Software\\Settled", "v", "third");
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Software\\Settled", KEY_READ, key), 0);
+    LetTheFileSettle();
+    ASSERT_EQ(QueryValue(key, "v", nullptr, &data), 0);
+    EmptyTheLog(HivePath());
+    fs::remove(HivePath());
+    EXPECT_EQ(QueryValue(key, "v", nullptr, &data), ERROR_KEY_DELETED);
 }
 
 TEST(HiveLocation, FollowsTheEnvironment) {
