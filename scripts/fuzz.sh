@@ -18,7 +18,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
 fi
 
 cmake --preset fuzz
-cmake --build --preset fuzz
+cmake --build --preset fuzz --target qm6_fuzzers
 
 shopt -s nullglob
 targets=()
