@@ -79,16 +79,16 @@ void Form::Caption(const std::string& caption) {
 
 // Sizes read back exactly as set, unless the user changed them since.
 int32_t Form::Left() const {
-    return Screen::ToPixelsX(left_) == window_->x() ? left_ : Screen::ToTwipsX(window_->x());
+    return Screen::KeptOrActualX(left_, window_->x());
 }
 int32_t Form::Top() const {
-    return Screen::ToPixelsY(top_) == window_->y() ? top_ : Screen::ToTwipsY(window_->y());
+    return Screen::KeptOrActualY(top_, window_->y());
 }
 int32_t Form::Width() const {
-    return Screen::ToPixelsX(width_) == window_->width() ? width_ : Screen::ToTwipsX(window_->width());
+    return Screen::KeptOrActualX(width_, window_->width());
 }
 int32_t Form::Height() const {
-    return Screen::ToPixelsY(height_) == window_->height() ? height_ : Screen::ToTwipsY(window_->height());
+    return Screen::KeptOrActualY(height_, window_->height());
 }
 
 void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {

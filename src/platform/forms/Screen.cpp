@@ -62,4 +62,12 @@ int32_t Screen::ToTwipsY(int pixels) {
     return pixels * TwipsPerPixelY();
 }
 
+int32_t Screen::KeptOrActualX(int32_t keptTwips, int pixels) {
+    return ToPixelsX(keptTwips) == pixels ? keptTwips : ToTwipsX(pixels);
+}
+
+int32_t Screen::KeptOrActualY(int32_t keptTwips, int pixels) {
+    return ToPixelsY(keptTwips) == pixels ? keptTwips : ToTwipsY(pixels);
+}
+
 } // namespace qm6::forms

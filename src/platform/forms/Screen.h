@@ -26,6 +26,12 @@ public:
     static int ToPixelsY(int32_t twips);
     static int32_t ToTwipsX(int pixels);
     static int32_t ToTwipsY(int pixels);
+
+    // A size kept in twips reads back exactly as set while the widget still
+    // has the pixels it was given; once the user (or the layout) changed them,
+    // the widget's pixels count.
+    static int32_t KeptOrActualX(int32_t keptTwips, int pixels);
+    static int32_t KeptOrActualY(int32_t keptTwips, int pixels);
 };
 
 } // namespace qm6::forms

@@ -58,11 +58,11 @@ void UserControl::PlaceOn(QWidget* host, int32_t left, int32_t top, int32_t widt
 }
 
 int32_t UserControl::Width() const {
-    return Screen::ToPixelsX(width_) == widget_->width() ? width_ : Screen::ToTwipsX(widget_->width());
+    return Screen::KeptOrActualX(width_, widget_->width());
 }
 
 int32_t UserControl::Height() const {
-    return Screen::ToPixelsY(height_) == widget_->height() ? height_ : Screen::ToTwipsY(widget_->height());
+    return Screen::KeptOrActualY(height_, widget_->height());
 }
 
 void UserControl::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
