@@ -4,14 +4,18 @@
 // apartment-threaded: every user-interface thread that uses it gets its own
 // copy of the state, made by Main on the thread's first use.
 
+#include "platform/fonts/Font.h"
 #include "platform/resources/ResourceLibrary.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 
 namespace qm6 {
+
+class clsQM6Branding;
 
 // The string library of the thread and what was read from it.
 struct LanguageState {
@@ -33,6 +37,8 @@ struct UtilityState {
 
 struct ModuleState {
     bool started = false;
+    fonts::FontPtr libraryFont;              // nullptr when none could be chosen
+    std::shared_ptr<clsQM6Branding> branding; // made by start-up
     LanguageState language;
     UtilityState utilities;
 };
