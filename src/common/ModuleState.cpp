@@ -1,6 +1,8 @@
 #include "common/ModuleState.h"
 
+#include "common/Fonts.h"
 #include "common/Language.h"
+#include "common/clsQM6Branding.h"
 
 #include <dlfcn.h>
 
@@ -63,6 +65,8 @@ void Main() {
     struct Done {
         ~Done() { tStarting = false; }
     } done;
+    InitFonts();
+    tState->branding = std::make_shared<clsQM6Branding>();
     LoadLanguage("qm6admcm");
     tState->started = true;
     tStarted = tState.get();

@@ -156,6 +156,12 @@ void Control::Font(fonts::FontPtr font) {
     FontChanged();
 }
 
+void Control::SetFontProperty(const std::string& name, fonts::FontPtr font) {
+    if (name != "Font")
+        throw PropertyNotSupported(TypeName() + "." + name);
+    Font(std::move(font));
+}
+
 void Control::FontChanged() {
     widget_->setFont(QtFont());
 }

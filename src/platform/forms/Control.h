@@ -79,6 +79,10 @@ public:
     virtual bool HasFont() const { return hasFont_; }
     fonts::FontPtr Font() const;
     void Font(fonts::FontPtr font);
+    // Sets a font-object property by its name: "Font" on every kind with a
+    // font, other names ("FontSelectedTab" of a tab strip) on the kinds that
+    // have them. A kind without the property refuses it with 438.
+    virtual void SetFontProperty(const std::string& name, fonts::FontPtr font);
 
     // The control's caption or text; refused by kinds that have none.
     virtual std::string Caption() const;
