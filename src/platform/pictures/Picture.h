@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace qm6::pictures {
@@ -99,5 +100,12 @@ std::optional<Image> LoadIconResource(const res::ResourceLibrary& library, const
 // keeping the file; nullptr when the bytes are not one of those or are
 // malformed.
 PicturePtr LoadPicture(std::span<const uint8_t> file);
+
+// The image as a PNG file (8-bit RGBA, straight alpha); empty when the image
+// is empty or inconsistent.
+std::vector<uint8_t> EncodePng(const Image& image);
+// Writes the picture's pixels to path as a PNG file (whatever the picture
+// was made from); false when it cannot be written.
+bool SavePng(const Picture& picture, const std::string& path);
 
 } // namespace qm6::pictures
