@@ -102,6 +102,27 @@ void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
     window_->resize(Screen::ToPixelsX(width_), Screen::ToPixelsY(height_));
 }
 
+int32_t Form::OuterWidth() const {
+    return Width() + ActiveHost().NonClientSize(*this).width;
+}
+
+int32_t Form::OuterHeight() const {
+    return Height() + ActiveHost().NonClientSize(*this).height;
+}
+
+void Form::OuterHeight(int32_t twips) {
+    const int32_t inner = twips - ActiveHost().NonClientSize(*this).height;
+    Move(Left(), Top(), -1, inner < 0 ? 0 : inner);
+}
+
+int32_t Form::TextWidth(const std::string& text) const {
+    return ActiveHost().MeasureText(font_.get(), text).width;
+}
+
+int32_t Form::TextHeight(const std::string& text) const {
+    return ActiveHost().MeasureText(font_.get(), text).height;
+}
+
 void Form::Font(fonts::FontPtr font) {
     font_ = std::move(font);
     window_->setFont(ToQFont(font_.get()));

@@ -6,7 +6,9 @@
 // box asks the same with the unload mode vbFormControlMenu, so a handler can
 // keep the form open. Enter clicks the default button and Esc the cancel
 // button (a focused command button takes Enter itself, as on the platform).
-// Left, Top, Width and Height are those of the client area, in twips.
+// Left, Top, Width and Height are those of the client area, in twips;
+// ScaleWidth and ScaleHeight name the same inner size, and OuterWidth and
+// OuterHeight add the frame (title bar and borders) the host reports.
 
 #include "platform/forms/Container.h"
 #include "platform/fonts/Font.h"
@@ -38,6 +40,24 @@ public:
     int32_t Width() const;
     int32_t Height() const;
     void Move(int32_t left, int32_t top, int32_t width = -1, int32_t height = -1);
+
+    // The client area (the same as Width and Height).
+    int32_t ScaleWidth() const { return Width(); }
+    int32_t ScaleHeight() const { return Height(); }
+    // The window with its frame; setting the outer height sets the client
+    // height to what is left inside the frame (at least 0).
+    int32_t OuterWidth() const;
+    int32_t OuterHeight() const;
+    void OuterHeight(int32_t twips);
+
+    // The help context id the form carries for the host's help system (0:
+    // none); the form itself opens nothing.
+    int32_t HelpContextID() const { return helpContextId_; }
+    void HelpContextID(int32_t id) { helpContextId_ = id; }
+
+    // The size of a text in the form's font, measured through the host.
+    int32_t TextWidth(const std::string& text) const;
+    int32_t TextHeight(const std::string& text) const;
 
     fonts::FontPtr Font() const { return font_; }
     void Font(fonts::FontPtr font);
@@ -89,6 +109,7 @@ private:
     bool modal_ = false;
     bool hiding_ = false;
     int32_t left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
+    int32_t helpContextId_ = 0;
 };
 
 } // namespace qm6::forms

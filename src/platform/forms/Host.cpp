@@ -18,6 +18,14 @@ QtHost& ThreadQtHost() {
 
 Host::~Host() = default;
 
+FrameExtent Host::NonClientSize(const Form&) {
+    return {};
+}
+
+int Host::DisplayBitsPerPixel() {
+    return 0;
+}
+
 Host* CurrentHost() {
     return tHost;
 }

@@ -26,6 +26,14 @@ struct TextExtent {
     bool operator==(const TextExtent&) const = default;
 };
 
+// The size of a window's frame (title bar and borders) in twips: what it adds
+// to the width and the height of the client area.
+struct FrameExtent {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const FrameExtent&) const = default;
+};
+
 class Host {
 public:
     virtual ~Host();
@@ -40,6 +48,11 @@ public:
     // ("\n" separates lines; an empty text is one line high) in the font
     // (nullptr: the default font).
     virtual TextExtent MeasureText(const fonts::Font* font, const std::string& text) = 0;
+    // The frame the window system puts around the form's client area.
+    virtual FrameExtent NonClientSize(const Form& form);
+    // Bits per pixel of the display (the primary screen); 0 when there is
+    // none.
+    virtual int DisplayBitsPerPixel();
 };
 
 // The host set for the calling thread, or nullptr.

@@ -9,6 +9,9 @@
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -81,6 +84,27 @@ TextExtent QtHost::MeasureText(const fonts::Font* font, const std::string& text)
         width = std::max(width, metrics.horizontalAdvance(line));
     }
     return {Screen::ToTwipsX(width), Screen::ToTwipsY(metrics.lineSpacing() * static_cast<int>(lines.size()))};
+}
+
+FrameExtent QtHost::NonClientSize(const Form& form) {
+    const QWidget* window = form.Widget();
+    QMargins margins;
+    if (const QWindow* handle = window->windowHandle())
+        margins = handle->frameMargins();
+    if (margins.isNull()) {
+        const QStyle* style = window->style();
+        const int border = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+        const int title = style->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+        margins = QMargins(border, title + border, border, border);
+    }
+    return {Screen::ToTwipsX(margins.left() + margins.right()), Screen::ToTwipsY(margins.top() + margins.bottom())};
+}
+
+int QtHost::DisplayBitsPerPixel() {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return 0;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 0;
 }
 
 } // namespace qm6::forms

@@ -1,7 +1,7 @@
 #pragma once
 
 // The host that does it for real: QMessageBox, QDialog::exec, the
-// application's beep, QFontMetrics.
+// application's beep, QFontMetrics, the window's frame and the screen.
 
 #include "platform/forms/Host.h"
 
@@ -16,6 +16,11 @@ public:
     void RunModal(Form& form) override;
     void Beep() override;
     TextExtent MeasureText(const fonts::Font* font, const std::string& text) override;
+    // The window system's frame once the window has one; before that the
+    // style's title bar and border widths.
+    FrameExtent NonClientSize(const Form& form) override;
+    // The primary screen's depth; 0 without a screen.
+    int DisplayBitsPerPixel() override;
 };
 
 } // namespace qm6::forms

@@ -11,6 +11,10 @@
 //   kLineHeight twips high at 8 points, both scaling with the font's size
 //   (rounded to whole twips per character and per line); name and style do
 //   not matter. A font of 8 points: "abc" is 300 x 240 twips.
+//
+// A form's frame is kNonClientWidth x kNonClientHeight twips around its
+// client area, and the display has 32 bits per pixel unless a test sets
+// another depth.
 
 #include "platform/forms/Host.h"
 
@@ -25,6 +29,9 @@ class ScriptedHost : public Host {
 public:
     static constexpr int32_t kCharWidth = 100;
     static constexpr int32_t kLineHeight = 240;
+    // Borders of 4 pixels and a title bar of 26 pixels, at 15 twips a pixel.
+    static constexpr int32_t kNonClientWidth = 120;
+    static constexpr int32_t kNonClientHeight = 510;
 
     struct Box {
         std::string text;
@@ -45,6 +52,9 @@ public:
     void RunModal(Form& form) override;
     void Beep() override { ++beeps_; }
     TextExtent MeasureText(const fonts::Font* font, const std::string& text) override;
+    FrameExtent NonClientSize(const Form&) override { return {kNonClientWidth, kNonClientHeight}; }
+    int DisplayBitsPerPixel() override { return bitsPerPixel_; }
+    void DisplayBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
 
     const std::vector<Box>& Boxes() const { return boxes_; }
     // The names of the forms shown modally, in order.
@@ -63,6 +73,7 @@ private:
     int beeps_ = 0;
     int unscriptedBoxes_ = 0;
     int unscriptedModals_ = 0;
+    int bitsPerPixel_ = 32;
 };
 
 } // namespace qm6::forms
