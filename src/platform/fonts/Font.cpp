@@ -1,14 +1,16 @@
 #include "platform/fonts/Font.h"
 
+#include "platform/fonts/FontconfigRealizer.h"
+
 #include <algorithm>
 
 namespace qm6::fonts {
 namespace {
 thread_local std::shared_ptr<const FontRealizer> tRealizer;
 
+// The installed faces, as the platform's font mapper sees its own.
 std::shared_ptr<const FontRealizer> DefaultRealizer() {
-    static const auto keep = std::make_shared<const KeepAsSetRealizer>();
-    return keep;
+    return FontconfigRealizer::Shared();
 }
 } // namespace
 

@@ -34,14 +34,15 @@ public:
     virtual FontDesc Realize(const FontDesc& requested) const = 0;
 };
 
-// The first realization: every request is taken as it is.
+// Every request is taken as it is (for tests that are not about faces).
 class KeepAsSetRealizer : public FontRealizer {
 public:
     FontDesc Realize(const FontDesc& requested) const override { return requested; }
 };
 
-// The realizer new fonts use; the calling thread's choice, KeepAsSetRealizer
-// until one is set. An empty pointer restores that default.
+// The realizer new fonts use; the calling thread's choice, the installed
+// faces through fontconfig (FontconfigRealizer.h) until one is set. An empty
+// pointer restores that default.
 std::shared_ptr<const FontRealizer> CurrentFontRealizer();
 void SetFontRealizer(std::shared_ptr<const FontRealizer> realizer);
 

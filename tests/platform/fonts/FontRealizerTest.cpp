@@ -1,0 +1,175 @@
+#include "platform/fonts/FontMapper.h"
+#include "platform/fonts/FontconfigRealizer.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace qm6::fonts {
+namespace {
+
+// A machine with a Latin face, a Greek-and-Latin face, a Japanese face and a
+// symbol face.
+std::shared_ptr<const FaceTableRealizer> Table() {
+    return std::make_shared<const FaceTableRealizer>(std::vector<TableFace>{
+        {"MS Sans Serif", {0}},
+        {"Arial", {0, 161, 238}},
+        {"MS PGothic", {128, 0}},
+        {"Wingdings", {2}},
+    });
+}
+
+class FontRealization : public ::testing::Test {
+protected:
+    // DEFAULT_CHARSET depends on the user's locale: pin it to US English.
+    FontRealization() : lang_("LC_ALL", "en_US.UTF-8") { SetFontRealizer(Table()); }
+    ~FontRealization() override { SetFontRealizer(nullptr); }
+
+    test::ScopedEnv lang_;
+};
+
+struct MapCase {
+    const char* name;
+    int16_t charset;
+    const char* expectedName;
+    int16_t expectedCharset;
+};
+
+TEST_F(FontRealization, NameAndCharsetReadBackAsTheMapperRealizesThem) {
+    const MapCase cases[] = {
+        // An installed face covering the set: kept, in its own spelling.
+        {"Arial", 161, "Arial", 161},
+        {"arial", 0, "Arial", 0},
+        // The set wins over the name: the first face covering it.
+        {"MS Sans Serif", 128, "MS PGothic", 128},
+        {"MS Sans Serif", 161, "Arial", 161},
+        // A missing face: the best face for the set.
+        {"Courier New", 0, "MS Sans Serif", 0},
+        {"Courier New", 128, "MS PGothic", 128},
+        // No face covers the set: the face stays with its own set.
+        {"Arial", 222, "Arial", 0},
+        {"MS PGothic", 222, "MS PGothic", 0}, // ANSI first when the face has it
+        {"Wingdings", 222, "Wingdings", 2},
+        {"Nowhere Sans", 222, "MS Sans Serif", 0},
+        // Symbol faces cover the symbol set, and only it.
+        {"Wingdings", 2, "Wingdings", 2},
+        {"Wingdings", 0, "MS Sans Serif", 0},
+        {"Arial", 2, "Wingdings", 2},
+        // DEFAULT_CHARSET is the user's (US English: ANSI).
+        {"Arial", 1, "Arial", 0},
+        // A set outside the known ones is not checked.
+        {"arial", 255, "Arial", 255},
+        {"Nowhere Sans", 255, "MS Sans Serif", 255},
+    };
+    for (const MapCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " / " + std::to_string(c.charset));
+        FontDesc asked;
+        asked.name = c.name;
+        asked.charset = c.charset;
+        auto font = Font::Create(asked);
+        EXPECT_EQ(font->Name(), c.expectedName);
+        EXPECT_EQ(font->Charset(), c.expectedCharset);
+    }
+}
+
+TEST_F(FontRealization, OrderOfSettingMatters) {
+    // Charset first, then a face that lacks it: the face is replaced.
+    auto font = Font::Create();
+    font->Charset(128);
+    font->Name("Arial");
+    EXPECT_EQ(font->Name(), "MS PGothic");
+    // Realization keeps size and style as asked.
+    font->Size(10.5f);
+    font->Bold(true);
+    EXPECT_FLOAT_EQ(font->Size(), 10.5f);
+    EXPECT_TRUE(font->Bold());
+    EXPECT_EQ(font->Name(), "MS PGothic");
+}
+
+TEST_F(FontRealization, DefaultCharsetFollowsTheUserLocale) {
+    test::ScopedEnv greek("LC_ALL", "el_GR.UTF-8");
+    auto font = Font::Create();
+    font->Name("Arial");
+    font->Charset(1);
+    EXPECT_EQ(font->Charset(), 161);
+    EXPECT_EQ(font->Name(), "Arial");
+}
+
+TEST_F(FontRealization, RealizerIsPerThread) {
+    // Another thread has not installed the table: it keeps the default.
+    auto other = std::async(std::launch::async, [] {
+        return CurrentFontRealizer() == FontconfigRealizer::Shared();
+    });
+    EXPECT_TRUE(other.get());
+    EXPECT_NE(CurrentFontRealizer(), FontconfigRealizer::Shared());
+}
+
+// The faces of this machine. Only fonts-dejavu-core is assumed: DejaVu Sans
+// covers Latin, Greek and Cyrillic but no East Asian language.
+class Fontconfig : public ::testing::Test {
+protected:
+    Fontconfig() : lang_("LC_ALL", "en_US.UTF-8") { SetFontRealizer(nullptr); }
+
+    test::ScopedEnv lang_;
+    FontconfigRealizer realizer_;
+};
+
+TEST_F(Fontconfig, InstalledFaceIsFoundInItsOwnSpelling) {
+    EXPECT_EQ(realizer_.FindFace("DejaVu Sans"), "DejaVu Sans");
+    EXPECT_EQ(realizer_.FindFace("dejavu sans"), "DejaVu Sans");
+    // Fontconfig ignores blanks in family names; the platform does not.
+    EXPECT_EQ(realizer_.FindFace("DejaVuSans"), std::nullopt);
+    EXPECT_EQ(realizer_.FindFace("Quillmeter Imaginary Grotesk"), std::nullopt);
+    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 0));
+    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 204));
+    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 161));
+    EXPECT_FALSE(realizer_.Covers("DejaVu Sans", 128));
+    EXPECT_FALSE(realizer_.Covers("DejaVu Sans", 2));
+}
+
+TEST_F(Fontconfig, FontObjectsReadBackInstalledFaces) {
+    auto font = Font::Create();
+    font->Name("dejavu sans");
+    font->Charset(0);
+    EXPECT_EQ(font->Name(), "DejaVu Sans");
+    EXPECT_EQ(font->Charset(), 0);
+
+    // A made-up face is replaced by an installed one covering the set.
+    font->Name("Quillmeter Imaginary Grotesk");
+    EXPECT_NE(font->Name(), "Quillmeter Imaginary Grotesk");
+    EXPECT_TRUE(realizer_.FindFace(font->Name()).has_value());
+    EXPECT_TRUE(realizer_.Covers(font->Name(), 0));
+
+    // DejaVu Sans cannot show Japanese: either a Japanese face replaces it,
+    // or (none installed) it keeps its own set. Never both as asked.
+    auto japanese = Font::Create();
+    japanese->Name("DejaVu Sans");
+    japanese->Charset(128);
+    EXPECT_FALSE(japanese->Name() == "DejaVu Sans" && japanese->Charset() == 128);
+    if (japanese->Name() == "DejaVu Sans")
+        EXPECT_EQ(japanese->Charset(), 0);
+    else
+        EXPECT_EQ(japanese->Charset(), 128);
+}
+
+TEST_F(Fontconfig, AnswersAreTheSameFromSeveralThreads) {
+    auto ask = [this] {
+        std::vector<std::string> names;
+        for (const char* face : {"DejaVu Sans", "DejaVu Serif", "Nowhere Sans", "DejaVu Sans Mono"}) {
+            FontDesc d;
+            d.name = face;
+            for (int16_t cs : {0, 128, 204, 2})
+                d.charset = cs, names.push_back(realizer_.Realize(d).name);
+        }
+        return names;
+    };
+    auto a = std::async(std::launch::async, ask);
+    auto b = std::async(std::launch::async, ask);
+    const auto here = ask();
+    EXPECT_EQ(a.get(), here);
+    EXPECT_EQ(b.get(), here);
+}
+
+} // namespace
+} // namespace qm6::fonts
