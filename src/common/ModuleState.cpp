@@ -2,6 +2,7 @@
 
 #include "common/Fonts.h"
 #include "common/Language.h"
+#include "common/clsQM6Branding.h"
 
 #include <dlfcn.h>
 
@@ -65,6 +66,7 @@ void Main() {
         ~Done() { tStarting = false; }
     } done;
     InitFonts();
+    tState->branding = std::make_shared<clsQM6Branding>();
     LoadLanguage("qm6admcm");
     tState->started = true;
     tStarted = tState.get();
