@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 #include "Console.h"
 
-#include <array>
 #include <iostream>
 
 namespace qm6::tool {
@@ -14,11 +13,12 @@ struct CommandEntry {
 };
 
 // Every command of the tool; a new one joins by adding its line.
-constexpr std::array<CommandEntry, 3> kCommands{{
+constexpr CommandEntry kCommands[] = {
+    {"brand", RunBrand, "print a member of the branding library, or write its picture to a PNG"},
     {"lang", RunLang, "print a text of the string library, with its markers filled"},
     {"reg", RunReg, "read and change registry settings, as the Windows reg tool does"},
     {"sec", RunSec, "show or set the security descriptor of a registry key (SDDL)"},
-}};
+};
 
 void Usage(std::ostream& out) {
     out << "Usage: qm6 COMMAND [ARGUMENTS]\n\nCommands:\n";

@@ -1,0 +1,213 @@
+// qm6 brand run as a process against product trees with and without a
+// branding library; pictures written as PNG files are read back with libpng.
+
+#include "support/TestSupport.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <png.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace qm6::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kTrees = QM6_BRANDING_TREES;
+
+struct Outcome {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+struct Png {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+// The PNG file decoded to 8-bit RGBA by libpng; nullopt when it is not one.
+std::optional<Png> ReadPng(const fs::path& path) {
+    const std::string bytes = test::ReadFile(path);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return std::nullopt;
+    image.format = PNG_FORMAT_RGBA;
+    Png png{image.width, image.height, std::vector<uint8_t>(PNG_IMAGE_SIZE(image))};
+    if (!png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    return png;
+}
+
+class BrandTool : public ::testing::Test {
+protected:
+    BrandTool()
+        : registry_("QM6_REGISTRY_DIR", (dir_.Path() / "registry").string()),
+          lang_("LANG", "en_US.UTF-8"), lcAll_("LC_ALL", std::nullopt) {}
+
+    // Runs qm6 brand with the library's folder in <tree>/bin.
+    Outcome Brand(const std::string& tree, std::vector<std::string> args) {
+        test::ScopedEnv module("QM6_MODULE_DIR", (kTrees / tree / "bin").string());
+        const fs::path out = dir_.Path() / "stdout", err = dir_.Path() / "stderr";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        args.insert(args.begin(), {QM6_TOOL, "brand"});
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        Outcome run;
+        pid_t pid = 0;
+        if (posix_spawn(&pid, QM6_TOOL, &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            waitpid(pid, &status, 0);
+            run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = test::ReadFile(out);
+        run.err = test::ReadFile(err);
+        return run;
+    }
+
+    fs::path File(const std::string& name) const { return dir_.Path() / name; }
+
+    test::TempDir dir_;
+    test::ScopedEnv registry_, lang_, lcAll_;
+};
+
+// Texts, colours and picture descriptions as the branding object answers
+// them; member names in any case.
+TEST_F(BrandTool, PrintsMembersOfTheBrandingLibraryOrTheirDefaults) {
+    struct Case {
+        const char* tree;
+        std::vector<std::string> args;
+        const char* out;
+    } cases[] = {
+        {"full", {"ProductName"}, "Quillmeter 6\n"}, // blank in the library
+        {"full", {"CompanyNameFull"}, "Brandco Holdings Ltd.\n"},
+        {"full", {"applicationname", "4"}, "Brandco Merge\n"},
+        {"full", {"ApplicationName", "2"}, "Job Desk\n"},
+        {"full", {"ApplicationName", "9"}, "Unknown\n"},
+        {"full", {"CompanyURL"}, "https://brandco.example/\n"},
+        {"full", {"ReportFooter"}, "Brandco Footer\n"},
+        {"full", {"ReportColorMain"}, "65280\n"},
+        {"full", {"ReportColorSub"}, "6737151\n"}, // not a number in the library
+        {"full", {"SplashScreen", "3"}, "bitmap 3 x 2\n"},
+        {"full", {"SplashScreen", "4"}, "bitmap 16 x 2\n"},
+        {"full", {"SplashScreen", "5"}, "(none)\n"},
+        {"full", {"ReportLogo"}, "bitmap 14 x 2\n"},
+        {"full", {"AdminHeaderLogo"}, "bitmap 20 x 2\n"},
+        {"full", {"ClientIcon"}, "icon 48 x 48\n"},
+        {"full", {"AboutIcon", "16", "16"}, "icon 16 x 16\n"},
+        {"none", {"ProductName"}, "Quillmeter 6\n"},
+        {"none", {"CompanyName"}, "Quillmeter\n"},
+        {"none", {"ReportColorMain"}, "11366423\n"},
+        {"broken", {"ApplicationName", "1"}, "Control Center\n"},
+        {"broken", {"WizardPanel"}, "(none)\n"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = Brand(c.tree, c.args);
+        EXPECT_EQ(run.exit, 0) << c.tree << " " << c.args[0] << ": " << run.err;
+        EXPECT_EQ(run.out, c.out) << c.tree << " " << c.args[0];
+    }
+}
+
+// --png writes the picture's pixels; a member without a picture writes no
+// file.
+TEST_F(BrandTool, WritesPicturesAsPngFiles) {
+    struct Case {
+        const char* tree;
+        std::vector<std::string> args;
+        uint32_t width, height; // 0: no picture
+    } cases[] = {
+        {"full", {"ClientIcon", "16", "16"}, 16, 16},
+        {"full", {"ClientIcon", "32", "32"}, 32, 32},
+        {"full", {"ClientIcon"}, 48, 48},
+        {"full", {"SplashScreen", "4"}, 16, 2},
+        {"full", {"SplashScreen", "5"}, 0, 0},
+        {"none", {"ClientIcon", "16", "16"}, 0, 0},
+        {"none", {"AdminHeaderLogo"}, 0, 0},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const fs::path png = File("picture" + std::to_string(n++) + ".png");
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin() + 1, {"--png", png.string()}); // the option may come anywhere
+        Outcome run = Brand(c.tree, args);
+        ASSERT_EQ(run.exit, 0) << c.args[0] << ": " << run.err;
+        if (c.width == 0) {
+            EXPECT_EQ(run.out, "(none)\n");
+            EXPECT_FALSE(fs::exists(png)) << c.args[0];
+            continue;
+        }
+        EXPECT_NE(run.out.find(" written to " + png.string()), std::string::npos) << run.out;
+        auto decoded = ReadPng(png);
+        ASSERT_TRUE(decoded) << c.args[0];
+        EXPECT_EQ(decoded->width, c.width) << c.args[0];
+        EXPECT_EQ(decoded->height, c.height) << c.args[0];
+    }
+
+    // The pixels survive: the fixture's 1-bit splash bitmap (4 x 2) is an
+    // opaque checkerboard of blue and white, blue in the top left corner.
+    const fs::path splash = File("splash.png");
+    ASSERT_EQ(Brand("full", {"SplashScreen", "1", "--png", splash.string()}).exit, 0);
+    auto decoded = ReadPng(splash);
+    ASSERT_TRUE(decoded);
+    const std::vector<uint8_t> white{255, 255, 255, 255}, blue{20, 60, 170, 255};
+    auto pixel = [&](size_t x, size_t y) {
+        auto at = decoded->rgba.begin() + static_cast<std::ptrdiff_t>((y * 4 + x) * 4);
+        return std::vector<uint8_t>(at, at + 4);
+    };
+    EXPECT_EQ(pixel(0, 0), blue);
+    EXPECT_EQ(pixel(1, 0), white);
+    EXPECT_EQ(pixel(0, 1), white);
+    EXPECT_EQ(pixel(3, 1), blue);
+}
+
+// Unknown members, wrong arguments and misplaced options are errors with a
+// non-zero exit code and nothing on standard output.
+TEST_F(BrandTool, RefusesUnknownMembersAndBadArguments) {
+    const std::vector<std::vector<std::string>> cases{
+        {"Bogus"},
+        {"OverrideReportColors", "1", "2", "0"},
+        {"ApplicationName"},
+        {"ApplicationName", "four"},
+        {"ApplicationName", "1", "2"},
+        {"ClientIcon", "16"},
+        {"ClientIcon", "70000", "16"},
+        {"ProductName", "--png", File("text.png").string()},
+        {"ClientIcon", "--png"},
+        {"--png", File("only.png").string()},
+        {"SplashScreen", "1", "--png", (File("missing") / "folder" / "x.png").string()},
+    };
+    for (const auto& args : cases) {
+        Outcome run = Brand("full", args);
+        EXPECT_EQ(run.exit, 1) << args[0] << " " << run.out;
+        EXPECT_NE(run.err.find("ERROR:"), std::string::npos) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+    }
+    EXPECT_FALSE(fs::exists(File("text.png")));
+
+    Outcome help = Brand("full", {"/?"});
+    EXPECT_EQ(help.exit, 0);
+    EXPECT_NE(help.out.find("qm6 brand MEMBER"), std::string::npos);
+    EXPECT_EQ(Brand("full", {}).exit, 1);
+}
+
+} // namespace
+} // namespace qm6::tool
