@@ -1,0 +1,386 @@
+// The do-not-show-again box: its layout in twips with the scripted host's
+// fixed metrics (and by relations on the real widgets), and the stored choice
+// round-tripping through a real temporary registry hive.
+
+#include "dialogs/frmIdiotBox.h"
+
+#include "common/Language.h"
+#include "common/ModuleState.h"
+#include "common/clsQM6Branding.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/QtHost.h"
+#include "platform/forms/Screen.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/UserInput.h"
+#include "platform/registry/Registry.h"
+#include "registry/clsRegistry.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm6 {
+namespace {
+
+using forms::ScriptedHost;
+
+constexpr const char* kSection = "Software\\Quillmeter 6\\Test";
+constexpr const char* kValue = "ConfirmDelete";
+constexpr int kVbKeyEscape = 27;
+constexpr int kVbKeyReturn = 13;
+
+// What a script saw of the box while it was shown.
+struct Seen {
+    std::string title;
+    int32_t helpId = 0;
+    int checkValue = -1;
+    std::string checkCaption;
+    std::vector<std::string> buttonCaptions; // OK, Cancel, Help
+    int mousePointer = -1;
+    int32_t labelHeight = 0;
+    int32_t checkLeft = 0, checkTop = 0, checkWidth = 0;
+    int32_t okLeft = 0, okTop = 0, cancelLeft = 0, cancelTop = 0, helpLeft = 0, helpTop = 0;
+    bool cancelVisible = false, helpVisible = false;
+    int32_t innerHeight = 0, innerWidth = 0, outerHeight = 0;
+};
+
+Seen Look(frmIdiotBox& box) {
+    Seen s;
+    s.title = box.Caption();
+    s.helpId = box.HelpContextID();
+    s.checkValue = box.chkDoNotShow().Value();
+    s.checkCaption = box.chkDoNotShow().Caption();
+    s.buttonCaptions = {box.cmdOK().Caption(), box.cmdCancel().Caption(), box.cmdHelp().Caption()};
+    s.mousePointer = forms::Screen::MousePointer();
+    s.labelHeight = box.lblMesg().Height();
+    s.checkLeft = box.chkDoNotShow().Left();
+    s.checkTop = box.chkDoNotShow().Top();
+    s.checkWidth = box.chkDoNotShow().Width();
+    s.okLeft = box.cmdOK().Left();
+    s.okTop = box.cmdOK().Top();
+    s.cancelLeft = box.cmdCancel().Left();
+    s.cancelTop = box.cmdCancel().Top();
+    s.helpLeft = box.cmdHelp().Left();
+    s.helpTop = box.cmdHelp().Top();
+    s.cancelVisible = box.cmdCancel().Visible();
+    s.helpVisible = box.cmdHelp().Visible();
+    s.innerHeight = box.ScaleHeight();
+    s.innerWidth = box.ScaleWidth();
+    s.outerHeight = box.OuterHeight();
+    return s;
+}
+
+// Each test has a hive of its own, the build's string library and branding
+// library, and a library font of 8 points, so that the scripted host's
+// metrics give 100 twips a character and 240 a line.
+class IdiotBoxTest : public ::testing::Test {
+protected:
+    IdiotBoxTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) {
+        reg::CloseThreadConnections();
+        SetModuleFolder(QM6_BIN_DIR);
+        WriteText("Software\\Quillmeter 6\\Font", "FontName", "DejaVu Sans");
+        WriteText("Software\\Quillmeter 6\\Font", "FontSize", "8");
+        ResetModuleState();
+    }
+    ~IdiotBoxTest() override {
+        ResetModuleState();
+        SetModuleFolder("");
+        reg::CloseThreadConnections();
+    }
+
+    static void WriteText(const std::string& section, const std::string& name, const std::string& text) {
+        clsRegistry key;
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        key.SectionKey(section);
+        key.ValueType(1);
+        ASSERT_TRUE(key.SetCreateValue(name, vb::Variant(text), false));
+    }
+
+    // The stored type and text (without its NUL), or nullopt when missing.
+    static std::optional<std::pair<uint32_t, std::string>> Stored() {
+        reg::Key key;
+        if (reg::OpenKey(reg::HKEY_CURRENT_USER, kSection, reg::KEY_READ, key) != reg::ERROR_SUCCESS)
+            return std::nullopt;
+        uint32_t type = 0;
+        std::vector<uint8_t> data;
+        if (reg::QueryValue(key, kValue, &type, &data) != reg::ERROR_SUCCESS)
+            return std::nullopt;
+        std::string text(data.begin(), data.end());
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        return std::make_pair(type, text);
+    }
+
+    // Shows a fresh box whose script records what it saw and then acts.
+    bool Run(const std::string& message, int32_t helpId, const std::string& checkCaption, bool showCancel,
+             const std::function<void(frmIdiotBox&)>& act, Seen* seen = nullptr) {
+        host_.QueueModal([&](forms::Form& form) {
+            auto& box = dynamic_cast<frmIdiotBox&>(form);
+            if (seen)
+                *seen = Look(box);
+            act(box);
+        });
+        frmIdiotBox box;
+        const bool answer = box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, checkCaption, showCancel);
+        EXPECT_EQ(host_.PendingModals(), 0u) << "the box was not shown";
+        return answer;
+    }
+
+    static void PressOK(frmIdiotBox& box) { forms::input::Click(box.cmdOK()); }
+
+    test::TempDir hive_;
+    test::ScopedEnv env_;
+    ScriptedHost host_;
+    forms::ScopedHost scope_;
+};
+
+// 25 words of four letters: 10 words (49 characters) fit the message's 4980
+// twips on a line, so the message takes three lines.
+std::string ThreeLineMessage() {
+    std::string text;
+    for (int i = 0; i < 25; ++i)
+        text += (i ? " " : "") + std::string("abcd");
+    return text;
+}
+
+TEST_F(IdiotBoxTest, LayoutInTwipsForEveryButtonCombinationAndMessageLength) {
+    ASSERT_EQ(forms::Screen::TwipsPerPixelX(), 15);
+    struct Case {
+        std::string message;
+        int32_t helpId;
+        bool showCancel;
+        int32_t labelHeight;
+        int32_t okLeft, cancelLeft, helpLeft;
+    };
+    // Buttons at design time: OK 1380, Cancel 2640, Help 3900.
+    const std::vector<Case> cases = {
+        {"Delete the rule?", 77, true, 240, 1380, 2640, 3900},
+        {"Delete the rule?", -1, true, 240, 2640, 3900, 3900},
+        {"Delete the rule?", 77, false, 240, 2640, 2640, 3900},
+        {"Delete the rule?", -1, false, 240, 3900, 3900, 3900},
+        {ThreeLineMessage(), 77, true, 720, 1380, 2640, 3900},
+        {ThreeLineMessage(), -1, false, 720, 3900, 3900, 3900},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message.substr(0, 20) + " help " + std::to_string(c.helpId) + " cancel " +
+                     std::to_string(c.showCancel));
+        Seen s;
+        EXPECT_TRUE(Run(c.message, c.helpId, "", c.showCancel, PressOK, &s));
+        EXPECT_EQ(s.labelHeight, c.labelHeight);
+        // The check box 240 below the message's height, the buttons 120 below it.
+        EXPECT_EQ(s.checkTop, c.labelHeight + 240);
+        EXPECT_EQ(s.okTop, c.labelHeight + 240 + 255 + 120);
+        EXPECT_EQ(s.cancelTop, s.okTop);
+        EXPECT_EQ(s.helpTop, s.okTop);
+        EXPECT_EQ(s.okLeft, c.okLeft);
+        EXPECT_EQ(s.cancelLeft, c.cancelLeft);
+        EXPECT_EQ(s.helpLeft, c.helpLeft);
+        EXPECT_EQ(s.helpVisible, c.helpId != -1);
+        EXPECT_EQ(s.cancelVisible, c.showCancel);
+        EXPECT_EQ(s.helpId, c.helpId);
+        // The window ends 120 below the buttons; the width stays as designed.
+        EXPECT_EQ(s.innerHeight, s.okTop + 375 + 120);
+        EXPECT_EQ(s.outerHeight, s.innerHeight + ScriptedHost::kNonClientHeight);
+        EXPECT_EQ(s.innerWidth, 5130);
+        // The default caption "Show this message again" (23 characters) and the
+        // 24-pixel box: 360 + 2300 twips, centred in (5130 - 120).
+        EXPECT_EQ(s.checkCaption, LangString(6));
+        EXPECT_EQ(s.checkWidth, 2660);
+        EXPECT_EQ(s.checkLeft, (5130 - 2660 - 120) / 2);
+    }
+}
+
+TEST_F(IdiotBoxTest, CheckBoxFitsACustomCaptionAndKeepsATooLongOneInsideTheWindow) {
+    struct Case {
+        std::string caption;
+        int32_t width, left;
+    };
+    const std::vector<Case> cases = {
+        {"Remind me", 360 + 900, (5130 - 1260 - 120) / 2},
+        {"Ask me again next time", 360 + 2200, (5130 - 2560 - 120) / 2},
+        // 60 characters would be 6360 wide: cut to the window less a margin each side.
+        {std::string(60, 'x'), 5130 - 2 * frmIdiotBox::kCheckBoxMargin, frmIdiotBox::kCheckBoxMargin},
+        // 45 characters (4860) fit between the margins but would start at 75,
+        // left of the margin: moved in, still ending before the right margin.
+        {std::string(45, 'y'), 4860, frmIdiotBox::kCheckBoxMargin},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        Seen s;
+        Run("Message", 5, c.caption, true, PressOK, &s);
+        EXPECT_EQ(s.checkCaption, c.caption);
+        EXPECT_EQ(s.checkWidth, c.width);
+        EXPECT_EQ(s.checkLeft, c.left);
+        EXPECT_GE(s.checkLeft, 0);
+        EXPECT_LE(s.checkLeft + s.checkWidth, 5130 - frmIdiotBox::kCheckBoxMargin);
+    }
+}
+
+TEST_F(IdiotBoxTest, LoadSetsCaptionsTitleFontAndTheCheckedBoxAndRestoresTheMousePointer) {
+    forms::Screen::MousePointer(forms::vbHourglass);
+    Seen s;
+    Run("Message", -1, "", true, PressOK, &s);
+    EXPECT_EQ(forms::Screen::MousePointer(), forms::vbHourglass);
+    forms::Screen::MousePointer(forms::vbDefault);
+
+    EXPECT_EQ(s.mousePointer, forms::vbDefault);
+    EXPECT_EQ(s.checkValue, forms::vbChecked);
+    EXPECT_EQ(s.title, Branding().ProductName());
+    EXPECT_FALSE(s.title.empty());
+    EXPECT_EQ(s.buttonCaptions, (std::vector<std::string>{LangString(3), LangString(2), LangString(4)}));
+    EXPECT_EQ(s.buttonCaptions[0], "OK") << "the build's English string library is found";
+
+    // The library font reached the form and its controls.
+    frmIdiotBox box;
+    host_.QueueModal([](forms::Form& form) {
+        auto& b = dynamic_cast<frmIdiotBox&>(form);
+        EXPECT_EQ(b.Font()->Name(), "DejaVu Sans");
+        EXPECT_EQ(b.lblMesg().Font()->Name(), "DejaVu Sans");
+        EXPECT_EQ(b.cmdOK().Font()->Name(), "DejaVu Sans");
+        forms::input::Click(b.cmdCancel());
+    });
+    EXPECT_FALSE(box.CheckAndShowIdiotBox("Message", kSection, kValue, -1, "", true));
+}
+
+TEST_F(IdiotBoxTest, StoredChoiceRoundTripsThroughTheHive) {
+    // Never stored: shown, checked. OK with it checked stores "-1" as text.
+    Seen s;
+    EXPECT_TRUE(Run("First", -1, "", true, PressOK, &s));
+    EXPECT_EQ(s.checkValue, forms::vbChecked);
+    EXPECT_EQ(Stored(), std::make_pair(uint32_t{reg::REG_SZ}, std::string("-1")));
+
+    // ... so it shows again; clearing the box and pressing Enter stores "0".
+    EXPECT_TRUE(Run("Second", -1, "", true, [](frmIdiotBox& box) {
+        forms::input::Click(box.chkDoNotShow());
+        EXPECT_EQ(box.chkDoNotShow().Value(), forms::vbUnchecked);
+        forms::input::PressKey(box, kVbKeyReturn);
+    }));
+    EXPECT_EQ(Stored(), std::make_pair(uint32_t{reg::REG_SZ}, std::string("0")));
+
+    // Now suppressed: true at once, nothing shown, and the form never loads.
+    const size_t shown = host_.ModalForms().size();
+    frmIdiotBox box;
+    EXPECT_TRUE(box.CheckAndShowIdiotBox("Third", kSection, kValue, -1, "", true));
+    EXPECT_EQ(host_.ModalForms().size(), shown);
+    EXPECT_FALSE(box.Loaded());
+    EXPECT_TRUE(box.Confirmed());
+}
+
+TEST_F(IdiotBoxTest, CancelEscAndTheCloseBoxStoreNothingAndAnswerFalse) {
+    const std::vector<std::pair<const char*, std::function<void(frmIdiotBox&)>>> ways = {
+        {"Cancel", [](frmIdiotBox& box) { forms::input::Click(box.cmdCancel()); }},
+        {"Esc", [](frmIdiotBox& box) { forms::input::PressKey(box, kVbKeyEscape); }},
+        {"close box", [](frmIdiotBox& box) { forms::input::CloseBox(box); }},
+        {"close box without Cancel", [](frmIdiotBox& box) { forms::input::CloseBox(box); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        const bool showCancel = std::string(name) != "close box without Cancel";
+        EXPECT_FALSE(Run("Message", -1, "", showCancel, [&](frmIdiotBox& box) {
+            forms::input::Click(box.chkDoNotShow()); // cleared, yet not stored
+            close(box);
+        }));
+        EXPECT_EQ(Stored(), std::nullopt);
+    }
+    // Help has no action of its own: the box stays until OK.
+    EXPECT_TRUE(Run("Message", 12, "", true, [](frmIdiotBox& box) {
+        forms::input::Click(box.cmdHelp());
+        EXPECT_TRUE(box.Widget()->isVisible());
+        PressOK(box);
+    }));
+}
+
+TEST_F(IdiotBoxTest, ValuesStoredByHandShowOrSuppressTheBox) {
+    struct Case {
+        std::string stored;
+        bool shown;
+    };
+    const std::vector<Case> cases = {
+        {"1", true}, {"True", true}, {"true", true}, {"-1", true}, {"5", true},
+        {"0", false}, {"False", false}, {"FALSE", false},
+        // Neither a number nor a Boolean word: shown, never an error.
+        {"junk", true}, {"", true}, {"yes", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("stored \"" + c.stored + "\"");
+        WriteText(kSection, kValue, c.stored);
+        EXPECT_EQ(frmIdiotBox::ReadShowSetting(kSection, kValue), c.shown);
+        // A box shown without a script is closed by the host and answers false.
+        if (c.shown)
+            host_.QueueModal([](forms::Form& form) { PressOK(dynamic_cast<frmIdiotBox&>(form)); });
+        const size_t before = host_.ModalForms().size();
+        frmIdiotBox box;
+        EXPECT_TRUE(box.CheckAndShowIdiotBox("Message", kSection, kValue, -1, "", true));
+        EXPECT_EQ(host_.ModalForms().size() - before, c.shown ? 1u : 0u);
+        ASSERT_EQ(host_.PendingModals(), 0u);
+    }
+}
+
+// The scripted host's modal runs with the real font metrics and frame of the
+// Qt host, so that the real widgets can be checked by their relations.
+class RealMetricsHost : public ScriptedHost {
+public:
+    forms::TextExtent MeasureText(const fonts::Font* font, const std::string& text) override {
+        return qt_.MeasureText(font, text);
+    }
+    forms::FrameExtent NonClientSize(const forms::Form& form) override { return qt_.NonClientSize(form); }
+
+private:
+    forms::QtHost qt_;
+};
+
+TEST_F(IdiotBoxTest, RealWidgetsKeepTheirOrderGapsAndRightPacking) {
+    RealMetricsHost real;
+    forms::ScopedHost scope(real);
+    for (const std::string& message : {std::string("Short"), ThreeLineMessage() + " " + ThreeLineMessage()}) {
+        for (const int32_t helpId : {-1, 3}) {
+            for (const bool showCancel : {false, true}) {
+                SCOPED_TRACE(message.size());
+                QRect label, check, window;
+                std::vector<QRect> visibleButtons;
+                QSize checkHint;
+                real.QueueModal([&](forms::Form& form) {
+                    auto& box = dynamic_cast<frmIdiotBox&>(form);
+                    label = box.lblMesg().Widget()->geometry();
+                    check = box.chkDoNotShow().Widget()->geometry();
+                    checkHint = box.chkDoNotShow().Widget()->sizeHint();
+                    window = box.Widget()->rect();
+                    for (forms::CommandButton* b : {&box.cmdOK(), &box.cmdCancel(), &box.cmdHelp()})
+                        if (b->Widget()->isVisible())
+                            visibleButtons.push_back(b->Widget()->geometry());
+                    PressOK(box);
+                });
+                frmIdiotBox box;
+                ASSERT_TRUE(box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, "", showCancel));
+                ASSERT_FALSE(visibleButtons.empty());
+                EXPECT_EQ(visibleButtons.size(), 1u + (helpId != -1) + showCancel);
+                // The check box 240 twips below the message's height (which
+                // starts 60 down): 12 pixels below its bottom. The buttons 8
+                // pixels below the check box.
+                EXPECT_EQ(check.top() - (label.bottom() + 1), 12);
+                EXPECT_EQ(visibleButtons[0].top(), check.bottom() + 1 + 8);
+                // Left to right without overlap, the last where Help was designed.
+                for (size_t i = 1; i < visibleButtons.size(); ++i)
+                    EXPECT_GT(visibleButtons[i].left(), visibleButtons[i - 1].right());
+                EXPECT_EQ(visibleButtons.back().left(), 3900 / 15);
+                // The window ends 8 pixels below the buttons and holds the check box.
+                EXPECT_EQ(window.height(), visibleButtons[0].bottom() + 1 + 8);
+                EXPECT_GE(check.left(), 0);
+                EXPECT_LE(check.right(), window.right());
+                EXPECT_GE(check.width() + 2, checkHint.width()) << "the caption fits the check box";
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace qm6
