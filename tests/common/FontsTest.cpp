@@ -1,0 +1,370 @@
+#include "common/Fonts.h"
+
+#include "common/ModuleState.h"
+#include "platform/fonts/FontMapper.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/Shape.h"
+#include "platform/registry/Registry.h"
+#include "platform/vb/Conversions.h"
+#include "registry/clsRegistry.h"
+#include "support/TestSupport.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace qm6 {
+namespace {
+
+using fonts::Font;
+using fonts::FontDesc;
+using fonts::FontPtr;
+using vb::Variant;
+
+const std::string kPGothic = "\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";
+const std::string kGulim = "\uAD74\uB9BC";
+const std::string kSimSun = "\u5B8B\u4F53";
+const std::string kPMingLiU = "\u65B0\u7D30\u660E\u9AD4";
+
+// The faces of a Western machine with the East Asian faces installed; none of
+// the three usual faces covers an East Asian or the Thai character set, and
+// MS Sans Serif covers only ANSI.
+std::vector<fonts::TableFace> MachineFaces() {
+    return {
+        {"MS Sans Serif", {0}},
+        {"Arial", {0, 161, 162, 177, 178, 186, 204, 238}},
+        {"Tahoma", {0, 161, 162, 177, 178, 186, 204, 238, 163}},
+        {"Courier New", {0, 161, 204, 238}},
+        {"Wingdings", {2}},
+        {kPGothic, {128, 0}},
+        {kGulim, {129, 0}},
+        {kSimSun, {134, 0}},
+        {kPMingLiU, {136, 0}},
+    };
+}
+
+// Each case starts a fresh thread state on a hive of its own, with US English
+// number characters and the face table above.
+class LibraryFontTest : public ::testing::Test {
+protected:
+    LibraryFontTest()
+        : registryDir_("QM6_REGISTRY_DIR", dir_.Str()), lang_("LC_ALL", "en_US.UTF-8"),
+          system_("QM6_SYSTEM_LOCALE", "1033") {
+        reg::CloseThreadConnections();
+        vb::ResetNumberChars();
+        fonts::SetFontRealizer(std::make_shared<const fonts::FaceTableRealizer>(MachineFaces()));
+        ResetModuleState();
+    }
+    ~LibraryFontTest() override {
+        ResetModuleState();
+        fonts::SetFontRealizer(nullptr);
+        vb::ResetNumberChars();
+        reg::CloseThreadConnections();
+    }
+
+    void SetValue(const std::string& name, const Variant& value, int32_t type = reg::REG_SZ) {
+        clsRegistry key;
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        key.SectionKey("Software\\Quillmeter 6\\Font");
+        key.ValueType(type);
+        ASSERT_TRUE(key.SetCreateValue(name, value, false));
+    }
+
+    test::TempDir dir_;
+    test::ScopedEnv registryDir_;
+    test::ScopedEnv lang_;
+    test::ScopedEnv system_;
+};
+
+struct Expected {
+    std::string name;
+    int16_t charset;
+    float size;
+};
+
+void ExpectFont(const FontPtr& font, const Expected& e) {
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->Name(), e.name);
+    EXPECT_EQ(font->Charset(), e.charset);
+    EXPECT_FLOAT_EQ(font->Size(), e.size);
+}
+
+struct OverrideCase {
+    const char* label;
+    std::optional<Variant> charset;
+    std::optional<Variant> size;
+    Expected expected;
+};
+
+TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
+    const int32_t sz = reg::REG_SZ, dword = reg::REG_DWORD;
+    const OverrideCase cases[] = {
+        {"name alone", std::nullopt, std::nullopt, {"Courier New", 0, 8}},
+        {"half down to even", std::nullopt, Variant(std::string("10.5")), {"Courier New", 0, 10}},
+        {"half up to even", std::nullopt, Variant(std::string("11.5")), {"Courier New", 0, 12}},
+        {"both given", Variant(std::string("204")), Variant(std::string(" 12 ")), {"Courier New", 204, 12}},
+        {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {"Courier New", 161, 14}},
+        {"empty texts", Variant(std::string()), Variant(std::string()), {"Courier New", 0, 8}},
+        {"not numbers", Variant(std::string("Cyrillic")), Variant(std::string("big")), {"Courier New", 0, 8}},
+        {"outside 16 bits", Variant(std::string("70000")), Variant(std::string("40000")), {"Courier New", 0, 8}},
+        {"charset above a byte, size zero", Variant(std::string("300")), Variant(std::string("0")),
+         {"Courier New", 0, 8}},
+        {"negative", Variant(std::string("-1")), Variant(std::string("-9")), {"Courier New", 0, 8}},
+        {"size just below a half", std::nullopt, Variant(std::string("0.4")), {"Courier New", 0, 8}},
+    };
+    for (const OverrideCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        test::TempDir hive;
+        test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str());
+        reg::CloseThreadConnections();
+        ResetModuleState();
+        SetValue("FontName", Variant(std::string("Courier New")));
+        if (c.charset)
+            SetValue("FontCharSet", *c.charset, c.charset->IsString() ? sz : dword);
+        if (c.size)
+            SetValue("FontSize", *c.size, c.size->IsString() ? sz : dword);
+        ExpectFont(LibraryFont(), c.expected);
+        reg::CloseThreadConnections();
+    }
+}
+
+TEST_F(LibraryFontTest, FontSizeIsReadInTheUserNumberFormat) {
+    test::ScopedEnv german("LC_ALL", "de_DE.UTF-8");
+    vb::ResetNumberChars();
+    SetValue("FontName", Variant(std::string("Arial")));
+    SetValue("FontSize", Variant(std::string("12,5")));
+    ExpectFont(LibraryFont(), {"Arial", 0, 12});
+}
+
+TEST_F(LibraryFontTest, OverrideFaceIsTakenThroughTheFontObject) {
+    // Charset goes in before the name: a face that lacks it is replaced by
+    // the font object, as the platform's would.
+    SetValue("FontName", Variant(std::string("MS Sans Serif")));
+    SetValue("FontCharSet", Variant(std::string("204")));
+    ExpectFont(LibraryFont(), {"Arial", 204, 8});
+}
+
+struct LocaleCase {
+    const char* systemLocale;
+    std::optional<Expected> expected; // nullopt: no library font
+};
+
+TEST_F(LibraryFontTest, LocaleFontFromTheSystemCodePage) {
+    const int16_t newFontCharset = Font::Create()->Charset();
+    const LocaleCase cases[] = {
+        {"1033", Expected{"MS Sans Serif", 0, 8}},       // 1252
+        {"1031", Expected{"MS Sans Serif", 0, 8}},       // 1252
+        {"1049", Expected{"Arial", 204, 8}},             // 1251: MS Sans Serif lacks it
+        {"1032", Expected{"Arial", 161, 8}},             // 1253
+        {"1066", Expected{"Tahoma", 163, 8}},            // 1258: only Tahoma has it
+        {"1041", Expected{kPGothic, 128, 9}},            // 932
+        {"1042", Expected{kGulim, 129, 9}},              // 949
+        {"2052", Expected{kSimSun, 134, 9}},             // 936
+        {"1028", Expected{kPMingLiU, 136, 9}},           // 950
+        {"1054", Expected{"Arial", newFontCharset, 8}},  // 874, no Thai face
+        {"1081", std::nullopt},                          // Hindi: no ANSI code page
+    };
+    for (const LocaleCase& c : cases) {
+        SCOPED_TRACE(c.systemLocale);
+        test::ScopedEnv system("QM6_SYSTEM_LOCALE", c.systemLocale);
+        ResetModuleState();
+        if (c.expected)
+            ExpectFont(LibraryFont(), *c.expected);
+        else
+            EXPECT_EQ(LibraryFont(), nullptr);
+        // Without an override ChooseLocaleFont answers the same font anew.
+        const FontPtr chosen = ChooseLocaleFont();
+        if (c.expected)
+            ExpectFont(chosen, *c.expected);
+        else
+            EXPECT_EQ(chosen, nullptr);
+    }
+}
+
+TEST_F(LibraryFontTest, AcceptedFaceMustReadBackInTheSameSpelling) {
+    // A face installed as "ARIAL" reads back so, which is not "Arial".
+    auto faces = MachineFaces();
+    faces.erase(faces.begin()); // no MS Sans Serif
+    faces.front().name = "ARIAL";
+    fonts::SetFontRealizer(std::make_shared<const fonts::FaceTableRealizer>(faces));
+    ExpectFont(ChooseLocaleFont(), {"Tahoma", 0, 8});
+}
+
+TEST(StripAtNull, TrimsAndCutsAtTheFirstNul) {
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> cases[] = {
+        {"1252", "1252"},
+        {"  932  ", "932"},
+        {"1252\0\0\0\0"s, "1252"},
+        {" 874 \0 1252 \0"s, "874"},
+        {"\0 1252"s, ""},
+        {"    ", ""},
+        {"", ""},
+        {"a b", "a b"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(StripAtNull(in), out) << '"' << in << '"';
+}
+
+// A tab strip and an outlook bar, the two kinds that take the font object
+// itself; the tab strip has a second font for its selected tab.
+class TabStrip : public forms::Control {
+public:
+    TabStrip(forms::Container& parent, std::string name, int32_t index, bool refuseSelectedTab = false)
+        : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
+          refuseSelectedTab_(refuseSelectedTab) {}
+    std::string TypeName() const override { return "SSActiveTabs"; }
+    void SetFontProperty(const std::string& name, FontPtr font) override {
+        if (name == "FontSelectedTab" && !refuseSelectedTab_)
+            selectedTabFont = std::move(font);
+        else
+            Control::SetFontProperty(name, std::move(font));
+    }
+    FontPtr selectedTabFont;
+
+private:
+    bool refuseSelectedTab_;
+};
+
+class Bar : public forms::Control {
+public:
+    Bar(forms::Container& parent, std::string name, int32_t index, std::string type)
+        : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
+          type_(std::move(type)) {}
+    std::string TypeName() const override { return type_; }
+
+private:
+    std::string type_;
+};
+
+class ApplyFontsTest : public LibraryFontTest {
+protected:
+    ApplyFontsTest() {
+        FontDesc d;
+        d.name = "Arial";
+        d.charset = 161;
+        d.size = 9;
+        newFont_ = Font::Create(d);
+    }
+
+    // A new font object of the table's realization.
+    static FontPtr Make(const std::string& name, float size, int16_t charset = 0) {
+        FontDesc d;
+        d.name = name;
+        d.size = size;
+        d.charset = charset;
+        return Font::Create(d);
+    }
+
+    FontPtr newFont_;
+};
+
+TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
+    forms::Form form("frmTest");
+    ASSERT_EQ(form.Font()->Name(), "MS Sans Serif");
+    const float containerSize = form.Font()->Size();
+    // The first control shares the container's font object, so the container
+    // font changes during the loop; the others must still be compared with
+    // its values from before.
+    auto& shared = form.Add<forms::Label>("lblShared");
+    shared.Font(form.Font());
+    auto& same = form.Add<forms::Label>("lblSame");
+    auto& larger = form.Add<forms::Label>("lblLarger");
+    larger.Font(Make("MS Sans Serif", 12));
+    auto& symbol = form.Add<forms::Label>("lblSymbol");
+    symbol.Font(Make("Wingdings", containerSize, 2));
+    auto& ownFace = form.Add<forms::Label>("lblOwnFace");
+    ownFace.Font(Make("Courier New", 10));
+    auto& ownFaceSameSize = form.Add<forms::Label>("lblOwnFaceSameSize");
+    ownFaceSameSize.Font(Make("Courier New", containerSize));
+    auto& shape = form.Add<forms::Shape>("shpLine");
+    auto& grid = form.Add<forms::Grid>("grdList");
+    grid.Font(Make("MS Sans Serif", 12));
+
+    ApplyFonts(*form.Font(), form.Controls(), newFont_);
+
+    ExpectFont(shared.Font(), {"Arial", 161, 9});
+    ExpectFont(same.Font(), {"Arial", 161, 9});
+    ExpectFont(larger.Font(), {"Arial", 161, 12});
+    ExpectFont(symbol.Font(), {"Arial", 161, 9});
+    // A face of its own that covers the new set keeps face and size.
+    ExpectFont(ownFace.Font(), {"Courier New", 161, 10});
+    ExpectFont(ownFaceSameSize.Font(), {"Courier New", 161, containerSize});
+    EXPECT_THROW(shape.Font(), forms::PropertyNotSupported);
+    // The grid's own font name and size are set after steps that kept 12.
+    EXPECT_EQ(grid.FontName(), "Arial");
+    EXPECT_FLOAT_EQ(grid.FontSize(), 9);
+    EXPECT_EQ(grid.Font()->Charset(), 161);
+    // None of them shares the new font object.
+    for (forms::Control* c : {static_cast<forms::Control*>(&same), static_cast<forms::Control*>(&grid)})
+        EXPECT_NE(c->Font(), newFont_);
+
+    ExpectFont(form.Font(), {"Arial", 161, 9});
+    EXPECT_NE(form.Font(), newFont_);
+}
+
+TEST_F(ApplyFontsTest, TabStripsAndOutlookBarsShareTheNewFontObject) {
+    forms::Form form("frmTest");
+    auto& tabs = form.Add<TabStrip>("tabMain");
+    auto& bar = form.Add<Bar>("barMain", -1, "PVOutlookBar");
+    // A look-alike of another kind is left to steps 1 to 3.
+    auto& other = form.Add<Bar>("barOther", -1, "PVOutlookbar");
+
+    ApplyFonts(*form.Font(), form.Controls(), newFont_);
+
+    EXPECT_EQ(tabs.selectedTabFont, newFont_);
+    EXPECT_EQ(tabs.Font(), newFont_);
+    EXPECT_EQ(bar.Font(), newFont_);
+    EXPECT_NE(other.Font(), newFont_);
+    ExpectFont(other.Font(), {"Arial", 161, 9});
+}
+
+TEST_F(ApplyFontsTest, AFailingStepSkipsOnlyThatStep) {
+    forms::Form form("frmTest");
+    auto& refusing = form.Add<TabStrip>("tabRefusing", -1, true);
+    // A control that calls itself a grid but is none: its grid steps fail.
+    auto& fakeGrid = form.Add<Bar>("fakeGrid", -1, "VSFlexGrid");
+    fakeGrid.Font(Make("MS Sans Serif", 12));
+    auto& after = form.Add<forms::Label>("lblAfter");
+
+    ApplyFonts(*form.Font(), form.Controls(), newFont_);
+
+    EXPECT_EQ(refusing.selectedTabFont, nullptr);
+    EXPECT_EQ(refusing.Font(), newFont_);
+    ExpectFont(fakeGrid.Font(), {"Arial", 161, 12});
+    ExpectFont(after.Font(), {"Arial", 161, 9});
+    ExpectFont(form.Font(), {"Arial", 161, 9});
+}
+
+TEST_F(ApplyFontsTest, NoNewFontLeavesEverythingAsItWas) {
+    test::ScopedEnv hindi("QM6_SYSTEM_LOCALE", "1081");
+    ResetModuleState();
+    ASSERT_EQ(LibraryFont(), nullptr);
+    forms::Form form("frmTest");
+    auto& label = form.Add<forms::Label>("lbl");
+    const FontDesc before = label.Font()->Desc();
+    const FontDesc formBefore = form.Font()->Desc();
+
+    ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
+
+    EXPECT_EQ(label.Font()->Desc(), before);
+    EXPECT_EQ(form.Font()->Desc(), formBefore);
+}
+
+TEST_F(ApplyFontsTest, LibraryFontIsAppliedToAFormsControls) {
+    // The way the library's own dialogs use it: the thread's library font.
+    test::ScopedEnv russian("QM6_SYSTEM_LOCALE", "1049");
+    ResetModuleState();
+    forms::Form form("frmTest");
+    auto& label = form.Add<forms::Label>("lbl");
+    ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
+    ExpectFont(label.Font(), {"Arial", 204, 8});
+    ExpectFont(form.Font(), {"Arial", 204, 8});
+}
+
+} // namespace
+} // namespace qm6
