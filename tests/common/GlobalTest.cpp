@@ -1,0 +1,178 @@
+// The global object: names and pictures with and without a branding library,
+// the built-in header logo, UseAlphaIcons over versions and display depths,
+// and the message operations through the scripted host.
+
+#include "common/QM6AdminCommonGlobal.h"
+
+#include "common/Language.h"
+#include "common/ModuleState.h"
+#include "common/clsQM6Branding.h"
+#include "dialogs/frmIdiotBox.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/UserInput.h"
+#include "platform/registry/Registry.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qm6 {
+namespace {
+
+using forms::ScriptedHost;
+
+// A thread started with a module folder: the build's bin folder (string and
+// branding libraries found) or an empty temporary one (neither found).
+class GlobalTest : public ::testing::Test {
+protected:
+    GlobalTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) { reg::CloseThreadConnections(); }
+    ~GlobalTest() override {
+        ResetModuleState();
+        SetModuleFolder("");
+        reg::CloseThreadConnections();
+    }
+    void StartIn(const std::string& folder) {
+        SetModuleFolder(folder);
+        ResetModuleState();
+    }
+
+    test::TempDir hive_;
+    test::TempDir bare_;
+    test::ScopedEnv env_;
+    ScriptedHost host_;
+    forms::ScopedHost scope_;
+    QM6AdminCommonGlobal global_;
+};
+
+TEST_F(GlobalTest, WithoutBrandingNamesAreTheDefaultsAndTheHeaderLogoIsTheBuiltInJpeg) {
+    StartIn(bare_.Str());
+    ASSERT_FALSE(Branding().IsLoaded());
+    EXPECT_EQ(global_.ProductName(), "Quillmeter 6");
+    EXPECT_EQ(global_.ApplicationName(), "Control Center");
+    EXPECT_EQ(global_.CompanyName(), "Quillmeter");
+    EXPECT_EQ(global_.SplashScreen(), nullptr);
+
+    const pictures::PicturePtr logo = global_.AdminHeaderLogo();
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->Width(), 176);
+    EXPECT_EQ(logo->Height(), 80);
+    // It keeps its file, a JPEG, and shows the logo's blue band.
+    ASSERT_GE(logo->SourceFile().size(), 4u);
+    EXPECT_EQ(logo->SourceFile()[0], 0xFF);
+    EXPECT_EQ(logo->SourceFile()[1], 0xD8);
+    const uint32_t corner = logo->Pixels().Pixel(2, 77);
+    EXPECT_GT(corner & 0xFF, (corner >> 16) & 0xFF) << "more blue than red";
+    // A new picture on every call.
+    EXPECT_NE(global_.AdminHeaderLogo(), logo);
+}
+
+TEST_F(GlobalTest, WithTheBuildsBrandingLibraryItsPicturesAndNamesWin) {
+    StartIn(QM6_BIN_DIR);
+    ASSERT_TRUE(Branding().IsLoaded());
+    EXPECT_EQ(global_.ProductName(), Branding().ProductName());
+    EXPECT_EQ(global_.ApplicationName(), Branding().ApplicationName(1));
+    const pictures::PicturePtr logo = global_.AdminHeaderLogo();
+    ASSERT_NE(logo, nullptr);
+    // The branding library's bitmap, not the built-in file.
+    EXPECT_EQ(logo->Type(), pictures::PictureType::Bitmap);
+    EXPECT_TRUE(logo->SourceFile().empty());
+    const pictures::PicturePtr splash = global_.SplashScreen();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->Width(), Branding().SplashScreen(1)->Width());
+}
+
+TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
+    struct Case {
+        uint32_t major, minor;
+        int bits;
+        bool expected;
+    };
+    const std::vector<Case> cases = {
+        {5, 0, 32, false}, {5, 0, 24, false}, {5, 1, 24, false}, {5, 1, 32, true},
+        {6, 0, 32, true},  {6, 0, 16, false}, {4, 90, 32, false}, {10, 0, 32, true},
+        {6, 1, 0, false},  {5, 2, 32, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + " at " + std::to_string(c.bits));
+        sys::OSVersionInfo version;
+        version.majorVersion = c.major;
+        version.minorVersion = c.minor;
+        EXPECT_EQ(QM6AdminCommonGlobal::UseAlphaIconsFor(version, c.bits), c.expected);
+    }
+    // This system counts as 6.0; the depth is the host's.
+    StartIn(bare_.Str());
+    for (const int bits : {8, 16, 24, 32}) {
+        host_.DisplayBitsPerPixel(bits);
+        EXPECT_EQ(GetDisplayBitsPerPixel(), bits);
+        EXPECT_EQ(global_.UseAlphaIcons(), bits >= 32) << bits;
+    }
+}
+
+TEST_F(GlobalTest, MessagesUseTheirStylesAndTheProductNameAsTitle) {
+    StartIn(QM6_BIN_DIR);
+    const std::string title = Branding().ProductName();
+    global_.DisplayMessage("Stop", 16);
+    global_.DisplayMessage("Warn", -1);
+    global_.DisplayMessage("Default");
+    host_.QueueAnswer(6);
+    EXPECT_EQ(global_.DisplayYesNoMessage("Continue?"), 6);
+    host_.QueueAnswer(7);
+    EXPECT_EQ(global_.DisplayYesNoMessage("Continue?", -1), 7);
+    host_.QueueAnswer(2);
+    EXPECT_EQ(global_.DisplayYesNoMessage("Save?", 3 + 32), 2);
+
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Stop", 16}, {"Warn", 48}, {"Default", 48}, {"Continue?", 52}, {"Continue?", 52}, {"Save?", 35}};
+    ASSERT_EQ(host_.Boxes().size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(host_.Boxes()[i].text, expected[i].first);
+        EXPECT_EQ(host_.Boxes()[i].style, expected[i].second) << i;
+        EXPECT_EQ(host_.Boxes()[i].title, title);
+    }
+}
+
+TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndDefaultsToAFreshBox) {
+    StartIn(QM6_BIN_DIR);
+    const std::string section = "Software\\Quillmeter 6\\Global";
+    struct Seen {
+        bool cancelVisible;
+        std::string caption;
+        int32_t helpId;
+    };
+    std::vector<Seen> seen;
+    auto record = [&](bool pressOK) {
+        host_.QueueModal([&, pressOK](forms::Form& form) {
+            auto& box = dynamic_cast<frmIdiotBox&>(form);
+            seen.push_back({box.cmdCancel().Visible(), box.chkDoNotShow().Caption(), box.HelpContextID()});
+            if (pressOK)
+                forms::input::Click(box.cmdOK());
+            else
+                forms::input::Click(box.cmdCancel());
+        });
+    };
+    // Four arguments: the default caption and Cancel offered.
+    record(true);
+    EXPECT_TRUE(global_.ShowIdiotBox("Hello", section, "Four", 42));
+    // Six arguments, passed on unchanged.
+    record(true);
+    EXPECT_TRUE(global_.ShowIdiotBox("Hello", section, "Six", -1, "Keep asking", false));
+    // The box's answer is passed on: Cancel answers false.
+    record(false);
+    EXPECT_FALSE(global_.ShowIdiotBox("Hello", section, "Four", 42));
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_TRUE(seen[0].cancelVisible);
+    EXPECT_EQ(seen[0].caption, LangString(6));
+    EXPECT_FALSE(seen[0].caption.empty());
+    EXPECT_EQ(seen[0].helpId, 42);
+    EXPECT_FALSE(seen[1].cancelVisible);
+    EXPECT_EQ(seen[1].caption, "Keep asking");
+    EXPECT_EQ(seen[1].helpId, -1);
+}
+
+} // namespace
+} // namespace qm6
