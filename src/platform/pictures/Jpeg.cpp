@@ -1,7 +1,8 @@
 // JPEG files through libjpeg. Errors leave the library by longjmp back into
 // DecodeJpeg; its messages are never printed. A file cut short is refused
-// (libjpeg would otherwise fill the rest with grey), other recoverable
-// damage is left to the library's recovery.
+// (libjpeg would otherwise fill the rest with grey); so is a file without
+// its end marker, since the decoder reads ahead and cannot tell the two
+// apart. Other recoverable damage is left to the library's recovery.
 
 #include "platform/pictures/PictureDetail.h"
 
@@ -137,8 +138,9 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> file) {
                      : 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]);
         }
     }
-    // Not jpeg_finish_decompress: a file whose image is whole but whose end
-    // marker is missing is still a good picture.
+    // Reads on to the end marker, so that a file without one is refused
+    // whether or not the decoder had already read ahead.
+    jpeg_finish_decompress(&cinfo);
     state->image.width = static_cast<int32_t>(width);
     state->image.height = static_cast<int32_t>(cinfo.output_height);
     return std::move(state->image);

@@ -44,7 +44,11 @@ std::optional<Image> DecodePng(std::span<const uint8_t> file) {
     if (!detail::SizeAllowed(png.width, png.height) || !RowsCanFit(png.width, png.height, file.size()))
         return std::nullopt;
 
-    png.format = PNG_FORMAT_BGRA; // 8 bits a channel, straight alpha
+    // 8 bits a channel, straight alpha. 16-bit samples of a file that names
+    // no gamma are taken as sRGB like 8-bit ones (libpng would otherwise
+    // take them as linear and brighten them), so they keep their high byte.
+    png.format = PNG_FORMAT_BGRA;
+    png.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     std::vector<uint8_t> buffer(PNG_IMAGE_SIZE(png));
     if (!png_image_finish_read(&png, nullptr, buffer.data(), 0, nullptr))
         return std::nullopt;

@@ -1,0 +1,67 @@
+#pragma once
+
+// Test inputs made in code: DIBs of every depth and header, icon images and
+// .ico files, PNG files (libpng) and JPEG files (libjpeg).
+
+#include "platform/pictures/Picture.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm6::pictures::test {
+
+using Bytes = std::vector<uint8_t>;
+
+enum class Header { Core, Info, V4, V5 };
+
+// A DIB to write. For 1, 4 and 8 bits `value(x, y)` is a colour index, for
+// 16 bits the raw pixel word, for 24 and 32 bits 0xAARRGGBB (alpha written
+// as the fourth byte of a 32-bit pixel, or through the masks for
+// bit fields). y counts from the top row.
+struct DibSpec {
+    Header header = Header::Info;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bpp = 24;
+    bool topDown = false;
+    bool bitfields = false;
+    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
+    std::vector<uint32_t> palette;    // 0x00RRGGBB
+    uint32_t clrUsed = 0;             // written as biClrUsed (0: full table)
+    std::function<uint32_t(int32_t x, int32_t y)> value;
+    // An icon image: the header gives twice the height, and a 1-bit AND
+    // mask follows the colour bits (maskBit(x, y) true = transparent).
+    bool icon = false;
+    std::function<bool(int32_t x, int32_t y)> maskBit;
+};
+
+Bytes MakeDib(const DibSpec& spec);
+// A .bmp file around a DIB: BITMAPFILEHEADER with bfOffBits pointing at the
+// bits (`gap` bytes of padding between the table and the bits).
+Bytes MakeBmpFile(const DibSpec& spec, uint32_t gap = 0);
+
+struct IcoImage {
+    uint8_t width = 0; // as in the directory (0 = 256)
+    uint8_t height = 0;
+    uint16_t bitCount = 32;
+    Bytes data;
+};
+Bytes MakeIcoFile(const std::vector<IcoImage>& images);
+
+// A PNG file through libpng: colour type and bit depth as libpng names
+// them; `pixel(x, y)` gives 0xAARRGGBB, from which the channels the type
+// holds are taken (grey: the low byte; 16 bits: the 8-bit value repeated).
+Bytes MakePng(int32_t width, int32_t height, int colorType, int bitDepth,
+              const std::function<uint32_t(int32_t, int32_t)>& pixel, bool interlaced = false);
+
+// A JPEG file through libjpeg at quality 95. `pixel(x, y)` gives
+// 0xAARRGGBB for RGB (stored as YCbCr), the low byte for grey, and C, M, Y,
+// K from the high to the low byte for CMYK and YCCK (libjpeg marks both with
+// Adobe's marker, so the values are Adobe's inverted ones: 255 = no ink).
+enum class JpegKind { Grey, Rgb, Cmyk, Ycck };
+Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind,
+               const std::function<uint32_t(int32_t, int32_t)>& pixel, bool progressive = false);
+
+} // namespace qm6::pictures::test

@@ -1,0 +1,244 @@
+// DIBs and .bmp files: every depth and header, both row orders, bit fields,
+// colour tables; every cut and a table of damaged header fields.
+
+#include "Builders.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace qm6::pictures::test {
+namespace {
+
+constexpr int32_t kW = 7; // odd: every depth's rows need padding
+constexpr int32_t kH = 5;
+
+uint32_t PaletteColor(uint32_t i) {
+    return ((i * 37 + 11) & 0xFF) << 16 | ((i * 91 + 3) & 0xFF) << 8 | ((i * 53 + 7) & 0xFF);
+}
+
+// 5- and 6-bit channel values and what they widen to (the bits repeated).
+struct Widen {
+    uint32_t value;
+    uint32_t expect;
+};
+constexpr Widen k5[] = {{0, 0x00}, {31, 0xFF}, {16, 0x84}, {1, 0x08}, {10, 0x52}};
+constexpr Widen k6[] = {{0, 0x00}, {63, 0xFF}, {32, 0x82}, {1, 0x04}, {45, 0xB6}};
+
+struct DibCase {
+    std::string name;
+    Header header;
+    uint16_t bpp;
+    bool topDown = false;
+    bool bitfields = false;
+    uint32_t masks[4] = {0, 0, 0, 0};
+    uint32_t tableSize = 0; // entries written (bpp <= 8); also biClrUsed when not the full table
+    uint32_t clrUsed = 0;   // for > 8 bits: a table that must be skipped
+};
+
+std::ostream& operator<<(std::ostream& os, const DibCase& c) {
+    return os << c.name;
+}
+
+// The spec of a case and the pixel each (x, y) must decode to.
+struct Built {
+    DibSpec spec;
+    std::function<uint32_t(int32_t, int32_t)> expect;
+};
+
+Built Build(const DibCase& c) {
+    Built b;
+    DibSpec& s = b.spec;
+    s.header = c.header;
+    s.width = kW;
+    s.height = kH;
+    s.bpp = c.bpp;
+    s.topDown = c.topDown;
+    s.bitfields = c.bitfields;
+    for (int i = 0; i < 4; ++i)
+        s.masks[i] = c.masks[i];
+    if (c.bpp <= 8) {
+        const uint32_t full = 1u << c.bpp;
+        const uint32_t n = c.tableSize ? c.tableSize : full;
+        for (uint32_t i = 0; i < n; ++i)
+            s.palette.push_back(PaletteColor(i));
+        if (n != full)
+            s.clrUsed = n;
+        // Indices run over the whole range the depth allows; those past a
+        // short table are black.
+        s.value = [full](int32_t x, int32_t y) { return uint32_t(x + 3 * y) % full; };
+        b.expect = [n, full](int32_t x, int32_t y) {
+            const uint32_t i = uint32_t(x + 3 * y) % full;
+            return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
+        };
+    } else if (c.bpp == 16) {
+        const bool six = c.bitfields && c.masks[1] == 0x07E0;
+        s.value = [six](int32_t x, int32_t y) {
+            const uint32_t r = k5[size_t(x) % 5].value, g = six ? k6[size_t(y) % 5].value : k5[size_t(y) % 5].value,
+                           bl = k5[size_t(x + y) % 5].value;
+            return six ? (r << 11 | g << 5 | bl) : (r << 10 | g << 5 | bl);
+        };
+        b.expect = [six](int32_t x, int32_t y) {
+            const uint32_t r = k5[size_t(x) % 5].expect, g = six ? k6[size_t(y) % 5].expect : k5[size_t(y) % 5].expect,
+                           bl = k5[size_t(x + y) % 5].expect;
+            return 0xFF000000u | r << 16 | g << 8 | bl;
+        };
+    } else {
+        // Colours with a fourth byte that varies (and is never alpha for a
+        // bitmap).
+        s.value = [](int32_t x, int32_t y) {
+            return uint32_t(x * 40 + y) << 24 | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 | uint32_t(200 - x * 9);
+        };
+        b.expect = [](int32_t x, int32_t y) {
+            return 0xFF000000u | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 | uint32_t(200 - x * 9);
+        };
+    }
+    if (c.bpp > 8 && c.clrUsed)
+        for (uint32_t i = 0; i < c.clrUsed; ++i)
+            s.palette.push_back(0x123456);
+    s.clrUsed = c.bpp > 8 ? c.clrUsed : s.clrUsed;
+    return b;
+}
+
+const DibCase kDibCases[] = {
+    {"Core1", Header::Core, 1},
+    {"Core4", Header::Core, 4},
+    {"Core8", Header::Core, 8},
+    {"Core24", Header::Core, 24},
+    {"Info1", Header::Info, 1},
+    {"Info1TopDown", Header::Info, 1, true},
+    {"Info4", Header::Info, 4},
+    {"Info4ShortTable", Header::Info, 4, false, false, {}, 3},
+    {"Info8", Header::Info, 8},
+    {"Info8ClrUsed", Header::Info, 8, true, false, {}, 20},
+    {"Info16Rgb555", Header::Info, 16},
+    {"Info16Rgb555TopDown", Header::Info, 16, true},
+    {"Info16Bitfields565", Header::Info, 16, false, true, {0xF800, 0x07E0, 0x001F, 0}},
+    {"Info16Bitfields555", Header::Info, 16, true, true, {0x7C00, 0x03E0, 0x001F, 0}},
+    {"Info24", Header::Info, 24},
+    {"Info24TopDown", Header::Info, 24, true},
+    {"Info24SkipsTable", Header::Info, 24, false, false, {}, 0, 2},
+    {"Info32", Header::Info, 32},
+    {"Info32TopDown", Header::Info, 32, true},
+    {"Info32Bitfields", Header::Info, 32, false, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0}},
+    {"Info32BitfieldsSwapped", Header::Info, 32, false, true, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
+    {"V4Bitfields101010", Header::V4, 32, false, true, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
+    {"V4Bitfields565", Header::V4, 16, true, true, {0xF800, 0x07E0, 0x001F, 0}},
+    {"V5AlphaMaskIgnored", Header::V5, 32, false, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+    {"V5Eight", Header::V5, 8},
+    {"V5TwentyFour", Header::V5, 24, true},
+};
+
+class DibDepthTest : public ::testing::TestWithParam<DibCase> {};
+
+void ExpectPixels(const std::optional<Image>& image, const Built& b) {
+    ASSERT_TRUE(image.has_value());
+    ASSERT_EQ(image->width, kW);
+    ASSERT_EQ(image->height, kH);
+    for (int32_t y = 0; y < kH; ++y)
+        for (int32_t x = 0; x < kW; ++x)
+            ASSERT_EQ(image->Pixel(x, y), b.expect(x, y)) << "at " << x << "," << y;
+}
+
+TEST_P(DibDepthTest, DecodesEveryPixel) {
+    const Built b = Build(GetParam());
+    ExpectPixels(DecodeDib(MakeDib(b.spec)), b);
+}
+
+TEST_P(DibDepthTest, BmpFileFollowsItsBitsOffset) {
+    const Built b = Build(GetParam());
+    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.spec)), b);
+    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.spec, 6)), b);
+}
+
+TEST_P(DibDepthTest, EveryCutIsRefused) {
+    const Built b = Build(GetParam());
+    const Bytes dib = MakeDib(b.spec);
+    for (size_t n = 0; n < dib.size(); ++n)
+        ASSERT_FALSE(DecodeDib(std::span(dib.data(), n))) << "cut at " << n;
+    const Bytes file = MakeBmpFile(b.spec);
+    for (size_t n = 0; n < file.size(); ++n)
+        ASSERT_FALSE(DecodeBmpFile(std::span(file.data(), n))) << "cut at " << n;
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, DibDepthTest, ::testing::ValuesIn(kDibCases),
+                         [](const auto& p) { return p.param.name; });
+
+// A valid 8-bit DIB with one header field changed.
+struct Damage {
+    const char* name;
+    size_t offset;
+    int size; // 2 or 4 bytes
+    uint32_t value;
+};
+
+const Damage kDamage[] = {
+    {"HeaderSizeUnknown", 0, 4, 41},
+    {"HeaderSizeZero", 0, 4, 0},
+    {"HeaderSizeHuge", 0, 4, 0xFFFFFFF0},
+    {"WidthZero", 4, 4, 0},
+    {"WidthNegative", 4, 4, 0xFFFFFFFF},
+    {"WidthHuge", 4, 4, 0x7FFFFFFF},
+    {"HeightZero", 8, 4, 0},
+    {"HeightMostNegative", 8, 4, 0x80000000},
+    {"HeightBeyondData", 8, 4, 6},
+    {"WidthBeyondData", 4, 4, 0x10001},
+    {"BitCountZero", 14, 2, 0},
+    {"BitCountThree", 14, 2, 3},
+    {"BitCountHuge", 14, 2, 0xFFFF},
+    {"Rle8", 16, 4, 1},
+    {"Rle4", 16, 4, 2},
+    {"BitfieldsOnEightBits", 16, 4, 3},
+    {"JpegInside", 16, 4, 4},
+};
+
+class DibDamageTest : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DibDamageTest, IsRefused) {
+    DibSpec s;
+    s.width = kW;
+    s.height = kH;
+    s.bpp = 8;
+    s.clrUsed = 0;
+    for (uint32_t i = 0; i < 256; ++i)
+        s.palette.push_back(PaletteColor(i));
+    s.value = [](int32_t x, int32_t y) { return uint32_t(x * y); };
+    Bytes dib = MakeDib(s);
+    ASSERT_TRUE(DecodeDib(dib)); // undamaged, it decodes
+    const Damage& d = GetParam();
+    for (int i = 0; i < d.size; ++i)
+        dib[d.offset + size_t(i)] = uint8_t(d.value >> (8 * i));
+    EXPECT_FALSE(DecodeDib(dib));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, DibDamageTest, ::testing::ValuesIn(kDamage),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
+    DibSpec s;
+    s.width = 2;
+    s.height = 2;
+    s.bpp = 24;
+    s.value = [](int32_t x, int32_t y) { return uint32_t(x * 100 + y); };
+    const Bytes good = MakeBmpFile(s);
+    ASSERT_TRUE(DecodeBmpFile(good));
+    struct {
+        size_t offset;
+        uint32_t value;
+    } cases[] = {{0, 'X'}, {10, 13}, {10, 20}, {10, uint32_t(good.size())}, {10, 0xFFFFFFFF}};
+    for (const auto& c : cases) {
+        Bytes bad = good;
+        if (c.offset == 0) {
+            bad[0] = uint8_t(c.value);
+        } else {
+            for (int i = 0; i < 4; ++i)
+                bad[c.offset + size_t(i)] = uint8_t(c.value >> (8 * i));
+        }
+        EXPECT_FALSE(DecodeBmpFile(bad)) << c.offset << "=" << c.value;
+    }
+    // A DIB is not a .bmp file.
+    EXPECT_FALSE(DecodeBmpFile(MakeDib(s)));
+}
+
+} // namespace
+} // namespace qm6::pictures::test

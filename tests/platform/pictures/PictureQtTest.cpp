@@ -1,0 +1,62 @@
+// Pictures on Qt: the pixels as a QImage and QPixmap, and the PNG writer
+// read back by Qt's own reader.
+
+#include "platform/forms/PictureSupport.h"
+
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+namespace qm6::pictures::test {
+namespace {
+
+Picture Sample() {
+    Image image;
+    image.width = 5;
+    image.height = 3;
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            image.pixels.push_back(uint32_t(50 * x + 5) << 24 | uint32_t(40 * y) << 16 | uint32_t(x * 31) << 8 |
+                                   uint32_t(200 - y));
+    return Picture(PictureType::Icon, std::move(image));
+}
+
+TEST(PictureQtTest, QImageHoldsTheSamePixels) {
+    const Picture picture = Sample();
+    const QImage q = forms::ToQImage(picture);
+    ASSERT_FALSE(q.isNull());
+    EXPECT_EQ(q.format(), QImage::Format_ARGB32);
+    ASSERT_EQ(q.width(), 5);
+    ASSERT_EQ(q.height(), 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(q.pixel(x, y), picture.Pixels().Pixel(x, y)) << x << "," << y;
+
+    const QPixmap pixmap = forms::ToQPixmap(std::make_shared<const Picture>(Sample()));
+    EXPECT_EQ(pixmap.size(), QSize(5, 3));
+    EXPECT_TRUE(pixmap.hasAlphaChannel());
+    EXPECT_TRUE(forms::ToQPixmap(PicturePtr{}).isNull());
+    EXPECT_TRUE(forms::ToQImage(Image{}).isNull());
+}
+
+TEST(PictureQtTest, SavedPngReadsBackInQt) {
+    const qm6::test::TempDir dir;
+    const std::string path = dir.Str() + "/picture.png";
+    const Picture picture = Sample();
+    ASSERT_TRUE(SavePng(picture, path));
+    QImage back(QString::fromStdString(path));
+    ASSERT_FALSE(back.isNull());
+    back = back.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(back.size(), QSize(5, 3));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(back.pixel(x, y), picture.Pixels().Pixel(x, y)) << x << "," << y;
+
+    EXPECT_FALSE(SavePng(picture, dir.Str() + "/no/such/folder/picture.png"));
+    EXPECT_FALSE(SavePng(Picture(PictureType::Bitmap, Image{}), dir.Str() + "/empty.png"));
+}
+
+} // namespace
+} // namespace qm6::pictures::test
