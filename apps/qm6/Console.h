@@ -33,6 +33,7 @@ int Dispatch(std::span<const std::string> args, const Console& console);
 
 // The commands.
 int RunBrand(std::span<const std::string> args, const Console& console);
+int RunGlobal(std::span<const std::string> args, const Console& console);
 int RunLang(std::span<const std::string> args, const Console& console);
 int RunReg(std::span<const std::string> args, const Console& console);
 int RunSec(std::span<const std::string> args, const Console& console);
