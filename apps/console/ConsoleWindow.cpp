@@ -1,5 +1,6 @@
 #include "ConsoleWindow.h"
 
+#include "common/QM6AdminCommonGlobal.h"
 #include "contract/RecordSet.h"
 #include "contract/RulePriority.h"
 #include "editors/joboptions/ctlJobOptions.h"
@@ -33,7 +34,7 @@ ConsoleWindow::ConsoleWindow(std::shared_ptr<data::Connection> connection, QWidg
     : QWidget(parent), data_(std::move(connection)) {
     previousHandler_ = data::SetStatusHandler([](const data::DataStatus& status) {
         forms::ActiveHost().MsgBox(status.Message() + " (" + std::to_string(status.Code()) + ")",
-                                   kCritical, kProductTitle);
+                                   kCritical, ProductTitle());
     });
 
     list_ = new QListWidget(this);
@@ -131,7 +132,7 @@ bool ConsoleWindow::ShowProfile(int row) {
     if (modified_ && row != current_) {
         const int answer = forms::ActiveHost().MsgBox(
             "Save the changes to " + profiles_[static_cast<size_t>(current_)].name.toStdString() + "?",
-            kYesNoCancel + kExclamation, kProductTitle);
+            kYesNoCancel + kExclamation, ProductTitle());
         if (answer == kYes) {
             if (!Save())
                 return false;
@@ -159,8 +160,19 @@ void ConsoleWindow::LoadPage() {
         lastStatus_->Show();
 }
 
+std::string ConsoleWindow::ProductTitle() {
+    return QM6AdminCommonGlobal().ProductName();
+}
+
 bool ConsoleWindow::Save() {
-    if (current_ < 0 || !jobOptions_->Validate())
+    if (current_ < 0)
+        return false;
+    if (!saveConfirmed_) {
+        if (!QM6AdminCommonGlobal().ShowIdiotBox(kConfirmSaveText, kSettingsKey, kConfirmSaveValue, -1))
+            return false;
+        saveConfirmed_ = true;
+    }
+    if (!jobOptions_->Validate())
         return false;
     lastStatus_ = jobOptions_->SaveData(*data_, data::RulePriorityPrinterProfile, ProfileId(current_));
     if (lastStatus_) {
@@ -182,7 +194,7 @@ void ConsoleWindow::SetModified(bool modified) {
 }
 
 void ConsoleWindow::UpdateTitle() {
-    QString title = kProductTitle;
+    QString title = QString::fromStdString(ProductTitle());
     if (current_ >= 0)
         title = profiles_[static_cast<size_t>(current_)].name + " - " + title;
     if (modified_)

@@ -2,8 +2,10 @@
 
 // The console's window: the printer profiles of the open database on the
 // left, and for the chosen one a page with the job options editor and its
-// Save and Revert buttons. The title carries a "*" while the page holds
-// changes that are not saved.
+// Save and Revert buttons. The title and the message boxes carry the
+// product name from the branding library, and the title a "*" while the page
+// holds changes that are not saved. Before the first save of a run the user
+// confirms saving in a box that can be told not to appear again.
 
 #include "contract/Connection.h"
 #include "contract/DataStatus.h"
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -27,7 +30,16 @@ namespace qm6::console {
 
 class ConsoleWindow : public QWidget {
 public:
-    static constexpr const char* kProductTitle = "Quillmeter 6 Console";
+    // Where the choice of the save confirmation is kept, below HKEY_CURRENT_USER.
+    static constexpr const char* kSettingsKey = "Software\\Quillmeter 6\\Console";
+    static constexpr const char* kConfirmSaveValue = "ConfirmSave";
+    static constexpr const char* kConfirmSaveText =
+        "Saving writes the job options of this printer profile to the database at once. "
+        "Press OK to save, or Cancel to go on editing.";
+
+    // The product's name, from the branding library: the title of the window
+    // and of its message boxes.
+    static std::string ProductTitle();
 
     // Reads the printer profiles and shows the first. Installs, for the
     // window's lifetime, the handler that shows a data status in a message
@@ -45,6 +57,8 @@ public:
     // kept the current page.
     bool ShowProfile(int row);
     // Validates and saves the page; a failure is shown and answered false.
+    // The first save of the window asks for confirmation first (unless the
+    // user chose not to be asked again); Cancel there saves nothing.
     bool Save();
     // Loads the page again from the database, dropping unsaved changes.
     void Revert();
@@ -72,6 +86,7 @@ private:
     int current_ = -1;
     bool loading_ = false;
     bool modified_ = false;
+    bool saveConfirmed_ = false;
     data::Status lastStatus_;
     data::StatusHandler previousHandler_;
 

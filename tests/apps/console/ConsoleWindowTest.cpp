@@ -1,12 +1,19 @@
 // The console's window over a copy of the sample database: editing through
 // the job options editor, saving and reopening, the title's change mark,
-// failures shown through the host, and the texts of the built English
-// string library on its controls.
+// failures shown through the host, the texts of the built English string
+// library on its controls, and the save confirmation that can be told not to
+// appear again.
 
 #include "ConsoleWindow.h"
 
 #include "support/TestSupport.h"
 #include "common/ModuleState.h"
+#include "common/QM6AdminCommonGlobal.h"
+#include "dialogs/frmIdiotBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/registry/Registry.h"
+#include "platform/vb/Conversions.h"
+#include "registry/clsRegistry.h"
 #include "contract/RulePriority.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
@@ -38,15 +45,40 @@ constexpr int kBareProfileRow = 3; // "Lab plotter", id 4, no job option rules
 class ConsoleWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        reg::CloseThreadConnections();
         ResetModuleState();
         SetModuleFolder(QM6_BIN_DIR);
         file_ = dir_.Path() / "console.qm6db";
         fs::copy_file(QM6_SAMPLE_DATABASE, file_);
         store_ = Open();
+        // The user chose long ago not to confirm saves; the test of the
+        // confirmation clears this.
+        StoreConfirmSave("0");
     }
     void TearDown() override {
         SetModuleFolder("");
         ResetModuleState();
+        reg::CloseThreadConnections();
+    }
+    clsRegistry ConsoleKey() const {
+        clsRegistry key;
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        key.SectionKey(ConsoleWindow::kSettingsKey);
+        key.ValueType(reg::REG_SZ);
+        return key;
+    }
+    void StoreConfirmSave(const std::string& text) {
+        ASSERT_TRUE(ConsoleKey().SetCreateValue(ConsoleWindow::kConfirmSaveValue, vb::Variant(text), false));
+    }
+    void ForgetConfirmSave() {
+        clsRegistry key = ConsoleKey();
+        key.ValueKey(ConsoleWindow::kConfirmSaveValue);
+        ASSERT_TRUE(key.DeleteValue());
+    }
+    // The stored choice as text, or "(missing)".
+    std::string ConfirmSave() {
+        clsRegistry key = ConsoleKey();
+        return vb::CStr(key.GetValueOrDefault(ConsoleWindow::kConfirmSaveValue, vb::Variant("(missing)")));
     }
     std::shared_ptr<data::SqliteConnection> Open() const {
         std::shared_ptr<data::SqliteConnection> store;
@@ -69,6 +101,8 @@ protected:
     }
 
     test::TempDir dir_;
+    test::TempDir hive_;
+    test::ScopedEnv registry_{"QM6_REGISTRY_DIR", hive_.Str()};
     fs::path file_;
     std::shared_ptr<data::SqliteConnection> store_;
     forms::ScriptedHost host_;
@@ -146,7 +180,8 @@ TEST_F(ConsoleWindowTest, AFailedSaveIsShownAndKeepsTheChangeMark) {
     EXPECT_FALSE(window.Save());
     ASSERT_EQ(host_.Boxes().size(), 1u);
     EXPECT_NE(host_.Boxes()[0].text.find("attempt to write a readonly database"), std::string::npos);
-    EXPECT_EQ(host_.Boxes()[0].title, ConsoleWindow::kProductTitle);
+    EXPECT_EQ(host_.Boxes()[0].title, QM6AdminCommonGlobal().ProductName());
+    EXPECT_TRUE(window.windowTitle().endsWith(" - " + QString::fromStdString(QM6AdminCommonGlobal().ProductName())));
     EXPECT_TRUE(window.windowTitle().startsWith('*'));
 
     // Once the store recovers the same edit is saved.
@@ -176,6 +211,91 @@ TEST_F(ConsoleWindowTest, RevertAndSwitchingProfilesDropOrKeepChanges) {
     EXPECT_FALSE(window.Modified());
     EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
     EXPECT_EQ(host_.Boxes().size(), 2u);
+}
+
+TEST_F(ConsoleWindowTest, FirstSaveOfARunIsConfirmedUntilTheUserClearsTheBox) {
+    ForgetConfirmSave();
+    ASSERT_EQ(ConfirmSave(), "(missing)");
+    int shown = 0;
+    // The box as the user meets it: checked, with Cancel; the script then acts.
+    auto queueBox = [&](std::function<void(frmIdiotBox&)> act) {
+        host_.QueueModal([this, &shown, act](forms::Form& form) {
+            auto& box = dynamic_cast<frmIdiotBox&>(form);
+            ++shown;
+            EXPECT_EQ(box.Caption(), QM6AdminCommonGlobal().ProductName());
+            EXPECT_NE(box.lblMesg().Caption().find("Press OK to save"), std::string::npos);
+            EXPECT_EQ(box.chkDoNotShow().Value(), vbChecked);
+            EXPECT_TRUE(box.cmdCancel().Visible());
+            EXPECT_FALSE(box.cmdHelp().Visible());
+            act(box);
+        });
+    };
+    const int32_t profileId = 4;
+    {
+        ConsoleWindow window(store_);
+        window.show();
+        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+        ASSERT_EQ(window.ProfileId(kBareProfileRow), profileId);
+        forms::input::Click(window.JobOptions().chkForceDuplex());
+
+        // The user clears the box and presses OK: saved.
+        queueBox([](frmIdiotBox& box) {
+            forms::input::Click(box.chkDoNotShow());
+            forms::input::Click(box.cmdOK());
+        });
+        window.SaveButton()->click();
+        EXPECT_EQ(shown, 1);
+        EXPECT_FALSE(window.Modified());
+        EXPECT_EQ(Stored(profileId), (std::set<int32_t>{2}));
+        EXPECT_EQ(ConfirmSave(), "0");
+
+        // Later saves of the same run are not asked about.
+        forms::input::Click(window.JobOptions().chkForceNUp());
+        EXPECT_TRUE(window.Save());
+        EXPECT_EQ(shown, 1);
+    }
+    // A new run over the same hive does not ask either.
+    store_.reset();
+    ConsoleWindow again(Open());
+    again.show();
+    ASSERT_TRUE(again.ShowProfile(kBareProfileRow));
+    forms::input::Click(again.JobOptions().chkForceDuplex());
+    EXPECT_TRUE(again.Save());
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(host_.PendingModals(), 0u);
+    EXPECT_EQ(host_.UnscriptedModals(), 0);
+    EXPECT_EQ(Stored(profileId), (std::set<int32_t>{3}));
+}
+
+TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNextRun) {
+    ForgetConfirmSave();
+    int shown = 0;
+    for (int run = 0; run < 2; ++run) {
+        ConsoleWindow window(store_);
+        window.show();
+        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+        forms::input::Click(window.JobOptions().chkForceDuplex());
+        if (run == 0) {
+            // Cancel, even with the box cleared: no save, no choice stored.
+            host_.QueueModal([&](forms::Form& form) {
+                ++shown;
+                auto& box = dynamic_cast<frmIdiotBox&>(form);
+                forms::input::Click(box.chkDoNotShow());
+                forms::input::Click(box.cmdCancel());
+            });
+            EXPECT_FALSE(window.Save());
+            EXPECT_TRUE(window.Modified());
+            EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+            EXPECT_EQ(ConfirmSave(), "(missing)");
+        }
+        host_.QueueModal([&](forms::Form& form) {
+            ++shown;
+            forms::input::Click(dynamic_cast<frmIdiotBox&>(form).cmdOK());
+        });
+        EXPECT_TRUE(window.Save());
+        EXPECT_EQ(shown, run == 0 ? 2 : 3);
+        EXPECT_EQ(ConfirmSave(), "-1");
+    }
 }
 
 } // namespace
