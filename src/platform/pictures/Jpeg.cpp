@@ -1,14 +1,21 @@
 // JPEG files through libjpeg. Errors leave the library by longjmp back into
-// DecodeJpeg; its messages are never printed. A file cut short is refused
-// (libjpeg would otherwise fill the rest with grey); so is a file without
-// its end marker, since the decoder reads ahead and cannot tell the two
-// apart. Other recoverable damage is left to the library's recovery.
+// DecodeJpeg; its messages are never printed.
+//
+// Where libjpeg would carry on over missing or damaged image data, filling
+// the rest of the image with grey (a file cut short, a scan whose data ends
+// early, a bad Huffman code, lost restart markers, a broken progression),
+// the file is refused: a picture with made-up parts is not the picture, and
+// a few hundred damaged bytes could otherwise claim a 100-megapixel image
+// and have it all filled in. A file without its end marker is refused as
+// cut short. Harmless oddities (stray bytes before a marker, an unknown
+// JFIF version) are left to the library.
 
 #include "platform/pictures/PictureDetail.h"
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include <jerror.h>
@@ -36,8 +43,26 @@ struct ErrorManager {
 }
 
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-        ErrorExit(cinfo);
+    if (level >= 0)
+        return; // trace messages
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_NOT_SEQUENTIAL: ErrorExit(cinfo);
+    default: {
+        // The arithmetic decoder's bad-code warning has no name in the
+        // headers of a libjpeg 6b build; it is known by its text.
+        const jpeg_error_mgr* err = cinfo->err;
+        const int code = err->msg_code;
+        if (code > 0 && code <= err->last_jpeg_message && err->jpeg_message_table[code] &&
+            std::strstr(err->jpeg_message_table[code], "bad arithmetic code"))
+            ErrorExit(cinfo);
+        break;
+    }
+    }
 }
 
 void OutputMessage(j_common_ptr) {}

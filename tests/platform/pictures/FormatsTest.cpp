@@ -213,6 +213,38 @@ TEST(JpegFileTest, RefusesGarbageSilently) {
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
+// Offset of the first byte after a marker segment of this kind.
+size_t AfterSegment(const Bytes& jpeg, uint8_t marker) {
+    for (size_t i = 2; i + 3 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == marker)
+            return i + 2 + (size_t(jpeg[i + 2]) << 8 | jpeg[i + 3]);
+    return 0;
+}
+
+TEST(JpegFileTest, ScanDataEndingEarlyIsRefused) {
+    const Bytes good = MakeJpeg(40, 40, JpegKind::Rgb, [](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; });
+    const size_t scan = AfterSegment(good, 0xDA);
+    ASSERT_GT(scan, 0u);
+    ::testing::internal::CaptureStderr();
+    // The scan's data stops part way and the end marker follows at once.
+    for (size_t n = scan; n + 2 < good.size(); n += 37) {
+        Bytes cut(good.begin(), good.begin() + std::ptrdiff_t(n));
+        cut.push_back(0xFF);
+        cut.push_back(0xD9);
+        ASSERT_FALSE(DecodeJpeg(cut)) << "data ends at " << n;
+    }
+    // A frame header claiming a huge image over the same few bytes of data
+    // is refused when the data runs out, not filled in.
+    Bytes huge = good;
+    const size_t sof = AfterSegment(good, 0xC0) - 19; // the SOF0 marker: its segment is 17 bytes
+    huge[sof + 5] = 0xFE; // height 65200
+    huge[sof + 6] = 0xB0;
+    huge[sof + 7] = 0x07; // width 1900
+    huge[sof + 8] = 0x6C;
+    EXPECT_FALSE(DecodeJpeg(huge));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
 // ---- Pictures from file bytes ----
 
 TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
