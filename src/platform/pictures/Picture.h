@@ -75,7 +75,9 @@ std::optional<Image> DecodePng(std::span<const uint8_t> file);
 // A JPEG file (baseline or progressive; greyscale, YCbCr or CMYK).
 std::optional<Image> DecodeJpeg(std::span<const uint8_t> file);
 // An .ico file: its directory, then the image chosen for the size as an icon
-// group's image is chosen (0 x 0: the platform's default icon size).
+// group's image is chosen and stretched to that size. At 0 x 0 the image is
+// chosen for the platform's default icon size (32 x 32) and kept at its own
+// size, as a picture loaded from an icon file is.
 std::optional<Image> DecodeIcoFile(std::span<const uint8_t> file, int32_t width = 0, int32_t height = 0);
 
 // The entry of an icon group that the platform's loader takes for the size
