@@ -1,52 +1,24 @@
 // qm6 global run as a process against product trees with and without a
 // branding library; pictures written as PNG files are read back with libpng.
 
+#include "PngFile.h"
+#include "ToolProcess.h"
 #include "support/TestSupport.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <png.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace qm6::tool {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-struct Png {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    std::vector<uint8_t> rgba;
-};
-
-std::optional<Png> ReadPng(const fs::path& path) {
-    const std::string bytes = test::ReadFile(path);
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
-        return std::nullopt;
-    image.format = PNG_FORMAT_RGBA;
-    Png png{image.width, image.height, std::vector<uint8_t>(PNG_IMAGE_SIZE(image))};
-    if (!png_image_finish_read(&image, nullptr, png.rgba.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return std::nullopt;
-    }
-    return png;
-}
+using testing::Outcome;
+using testing::ReadPng;
 
 class GlobalTool : public ::testing::Test {
 protected:
@@ -58,28 +30,8 @@ protected:
     // fixture tree.
     Outcome Global(const std::string& tree, std::vector<std::string> args) {
         test::ScopedEnv moduleDir("QM6_MODULE_DIR", (fs::path(QM6_BRANDING_TREES) / tree / "bin").string());
-        const fs::path out = dir_.Path() / "stdout", err = dir_.Path() / "stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        args.insert(args.begin(), {QM6_TOOL, "global"});
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        Outcome run;
-        pid_t pid = 0;
-        if (posix_spawn(&pid, QM6_TOOL, &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = test::ReadFile(out);
-        run.err = test::ReadFile(err);
-        return run;
+        args.insert(args.begin(), "global");
+        return testing::RunTool(dir_.Path(), args);
     }
 
     fs::path File(const std::string& name) const { return dir_.Path() / name; }

@@ -1,15 +1,11 @@
 // The qm6 tool run as a process over hives in a temporary folder.
 
+#include "ToolProcess.h"
 #include "Unicode.h"
 #include "support/TestSupport.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace qm6::tool {
 namespace {
@@ -21,11 +17,7 @@ using test::WriteFile;
 const std::string kKey = "HKEY_CURRENT_USER\\Software\\Qm6Test";
 const std::string kOk = "The operation completed successfully.\n";
 
-struct Outcome {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
+using testing::Outcome;
 
 std::string Utf16(std::string_view utf8) {
     std::string out = "\xFF\xFE";
@@ -43,34 +35,7 @@ protected:
     }
 
     Outcome Qm(const std::vector<std::string>& args, const std::string& input = "") {
-        fs::path in = dir_.Path() / "stdin";
-        fs::path out = dir_.Path() / "stdout";
-        fs::path err = dir_.Path() / "stderr";
-        WriteFile(in, input);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        std::vector<std::string> all{QM6_TOOL};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        Outcome run;
-        if (posix_spawn(&pid, QM6_TOOL, &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            waitpid(pid, &status, 0);
-            run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        run.out = ReadFile(out);
-        run.err = ReadFile(err);
-        return run;
+        return testing::RunTool(dir_.Path(), args, input);
     }
 
     // Runs a command that must succeed with the usual message.
