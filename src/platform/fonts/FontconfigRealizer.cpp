@@ -183,4 +183,8 @@ std::string FontconfigRealizer::DefaultFace() const {
 extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
+// Without this, every program would print the suppression's statistics at exit.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
 #endif

@@ -89,9 +89,3 @@ void GridFixture::Settle() {
 }
 
 } // namespace qm6::forms::test
-
-// fontconfig keeps its configuration for the life of the process (Qt's font
-// database loads it once); LeakSanitizer reports it at exit.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
