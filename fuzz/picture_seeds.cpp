@@ -24,8 +24,8 @@ void Write(const std::filesystem::path& dir, const std::string& name, const Byte
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-DibSpec Spec(Header header, uint16_t bpp, bool topDown, bool bitfields = false) {
-    DibSpec s;
+DibLayout Layout(Header header, uint16_t bpp, bool topDown, bool bitfields = false) {
+    DibLayout s;
     s.header = header;
     s.width = 5;
     s.height = 3;
@@ -82,17 +82,17 @@ int main(int argc, char** argv) {
         {"v4_16bf", Header::V4, 16, false, true},   {"v5_32bf", Header::V5, 32, true, true},
     };
     for (const auto& d : dibs) {
-        const DibSpec s = Spec(d.header, d.bpp, d.topDown, d.bitfields);
+        const DibLayout s = Layout(d.header, d.bpp, d.topDown, d.bitfields);
         Write(dib, std::string(d.name) + ".dib", MakeDib(s));
         Write(dib, std::string(d.name) + ".bmp", MakeBmpFile(s, 2));
     }
 
-    DibSpec icon8 = Spec(Header::Info, 8, false);
+    DibLayout icon8 = Layout(Header::Info, 8, false);
     icon8.icon = true;
     icon8.maskBit = [](int32_t x, int32_t y) { return x == y; };
-    DibSpec icon32 = Spec(Header::Info, 32, false);
+    DibLayout icon32 = Layout(Header::Info, 32, false);
     icon32.icon = true;
-    DibSpec icon1 = Spec(Header::Info, 1, false);
+    DibLayout icon1 = Layout(Header::Info, 1, false);
     icon1.icon = true;
     icon1.maskBit = [](int32_t x, int32_t) { return x == 0; };
     const Bytes png = MakePng(6, 6, PNG_COLOR_TYPE_RGB_ALPHA, 8, [](int32_t x, int32_t y) { return uint32_t(x * 40 + y) * 0x01010101u; });
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     Write(jpeg, "grey.jpg", MakeJpeg(8, 8, JpegKind::Grey, gradient));
     Write(jpeg, "cmyk.jpg", MakeJpeg(9, 5, JpegKind::Cmyk, gradient));
     Write(jpeg, "ycck.jpg", MakeJpeg(9, 5, JpegKind::Ycck, gradient, true));
-    Write(jpeg, "picture.bmp", MakeBmpFile(Spec(Header::Info, 24, false)));
+    Write(jpeg, "picture.bmp", MakeBmpFile(Layout(Header::Info, 24, false)));
     Write(jpeg, "picture.ico", three);
     return 0;
 }

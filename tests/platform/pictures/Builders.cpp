@@ -46,7 +46,7 @@ uint32_t IntoMask(uint32_t channel8, uint32_t mask) {
 }
 
 // Writes the header, masks and table; answers the offset where the bits go.
-size_t WriteHeader(Bytes& b, const DibSpec& s) {
+size_t WriteHeader(Bytes& b, const DibLayout& s) {
     const int32_t storedHeight = (s.icon ? 2 * s.height : s.height) * (s.topDown ? -1 : 1);
     if (s.header == Header::Core) {
         Put32(b, 12);
@@ -88,7 +88,7 @@ size_t WriteHeader(Bytes& b, const DibSpec& s) {
     return b.size();
 }
 
-void WriteBits(Bytes& b, const DibSpec& s) {
+void WriteBits(Bytes& b, const DibLayout& s) {
     const size_t stride = ((size_t(s.width) * s.bpp + 31) / 32) * 4;
     for (int32_t row = 0; row < s.height; ++row) {
         const int32_t y = s.topDown ? row : s.height - 1 - row;
@@ -137,18 +137,18 @@ void WriteBits(Bytes& b, const DibSpec& s) {
 
 } // namespace
 
-Bytes MakeDib(const DibSpec& spec) {
+Bytes MakeDib(const DibLayout& layout) {
     Bytes b;
-    WriteHeader(b, spec);
-    WriteBits(b, spec);
+    WriteHeader(b, layout);
+    WriteBits(b, layout);
     return b;
 }
 
-Bytes MakeBmpFile(const DibSpec& spec, uint32_t gap) {
+Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap) {
     Bytes dib;
-    const size_t bitsAt = WriteHeader(dib, spec);
+    const size_t bitsAt = WriteHeader(dib, layout);
     dib.insert(dib.end(), gap, 0xEE);
-    WriteBits(dib, spec);
+    WriteBits(dib, layout);
     Bytes b{'B', 'M'};
     Put32(b, uint32_t(14 + dib.size()));
     Put32(b, 0);

@@ -20,7 +20,7 @@ enum class Header { Core, Info, V4, V5 };
 // 16 bits the raw pixel word, for 24 and 32 bits 0xAARRGGBB (alpha written
 // as the fourth byte of a 32-bit pixel, or through the masks for
 // bit fields). y counts from the top row.
-struct DibSpec {
+struct DibLayout {
     Header header = Header::Info;
     int32_t width = 0;
     int32_t height = 0;
@@ -37,10 +37,10 @@ struct DibSpec {
     std::function<bool(int32_t x, int32_t y)> maskBit;
 };
 
-Bytes MakeDib(const DibSpec& spec);
+Bytes MakeDib(const DibLayout& layout);
 // A .bmp file around a DIB: BITMAPFILEHEADER with bfOffBits pointing at the
 // bits (`gap` bytes of padding between the table and the bits).
-Bytes MakeBmpFile(const DibSpec& spec, uint32_t gap = 0);
+Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap = 0);
 
 struct IcoImage {
     uint8_t width = 0; // as in the directory (0 = 256)

@@ -40,15 +40,15 @@ std::ostream& operator<<(std::ostream& os, const DibCase& c) {
     return os << c.name;
 }
 
-// The spec of a case and the pixel each (x, y) must decode to.
+// The layout of a case and the pixel each (x, y) must decode to.
 struct Built {
-    DibSpec spec;
+    DibLayout layout;
     std::function<uint32_t(int32_t, int32_t)> expect;
 };
 
 Built Build(const DibCase& c) {
     Built b;
-    DibSpec& s = b.spec;
+    DibLayout& s = b.layout;
     s.header = c.header;
     s.width = kW;
     s.height = kH;
@@ -142,21 +142,21 @@ void ExpectPixels(const std::optional<Image>& image, const Built& b) {
 
 TEST_P(DibDepthTest, DecodesEveryPixel) {
     const Built b = Build(GetParam());
-    ExpectPixels(DecodeDib(MakeDib(b.spec)), b);
+    ExpectPixels(DecodeDib(MakeDib(b.layout)), b);
 }
 
 TEST_P(DibDepthTest, BmpFileFollowsItsBitsOffset) {
     const Built b = Build(GetParam());
-    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.spec)), b);
-    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.spec, 6)), b);
+    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.layout)), b);
+    ExpectPixels(DecodeBmpFile(MakeBmpFile(b.layout, 6)), b);
 }
 
 TEST_P(DibDepthTest, EveryCutIsRefused) {
     const Built b = Build(GetParam());
-    const Bytes dib = MakeDib(b.spec);
+    const Bytes dib = MakeDib(b.layout);
     for (size_t n = 0; n < dib.size(); ++n)
         ASSERT_FALSE(DecodeDib(std::span(dib.data(), n))) << "cut at " << n;
-    const Bytes file = MakeBmpFile(b.spec);
+    const Bytes file = MakeBmpFile(b.layout);
     for (size_t n = 0; n < file.size(); ++n)
         ASSERT_FALSE(DecodeBmpFile(std::span(file.data(), n))) << "cut at " << n;
 }
@@ -195,7 +195,7 @@ const Damage kDamage[] = {
 class DibDamageTest : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DibDamageTest, IsRefused) {
-    DibSpec s;
+    DibLayout s;
     s.width = kW;
     s.height = kH;
     s.bpp = 8;
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, DibDamageTest, ::testing::ValuesIn(kDamage),
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
-    DibSpec s;
+    DibLayout s;
     s.width = 2;
     s.height = 2;
     s.bpp = 24;

@@ -248,7 +248,7 @@ TEST(JpegFileTest, ScanDataEndingEarlyIsRefused) {
 // ---- Pictures from file bytes ----
 
 TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
-    DibSpec s;
+    DibLayout s;
     s.width = 3;
     s.height = 2;
     s.bpp = 24;

@@ -17,7 +17,7 @@ namespace {
 // An icon image of one solid colour (0xAARRGGBB; for fewer than 32 bits an
 // 8-bit image whose one palette entry is the colour) with a mask.
 Bytes SolidIcon(int32_t size, uint16_t bpp, uint32_t color, std::function<bool(int32_t, int32_t)> mask = {}) {
-    DibSpec s;
+    DibLayout s;
     s.width = size;
     s.height = size;
     s.bpp = bpp;
@@ -35,7 +35,7 @@ Bytes SolidIcon(int32_t size, uint16_t bpp, uint32_t color, std::function<bool(i
 
 TEST(IconImageTest, MaskMakesPixelsTransparentBelow32Bits) {
     for (const uint16_t bpp : {1, 4, 8, 24}) {
-        DibSpec s;
+        DibLayout s;
         s.width = 5; // mask rows padded from 1 byte to 4
         s.height = 3;
         s.bpp = bpp;
@@ -61,7 +61,7 @@ TEST(IconImageTest, MaskMakesPixelsTransparentBelow32Bits) {
 }
 
 TEST(IconImageTest, ThirtyTwoBitsUseAlphaElseTheMask) {
-    DibSpec s;
+    DibLayout s;
     s.width = 4;
     s.height = 4;
     s.bpp = 32;
