@@ -49,26 +49,16 @@ TEST_F(BrandTool, PrintsMembersOfTheBrandingLibraryOrTheirDefaults) {
         std::vector<std::string> args;
         const char* out;
     } cases[] = {
+        // The values come from the branding object (whose own tests cover
+        // each member); here each kind of member and argument passes
+        // through the tool once.
         {"full", {"ProductName"}, "Quillmeter 6\n"}, // blank in the library
-        {"full", {"CompanyNameFull"}, "Brandco Holdings Ltd.\n"},
         {"full", {"applicationname", "4"}, "Brandco Merge\n"},
-        {"full", {"ApplicationName", "2"}, "Job Desk\n"},
-        {"full", {"ApplicationName", "9"}, "Unknown\n"},
-        {"full", {"CompanyURL"}, "https://brandco.example/\n"},
-        {"full", {"ReportFooter"}, "Brandco Footer\n"},
         {"full", {"ReportColorMain"}, "65280\n"},
-        {"full", {"ReportColorSub"}, "6737151\n"}, // not a number in the library
-        {"full", {"SplashScreen", "3"}, "bitmap 3 x 2\n"},
         {"full", {"SplashScreen", "4"}, "bitmap 16 x 2\n"},
         {"full", {"SplashScreen", "5"}, "(none)\n"},
-        {"full", {"ReportLogo"}, "bitmap 14 x 2\n"},
-        {"full", {"AdminHeaderLogo"}, "bitmap 20 x 2\n"},
-        {"full", {"ClientIcon"}, "icon 48 x 48\n"},
         {"full", {"AboutIcon", "16", "16"}, "icon 16 x 16\n"},
-        {"none", {"ProductName"}, "Quillmeter 6\n"},
         {"none", {"CompanyName"}, "Quillmeter\n"},
-        {"none", {"ReportColorMain"}, "11366423\n"},
-        {"broken", {"ApplicationName", "1"}, "Control Center\n"},
         {"broken", {"WizardPanel"}, "(none)\n"},
     };
     for (const Case& c : cases) {
@@ -86,12 +76,9 @@ TEST_F(BrandTool, WritesPicturesAsPngFiles) {
         std::vector<std::string> args;
         uint32_t width, height; // 0: no picture
     } cases[] = {
-        {"full", {"ClientIcon", "16", "16"}, 16, 16},
         {"full", {"ClientIcon", "32", "32"}, 32, 32},
         {"full", {"ClientIcon"}, 48, 48},
-        {"full", {"SplashScreen", "4"}, 16, 2},
         {"full", {"SplashScreen", "5"}, 0, 0},
-        {"none", {"ClientIcon", "16", "16"}, 0, 0},
         {"none", {"AdminHeaderLogo"}, 0, 0},
     };
     int n = 0;
