@@ -24,11 +24,16 @@ using detail::ReadU16;
 using detail::ReadU32;
 
 constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
 constexpr uint32_t BI_BITFIELDS = 3;
 
 constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
 constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr uint32_t kFileHeaderSize = 14;  // BITMAPFILEHEADER
+
+// Pixels a run-length encoded bitmap may have whatever its size (256 x 256).
+constexpr uint64_t kRleFreePixels = 65536;
 
 // One colour channel of a bit-field pixel, widened to 8 bits by repeating
 // its bits (5 bits abcde become abcdeabc), as the platform widens 5-5-5 and
@@ -57,6 +62,66 @@ struct Channel {
         return r & 0xFF;
     }
 };
+
+// Run-length encoded bits (BI_RLE8, BI_RLE4) into the image, whose rows
+// count from the bottom. The bits are pairs: a count above 0 repeats the
+// next byte's index (RLE4: its two nibbles in turn); a count of 0 is an
+// escape: 0 ends the line, 1 ends the bitmap, 2 moves right and up by the
+// next two bytes, and 3 to 255 give that many indices as they are (RLE4:
+// two a byte), padded to a 16-bit boundary. Pixels no run reaches stay
+// black, as in a new device bitmap; runs past the right edge or the top are
+// dropped. False when an escape or an absolute run is cut off; bits that
+// end without the end-of-bitmap escape keep what was decoded, as the
+// platform does.
+bool DecodeRle(std::span<const uint8_t> bits, uint32_t bpp, const std::vector<uint32_t>& palette,
+               Image& image) {
+    const int64_t width = image.width, height = image.height;
+    int64_t x = 0, row = 0;
+    // Sets the pixel at x on the current row and moves right.
+    auto put = [&](uint32_t index) {
+        if (x < width && row < height)
+            image.pixels[static_cast<size_t>((height - 1 - row) * width + x)] = palette[index];
+        ++x;
+    };
+    size_t i = 0;
+    while (i + 2 <= bits.size() && row < height) {
+        const uint8_t count = bits[i], value = bits[i + 1];
+        i += 2;
+        if (count > 0) {
+            // A run never wraps to the next line: what passes the right
+            // edge is dropped without being walked.
+            const int64_t end = x + count;
+            for (int k = 0; k < count && x < width; ++k)
+                put(bpp == 8 ? value : (k & 1) ? value & 0x0F : value >> 4);
+            x = end;
+            continue;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            ++row;
+        } else if (value == 1) { // end of bitmap
+            return true;
+        } else if (value == 2) { // delta
+            if (i + 2 > bits.size())
+                return false;
+            x += bits[i];
+            row += bits[i + 1];
+            i += 2;
+        } else { // absolute run
+            const size_t bytes = bpp == 8 ? value : (size_t{value} + 1) / 2;
+            if (i + bytes > bits.size())
+                return false;
+            const int64_t end = x + value;
+            for (size_t k = 0; k < value && x < width; ++k) {
+                const uint8_t b = bits[i + (bpp == 8 ? k : k / 2)];
+                put(bpp == 8 ? b : (k & 1) ? b & 0x0F : b >> 4);
+            }
+            x = end;
+            i += std::min(bits.size() - i, (bytes + 1) & ~size_t{1});
+        }
+    }
+    return true;
+}
 
 bool IsKnownInfoHeaderSize(uint32_t size) {
     // BITMAPINFOHEADER, its two extensions with masks in the header (52 and
@@ -107,12 +172,17 @@ std::optional<DibResult> DecodeDibBits(std::span<const uint8_t> dib, int32_t hei
     if (!SizeAllowed(width, height))
         return std::nullopt;
 
+    // Run-length encoding: 8-bit RLE8 and 4-bit RLE4 bitmaps, bottom-up
+    // only, and never inside an icon.
+    const bool rle = (bpp == 8 && compression == BI_RLE8) || (bpp == 4 && compression == BI_RLE4);
+    if (rle && (topDown || heightDivisor > 1))
+        return std::nullopt;
     switch (bpp) {
     case 1:
     case 4:
     case 8:
     case 24:
-        if (compression != BI_RGB)
+        if (compression != BI_RGB && !rle)
             return std::nullopt;
         break;
     case 16:
@@ -174,6 +244,31 @@ std::optional<DibResult> DecodeDibBits(std::span<const uint8_t> dib, int32_t hei
     const uint64_t bitsStart = bitsOffset ? *bitsOffset : tableEnd;
     if (bitsStart < tableEnd || bitsStart > dib.size())
         return std::nullopt;
+
+    if (rle) {
+        // The encoded size is biSizeImage; 0 (or too much) means the rest.
+        uint64_t encoded = dib.size() - bitsStart;
+        const uint32_t sizeImage = ReadU32(dib, 20);
+        if (sizeImage != 0 && sizeImage < encoded)
+            encoded = sizeImage;
+        // Two bytes of runs give at most 255 pixels. A bitmap that claims
+        // more pixels than its bytes could give that way (beyond a small
+        // picture's worth, which may be left to the escapes' black) is
+        // refused before anything is allocated, so that a few bytes cannot
+        // claim and fill a huge picture.
+        const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+        if (pixels > std::max<uint64_t>(kRleFreePixels, encoded / 2 * 255))
+            return std::nullopt;
+        DibResult result;
+        result.image.width = static_cast<int32_t>(width);
+        result.image.height = static_cast<int32_t>(height);
+        result.image.pixels.assign(static_cast<size_t>(width * height), 0xFF000000u);
+        if (!DecodeRle(dib.subspan(static_cast<size_t>(bitsStart), static_cast<size_t>(encoded)), bpp,
+                       palette, result.image))
+            return std::nullopt;
+        result.bitsEnd = static_cast<size_t>(bitsStart + encoded);
+        return result;
+    }
     const uint64_t bitsSize = stride * static_cast<uint64_t>(height);
     if (bitsSize > dib.size() - bitsStart)
         return std::nullopt;

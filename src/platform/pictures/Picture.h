@@ -61,8 +61,9 @@ using PicturePtr = std::shared_ptr<const Picture>;
 
 // A DIB as stored in a bitmap resource: a BITMAPINFOHEADER (or a larger
 // header: V4, V5) or a BITMAPCOREHEADER, the colour table or bit-field masks,
-// then the bits. 1, 4, 8, 16, 24 and 32 bits a pixel; BI_RGB and
-// BI_BITFIELDS; bottom-up (positive height) and top-down (negative height).
+// then the bits. 1, 4, 8, 16, 24 and 32 bits a pixel; BI_RGB, BI_BITFIELDS,
+// and run-length encoded BI_RLE8 and BI_RLE4 (bottom-up only); bottom-up
+// (positive height) and top-down (negative height).
 std::optional<Image> DecodeDib(std::span<const uint8_t> dib);
 // A .bmp file: BITMAPFILEHEADER then a DIB.
 std::optional<Image> DecodeBmpFile(std::span<const uint8_t> file);

@@ -186,8 +186,7 @@ const Damage kDamage[] = {
     {"BitCountZero", 14, 2, 0},
     {"BitCountThree", 14, 2, 3},
     {"BitCountHuge", 14, 2, 0xFFFF},
-    {"Rle8", 16, 4, 1},
-    {"Rle4", 16, 4, 2},
+    {"Rle4OnEightBits", 16, 4, 2},
     {"BitfieldsOnEightBits", 16, 4, 3},
     {"JpegInside", 16, 4, 4},
 };
@@ -238,6 +237,92 @@ TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
     }
     // A DIB is not a .bmp file.
     EXPECT_FALSE(DecodeBmpFile(MakeDib(s)));
+}
+
+// A run-length encoded DIB: a BITMAPINFOHEADER, a palette whose entry i is
+// PaletteColor(i), and the encoded bits.
+Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
+    const uint32_t colors = bpp == 8 ? 8 : 16;
+    Bytes b(40, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    put32(0, 40);
+    put32(4, uint32_t(width));
+    put32(8, uint32_t(height));
+    b[12] = 1;
+    b[14] = uint8_t(bpp);
+    put32(16, bpp == 8 ? 1 : 2); // BI_RLE8, BI_RLE4
+    put32(20, uint32_t(bits.size()));
+    put32(32, colors);
+    for (uint32_t i = 0; i < colors; ++i) {
+        const uint32_t c = PaletteColor(i);
+        b.insert(b.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
+    }
+    b.insert(b.end(), bits.begin(), bits.end());
+    return b;
+}
+
+// Encoded runs, absolute runs with their padding, line ends, deltas and the
+// end of the bitmap; what no run reaches stays black, what passes the right
+// edge is dropped.
+TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
+    constexpr uint32_t B = 0; // black, as a skipped pixel decodes
+    auto c = [](uint32_t i) { return PaletteColor(i); };
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        uint16_t bpp;
+        Bytes bits;
+        std::vector<uint32_t> rows; // top row first, RGB
+    } cases[] = {
+        {"Rle8", 6, 3, 8,
+         {3, 1, /*absolute*/ 0, 3, 2, 3, 1, 0, /*eol*/ 0, 0,  // bottom row
+          9, 2, 0, 0,                                          // past the right edge
+          0, 2, 3, 0, /*delta 3 right*/ 2, 3, 0, 1},           // top row, then the end
+         {B, B, B, c(3), c(3), B,  //
+          c(2), c(2), c(2), c(2), c(2), c(2), //
+          c(1), c(1), c(1), c(2), c(3), c(1)}},
+        {"Rle4", 5, 2, 4,
+         {5, 0x12, 0, 0,              // bottom row: nibbles in turn
+          0, 3, 0x34, 0x50, 0, 1},    // absolute run of three nibbles
+         {c(3), c(4), c(5), B, B, //
+          c(1), c(2), c(1), c(2), c(1)}},
+        // Bits that end without the end-of-bitmap escape keep what came.
+        {"NoEndOfBitmap", 2, 2, 8, {2, 7}, {B, B, c(7), c(7)}},
+        // A delta up and past the top ends the picture there.
+        {"DeltaPastTheTop", 2, 2, 8, {0, 2, 0, 5, 1, 1}, {B, B, B, B}},
+    };
+    for (const Case& k : cases) {
+        const auto image = DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits));
+        ASSERT_TRUE(image) << k.name;
+        ASSERT_EQ(image->width, k.width);
+        ASSERT_EQ(image->height, k.height);
+        for (int32_t y = 0; y < k.height; ++y)
+            for (int32_t x = 0; x < k.width; ++x)
+                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | k.rows[size_t(y * k.width + x)])
+                    << k.name << " at " << x << "," << y;
+    }
+}
+
+TEST(DibRleTest, RefusesCutEscapesAndTopDownBitmaps) {
+    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 5, 1, 2})));    // absolute run cut off
+    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 2, 1})));       // delta cut off
+    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 4, {0, 7, 0x12, 0x34}))); // RLE4 absolute run cut off
+    EXPECT_FALSE(DecodeDib(RleDib(4, -1, 8, {4, 1, 0, 1})));   // run-length bits are bottom-up only
+    ASSERT_TRUE(DecodeDib(RleDib(4, 1, 8, {4, 1, 0, 1})));
+
+    // A few bytes may not claim a picture far larger than runs could fill;
+    // a large one whose runs do fill it decodes.
+    EXPECT_FALSE(DecodeDib(RleDib(4000, 4000, 8, {0, 1})));
+    EXPECT_TRUE(DecodeDib(RleDib(256, 256, 8, {0, 1})));
+    Bytes rows;
+    for (int y = 0; y < 300; ++y)
+        rows.insert(rows.end(), {255, 1, 255, 2, 90, 3, 0, 0}); // 600 pixels a row
+    const auto filled = DecodeDib(RleDib(600, 300, 8, rows));
+    ASSERT_TRUE(filled);
+    EXPECT_EQ(filled->Pixel(599, 0), 0xFF000000u | PaletteColor(3));
 }
 
 } // namespace
