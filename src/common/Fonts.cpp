@@ -7,6 +7,7 @@
 #include "platform/locale/LocaleInfo.h"
 #include "platform/registry/Registry.h"
 #include "platform/vb/Conversions.h"
+#include "platform/vb/Strings.h"
 #include "platform/vb/VbError.h"
 #include "registry/clsRegistry.h"
 
@@ -154,17 +155,10 @@ fonts::FontPtr ChooseLocaleFont() {
 }
 
 std::string StripAtNull(const std::string& text) {
-    auto trim = [](std::string s) {
-        const auto first = s.find_first_not_of(' ');
-        if (first == std::string::npos)
-            return std::string();
-        const auto last = s.find_last_not_of(' ');
-        return s.substr(first, last - first + 1);
-    };
-    std::string s = trim(text);
+    std::string s = vb::Trim(text);
     if (const auto nul = s.find('\0'); nul != std::string::npos)
         s.erase(nul);
-    return trim(std::move(s));
+    return vb::Trim(s);
 }
 
 void ApplyFonts(fonts::Font& containerFont, const std::vector<forms::Control*>& controls,

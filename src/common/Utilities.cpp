@@ -9,6 +9,7 @@
 #include "platform/forms/TextBox.h"
 #include "platform/locale/LocaleInfo.h"
 #include "platform/vb/Conversions.h"
+#include "platform/vb/Strings.h"
 
 #include <cfenv>
 #include <cmath>
@@ -115,9 +116,7 @@ bool TrimTextControls(forms::Form& form, bool reportMissingMaximum) {
         auto* box = dynamic_cast<forms::TextBox*>(control);
         if (!box)
             continue;
-        std::string text = box->Text();
-        const size_t first = text.find_first_not_of(' ');
-        text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+        const std::string text = vb::Trim(box->Text());
         box->Text(text);
         if (box->MaxLength() > 0) {
             box->Text(forms::LeftCharacters(text, box->MaxLength()));

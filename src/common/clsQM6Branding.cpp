@@ -6,6 +6,7 @@
 #include "platform/locale/Lcid.h"
 #include "platform/resources/LoadString.h"
 #include "platform/vb/Conversions.h"
+#include "platform/vb/Strings.h"
 #include "platform/vb/VbError.h"
 
 #include <utility>
@@ -45,14 +46,6 @@ const char* const kDefaultColorSub = "6737151";   // 0x66CCFF
 // LoadString's buffer: 511 bytes of text and the terminating NUL.
 constexpr size_t kStringBufferBytes = 512;
 
-std::string TrimSpaces(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 // A colour written as a number in the branding library, or the built-in
 // colour when the text does not convert to a 32-bit integer. (Raising here
 // would stop whatever asked for a report colour because of a bad branding
@@ -87,7 +80,7 @@ std::string clsQM6Branding::LoadBrandString(int32_t id, const std::string& defau
         auto loaded = res::LoadString(*library_, static_cast<uint32_t>(id), kStringBufferBytes,
                                       loc::GetACP());
         if (loaded.length > 0)
-            result = TrimSpaces(loaded.text);
+            result = vb::Trim(loaded.text);
     }
     if (result.empty())
         result = defaultText;

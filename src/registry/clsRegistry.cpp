@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/system/System.h"
 #include "platform/vb/Conversions.h"
+#include "platform/vb/Strings.h"
 #include "platform/vb/VbError.h"
 
 #include <algorithm>
@@ -39,11 +40,7 @@ std::string RemoveNulls(const std::vector<uint8_t>& data) {
         if (b != 0)
             joined.push_back(static_cast<char>(b));
     }
-    auto first = joined.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    auto last = joined.find_last_not_of(' ');
-    return joined.substr(first, last - first + 1);
+    return vb::Trim(joined);
 }
 
 // The text of an expandable string up to its terminating NUL.
@@ -93,11 +90,7 @@ std::string clsRegistry::FormatErrorText(long code) {
         if (c == '\0')
             c = ' ';
     }
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
+    return vb::Trim(text);
 }
 
 bool clsRegistry::CheckSecurity(int32_t plngDesiredAccess) {
