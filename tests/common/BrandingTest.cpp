@@ -184,19 +184,6 @@ TEST_F(BrandingTest, IconsComeAtTheSizeAskedOrTheirOwnSize) {
         ExpectPicture(c.read(), PictureType::Icon, c.size, c.member);
 }
 
-// A size beyond the largest the loader stretches to is its failure: no
-// picture, and nothing of that size made.
-TEST_F(BrandingTest, IconsAskedBeyondTheLoadersLimitAreNone) {
-    clsQM6Branding& b = StartIn("full");
-    constexpr int16_t kMost = pictures::kMaxRequestedSide;
-    ExpectPicture(b.ClientIcon(kMost, 16), PictureType::Icon, {kMost, 16},
-                  "ClientIcon at the limit");
-    EXPECT_EQ(b.ClientIcon(kMost + 1, 16), nullptr);
-    EXPECT_EQ(b.ClientIcon(16000, 16000), nullptr);
-    EXPECT_EQ(b.AboutIcon(16, 32767), nullptr);
-    EXPECT_EQ(b.LoadBrandPicture(117, kPictureBitmap, 100000, 1), nullptr); // the wizard panel
-}
-
 // Report colours are the library's numbers in any form the runtime reads;
 // one that is not a number or does not fit 32 bits gives the built-in colour
 // instead of an error.

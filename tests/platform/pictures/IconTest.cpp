@@ -296,10 +296,8 @@ TEST_P(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
     const struct {
         int32_t w, h;
         bool allowed;
-    } cases[] = {
-        {kMost, 2, true},      {2, kMost, true},      {kMost + 1, 2, false}, {2, kMost + 1, false},
-        {16000, 16000, false}, {32767, 32767, false}, {32767, 0, false},
-    };
+    } cases[] = {{kMost, 2, true},      {2, kMost, true},      {kMost + 1, 2, false},
+                 {2, kMost + 1, false}, {16000, 16000, false}, {32767, 0, false}};
     for (size_t i = 0; i < std::size(loaders); ++i)
         for (const auto& c : cases) {
             const auto image = loaders[i](c.w, c.h);
