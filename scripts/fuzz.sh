@@ -19,6 +19,8 @@ fi
 
 cmake --preset fuzz
 cmake --build --preset fuzz --target qm6_fuzzers
+# The sanitizers' settings (suppressions, options) the tests use too.
+. build-fuzz/sanitizer-env.sh
 
 shopt -s nullglob
 targets=()

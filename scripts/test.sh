@@ -11,6 +11,10 @@ bash scripts/setup.sh
 cmake --preset default
 cmake --build --preset default
 
+# The sanitizers' settings (suppressions, options) for the benchmark runs;
+# CTest sets the same on every test.
+. build/sanitizer-env.sh
+
 # Benchmarks: one short run each, so that they keep building and running.
 for b in build/bin/bench_*; do
     [ -x "$b" ] || continue

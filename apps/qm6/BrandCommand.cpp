@@ -80,7 +80,8 @@ constexpr std::string_view kUsage =
     "  SplashScreen PRODUCT         (none) for a number other than 1 to 4\n"
     "  AdminHeaderLogo, DBMaintenancePanel, ReportLogo, WizardPanel\n"
     "  ClientIcon [WIDTH HEIGHT], AboutIcon [WIDTH HEIGHT]\n"
-    "                               icons at that size; without one, their own\n"
+    "                               icons at that size (at most 4096 x 4096);\n"
+    "                               without one, their own\n"
     "\n"
     "Example: qm6 brand ClientIcon 32 32 --png client32.png\n";
 
@@ -92,16 +93,26 @@ const Member* FindMember(std::string_view name) {
 }
 
 // The argument as the runtime converts it; nullopt after reporting why not.
+// A size above the largest the library loads a picture at is refused here,
+// where the library would only answer no picture.
 std::optional<int32_t> ReadArgument(const std::string& text, Argument kind, const Console& console) {
+    int32_t number = 0;
     try {
         const vb::Variant value(text);
-        return kind == Argument::Size ? int32_t{vb::CInt(value)} : vb::CLng(value);
+        number = kind == Argument::Size ? int32_t{vb::CInt(value)} : vb::CLng(value);
     } catch (const vb::VbError& e) {
         console.Error("\"" + text + "\" is not a " +
                       (kind == Argument::Size ? "16-bit size" : "32-bit product number") + " (" +
                       e.what() + ").");
         return std::nullopt;
     }
+    if (kind == Argument::Size && number > pictures::kMaxRequestedSide) {
+        const std::string most = std::to_string(pictures::kMaxRequestedSide);
+        console.Error("\"" + text + "\" is too large a size: pictures are loaded at most " + most +
+                      " x " + most + " pixels.");
+        return std::nullopt;
+    }
+    return number;
 }
 
 } // namespace

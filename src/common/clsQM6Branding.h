@@ -44,6 +44,8 @@ public:
     std::string ReportFooter() const;
     pictures::PicturePtr WizardPanel() const;
     // Icons at pintWidth x pintHeight pixels; 0 x 0: the resource's own size.
+    // No picture for a side above pictures::kMaxRequestedSide, which the
+    // loader refuses.
     pictures::PicturePtr ClientIcon(int16_t pintWidth = 0, int16_t pintHeight = 0) const;
     pictures::PicturePtr AboutIcon(int16_t pintWidth = 0, int16_t pintHeight = 0) const;
     // Overrides both report colours (0 = no override), or clears both.
@@ -57,7 +59,8 @@ public:
     std::string LoadBrandString(int32_t id, const std::string& defaultText) const;
     // The bitmap (kind 1) or icon (kind 3) resource id at width x height
     // pixels (0 x 0: its own size); nullptr without a library, for another
-    // kind, or when the resource is missing or malformed.
+    // kind, when the resource is missing or malformed, or when the loader
+    // refuses the size (pictures::RequestedSizeAllowed).
     pictures::PicturePtr LoadBrandPicture(int32_t id, int16_t kind, int32_t width, int32_t height) const;
 
 private:

@@ -175,16 +175,3 @@ std::string FontconfigRealizer::DefaultFace() const {
 }
 
 } // namespace qm6::fonts
-
-#if defined(__SANITIZE_ADDRESS__)
-// Fontconfig loses a few blocks while it parses its configuration, which this
-// library loads once per process; LeakSanitizer would report them at exit in
-// every program that realizes a font.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-// Without this, every program would print the suppression's statistics at exit.
-extern "C" __attribute__((visibility("default"))) const char* __lsan_default_options() {
-    return "print_suppressions=0";
-}
-#endif

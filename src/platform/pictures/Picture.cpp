@@ -150,6 +150,8 @@ int32_t ChooseIconEntry(std::span<const res::IconGroupEntry> entries, int32_t wi
 // picture loaded from an icon file does; at any other size the image is
 // stretched to that size.
 std::optional<Image> DecodeIcoFile(std::span<const uint8_t> file, int32_t width, int32_t height) {
+    if (!RequestedSizeAllowed(width, height))
+        return std::nullopt;
     if (file.size() < 6 || ReadU16(file, 0) != 0 || ReadU16(file, 2) != 1)
         return std::nullopt;
     const uint16_t count = ReadU16(file, 4);
@@ -191,6 +193,8 @@ std::optional<Image> DecodeIcoFile(std::span<const uint8_t> file, int32_t width,
 
 std::optional<Image> LoadBitmapResource(const res::ResourceLibrary& library, const res::ResourceId& name,
                                         int32_t width, int32_t height) {
+    if (!RequestedSizeAllowed(width, height))
+        return std::nullopt;
     const auto found = library.FindBitmap(name);
     if (!found)
         return std::nullopt;
@@ -202,6 +206,8 @@ std::optional<Image> LoadBitmapResource(const res::ResourceLibrary& library, con
 
 std::optional<Image> LoadIconResource(const res::ResourceLibrary& library, const res::ResourceId& name,
                                       int32_t width, int32_t height) {
+    if (!RequestedSizeAllowed(width, height))
+        return std::nullopt;
     const auto entries = library.IconGroup(name);
     if (!entries)
         return std::nullopt;

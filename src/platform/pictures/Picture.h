@@ -39,6 +39,19 @@ struct Image {
 // no picture of the product comes near it.
 constexpr int64_t kMaxPixels = int64_t{1} << 28;
 
+// The largest width or height the loaders below stretch a picture to. The
+// largest image an icon file can hold is 256 x 256, and a bitmap stretched
+// to fill a screen needs a few thousand pixels a side; 4096 leaves room for
+// both, and keeps one request to at most 4096 x 4096 pixels (64 MB), where
+// the 16-bit sizes callers pass could otherwise ask for gigabytes.
+constexpr int32_t kMaxRequestedSide = 4096;
+
+// Whether a picture may be asked for at width x height: neither side above
+// kMaxRequestedSide (0 or less takes the picture's own extent).
+constexpr bool RequestedSizeAllowed(int32_t width, int32_t height) {
+    return width <= kMaxRequestedSide && height <= kMaxRequestedSide;
+}
+
 class Picture {
 public:
     Picture(PictureType type, Image image, std::vector<uint8_t> sourceFile = {});
@@ -78,7 +91,8 @@ std::optional<Image> DecodeJpeg(std::span<const uint8_t> file);
 // An .ico file: its directory, then the image chosen for the size as an icon
 // group's image is chosen and stretched to that size. At 0 x 0 the image is
 // chosen for the platform's default icon size (32 x 32) and kept at its own
-// size, as a picture loaded from an icon file is.
+// size, as a picture loaded from an icon file is. nullopt for a size that
+// RequestedSizeAllowed refuses.
 std::optional<Image> DecodeIcoFile(std::span<const uint8_t> file, int32_t width = 0, int32_t height = 0);
 
 // The entry of an icon group that the platform's loader takes for the size
@@ -93,7 +107,8 @@ Image Scale(const Image& image, int32_t width, int32_t height);
 // LoadImage from a resource library: a bitmap (RT_BITMAP) or an icon (an
 // RT_GROUP_ICON and its RT_ICON images) of that name, at width x height
 // pixels; 0 x 0 takes the resource's own size. nullopt when the resource is
-// missing or malformed.
+// missing or malformed, or for a size RequestedSizeAllowed refuses (before
+// anything is read).
 std::optional<Image> LoadBitmapResource(const res::ResourceLibrary& library, const res::ResourceId& name,
                                         int32_t width = 0, int32_t height = 0);
 std::optional<Image> LoadIconResource(const res::ResourceLibrary& library, const res::ResourceId& name,

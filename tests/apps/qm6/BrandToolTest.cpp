@@ -58,6 +58,7 @@ TEST_F(BrandTool, PrintsMembersOfTheBrandingLibraryOrTheirDefaults) {
         {"full", {"SplashScreen", "4"}, "bitmap 16 x 2\n"},
         {"full", {"SplashScreen", "5"}, "(none)\n"},
         {"full", {"AboutIcon", "16", "16"}, "icon 16 x 16\n"},
+        {"full", {"ClientIcon", "4096", "16"}, "icon 4096 x 16\n"}, // the largest size
         {"none", {"CompanyName"}, "Quillmeter\n"},
         {"broken", {"WizardPanel"}, "(none)\n"},
     };
@@ -65,6 +66,8 @@ TEST_F(BrandTool, PrintsMembersOfTheBrandingLibraryOrTheirDefaults) {
         Outcome run = Brand(c.tree, c.args);
         EXPECT_EQ(run.exit, 0) << c.tree << " " << c.args[0] << ": " << run.err;
         EXPECT_EQ(run.out, c.out) << c.tree << " " << c.args[0];
+        // Nothing else, not even from a sanitizer at exit.
+        EXPECT_EQ(run.err, "") << c.tree << " " << c.args[0];
     }
 }
 
@@ -128,6 +131,8 @@ TEST_F(BrandTool, RefusesUnknownMembersAndBadArguments) {
         {"ApplicationName", "1", "2"},
         {"ClientIcon", "16"},
         {"ClientIcon", "70000", "16"},
+        {"ClientIcon", "16000", "16000"}, // beyond the largest size: not "(none)"
+        {"AboutIcon", "16", "32767"},
         {"ProductName", "--png", File("text.png").string()},
         {"ClientIcon", "--png"},
         {"--png", File("only.png").string()},

@@ -282,6 +282,34 @@ TEST_P(ResourcePictureTest, IconsAtTheSizeAsked) {
     EXPECT_FALSE(LoadIconResource(*library_, 101)); // a bitmap, not an icon
 }
 
+// A size asked for above kMaxRequestedSide a side is refused by every loader
+// that stretches, before any image is made (16000 x 16000 would be a
+// gigabyte); up to it the picture comes at that size.
+TEST_P(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
+    const Bytes ico = ThreeSizes();
+    const std::function<std::optional<Image>(int32_t, int32_t)> loaders[] = {
+        [&](int32_t w, int32_t h) { return LoadBitmapResource(*library_, 101, w, h); },
+        [&](int32_t w, int32_t h) { return LoadIconResource(*library_, 1, w, h); },
+        [&](int32_t w, int32_t h) { return DecodeIcoFile(ico, w, h); },
+    };
+    constexpr int32_t kMost = kMaxRequestedSide;
+    const struct {
+        int32_t w, h;
+        bool allowed;
+    } cases[] = {{kMost, 2, true},      {2, kMost, true},      {kMost + 1, 2, false},
+                 {2, kMost + 1, false}, {16000, 16000, false}, {32767, 0, false}};
+    for (size_t i = 0; i < std::size(loaders); ++i)
+        for (const auto& c : cases) {
+            const auto image = loaders[i](c.w, c.h);
+            ASSERT_EQ(image.has_value(), c.allowed)
+                << "loader " << i << " at " << c.w << " x " << c.h;
+            if (image) {
+                EXPECT_EQ(image->width, c.w);
+                EXPECT_EQ(image->height, c.h);
+            }
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(Archs, ResourcePictureTest, ::testing::Values("x86_64", "i686"),
                          [](const auto& p) { return p.param; });
 
