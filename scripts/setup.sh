@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core clang libclang-rt-14-dev
+    fonts-dejavu-core fonts-liberation2 xvfb clang libclang-rt-14-dev
 )
 
 missing=()

@@ -4,6 +4,7 @@
 
 #include "platform/forms/GridColor.h"
 #include "platform/forms/Screen.h"
+#include "platform/vb/Conversions.h"
 #include "platform/vb/VbError.h"
 
 #include <QApplication>
@@ -98,6 +99,12 @@ TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
     grid->Cell(GridCellProperty::ForeColor, 1, 3, 4, 3, grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 3).AsLong(), grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 2).AsLong(), int32_t(0x80000008u));
+    // Header cells read back what was written to them, and the grid's colour
+    // where nothing was.
+    grid->ForeColor(0x80000012u);
+    grid->Cell(GridCellProperty::ForeColor, 0, 0, 0, 1, grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 1).AsLong(), grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 2).AsLong(), int32_t(0x80000012u));
 
     grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
     EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 1).AsLong(), kGridChecked);
@@ -124,9 +131,49 @@ TEST_F(GridBasics, BooleanColumnKeepsCheckStatesAndReadsThemAsText) {
     EXPECT_EQ(grid->TextMatrix(1, 3), "True");
     EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
     EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
-    // Property 5 cannot take the box away from a Boolean cell.
-    grid->Cell(GridCellProperty::Checked, 4, 3, 4, 3, int32_t(kGridNoCheckBox));
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
+}
+
+// Pixels of a cell that differ from the cell's background.
+int InkIn(const QImage& image, const QRect& rect) {
+    const QColor background = image.pixelColor(rect.left() + 1, rect.top() + 1);
+    int n = 0;
+    for (int y = rect.top() + 1; y < rect.bottom() - 1; ++y)
+        for (int x = rect.left() + 1; x < rect.right() - 1; ++x)
+            n += image.pixelColor(x, y) != background;
+    return n;
+}
+
+TEST_F(GridBasics, BooleanCellWithStateZeroHasNoBoxUntilAStateOrTextGivesItOne) {
+    grid->ColDataType(3, GridDataType::Boolean);
+    grid->Editable(true);
+    grid->Cell(GridCellProperty::Checked, 2, 3, 3, 3, int32_t(kGridNoCheckBox));
+    grid->Cell(GridCellProperty::Checked, 4, 3, 4, 3, int32_t(kGridChecked));
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 3).AsLong(), kGridUnchecked);
+    Settle();
+    const auto rectOf = [&](int r) { return table->visualRect(table->model()->index(r - 1, 3)); };
+    QImage image = table->viewport()->grab().toImage();
+    EXPECT_EQ(InkIn(image, rectOf(2)), 0);
+    EXPECT_GT(InkIn(image, rectOf(1)), 10); // the unchecked box
+    EXPECT_GT(InkIn(image, rectOf(4)), 10);
+
+    // A click on a cell without a box neither toggles it nor opens an editor.
+    int afterEdits = 0;
+    grid->OnAfterEdit = [&](int, int) { ++afterEdits; };
+    Click(2, 3);
+    DoubleClick(2, 3);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(afterEdits, 0);
+
+    // A check state or a text written later brings the box back.
+    grid->Cell(GridCellProperty::Checked, 2, 3, 2, 3, int32_t(kGridUnchecked));
+    grid->TextMatrix(3, 3, "True");
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridUnchecked);
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 3, 3).AsLong(), kGridChecked);
+    Settle();
+    image = table->viewport()->grab().toImage();
+    EXPECT_GT(InkIn(image, rectOf(2)), 10);
 }
 
 TEST_F(GridBasics, HiddenRowsAndColumnsKeepTheirDataAndWidths) {
@@ -289,18 +336,73 @@ TEST(GridColor, SystemColoursComeFromThePaletteAndOthersAreBgr) {
         EXPECT_EQ(ResolveColor(c.value, p), c.expected) << std::hex << c.value;
 }
 
-TEST_F(GridBasics, NumericColumnShowsItsTextThroughTheDisplayFormat) {
-    Grid::SetDisplayFormatter([](const std::string& text, const std::string& format) {
-        return format + "[" + text + "]" + std::string(40, '0');
-    });
+class GridFormats : public GridFixture {
+protected:
+    void TearDown() override {
+        vb::ResetNumberChars();
+        GridFixture::TearDown();
+    }
+};
+
+vb::NumberChars GermanChars() {
+    vb::NumberChars chars;
+    chars.decimal = ",";
+    chars.group = ".";
+    chars.currency = "\u20ac";
+    chars.currencyPlacement = 3;
+    return chars;
+}
+
+TEST_F(GridFormats, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
+    struct Case {
+        bool german;
+        const char* text;
+        const char* format;
+        const char* shown;
+    };
+    const std::vector<Case> cases = {
+        {false, "1234.5", "Currency", "$1,234.50"},
+        {false, "1234.5", "$#,##0.00", "$1,234.50"},
+        {false, "-2", "Currency", "($2.00)"},
+        {true, "1234,5", "Currency", "1.234,50 \u20ac"},
+        {true, "1234,5", "$#,##0.00", "$1.234,50"},
+        {true, "0,1", "Standard", "0,10"},
+        {false, "n/a", "Currency", "n/a"}, // no number: as it is
+        {false, "1234.5", "", "1234.5"},
+    };
     grid->ColDataType(2, GridDataType::Single);
-    grid->AutoSize(2);
-    const int plain = grid->ColWidth(2);
-    grid->ColFormat(2, "$#,##0.00");
-    grid->AutoSize(2);
-    EXPECT_GT(grid->ColWidth(2), plain); // the painted text is the formatted one
-    EXPECT_EQ(grid->TextMatrix(1, 2), "r1c2"); // the cell keeps its own text
-    Grid::SetDisplayFormatter(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.format);
+        if (c.german)
+            vb::SetNumberChars(GermanChars());
+        else
+            vb::ResetNumberChars();
+        grid->ColFormat(2, c.format);
+        grid->TextMatrix(1, 2, c.text);
+        EXPECT_EQ(grid->Cell(GridCellProperty::TextDisplay, 1, 2).AsString(), c.shown);
+        EXPECT_EQ(grid->TextMatrix(1, 2), c.text); // the cell keeps its own text
+    }
+    // A text column shows its text whatever its format.
+    grid->ColFormat(1, "Currency");
+    grid->TextMatrix(1, 1, "12");
+    EXPECT_EQ(grid->Cell(GridCellProperty::TextDisplay, 1, 1).AsString(), "12");
+}
+
+TEST_F(GridFormats, TheFormattedTextIsWhatThePaintedCellShows) {
+    vb::SetNumberChars(GermanChars());
+    for (int col : {1, 2}) {
+        grid->ColDataType(col, GridDataType::Currency);
+        grid->ColWidth(col, 2400);
+    }
+    grid->ColFormat(1, "Currency");
+    grid->TextMatrix(1, 1, "1234,5");
+    grid->TextMatrix(1, 2, "1.234,50 \u20ac"); // painted as it is
+    Settle();
+    const QImage image = table->viewport()->grab().toImage();
+    const auto cell = [&](int col) {
+        return image.copy(table->visualRect(table->model()->index(0, col)));
+    };
+    EXPECT_EQ(cell(1), cell(2));
 }
 
 } // namespace
