@@ -22,10 +22,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace qm6 {
 namespace {
@@ -53,14 +51,11 @@ protected:
         std::string error;
         ASSERT_TRUE(key.SetCreateValue(name, vb::Variant(text), false, &error)) << error;
     }
-    std::optional<std::string> Stored(const std::string& name) {
+    std::string Stored(const std::string& name) {
         clsRegistry key;
         key.ClassKey(static_cast<int32_t>(0x80000001u));
         key.SectionKey(kSection);
-        std::string error;
-        const vb::Variant value = key.GetValueOrDefault(name, vb::Variant("(missing)"), &error);
-        const std::string text = value.AsString();
-        return text == "(missing)" ? std::nullopt : std::optional<std::string>(text);
+        return key.GetValueOrDefault(name, vb::Variant("(missing)"), nullptr).AsString();
     }
 
     test::TempDir hive_;
@@ -77,12 +72,9 @@ TEST_F(Windowless, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
         int answer;
     };
     const Case cases[] = {
-        {-1, vbNo},                         // the Yes/No default: No
-        {vbYesNo + vbExclamation, vbNo},
+        {-1, vbNo}, // the Yes/No default
         {vbYesNoCancel, vbCancel},
         {vbOKCancel + vbQuestion, vbCancel},
-        {5, vbCancel},                      // Retry, Cancel
-        {2, 3},                             // Abort, Retry, Ignore: Abort
         {vbOKOnly + vbCritical, vbOK},
     };
     for (const Case& c : cases) {
@@ -91,18 +83,8 @@ TEST_F(Windowless, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
         EXPECT_EQ(global_.DisplayYesNoMessage("Delete every limit?", c.style), c.answer);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Quillmeter 6: Delete every limit?\n");
     }
-    ::testing::internal::CaptureStderr();
-    global_.DisplayMessage("Saved.");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Quillmeter 6: Saved.\n");
-
-    // The Qt host itself, asked directly, answers the same way and beeps
-    // silently.
-    forms::QtHost qt;
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(qt.MsgBox("Remove?", vbYesNo, ""), vbNo);
-    qt.Beep();
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Remove?\n");
-    EXPECT_EQ(GetDisplayBitsPerPixel(), 0);
+    // The Qt host itself, asked directly, answers the same way.
+    EXPECT_EQ(forms::QtHost().MsgBox("Remove?", vbYesNo, ""), vbNo);
     EXPECT_FALSE(global_.UseAlphaIcons());
 }
 
@@ -116,8 +98,6 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
     };
     const Case cases[] = {
         {"told not to show: no window, no text", "0", true, true, false},
-        {"told not to show, by word", "False", false, true, false},
-        {"never stored, with Cancel: Cancel", nullptr, true, false, true},
         {"keep showing, with Cancel: Cancel", "-1", true, false, true},
         {"never stored, OK only: OK", nullptr, false, true, true},
     };
@@ -132,7 +112,7 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
         const std::string printed = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(printed, c.printed ? "Quillmeter 6: Adding a limit.\n" : "");
         // Nothing is stored for a box nobody saw.
-        EXPECT_EQ(Stored(name), c.stored ? std::optional<std::string>(c.stored) : std::nullopt);
+        EXPECT_EQ(Stored(name), c.stored ? c.stored : "(missing)");
     }
 }
 
@@ -185,66 +165,33 @@ private:
     std::string display_;
 };
 
-struct DisplayAnswer {
-    int bitsPerPixel = -1;
-    bool alphaIcons = false;
-};
-
 // Asks, in a child process with a QApplication on the display, what the
-// library answers there.
-std::optional<DisplayAnswer> AskOnDisplay(const std::string& display) {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return std::nullopt;
+// library answers there; the exit status carries the bits per pixel, plus
+// 100 when alpha icons are used (-1 when the child failed).
+int AskOnDisplay(const std::string& display) {
     const pid_t pid = fork();
     if (pid == 0) {
-        close(fds[0]);
         setenv("DISPLAY", display.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         static int argc = 1;
         static char name[] = "windowless_tests";
         static char* argv[] = {name, nullptr};
         QApplication app(argc, argv);
-        char line[64];
-        const int length = std::snprintf(line, sizeof line, "%d %d\n", forms::ActiveHost().DisplayBitsPerPixel(),
-                                         QM6AdminCommonGlobal().UseAlphaIcons() ? 1 : 0);
-        const bool written = write(fds[1], line, size_t(length)) == length;
-        _exit(written ? 0 : 1);
+        _exit(forms::ActiveHost().DisplayBitsPerPixel() + (QM6AdminCommonGlobal().UseAlphaIcons() ? 100 : 0));
     }
-    close(fds[1]);
-    std::string text;
-    char buffer[64];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
-        text.append(buffer, size_t(n));
-    close(fds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    DisplayAnswer answer;
-    int alpha = 0;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::sscanf(text.c_str(), "%d %d", &answer.bitsPerPixel, &alpha) != 2)
-        return std::nullopt;
-    answer.alphaIcons = alpha != 0;
-    return answer;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST_F(Windowless, AlphaIconsFollowTheBitsPerPixelOfARealXServer) {
-    struct Case {
-        int depth;
-        int bitsPerPixel;
-        bool alphaIcons;
-    };
-    // Depth 24 is kept in 32-bit pixels: the ordinary desktop uses alpha icons.
-    const Case cases[] = {{24, 32, true}, {16, 16, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.depth);
-        Xvfb server(c.depth);
+    // Depth 24 is kept in 32-bit pixels: the ordinary desktop uses alpha
+    // icons (132 = 32 bits and alpha icons).
+    for (const auto& [depth, answer] : {std::pair{24, 132}, std::pair{16, 16}}) {
+        Xvfb server(depth);
         if (server.Display().empty())
             GTEST_SKIP() << "Xvfb could not start (is the xvfb package installed?)";
-        const std::optional<DisplayAnswer> answer = AskOnDisplay(server.Display());
-        ASSERT_TRUE(answer.has_value()) << "the child on " << server.Display() << " failed";
-        EXPECT_EQ(answer->bitsPerPixel, c.bitsPerPixel);
-        EXPECT_EQ(answer->alphaIcons, c.alphaIcons);
+        EXPECT_EQ(AskOnDisplay(server.Display()), answer) << "depth " << depth;
     }
 }
 
