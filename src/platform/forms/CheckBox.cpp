@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QStyleFactory>
 
 #include <algorithm>
 
@@ -19,6 +20,8 @@ namespace {
 // show the whole box instead of cutting its bottom edge.
 class FittedIndicatorStyle : public QProxyStyle {
 public:
+    using QProxyStyle::QProxyStyle;
+
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         const int size = QProxyStyle::pixelMetric(metric, option, widget);
         if ((metric == PM_IndicatorHeight || metric == PM_IndicatorWidth) && widget && widget->height() > 0)
@@ -27,11 +30,11 @@ public:
     }
 };
 
-// One for the application, which owns it.
+// One for the application, which owns it, over an instance of its own style.
 QStyle* FittedStyle() {
     static QPointer<QStyle> style;
     if (!style) {
-        style = new FittedIndicatorStyle;
+        style = new FittedIndicatorStyle(QStyleFactory::create(QApplication::style()->name()));
         style->setParent(QCoreApplication::instance());
     }
     return style;
