@@ -42,10 +42,60 @@ Status RecordingConnection::Record(std::string name, std::vector<Variant> argume
     return injected;
 }
 
+void RecordingConnection::ServeRecordSet(std::string name, std::vector<std::string> fieldNames,
+                                         std::vector<std::vector<Variant>> rows) {
+    servedRecordSets_[std::move(name)] = {std::move(fieldNames), std::move(rows)};
+}
+
+void RecordingConnection::ServeCollection(std::string name, RecordMaker records) {
+    servedCollections_[std::move(name)] = std::move(records);
+}
+
+void RecordingConnection::ServeSettings(std::shared_ptr<SystemSettings> settings) {
+    servedSettings_ = std::move(settings);
+}
+
+void RecordingConnection::ClearServed() {
+    servedRecordSets_.clear();
+    servedCollections_.clear();
+    servedSettings_.reset();
+}
+
+bool RecordingConnection::Served(std::string_view name, std::shared_ptr<RecordSet>& records) const {
+    const auto it = servedRecordSets_.find(name);
+    if (it == servedRecordSets_.end()) {
+        return false;
+    }
+    records = std::make_shared<RecordSet>(it->second.fieldNames, it->second.rows);
+    return true;
+}
+
+bool RecordingConnection::Served(std::string_view name, std::shared_ptr<vb::Collection>& items) const {
+    const auto it = servedCollections_.find(name);
+    if (it == servedCollections_.end()) {
+        return false;
+    }
+    // As the store does: a new collection for a null variable, else the same
+    // collection with its contents replaced.
+    if (!items) {
+        items = std::make_shared<vb::Collection>();
+    }
+    while (items->Count() > 0) {
+        items->Remove(int32_t{1});
+    }
+    for (auto& record : it->second()) {
+        items->Add(Variant(vb::ObjectRef(std::move(record))));
+    }
+    return true;
+}
+
 Status RecordingConnection::LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules,
                                                int32_t rulePriority, int32_t parentId) {
     if (Status s = Record("LoadJobOptionRules", {Variant(rulePriority), Variant(parentId)})) {
         return s;
+    }
+    if (Served("LoadJobOptionRules", rules)) {
+        return nullptr;
     }
     return inner_->LoadJobOptionRules(rules, rulePriority, parentId);
 }
@@ -55,12 +105,18 @@ Status RecordingConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& 
     if (Status s = Record("LoadPrintingLimits", {Variant(rulePriority), Variant(parentId)})) {
         return s;
     }
+    if (Served("LoadPrintingLimits", limits)) {
+        return nullptr;
+    }
     return inner_->LoadPrintingLimits(limits, rulePriority, parentId);
 }
 
 Status RecordingConnection::LoadPaperSizes(std::shared_ptr<RecordSet>& records) {
     if (Status s = Record("LoadPaperSizes", {})) {
         return s;
+    }
+    if (Served("LoadPaperSizes", records)) {
+        return nullptr;
     }
     return inner_->LoadPaperSizes(records);
 }
@@ -69,6 +125,9 @@ Status RecordingConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records
     if (Status s = Record("LoadCustomFields", {})) {
         return s;
     }
+    if (Served("LoadCustomFields", records)) {
+        return nullptr;
+    }
     return inner_->LoadCustomFields(records);
 }
 
@@ -76,12 +135,19 @@ Status RecordingConnection::LoadSystemSettings(std::shared_ptr<SystemSettings>& 
     if (Status s = Record("LoadSystemSettings", {})) {
         return s;
     }
+    if (servedSettings_) {
+        settings = servedSettings_;
+        return nullptr;
+    }
     return inner_->LoadSystemSettings(settings);
 }
 
 Status RecordingConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) {
     if (Status s = Record("LoadPrinterProfiles", {})) {
         return s;
+    }
+    if (Served("LoadPrinterProfiles", records)) {
+        return nullptr;
     }
     return inner_->LoadPrinterProfiles(records);
 }

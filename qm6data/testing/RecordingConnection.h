@@ -2,6 +2,7 @@
 
 #include "contract/Connection.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -50,6 +51,26 @@ public:
     void FailCall(std::string name, int32_t code, std::string message, int occurrence = 0);
     void ClearFailures() { failures_.clear(); }
 
+    // Hands out chosen records in place of the store's, so that an editor can
+    // be given values the store itself refuses (a unit type of 7, a limit
+    // type that list 23 lacks). The call is still recorded, and an injected
+    // failure still wins; a served call never reaches the wrapped connection.
+    //
+    // A record-set load (LoadPaperSizes, LoadCustomFields,
+    // LoadPrinterProfiles) answers a new open record set of these fields and
+    // rows on every call.
+    void ServeRecordSet(std::string name, std::vector<std::string> fieldNames,
+                        std::vector<std::vector<vb::Variant>> rows);
+    // A collection load (LoadJobOptionRules, LoadPrintingLimits) fills the
+    // caller's collection, as the store does, with the records the function
+    // makes on each call (new objects each time, so a second load is not
+    // handed what the editor changed).
+    using RecordMaker = std::function<std::vector<std::shared_ptr<vb::Object>>()>;
+    void ServeCollection(std::string name, RecordMaker records);
+    // LoadSystemSettings answers these settings.
+    void ServeSettings(std::shared_ptr<SystemSettings> settings);
+    void ClearServed();
+
     const std::shared_ptr<Connection>& Inner() const { return inner_; }
 
     Status LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules, int32_t rulePriority,
@@ -80,12 +101,23 @@ private:
         int seen = 0;
     };
 
+    struct ServedRecordSet {
+        std::vector<std::string> fieldNames;
+        std::vector<std::vector<vb::Variant>> rows;
+    };
+
     // Records the call and answers the injected failure, if this call has one.
     Status Record(std::string name, std::vector<vb::Variant> arguments);
+    // A served load: true when the call was answered here.
+    bool Served(std::string_view name, std::shared_ptr<RecordSet>& records) const;
+    bool Served(std::string_view name, std::shared_ptr<vb::Collection>& items) const;
 
     std::shared_ptr<Connection> inner_;
     std::vector<RecordedCall> calls_;
     std::multimap<std::string, Failure, std::less<>> failures_;
+    std::map<std::string, ServedRecordSet, std::less<>> servedRecordSets_;
+    std::map<std::string, RecordMaker, std::less<>> servedCollections_;
+    std::shared_ptr<SystemSettings> servedSettings_;
 };
 
 } // namespace qm6::data::testing

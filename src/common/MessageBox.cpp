@@ -2,8 +2,6 @@
 
 #include "platform/forms/Host.h"
 
-#include <iostream>
-
 namespace qm6 {
 namespace {
 thread_local MessageBoxHandler tHandler;
@@ -18,8 +16,7 @@ int ShowMessageBox(const std::string& text, int style, const std::string& title)
         return tHandler(text, style, title);
     if (forms::Host* host = forms::AvailableHost())
         return host->MsgBox(text, style, title);
-    std::cerr << (title.empty() ? std::string() : title + ": ") << text << '\n';
-    return vbOK;
+    return forms::AnswerUnshown(text, style, title);
 }
 
 } // namespace qm6

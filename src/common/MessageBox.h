@@ -3,7 +3,8 @@
 // The library's way to show a message box: through a handler the program
 // installed, else through the thread's forms Host (the scripted host in
 // tests, the Qt host in a program with a QApplication), else to standard
-// error with the answer OK (a program without a user interface).
+// error (a program without a user interface), answered Cancel when the box
+// has it, else No, else OK: a box nobody saw never confirms anything.
 
 #include <functional>
 #include <string>

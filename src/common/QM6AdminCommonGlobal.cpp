@@ -72,6 +72,14 @@ int32_t QM6AdminCommonGlobal::DisplayYesNoMessage(const std::string& pstrMessage
 bool QM6AdminCommonGlobal::ShowIdiotBox(const std::string& pstrMesg, const std::string& pstrSectionKey,
                                         const std::string& pstrRegKey, int32_t plngHelpId,
                                         const std::string& pstrCheckDisplay, bool pblnShowCancel) const {
+    if (!forms::WidgetsAvailable()) {
+        // No window can be made: the stored choice still holds, and a box
+        // that would show is answered as any box that cannot be shown (OK
+        // only when it has no Cancel), storing nothing.
+        if (!frmIdiotBox::ReadShowSetting(pstrSectionKey, pstrRegKey))
+            return true;
+        return ShowMessageBox(pstrMesg, pblnShowCancel ? vbOKCancel : vbOKOnly, Branding().ProductName()) == vbOK;
+    }
     auto box = std::make_unique<frmIdiotBox>();
     return box->CheckAndShowIdiotBox(pstrMesg, pstrSectionKey, pstrRegKey, plngHelpId, pstrCheckDisplay,
                                      pblnShowCancel);

@@ -42,6 +42,10 @@ public:
     int32_t DisplayYesNoMessage(const std::string& pstrMessage, int32_t pintOption = -1) const;
     // Opens a new do-not-show-again box for this one call and answers its
     // answer: true when suppressed by the stored choice or confirmed with OK.
+    // A program without a QApplication gets no window: the stored choice
+    // still suppresses the box, and a box that would show goes the way of
+    // every message box there (standard error; false with Cancel offered,
+    // true without), storing nothing.
     bool ShowIdiotBox(const std::string& pstrMesg, const std::string& pstrSectionKey,
                       const std::string& pstrRegKey, int32_t plngHelpId,
                       const std::string& pstrCheckDisplay = std::string(), bool pblnShowCancel = true) const;

@@ -44,6 +44,9 @@ private:
 } // namespace
 
 frmIdiotBox::frmIdiotBox() : Form("frmIdiotBox") {
+    // A message box: a fixed dialog outside the task bar.
+    BorderStyle(forms::vbFixedDialog);
+    ShowInTaskbar(false);
     Move(0, 0, kDesignWidth, kDesignHeight);
 
     lblMesg_ = &Add<forms::Label>("lblMesg");

@@ -32,6 +32,12 @@ constexpr std::array<CharsetLanguage, 15> kCharsets{{
     {2, ""},
 }};
 
+constexpr std::array<const char*, 4> kDesignedFaces{"MS Sans Serif", "Microsoft Sans Serif", "Tahoma",
+                                                    "Arial"};
+// Arial itself, then the faces made with its widths (Liberation Sans 2 and
+// Arimo ship on free systems).
+constexpr std::array<const char*, 3> kMetricSubstitutes{"Arial", "Liberation Sans", "Arimo"};
+
 bool Known(int16_t charset) {
     return std::any_of(kCharsets.begin(), kCharsets.end(),
                        [charset](const CharsetLanguage& c) { return c.charset == charset; });
@@ -49,9 +55,33 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
 
+bool IsDesignedFace(const std::string& name) {
+    return std::any_of(kDesignedFaces.begin(), kDesignedFaces.end(),
+                       [&name](const char* face) { return SameFaceName(name, face); });
+}
+
+// The installed face with Arial's widths that stands in for a missing
+// designed face; nullopt when none is installed (or none covers a known set).
+std::optional<std::string> MetricSubstitute(const FaceCatalog& catalog, int16_t charset) {
+    for (const char* candidate : kMetricSubstitutes) {
+        std::optional<std::string> face = catalog.FindFace(candidate);
+        if (face && (!Known(charset) || catalog.Covers(*face, charset)))
+            return face;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 FaceCatalog::~FaceCatalog() = default;
+
+std::span<const char* const> DesignedFaces() {
+    return kDesignedFaces;
+}
+
+std::span<const char* const> MetricSubstitutes() {
+    return kMetricSubstitutes;
+}
 
 std::span<const CharsetLanguage> KnownCharsets() {
     return kCharsets;
@@ -78,7 +108,9 @@ int16_t UserCharset() {
 FontDesc MapFont(const FaceCatalog& catalog, const FontDesc& requested) {
     FontDesc out = requested;
     const int16_t charset = requested.charset == kDefaultCharset ? UserCharset() : requested.charset;
-    const std::optional<std::string> face = catalog.FindFace(requested.name);
+    std::optional<std::string> face = catalog.FindFace(requested.name);
+    if (!face && IsDesignedFace(requested.name))
+        face = MetricSubstitute(catalog, charset);
 
     if (!Known(charset)) {
         if (face)

@@ -9,6 +9,10 @@
 //   page (0 when it has none) and reads back as that set.
 // - An installed face that covers the character set is kept, in the face's
 //   own spelling ("arial" reads back "Arial").
+// - A face the library's forms were laid out with (DesignedFaces()) that is
+//   not installed becomes the first installed face with Arial's widths
+//   (MetricSubstitutes()) that covers the set, so that captions still fit
+//   the boxes they were designed for.
 // - Otherwise the character set wins over the name: the best installed face
 //   for the set is used (the catalogue decides what is best, given the name
 //   asked for), and the set is kept.
@@ -59,6 +63,11 @@ public:
     // when nothing is installed (the name asked for is then kept).
     virtual std::string DefaultFace() const = 0;
 };
+
+// The faces the forms of the library were laid out with, and the faces with
+// Arial's character widths that stand in for them, in order of preference.
+std::span<const char* const> DesignedFaces();
+std::span<const char* const> MetricSubstitutes();
 
 // The character set of the user's ANSI code page, for DEFAULT_CHARSET.
 int16_t UserCharset();

@@ -4,10 +4,42 @@
 
 #include "platform/forms/QtSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+#include <algorithm>
 
 namespace qm6::forms {
 namespace {
+// The application's style with the check box's box no taller (or wider) than
+// the check box itself: the platform draws a smaller box in a check box laid
+// out lower than the style's box, so designed heights (195 twips, 13 pixels)
+// show the whole box instead of cutting its bottom edge.
+class FittedIndicatorStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        if ((metric == PM_IndicatorHeight || metric == PM_IndicatorWidth) && widget && widget->height() > 0)
+            return std::min(size, widget->height());
+        return size;
+    }
+};
+
+// One for the application, which owns it, over an instance of its own style.
+QStyle* FittedStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new FittedIndicatorStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
 class ThreeStateBox : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
@@ -28,6 +60,7 @@ CheckBox::CheckBox(Container& parent, std::string name, int32_t index)
     : Control(parent, std::move(name), index, new ThreeStateBox(parent.ClientWidget()), true, true) {
     auto* box = static_cast<QCheckBox*>(Widget());
     box->setTristate(true);
+    box->setStyle(FittedStyle());
     QObject::connect(box, &QCheckBox::clicked, Context(), [this] { RaiseClick(); });
 }
 

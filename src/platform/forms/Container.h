@@ -18,8 +18,6 @@ class QWidget;
 
 namespace qm6::forms {
 
-
-
 class Container {
 public:
     Container(const Container&) = delete;
@@ -46,6 +44,10 @@ public:
     // The form or user control at the top (the container itself if it is one).
     virtual Container& Root() { return *this; }
 
+    // The focus order of the form or user control (see Control::TabIndex).
+    int32_t TabIndexOf(const Control& control) const;
+    void MoveInTabOrder(Control& control, int32_t index);
+
 protected:
     Container() = default;
     // Destroys the controls (before the derived class destroys its widget).
@@ -54,9 +56,12 @@ protected:
 private:
     void Adopt(std::unique_ptr<Control> control);
     void Register(Control* control);
+    // Chains the widgets in the focus order, for the Tab key.
+    void ApplyTabOrder();
 
     std::vector<std::unique_ptr<Control>> owned_;
-    std::vector<Control*> listed_; // the root's list of every control
+    std::vector<Control*> listed_;   // the root's list of every control
+    std::vector<Control*> tabOrder_; // the root's focus order
 };
 
 } // namespace qm6::forms

@@ -66,6 +66,7 @@ Control::Control(Container& parent, std::string name, int32_t index, QWidget* wi
       hasFont_(hasFont), keyEvents_(keyEvents) {
     events_ = new ControlEvents(*this);
     widget_->installEventFilter(events_);
+    focusPolicy_ = static_cast<int>(widget_->focusPolicy());
     widget_->setObjectName(ToQ(index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")"));
     if (hasFont_)
         Font(fonts::Font::Create());
@@ -188,6 +189,31 @@ void Control::Text(const std::string&) {
 
 void Control::SetFocus() {
     widget_->setFocus(Qt::OtherFocusReason);
+}
+
+int32_t Control::TabIndex() const {
+    if (!HasTabIndex())
+        throw PropertyNotSupported(TypeName() + ".TabIndex");
+    return Root().TabIndexOf(*this);
+}
+
+void Control::TabIndex(int32_t index) {
+    if (!HasTabIndex())
+        throw PropertyNotSupported(TypeName() + ".TabIndex");
+    if (index < 0)
+        throw vb::VbError(static_cast<vb::ErrorNumber>(380), "Invalid property value");
+    Root().MoveInTabOrder(*this, index);
+}
+
+void Control::TabStop(bool tabStop) {
+    tabStop_ = tabStop;
+    const auto own = static_cast<Qt::FocusPolicy>(focusPolicy_);
+    if (tabStop)
+        widget_->setFocusPolicy(own);
+    else if (own & Qt::ClickFocus)
+        widget_->setFocusPolicy(Qt::ClickFocus);
+    else
+        widget_->setFocusPolicy(Qt::NoFocus);
 }
 
 void Control::RaiseClick() {

@@ -93,6 +93,21 @@ public:
     // Gives the control the keyboard focus (when its window is active).
     void SetFocus();
 
+    // The control's place in the focus order of its form or user control:
+    // the controls that have one are numbered 0 to n-1, a new control comes
+    // last. Setting an index moves the control to that place and renumbers
+    // the others so that the numbers stay 0 to n-1; an index past the end
+    // puts it last, a negative one raises error 380. The Tab key moves the
+    // focus in this order, past controls that cannot take it (labels,
+    // disabled or hidden controls, and those with TabStop false). Kinds
+    // without a place (shapes) refuse it with 438.
+    virtual bool HasTabIndex() const { return true; }
+    int32_t TabIndex() const;
+    void TabIndex(int32_t index);
+    // False: the Tab key passes the control by; a click still focuses it.
+    bool TabStop() const { return tabStop_; }
+    void TabStop(bool tabStop);
+
     // Events; an empty handler is not called. Which ones a kind raises is
     // said at the kind.
     std::function<void()> OnClick;
@@ -152,6 +167,8 @@ private:
     bool keyEvents_;
     bool enabled_ = true;
     bool visible_ = true;
+    bool tabStop_ = true;
+    int focusPolicy_ = 0; // the widget's own, for TabStop true
     int32_t left_ = 0, top_ = 0, width_ = 1200, height_ = 375;
     fonts::FontPtr font_;
     int fontToken_ = 0;

@@ -2,11 +2,13 @@
 
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Host.h"
+#include "platform/forms/PictureSupport.h"
 #include "platform/forms/QtSupport.h"
 #include "platform/forms/Screen.h"
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QIcon>
 #include <QKeyEvent>
 
 namespace qm6::forms {
@@ -53,6 +55,7 @@ private:
 Form::Form(std::string name) : name_(std::move(name)), window_(new FormWindow(*this)), font_(fonts::Font::Create()) {
     window_->setObjectName(ToQ(name_));
     window_->setFont(ToQFont(font_.get()));
+    ApplyWindowFlags();
     Move(left_, top_, width_, height_);
 }
 
@@ -99,7 +102,66 @@ void Form::Move(int32_t left, int32_t top, int32_t width, int32_t height) {
     if (height >= 0)
         height_ = height;
     window_->move(Screen::ToPixelsX(left_), Screen::ToPixelsY(top_));
+    ApplyFixedSize();
     window_->resize(Screen::ToPixelsX(width_), Screen::ToPixelsY(height_));
+}
+
+void Form::BorderStyle(int style) {
+    if (style < vbBSNone || style > vbSizableToolWindow)
+        throw vb::VbError(static_cast<vb::ErrorNumber>(380), "Invalid property value");
+    borderStyle_ = style;
+    ApplyWindowFlags();
+}
+
+void Form::ShowInTaskbar(bool show) {
+    showInTaskbar_ = show;
+    ApplyWindowFlags();
+}
+
+void Form::Icon(pictures::PicturePtr icon) {
+    icon_ = std::move(icon);
+    window_->setWindowIcon(icon_ ? QIcon(ToQPixmap(icon_)) : QIcon());
+}
+
+void Form::ApplyWindowFlags() {
+    const bool tool = borderStyle_ == vbFixedToolWindow || borderStyle_ == vbSizableToolWindow;
+    Qt::WindowFlags flags = tool ? Qt::Tool : showInTaskbar_ ? Qt::Window : Qt::Dialog;
+    flags |= Qt::CustomizeWindowHint;
+    switch (borderStyle_) {
+    case vbBSNone:
+        flags |= Qt::FramelessWindowHint;
+        break;
+    case vbFixedSingle:
+        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint;
+        break;
+    case vbSizable:
+        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                 Qt::WindowCloseButtonHint;
+        break;
+    case vbFixedDialog:
+        flags |= Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint;
+        break;
+    default: // the tool windows
+        flags |= Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        break;
+    }
+    // Changing the flags of a shown window hides it; it is shown again.
+    const bool shown = window_->isVisible();
+    window_->setWindowFlags(flags);
+    ApplyFixedSize();
+    if (shown)
+        window_->show();
+}
+
+void Form::ApplyFixedSize() {
+    if (borderStyle_ == vbSizable || borderStyle_ == vbSizableToolWindow) {
+        window_->setMinimumSize(0, 0);
+        window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        window_->setFixedSize(Screen::ToPixelsX(width_), Screen::ToPixelsY(height_));
+    }
 }
 
 int32_t Form::OuterWidth() const {
@@ -206,8 +268,12 @@ void Form::CancelButton(CommandButton* button) {
     cancelButton_ = button;
 }
 
+bool Form::DefaultButtonUsable() const {
+    return defaultButton_ && defaultButton_->Enabled() && defaultButton_->Visible();
+}
+
 bool Form::PressDefault() {
-    if (!defaultButton_ || !defaultButton_->Enabled() || !defaultButton_->Visible())
+    if (!DefaultButtonUsable())
         return false;
     defaultButton_->Value(true);
     return true;

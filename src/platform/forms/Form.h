@@ -9,9 +9,16 @@
 // Left, Top, Width and Height are those of the client area, in twips;
 // ScaleWidth and ScaleHeight name the same inner size, and OuterWidth and
 // OuterHeight add the frame (title bar and borders) the host reports.
+//
+// BorderStyle decides the frame: a sizable window (the default) with
+// minimize and maximize buttons, a fixed dialog with only a close box, and so
+// on; every style but the sizable ones keeps the client area at the size the
+// form gives it, which the user cannot change. ShowInTaskbar false makes the
+// window a dialog that window managers leave out of the task bar.
 
 #include "platform/forms/Container.h"
 #include "platform/fonts/Font.h"
+#include "platform/pictures/Picture.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +32,15 @@ class FormWindow;
 
 enum : int { vbFormControlMenu = 0, vbFormCode = 1 };
 enum : int { vbModeless = 0, vbModal = 1 };
+// Border styles of a form.
+enum : int {
+    vbBSNone = 0,
+    vbFixedSingle = 1,
+    vbSizable = 2,
+    vbFixedDialog = 3,
+    vbFixedToolWindow = 4,
+    vbSizableToolWindow = 5,
+};
 
 class Form : public Container {
 public:
@@ -49,6 +65,15 @@ public:
     int32_t OuterWidth() const;
     int32_t OuterHeight() const;
     void OuterHeight(int32_t twips);
+
+    // One of the border styles above (others raise error 380).
+    int BorderStyle() const { return borderStyle_; }
+    void BorderStyle(int style);
+    bool ShowInTaskbar() const { return showInTaskbar_; }
+    void ShowInTaskbar(bool show);
+    // The picture shown in the window's title bar (nullptr: none of its own).
+    const pictures::PicturePtr& Icon() const { return icon_; }
+    void Icon(pictures::PicturePtr icon);
 
     // The help context id the form carries for the host's help system (0:
     // none); the form itself opens nothing.
@@ -80,6 +105,9 @@ public:
 
     CommandButton* DefaultButton() const { return defaultButton_; }
     void DefaultButton(CommandButton* button);
+    // True when Enter would press a default button now (there is one, and it
+    // is enabled and visible).
+    bool DefaultButtonUsable() const;
     CommandButton* CancelButton() const { return cancelButton_; }
     void CancelButton(CommandButton* button);
 
@@ -99,6 +127,8 @@ private:
     void Finish();
     bool PressDefault();
     bool PressCancel();
+    void ApplyWindowFlags();
+    void ApplyFixedSize();
 
     std::string name_;
     FormWindow* window_;
@@ -110,6 +140,9 @@ private:
     bool hiding_ = false;
     int32_t left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
     int32_t helpContextId_ = 0;
+    int borderStyle_ = vbSizable;
+    bool showInTaskbar_ = true;
+    pictures::PicturePtr icon_;
 };
 
 } // namespace qm6::forms

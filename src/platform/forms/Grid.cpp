@@ -5,6 +5,7 @@
 #include "platform/forms/Container.h"
 #include "platform/forms/Screen.h"
 #include "platform/vb/Conversions.h"
+#include "platform/vb/Format.h"
 #include "platform/vb/VbError.h"
 
 #include <QApplication>
@@ -48,11 +49,6 @@ bool TextIsTrue(const std::string& text) {
     } catch (const VbError&) {
         return false;
     }
-}
-
-Grid::DisplayFormatter& Formatter() {
-    static Grid::DisplayFormatter formatter;
-    return formatter;
 }
 
 QLineEdit* OpenEditor(const Grid::Impl& g) {
@@ -106,7 +102,20 @@ bool Grid::Impl::IsNumeric(int col) const {
 }
 
 bool Grid::Impl::IsCheckCell(const QModelIndex& index) const {
-    return IsBoolean(index.column()) || index.data(Qt::CheckStateRole).isValid();
+    if (index.data(Qt::CheckStateRole).isValid())
+        return true;
+    return IsBoolean(index.column()) && !index.data(kNoCheckBoxRole).toBool();
+}
+
+QString Grid::Impl::DisplayText(const QModelIndex& index) const {
+    const int col = index.column();
+    if (IsBoolean(col))
+        return QString();
+    const QString text = index.data(Qt::DisplayRole).toString();
+    if (!IsNumeric(col) || text.isEmpty())
+        return text;
+    const std::string& format = columns[size_t(col)].format;
+    return format.empty() ? text : Q(GridDisplayText(S(text), format));
 }
 
 QTableWidgetItem* Grid::Impl::HeaderItem(int col) {
@@ -161,17 +170,22 @@ void Grid::Impl::SetCheck(int row, int col, int state) {
     QVariant value;
     if (state == kGridChecked)
         value = int(Qt::Checked);
-    else if (state == kGridUnchecked || IsBoolean(col))
-        value = int(Qt::Unchecked); // a Boolean cell always keeps its box
-    if (!value.isValid() && !view->item(r, col))
+    else if (state == kGridUnchecked)
+        value = int(Qt::Unchecked);
+    const bool noBox = state == kGridNoCheckBox && IsBoolean(col);
+    if (!value.isValid() && !noBox && !view->item(r, col))
         return;
     const QSignalBlocker quiet(QuietModel());
-    DataItem(r, col)->setData(Qt::CheckStateRole, value);
+    QTableWidgetItem* item = DataItem(r, col);
+    item->setData(kNoCheckBoxRole, noBox ? QVariant(true) : QVariant());
+    item->setData(Qt::CheckStateRole, value);
 }
 
 void Grid::Impl::SetCellColor(int row, int col, uint32_t color) {
     if (row < fixedRows) {
-        HeaderItem(col)->setForeground(ResolveColor(color, QApplication::palette()));
+        QTableWidgetItem* header = HeaderItem(col);
+        header->setData(kForeColorRole, uint(color));
+        header->setForeground(ResolveColor(color, QApplication::palette()));
         return;
     }
     const QSignalBlocker quiet(QuietModel());
@@ -347,6 +361,7 @@ void Grid::ColDataType(int col, GridDataType type) {
         QTableWidgetItem* item = g.view->item(r, col);
         if (!item)
             continue;
+        item->setData(kNoCheckBoxRole, QVariant());
         if (isBoolean) {
             const bool on = TextIsTrue(item->text().toStdString());
             item->setText(QString());
@@ -369,10 +384,6 @@ void Grid::ColFormat(int col, std::string format) {
     d_->CheckCol(col);
     d_->columns[size_t(col)].format = std::move(format);
     d_->view->viewport()->update();
-}
-
-void Grid::SetDisplayFormatter(DisplayFormatter formatter) {
-    Formatter() = std::move(formatter);
 }
 
 bool Grid::RowHidden(int row) const {
@@ -424,16 +435,22 @@ vb::Variant Grid::Cell(GridCellProperty property, int row, int col) const {
     switch (property) {
     case GridCellProperty::Text:
         return TextMatrix(row, col);
+    case GridCellProperty::TextDisplay:
+        if (header)
+            return TextMatrix(row, col);
+        return S(g.DisplayText(g.view->model()->index(row - g.fixedRows, col)));
     case GridCellProperty::Checked: {
         if (header)
             return int32_t(kGridNoCheckBox);
         const QVariant v = item ? item->data(Qt::CheckStateRole) : QVariant();
-        if (!v.isValid())
-            return int32_t(g.IsBoolean(col) ? kGridUnchecked : kGridNoCheckBox);
+        if (!v.isValid()) {
+            const bool noBox = item && item->data(kNoCheckBoxRole).toBool();
+            return int32_t(g.IsBoolean(col) && !noBox ? kGridUnchecked : kGridNoCheckBox);
+        }
         return int32_t(v.toInt() == Qt::Checked ? kGridChecked : kGridUnchecked);
     }
     case GridCellProperty::ForeColor: {
-        const QVariant v = (item && !header) ? item->data(kForeColorRole) : QVariant();
+        const QVariant v = item ? item->data(kForeColorRole) : QVariant();
         return int32_t(v.isValid() ? v.toUInt() : g.foreColor);
     }
     }
@@ -466,6 +483,8 @@ void Grid::Cell(GridCellProperty property, int row1, int col1, int row2, int col
                 g.SetCheck(r, c, state);
         return;
     }
+    case GridCellProperty::TextDisplay:
+        break; // read only
     case GridCellProperty::ForeColor: {
         // Colour values above 0x7FFFFFFF (the system colours) arrive as
         // negative Longs.
@@ -577,10 +596,12 @@ void Grid::FontSize(float points) {
     Font()->Size(points);
 }
 
-// Used by the delegate.
 std::string GridDisplayText(const std::string& text, const std::string& format) {
-    const auto& f = Formatter();
-    return f ? f(text, format) : text;
+    try {
+        return vb::Format(vb::Variant(text), format);
+    } catch (const VbError&) {
+        return text; // a format the runtime refuses paints the text as it is
+    }
 }
 
 } // namespace qm6::forms

@@ -40,6 +40,7 @@ enum class GridCellProperty : int {
     Text = 0,      // the cell's text
     Checked = 5,   // check box: 0 none, 1 checked, 2 unchecked
     ForeColor = 7, // text colour of the cell (a platform colour value)
+    TextDisplay = 19, // read only: the text as painted (through the column's format)
 };
 
 // Check states of property 5.
@@ -72,21 +73,18 @@ public:
     void ColHidden(int col, bool hidden);
     int ColWidth(int col) const; // twips
     void ColWidth(int col, int twips);
-    // Boolean columns show every data cell as a check box; numeric columns
-    // are right-aligned and show their text through the column's format.
+    // Boolean columns show every data cell as a check box, except cells
+    // given the check state 0 (no box), which show nothing and cannot be
+    // edited; numeric columns are right-aligned and show their text through
+    // the column's format.
     GridDataType ColDataType(int col) const;
     void ColDataType(int col, GridDataType type);
     // Display format of a numeric column: the cells keep the text that was
-    // set; only what is painted passes through the display formatter.
+    // set; what is painted is the runtime's Format of that text with the
+    // format ("Currency", "$#,##0.00", ...) in the calling thread's locale.
+    // Text that is no number is painted as it is.
     std::string ColFormat(int col) const;
     void ColFormat(int col, std::string format);
-
-    // Formats a cell's text with a column's format for display; answers the
-    // text to paint. Until one is installed the text is shown as it is.
-    // One per process; install it before grids paint (at start-up).
-    using DisplayFormatter =
-        std::function<std::string(const std::string& text, const std::string& format)>;
-    static void SetDisplayFormatter(DisplayFormatter formatter);
 
     // --- Rows ----------------------------------------------------------------
     bool RowHidden(int row) const;
@@ -99,7 +97,9 @@ public:
     std::string TextMatrix(int row, int col) const;
     void TextMatrix(int row, int col, const std::string& text);
 
-    // Reads a property of one cell: Text a string, Checked and ForeColor a Long.
+    // Reads a property of one cell: Text and TextDisplay a string, Checked
+    // and ForeColor a Long. A fixed (header) cell reads back the colour
+    // written to it, else the grid's.
     vb::Variant Cell(GridCellProperty property, int row, int col) const;
     // Writes a property over the cells row1..row2 x col1..col2 (either
     // corner first). Text takes any value the runtime converts to a string;

@@ -22,8 +22,12 @@ class GridView;
 // value; resolved against the palette when painted, so that system colours
 // follow the palette.
 inline constexpr int kForeColorRole = Qt::UserRole + 1;
+// Item data role set on a cell of a Boolean column whose box was taken away
+// (check state 0).
+inline constexpr int kNoCheckBoxRole = Qt::UserRole + 2;
 
-// A cell's text as painted in a column with a display format.
+// A cell's text as painted in a column with a display format: the runtime's
+// Format in the calling thread's locale.
 std::string GridDisplayText(const std::string& text, const std::string& format);
 
 class Grid::Impl {
@@ -46,9 +50,11 @@ public:
                columns[size_t(col)].type == GridDataType::Boolean;
     }
     bool IsNumeric(int col) const;
-    // A data cell that shows a check box: every cell of a Boolean column,
-    // and any cell given a check state.
+    // A data cell that shows a check box: every cell of a Boolean column
+    // whose box was not taken away, and any cell given a check state.
     bool IsCheckCell(const QModelIndex& index) const;
+    // The text a data cell paints (empty for a Boolean cell).
+    QString DisplayText(const QModelIndex& index) const;
 
     QTableWidgetItem* HeaderItem(int col);
     QTableWidgetItem* DataItem(int tableRow, int col); // created when missing

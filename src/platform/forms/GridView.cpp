@@ -57,6 +57,8 @@ void GridView::Attach(Grid::Impl* grid) {
 bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     if (!g_ || !index.isValid() || state() == EditingState)
         return QTableWidget::edit(index, trigger, event);
+    if (g_->IsBoolean(index.column()) && !g_->IsCheckCell(index))
+        return false; // a Boolean cell without its box has nothing to edit
     if (g_->IsCheckCell(index)) {
         // A check cell never opens a text editor; a click or Space toggles it.
         if (!g_->editable || !event)
@@ -177,18 +179,20 @@ void GridDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
         return;
     const int col = index.column();
     if (g_->IsBoolean(col)) {
-        // Every cell of a Boolean column shows its box, unchecked until set.
-        option->features |= QStyleOptionViewItem::HasCheckIndicator;
-        const QVariant state = index.data(Qt::CheckStateRole);
-        option->checkState = state.isValid() ? Qt::CheckState(state.toInt()) : Qt::Unchecked;
+        // A cell of a Boolean column shows its box, unchecked until set,
+        // unless its box was taken away.
+        if (g_->IsCheckCell(index)) {
+            option->features |= QStyleOptionViewItem::HasCheckIndicator;
+            const QVariant state = index.data(Qt::CheckStateRole);
+            option->checkState = state.isValid() ? Qt::CheckState(state.toInt()) : Qt::Unchecked;
+        } else {
+            option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+        }
         option->text.clear();
         option->displayAlignment = Qt::AlignCenter;
     } else if (g_->IsNumeric(col)) {
         option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
-        const std::string& format = g_->columns[size_t(col)].format;
-        if (!format.empty() && !option->text.isEmpty())
-            option->text = QString::fromStdString(
-                GridDisplayText(option->text.toStdString(), format));
+        option->text = g_->DisplayText(index);
     }
     const QVariant color = index.data(kForeColorRole);
     if (color.isValid()) {

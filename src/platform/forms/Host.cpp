@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
 
 namespace qm6::forms {
@@ -26,6 +27,30 @@ int Host::DisplayBitsPerPixel() {
     return 0;
 }
 
+int UnshownAnswer(int style) {
+    switch (style & 0x0F) {
+    case 1: // OK, Cancel
+    case 3: // Yes, No, Cancel
+    case 5: // Retry, Cancel
+        return 2;
+    case 4: // Yes, No
+        return 7;
+    case 2: // Abort, Retry, Ignore
+        return 3;
+    default:
+        return 1;
+    }
+}
+
+int AnswerUnshown(const std::string& text, int style, const std::string& title) {
+    std::cerr << (title.empty() ? std::string() : title + ": ") << text << '\n';
+    return UnshownAnswer(style);
+}
+
+bool WidgetsAvailable() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
 Host* CurrentHost() {
     return tHost;
 }
@@ -41,7 +66,7 @@ Host& ActiveHost() {
 Host* AvailableHost() {
     if (tHost)
         return tHost;
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (WidgetsAvailable())
         return &ThreadQtHost();
     return nullptr;
 }

@@ -55,6 +55,19 @@ public:
     virtual int DisplayBitsPerPixel();
 };
 
+// The answer of a message box of that style that cannot be shown (a program
+// without a user interface): Cancel when the box has it, else No, else OK
+// (Abort for Abort/Retry/Ignore), so that nothing is confirmed that the user
+// never saw.
+int UnshownAnswer(int style);
+// Writes a message box that cannot be shown to standard error (its title,
+// when it has one, before the text) and answers UnshownAnswer(style).
+int AnswerUnshown(const std::string& text, int style, const std::string& title);
+
+// True when widgets can be made: the program has a QApplication. Without
+// one, forms cannot be created and QtHost answers every box unshown.
+bool WidgetsAvailable();
+
 // The host set for the calling thread, or nullptr.
 Host* CurrentHost();
 // Sets the calling thread's host (nullptr: none); the caller keeps it alive.

@@ -15,8 +15,45 @@
 
 #include <algorithm>
 
+#if defined(QM6_HAVE_XCB)
+#include <QGuiApplication>
+#include <qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#endif
+
 namespace qm6::forms {
 namespace {
+
+// The bits a pixel takes in the screen's pixel format when only its colour
+// depth is known: 24-bit colour is kept in 32-bit pixels and 15-bit in 16.
+int BitsPerPixelOfDepth(int depth) {
+    if (depth == 24)
+        return 32;
+    if (depth == 15)
+        return 16;
+    return depth;
+}
+
+#if defined(QM6_HAVE_XCB)
+// On an X server: the bits per pixel of the pixmap format of the first
+// screen's root depth, as the server announced them; 0 when it names none.
+int X11BitsPerPixel() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    const auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return 0;
+    const xcb_setup_t* setup = xcb_get_setup(connection);
+    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    if (screens.rem == 0)
+        return 0;
+    const uint8_t depth = screens.data->root_depth;
+    for (xcb_format_iterator_t f = xcb_setup_pixmap_formats_iterator(setup); f.rem > 0; xcb_format_next(&f))
+        if (f.data->depth == depth)
+            return f.data->bits_per_pixel;
+    return 0;
+}
+#endif
 struct ButtonAnswer {
     QMessageBox::StandardButton button;
     int answer;
@@ -47,6 +84,8 @@ QMessageBox::Icon IconOf(int style) {
 } // namespace
 
 int QtHost::MsgBox(const std::string& text, int style, const std::string& title) {
+    if (!WidgetsAvailable())
+        return AnswerUnshown(text, style, title);
     QMessageBox box(IconOf(style), ToQ(title.empty() ? std::string(kDefaultTitle) : title), ToQ(text));
     const auto buttons = ButtonsOf(style);
     for (const auto& b : buttons)
@@ -71,7 +110,8 @@ void QtHost::RunModal(Form& form) {
 }
 
 void QtHost::Beep() {
-    QApplication::beep();
+    if (WidgetsAvailable())
+        QApplication::beep();
 }
 
 TextExtent QtHost::MeasureText(const fonts::Font* font, const std::string& text) {
@@ -104,7 +144,13 @@ int QtHost::DisplayBitsPerPixel() {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return 0;
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->depth() : 0;
+    if (!screen)
+        return 0;
+#if defined(QM6_HAVE_XCB)
+    if (const int bits = X11BitsPerPixel())
+        return bits;
+#endif
+    return BitsPerPixelOfDepth(screen->depth());
 }
 
 } // namespace qm6::forms

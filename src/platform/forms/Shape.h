@@ -25,6 +25,8 @@ public:
     Shape(Container& parent, std::string name, int32_t index);
 
     std::string TypeName() const override { return "Shape"; }
+    // A shape has no place in the focus order.
+    bool HasTabIndex() const override { return false; }
 
     int Kind() const { return kind_; }
     void Kind(int kind);

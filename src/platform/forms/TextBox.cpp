@@ -1,6 +1,7 @@
 #include "platform/forms/TextBox.h"
 
 #include "platform/forms/Container.h"
+#include "platform/forms/Form.h"
 
 #include "platform/forms/QtSupport.h"
 
@@ -58,10 +59,16 @@ private:
     int length_ = 0; // of the text before the edit being validated
 };
 
-// The multi-line editor: typing and pasting stop at the maximum.
+// The multi-line editor: typing and pasting stop at the maximum; Tab moves
+// the focus on. Enter presses the form's default button when it has one (the
+// key goes on to the form), and Ctrl+Enter breaks the line instead.
 class LimitedPlainTextEdit : public QPlainTextEdit {
 public:
-    LimitedPlainTextEdit(QWidget* parent, const int32_t& maxLength) : QPlainTextEdit(parent), maxLength_(maxLength) {}
+    LimitedPlainTextEdit(QWidget* parent, const int32_t& maxLength) : QPlainTextEdit(parent), maxLength_(maxLength) {
+        setTabChangesFocus(true);
+    }
+
+    const Form* form = nullptr;
 
 protected:
     int Room() const {
@@ -69,6 +76,18 @@ protected:
     }
 
     void keyPressEvent(QKeyEvent* event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (enter && modifiers == Qt::NoModifier && form && form->DefaultButtonUsable()) {
+            event->ignore();
+            return;
+        }
+        if (enter && modifiers == Qt::ControlModifier) {
+            if (maxLength_ <= 0 || Room() > 0)
+                textCursor().insertBlock();
+            event->accept();
+            return;
+        }
         const QString text = event->text();
         const bool inserts = !text.isEmpty() && (text.front().isPrint() || text.front() == '\r');
         if (maxLength_ > 0 && inserts && Room() <= 0) {
@@ -113,7 +132,8 @@ TextBox::TextBox(Container& parent, std::string name, int32_t index, bool multiL
     : Control(parent, std::move(name), index, MakeEditor(parent.ClientWidget(), multiLine, maxLength_), true, true),
       multiLine_(multiLine) {
     if (multiLine_) {
-        auto* edit = static_cast<QPlainTextEdit*>(Widget());
+        auto* edit = static_cast<LimitedPlainTextEdit*>(Widget());
+        edit->form = dynamic_cast<const Form*>(&Root());
         QObject::connect(edit, &QPlainTextEdit::textChanged, Context(), [this] { RaiseChange(); });
     } else {
         auto* edit = static_cast<QLineEdit*>(Widget());

@@ -77,7 +77,9 @@ void UserControl::Move(int32_t left, int32_t top, int32_t width, int32_t height)
 }
 
 bool UserControl::Enabled() const {
-    return widget_->isEnabled();
+    // Its own state: a host that disables a window around it does not
+    // change what the control reads.
+    return !widget_->testAttribute(Qt::WA_ForceDisabled);
 }
 
 void UserControl::Enabled(bool enabled) {

@@ -33,6 +33,8 @@ public:
     int32_t Height() const;
     void Move(int32_t left, int32_t top, int32_t width = -1, int32_t height = -1);
 
+    // The control's own enabled state, not the effective one (a host may
+    // disable a window around it).
     bool Enabled() const;
     void Enabled(bool enabled);
     bool Visible() const;

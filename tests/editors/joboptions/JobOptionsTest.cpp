@@ -105,7 +105,7 @@ TEST_F(JobOptionsTest, CreationShowsTheEnglishTextsAndTheCrossedColourList) {
     EXPECT_EQ(editor_->lblCaption(3).Caption(), "Duplex:");
     EXPECT_EQ(editor_->lblCaption(4).Caption(), "N-up:");
     EXPECT_EQ(editor_->chkForceDuplex().Caption(), "Require double-sided (duplex) printing");
-    EXPECT_EQ(editor_->chkForceNUp().Caption(), "Require multiple pages per sheet (n-up printing)");
+    EXPECT_EQ(editor_->chkForceNUp().Caption(), "Require multiple pages per sheet (n-up)");
 
     const forms::ComboBox& combo = editor_->cmbColor();
     ASSERT_EQ(combo.ListCount(), 3);

@@ -105,6 +105,27 @@ TEST_F(FontRealization, RealizerIsPerThread) {
     EXPECT_NE(CurrentFontRealizer(), FontconfigRealizer::Shared());
 }
 
+TEST(DesignedFaces, AMissingDesignedFaceBecomesAFaceWithArialsWidthsThatCoversTheSet) {
+    // A free system: DejaVu Sans first (the default and best face), Liberation
+    // Sans with Arial's widths, a Japanese face.
+    const FaceTableRealizer free({{"DejaVu Sans", {0, 161, 204, 238}}, {"Liberation Sans", {0, 161, 204}},
+                                  {"IPAGothic", {128, 0}}});
+    const MapCase cases[] = {
+        {"MS Sans Serif", 0, "Liberation Sans", 0},   {"tahoma", 161, "Liberation Sans", 161},
+        {"Arial", 255, "Liberation Sans", 255},       {"MS Sans Serif", 238, "DejaVu Sans", 238},
+        {"MS Sans Serif", 128, "IPAGothic", 128},     {"Courier New", 0, "DejaVu Sans", 0},
+    };
+    for (const MapCase& c : cases) {
+        FontDesc asked;
+        asked.name = c.name;
+        asked.charset = c.charset;
+        const FontDesc got = free.Realize(asked);
+        EXPECT_EQ(got.name + "/" + std::to_string(got.charset),
+                  std::string(c.expectedName) + "/" + std::to_string(c.expectedCharset))
+            << c.name << " / " << c.charset;
+    }
+}
+
 // The faces of this machine. Only fonts-dejavu-core is assumed: DejaVu Sans
 // covers Latin, Greek and Cyrillic but no East Asian language.
 class Fontconfig : public ::testing::Test {
@@ -151,6 +172,15 @@ TEST_F(Fontconfig, FontObjectsReadBackInstalledFaces) {
         EXPECT_EQ(japanese->Charset(), 0);
     else
         EXPECT_EQ(japanese->Charset(), 128);
+}
+
+TEST_F(Fontconfig, DesignedFacesResolveToTheInstalledFaceWithArialsWidths) {
+    // The setup installs fonts-liberation2 for exactly this.
+    for (const char* face : DesignedFaces()) {
+        FontDesc asked;
+        asked.name = face;
+        EXPECT_EQ(realizer_.Realize(asked).name, realizer_.FindFace(face).value_or("Liberation Sans")) << face;
+    }
 }
 
 TEST_F(Fontconfig, AnswersAreTheSameFromSeveralThreads) {

@@ -4,6 +4,7 @@
 
 #include "platform/forms/GridColor.h"
 #include "platform/forms/Screen.h"
+#include "platform/vb/Conversions.h"
 #include "platform/vb/VbError.h"
 
 #include <QApplication>
@@ -98,6 +99,12 @@ TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
     grid->Cell(GridCellProperty::ForeColor, 1, 3, 4, 3, grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 3).AsLong(), grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 2, 2).AsLong(), int32_t(0x80000008u));
+    // Header cells read back what was written to them, and the grid's colour
+    // where nothing was.
+    grid->ForeColor(0x80000012u);
+    grid->Cell(GridCellProperty::ForeColor, 0, 0, 0, 1, grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 1).AsLong(), grey);
+    EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 2).AsLong(), int32_t(0x80000012u));
 
     grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
     EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 1).AsLong(), kGridChecked);
@@ -124,9 +131,34 @@ TEST_F(GridBasics, BooleanColumnKeepsCheckStatesAndReadsThemAsText) {
     EXPECT_EQ(grid->TextMatrix(1, 3), "True");
     EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
     EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
-    // Property 5 cannot take the box away from a Boolean cell.
-    grid->Cell(GridCellProperty::Checked, 4, 3, 4, 3, int32_t(kGridNoCheckBox));
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
+}
+
+// Pixels of a cell that differ from the cell's background.
+int InkIn(const QImage& image, const QRect& rect) {
+    int n = 0;
+    for (int y = rect.top() + 1; y < rect.bottom() - 1; ++y)
+        for (int x = rect.left() + 1; x < rect.right() - 1; ++x)
+            n += image.pixel(x, y) != image.pixel(rect.left() + 1, rect.top() + 1);
+    return n;
+}
+
+TEST_F(GridBasics, BooleanCellWithStateZeroHasNoBoxUntilGivenAState) {
+    grid->ColDataType(3, GridDataType::Boolean);
+    grid->Editable(true);
+    grid->Cell(GridCellProperty::Checked, 2, 3, 2, 3, int32_t(kGridNoCheckBox));
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
+    const auto ink = [&](int r) {
+        Settle();
+        return InkIn(table->viewport()->grab().toImage(), table->visualRect(table->model()->index(r - 1, 3)));
+    };
+    EXPECT_EQ(ink(2), 0);
+    EXPECT_GT(ink(1), 10); // an unchecked box
+    Click(2, 3); // nothing to toggle
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
+    grid->Row(1);
+    grid->TextMatrix(2, 3, "True");
+    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridChecked);
+    EXPECT_GT(ink(2), 10);
 }
 
 TEST_F(GridBasics, HiddenRowsAndColumnsKeepTheirDataAndWidths) {
@@ -289,18 +321,44 @@ TEST(GridColor, SystemColoursComeFromThePaletteAndOthersAreBgr) {
         EXPECT_EQ(ResolveColor(c.value, p), c.expected) << std::hex << c.value;
 }
 
-TEST_F(GridBasics, NumericColumnShowsItsTextThroughTheDisplayFormat) {
-    Grid::SetDisplayFormatter([](const std::string& text, const std::string& format) {
-        return format + "[" + text + "]" + std::string(40, '0');
-    });
-    grid->ColDataType(2, GridDataType::Single);
-    grid->AutoSize(2);
-    const int plain = grid->ColWidth(2);
-    grid->ColFormat(2, "$#,##0.00");
-    grid->AutoSize(2);
-    EXPECT_GT(grid->ColWidth(2), plain); // the painted text is the formatted one
-    EXPECT_EQ(grid->TextMatrix(1, 2), "r1c2"); // the cell keeps its own text
-    Grid::SetDisplayFormatter(nullptr);
+TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
+    vb::NumberChars german;
+    german.decimal = ",";
+    german.group = ".";
+    german.currency = "\u20ac";
+    german.currencyPlacement = 3;
+    struct Case {
+        bool german;
+        const char* text;
+        const char* format;
+        const char* shown;
+    };
+    const std::vector<Case> cases = {
+        {false, "1234.5", "Currency", "$1,234.50"},  {false, "1234.5", "$#,##0.00", "$1,234.50"},
+        {true, "1234,5", "Currency", "1.234,50 \u20ac"}, {true, "1234,5", "$#,##0.00", "$1.234,50"},
+        {false, "n/a", "Currency", "n/a"},
+    };
+    for (int col : {1, 2}) {
+        grid->ColDataType(col, GridDataType::Currency);
+        grid->ColWidth(col, 2400);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.format);
+        if (c.german)
+            vb::SetNumberChars(german);
+        else
+            vb::ResetNumberChars();
+        grid->ColFormat(1, c.format);
+        grid->TextMatrix(1, 1, c.text);
+        grid->TextMatrix(1, 2, c.shown); // no format: painted as it is
+        EXPECT_EQ(grid->Cell(GridCellProperty::TextDisplay, 1, 1).AsString(), c.shown);
+        EXPECT_EQ(grid->TextMatrix(1, 1), c.text);
+        Settle();
+        const QImage image = table->viewport()->grab().toImage();
+        const auto cell = [&](int col) { return image.copy(table->visualRect(table->model()->index(0, col))); };
+        EXPECT_EQ(cell(1), cell(2));
+    }
+    vb::ResetNumberChars();
 }
 
 } // namespace

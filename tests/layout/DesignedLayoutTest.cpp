@@ -1,0 +1,158 @@
+// Every designed form and user control of the library, in every locale the
+// build ships a string library for and in the faces this machine really
+// resolves: each label, check box and button caption fits the box it was
+// designed with, and a check box's box is whole at its designed height. A
+// caption that does not fit is a translation to shorten; the layout stays.
+//
+// A new form or editor joins the walk with one line in DesignedForms().
+
+#include "common/ModuleState.h"
+#include "dialogs/frmIdiotBox.h"
+#include "editors/joboptions/ctlJobOptions.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Container.h"
+#include "platform/forms/Label.h"
+#include "platform/registry/Registry.h"
+#include "registry/clsRegistry.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm6 {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A designed form or user control, made as the library makes it at run time
+// (captions from the string library), holding its controls.
+struct Designed {
+    std::shared_ptr<void> owner;
+    forms::Container* controls;
+};
+
+struct DesignedForm {
+    const char* name;
+    std::function<Designed()> make;
+};
+
+const std::vector<DesignedForm>& DesignedForms() {
+    static const std::vector<DesignedForm> forms = {
+        {"ctlJobOptions",
+         [] {
+             auto editor = std::make_shared<ctlJobOptions>();
+             return Designed{editor, editor.get()};
+         }},
+        {"frmIdiotBox",
+         [] {
+             // Loading sets the run-time captions and the library font.
+             auto box = std::make_shared<frmIdiotBox>();
+             box->Load();
+             return Designed{box, box.get()};
+         }},
+    };
+    return forms;
+}
+
+// The locales of the string libraries the build made: lang/<locale id>/.
+std::vector<int32_t> ShippedLocales() {
+    std::vector<int32_t> locales;
+    for (const auto& entry : fs::directory_iterator(QM6_LANG_DIR))
+        if (fs::exists(entry.path() / "qm6admcmLangRes.dll"))
+            locales.push_back(std::stoi(entry.path().filename().string()));
+    std::sort(locales.begin(), locales.end());
+    return locales;
+}
+
+std::string Face(const QWidget* widget) {
+    return QFontInfo(widget->font()).family().toStdString();
+}
+
+// Reports each control whose caption does not fit its designed box.
+void CheckFits(const forms::Container& container) {
+    for (forms::Control* control : container.Controls()) {
+        QWidget* widget = control->Widget();
+        const auto fits = [&](QString text, int room) {
+            text.remove('&'); // an access key's mark is not shown
+            const int needed = QFontMetrics(widget->font()).horizontalAdvance(text);
+            EXPECT_LE(needed, room) << control->Name() << " \"" << text.toStdString() << "\" in " << Face(widget);
+        };
+        QStyleOptionButton option;
+        option.initFrom(widget);
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            option.text = box->text();
+            fits(box->text(), box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width());
+            const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+            EXPECT_TRUE(box->rect().contains(indicator)) << control->Name() << ": box cut at " << box->height();
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            option.text = button->text();
+            fits(button->text(),
+                 button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            // A label that sizes itself to its text fits by construction.
+            const auto* designed = dynamic_cast<forms::Label*>(control);
+            if (designed && !designed->AutoSize() && !label->wordWrap())
+                fits(label->text(), label->contentsRect().width());
+        }
+    }
+}
+
+class DesignedLayout : public ::testing::Test {
+protected:
+    DesignedLayout() : env_("QM6_REGISTRY_DIR", hive_.Str()) { reg::CloseThreadConnections(); }
+    ~DesignedLayout() override {
+        ResetModuleState();
+        SetModuleFolder("");
+        reg::CloseThreadConnections();
+    }
+
+    // Starts the thread again with the texts of a locale.
+    void StartIn(int32_t localeId) {
+        clsRegistry key;
+        key.ClassKey(static_cast<int32_t>(0x80000001u));
+        key.SectionKey("Software\\Quillmeter 6");
+        key.ValueType(4); // REG_DWORD
+        ASSERT_TRUE(key.SetCreateValue("LocaleId", vb::Variant(localeId), false));
+        SetModuleFolder(QM6_BIN_DIR);
+        ResetModuleState();
+    }
+
+    test::TempDir hive_;
+    test::ScopedEnv env_;
+};
+
+TEST_F(DesignedLayout, EveryCaptionFitsItsDesignedBoxInEveryShippedLocale) {
+    const std::vector<int32_t> locales = ShippedLocales();
+    ASSERT_FALSE(locales.empty()) << "no string library under " << QM6_LANG_DIR;
+    ASSERT_NE(std::find(locales.begin(), locales.end(), 1033), locales.end());
+    for (int32_t locale : locales) {
+        StartIn(locale);
+        for (const DesignedForm& form : DesignedForms()) {
+            SCOPED_TRACE(std::string(form.name) + " in " + std::to_string(locale));
+            const Designed designed = form.make();
+            ASSERT_FALSE(designed.controls->Controls().empty());
+            CheckFits(*designed.controls);
+            if (locale == 1033 && std::string(form.name) == "ctlJobOptions") { // the face measured in
+                EXPECT_EQ(Face(designed.controls->Controls().front()->Widget()), "Liberation Sans");
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace qm6

@@ -1,0 +1,215 @@
+// The focus order (TabIndex, TabStop), the window's border styles, Enter in
+// a multi-line text box, a user control's own Enabled, and a check box's box
+// at a designed height smaller than the style's.
+
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Form.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/Screen.h"
+#include "platform/forms/Shape.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserControl.h"
+#include "platform/forms/UserInput.h"
+#include "platform/vb/VbError.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QStyleOptionButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace qm6::forms;
+
+namespace {
+
+std::string FocusedName() {
+    const QWidget* w = QApplication::focusWidget();
+    return w ? w->objectName().toStdString() : std::string("(none)");
+}
+
+int ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const qm6::vb::VbError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+// Four text boxes a to d, a label and a shape, in that order of creation.
+struct TabForm {
+    Form form{"frmTabs"};
+    TextBox& a = form.Add<TextBox>("a");
+    Label& label = form.Add<Label>("lbl", -1);
+    TextBox& b = form.Add<TextBox>("b");
+    Shape& shape = form.Add<Shape>("shp", -1);
+    TextBox& c = form.Add<TextBox>("c");
+    TextBox& d = form.Add<TextBox>("d");
+
+    std::vector<int> Indexes() const { return {a.TabIndex(), label.TabIndex(), b.TabIndex(), c.TabIndex(), d.TabIndex()}; }
+};
+
+TEST(TabOrder, SettingAnIndexRenumbersTheOthers) {
+    TabForm f;
+    EXPECT_EQ(f.Indexes(), (std::vector<int>{0, 1, 2, 3, 4})); // a, label, b, c, d as made
+    f.d.TabIndex(0);
+    EXPECT_EQ(f.Indexes(), (std::vector<int>{1, 2, 3, 4, 0}));
+    f.d.TabIndex(3);
+    EXPECT_EQ(f.Indexes(), (std::vector<int>{0, 1, 2, 4, 3}));
+    f.a.TabIndex(99); // past the end: last
+    EXPECT_EQ(f.Indexes(), (std::vector<int>{4, 0, 1, 3, 2}));
+    EXPECT_EQ(ErrorOf([&] { f.b.TabIndex(-1); }), 380);
+    EXPECT_EQ(ErrorOf([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
+}
+
+TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
+    struct Case {
+        const char* what;
+        std::function<void(TabForm&)> arrange;
+        std::vector<std::string> visited; // from a, pressing Tab each time
+    };
+    const Case cases[] = {
+        {"reordered", [](TabForm& f) { f.d.TabIndex(1); f.c.TabIndex(0); }, {"d", "b", "c", "a"}},
+        {"TabStop false is passed by", [](TabForm& f) { f.b.TabStop(false); }, {"c", "d", "a", "c"}},
+        {"disabled and hidden are passed by",
+         [](TabForm& f) { f.c.Enabled(false); f.d.Visible(false); }, {"b", "a", "b", "a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TabForm f;
+        c.arrange(f);
+        f.form.Show();
+        input::Focus(f.a);
+        ASSERT_EQ(FocusedName(), "a");
+        std::vector<std::string> visited;
+        for (size_t i = 0; i < c.visited.size(); ++i) {
+            input::PressKey(*f.form.Find(FocusedName()), 9);
+            visited.push_back(FocusedName());
+        }
+        EXPECT_EQ(visited, c.visited);
+        f.form.Hide();
+    }
+}
+
+TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
+    struct Case {
+        int style;
+        bool fixed;
+        bool minMax;
+    };
+    const Case cases[] = {{vbSizable, false, true}, {vbFixedDialog, true, false}, {vbBSNone, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        Form form("frmLimit");
+        form.BorderStyle(c.style);
+        form.Move(0, 0, 4650, 3690);
+        form.Show();
+        QWidget* window = form.Widget();
+        const QSize designed(Screen::ToPixelsX(4650), Screen::ToPixelsY(3690));
+        EXPECT_EQ(window->size(), designed);
+        window->resize(designed * 2); // what a user's drag asks for
+        EXPECT_EQ(window->size() == designed, c.fixed);
+        EXPECT_EQ(window->minimumSize() == window->maximumSize(), c.fixed);
+        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint), c.minMax);
+        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint), c.minMax);
+        form.Move(0, 0, 3000, 2000); // code still sizes a fixed form
+        EXPECT_EQ(window->width(), Screen::ToPixelsX(3000));
+    }
+    Form form("frmBad");
+    EXPECT_EQ(ErrorOf([&] { form.BorderStyle(6); }), 380);
+}
+
+TEST(FormBorder, ShowInTaskbarFalseMakesADialogWindowAndTheIconIsShown) {
+    Form form("frmLimit");
+    EXPECT_TRUE(form.ShowInTaskbar());
+    EXPECT_EQ(form.Widget()->windowFlags() & Qt::WindowType_Mask, Qt::Window);
+    form.ShowInTaskbar(false);
+    EXPECT_EQ(form.Widget()->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
+
+    qm6::pictures::Image pixels;
+    pixels.width = 16;
+    pixels.height = 16;
+    pixels.pixels.assign(16 * 16, 0xFF336699u);
+    auto icon = std::make_shared<qm6::pictures::Picture>(qm6::pictures::PictureType::Icon, pixels);
+    form.Icon(icon);
+    const QImage shown = form.Widget()->windowIcon().pixmap(16, 16).toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(8, 8), QColor(0x33, 0x66, 0x99));
+}
+
+// A form with a multi-line text box and, optionally, a default button.
+struct MessageForm {
+    Form form{"frmMessage"};
+    TextBox& txt = form.Add<TextBox>("txtMessage", -1, true);
+    CommandButton& ok = form.Add<CommandButton>("cmdSave");
+    int presses = 0;
+    MessageForm() {
+        ok.OnClick = [this] { ++presses; };
+        form.Show();
+    }
+};
+
+TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
+    struct Case {
+        const char* what;
+        bool isDefault;
+        bool enabled;
+        int shift;
+        const char* text;
+        int presses;
+    };
+    const Case cases[] = {
+        {"Enter with a default button", true, true, 0, "ab", 1},
+        {"Ctrl+Enter with a default button", true, true, vbCtrlMask, "a\nb", 0},
+        {"Enter without a default button", false, true, 0, "a\nb", 0},
+        {"Enter with the default button disabled", true, false, 0, "a\nb", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MessageForm f;
+        f.ok.Default(c.isDefault);
+        f.ok.Enabled(c.enabled);
+        input::Type(f.txt, "a");
+        input::PressKey(f.txt, 13, c.shift);
+        input::Type(f.txt, "b");
+        EXPECT_EQ(f.txt.Text(), c.text);
+        EXPECT_EQ(f.presses, c.presses);
+    }
+}
+
+TEST(UserControlState, EnabledReadsTheControlsOwnStateNotItsHosts) {
+    QWidget host;
+    UserControl control("ctlEditor");
+    control.PlaceOn(&host, 0, 0, 3000, 1000);
+    host.setEnabled(false);
+    EXPECT_TRUE(control.Enabled());
+    control.Enabled(false);
+    host.setEnabled(true);
+    EXPECT_FALSE(control.Enabled());
+}
+
+TEST(CheckBoxBox, TheBoxIsWholeAtTheDesignedHeight) {
+    Form form("frmChecks");
+    form.Move(0, 0, 6000, 2000);
+    for (int32_t height : {195, 150, 375}) {
+        SCOPED_TRACE(height);
+        CheckBox& box = form.Add<CheckBox>("chk", height);
+        box.Move(120, 120, 3735, height);
+        box.Caption("Require double-sided (duplex) printing");
+        form.Show();
+        auto* widget = static_cast<QCheckBox*>(box.Widget());
+        QStyleOptionButton option;
+        option.initFrom(widget);
+        option.text = widget->text();
+        const QRect indicator = widget->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, widget);
+        EXPECT_TRUE(widget->rect().contains(indicator)) << indicator.y() << "+" << indicator.height();
+    }
+}
+
+} // namespace
