@@ -77,7 +77,7 @@ TEST_F(StoreTest, SavingALoadedRuleUpdatesItAndDeleteRemovesIt) {
     EXPECT_EQ(rules->Count(), 0);
 }
 
-TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConstraintStatus) {
+TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConflictAndABadOptionAConstraint) {
     auto first = store_->NewJobOptionRule();
     first->DefineRule(2, 2, 1, "");
     ASSERT_EQ(first->Save(*store_, 0), nullptr);
@@ -85,8 +85,9 @@ TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConstraintStatus) {
     second->DefineRule(2, 2, 1, "");
     const Status status = second->Save(*store_, 0);
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), SQLITE_CONSTRAINT);
-    EXPECT_NE(status->Message().find("UNIQUE"), std::string::npos) << status->Message();
+    EXPECT_TRUE(status->IsConflict());
+    EXPECT_EQ(status->Message(),
+              "a job option rule of option type 2 for rule priority 2, parent 1 is already stored");
     EXPECT_TRUE(second->IsNew());
 
     auto bad = store_->NewJobOptionRule();
