@@ -1,8 +1,8 @@
 // Paper sizes, custom fields, system settings and printer profiles: read-only
 // lookups handed out as record sets and a settings object.
 
-#include "qm6data/Sqlite.h"
 #include "qm6data/SqliteConnection.h"
+#include "qm6data/Sqlite.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -52,8 +52,8 @@ std::vector<std::vector<vb::Variant>> LinkedOrder(const std::vector<CustomField>
             const auto child = childOf.find(id);
             const int32_t childId = child == childOf.end() ? 0 : child->second;
             const int32_t parentId = byId.count(field.parentId) != 0 ? field.parentId : 0;
-            rows.push_back(
-                {Long(field.id), vb::Variant(field.caption), Long(parentId), Long(childId)});
+            rows.push_back({Long(field.id), vb::Variant(field.caption), Long(parentId),
+                            Long(childId)});
             if (childId == 0) {
                 break;
             }
@@ -97,8 +97,8 @@ Status SqliteConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records) {
                               "ORDER BY display_order, field_id");
         std::vector<CustomField> fields;
         while (select.Step()) {
-            fields.push_back(
-                {ToId(select.Int(0)), select.Text(1), static_cast<int32_t>(select.Int(2))});
+            fields.push_back({ToId(select.Int(0)), select.Text(1),
+                              static_cast<int32_t>(select.Int(2))});
         }
         records = std::make_shared<RecordSet>(
             std::vector<std::string>{"FieldId", "Caption", "LinkParentId", "LinkChildId"},

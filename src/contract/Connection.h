@@ -31,8 +31,8 @@ public:
     virtual Status LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules, int32_t rulePriority,
                                       int32_t parentId) = 0;
     // The PrintingLimit records of one owner, in display order.
-    virtual Status LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits, int32_t rulePriority,
-                                      int32_t parentId) = 0;
+    virtual Status LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits,
+                                      int32_t rulePriority, int32_t parentId) = 0;
     // Fields PaperSizeId, Description, Width, Height (tenths of a millimetre),
     // UnitType (0 inches, 1 millimetres, 2 centimetres), BWPageCost and
     // ColorPageCost (Currency), by PaperSizeId.
