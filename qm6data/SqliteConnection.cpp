@@ -3,6 +3,7 @@
 #include "qm6data/Schema.h"
 #include "qm6data/Sqlite.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -67,12 +68,15 @@ Status Explain(const std::string& path, const Failure& failure, int busyTimeoutM
     const std::string detail = " (" + std::string(failure.what()) + ")";
     switch (failure.Code()) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return MakeStatus(SQLITE_BUSY,
-                          path +
-                              " is locked by another program, which did not let go of it within " +
-                              std::to_string((busyTimeoutMs + 999) / 1000) +
-                              " seconds; try again when it has finished" + detail);
+    case SQLITE_LOCKED: {
+        const int seconds = std::max(1, (busyTimeoutMs + 999) / 1000);
+        return MakeStatus(SQLITE_BUSY, path +
+                                           " is locked by another program, which did not let go "
+                                           "of it within " +
+                                           std::to_string(seconds) +
+                                           (seconds == 1 ? " second" : " seconds") +
+                                           "; try again when it has finished" + detail);
+    }
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         if (ReadRawHeader(path).sqlite) {
