@@ -21,9 +21,14 @@ Status Guarded(const std::function<void()>& operation) {
     } catch (const Failure& failure) {
         return MakeStatus(failure.Code(), failure.what());
     } catch (const vb::VbError& error) {
-        // A value the record holds cannot be stored as its field needs
-        // (a limit amount that is not a number, say).
-        return MakeStatus(error.Number(), error.what());
+        // A value the record holds cannot be stored as its field needs (a
+        // limit amount that is not a number, say). The runtime's error number
+        // goes into the message: as the code it would read as one of the
+        // database's (13 Type mismatch is SQLITE_FULL, 6 Overflow
+        // SQLITE_LOCKED).
+        return MakeStatus(SQLITE_MISMATCH, std::string("a value of the record cannot be stored: ") +
+                                               error.what() + " (error " +
+                                               std::to_string(error.Number()) + ")");
     } catch (const std::exception& error) {
         return MakeStatus(SQLITE_INTERNAL, error.what());
     }

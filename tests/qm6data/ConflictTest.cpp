@@ -4,6 +4,8 @@
 
 #include "StoreFixture.h"
 
+#include "qm6data/StatusKind.h"
+
 namespace qm6::data::test {
 namespace {
 
@@ -54,6 +56,7 @@ std::shared_ptr<JobOptionRule> RuleOfType(const vb::Collection& rules, int32_t t
 void ExpectConflict(const Status& status, const std::string& text) {
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->IsConflict()) << Describe(status);
+    EXPECT_EQ(KindOf(*status), StatusKind::Conflict);
     EXPECT_NE(status->Message().find(text), std::string::npos) << status->Message();
 }
 

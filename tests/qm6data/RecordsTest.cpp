@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 
 #include "contract/RuleAction.h"
+#include "qm6data/StatusKind.h"
 
 namespace qm6::data::test {
 namespace {
@@ -181,7 +182,9 @@ TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {
     auto text = NewLimit(*store_, 3, "twelve", "t");
     const Status mismatch = text->Save(*store_);
     ASSERT_NE(mismatch, nullptr);
-    EXPECT_EQ(mismatch->Code(), 13);
+    EXPECT_EQ(mismatch->Code(), SQLITE_MISMATCH);
+    EXPECT_EQ(KindOf(*mismatch), StatusKind::Refused);
+    EXPECT_EQ(mismatch->Message(), "a value of the record cannot be stored: Type mismatch (error 13)");
     EXPECT_EQ(Limits(*store_, 2, 4)->Count(), 0);
 }
 
@@ -235,7 +238,9 @@ TEST_F(StoreTest, PriceProfileRoundTripReplacesItsPaperSizePrices) {
     EXPECT_EQ(loaded->PaperSizePrices()->Count(), 0);
 
     std::shared_ptr<PriceProfile> missing;
-    EXPECT_EQ(store_->LoadPriceProfile(missing, 4711)->Code(), SQLITE_NOTFOUND);
+    const Status notFound = store_->LoadPriceProfile(missing, 4711);
+    EXPECT_EQ(notFound->Code(), SQLITE_NOTFOUND);
+    EXPECT_EQ(KindOf(*notFound), StatusKind::Missing);
     EXPECT_EQ(missing, nullptr);
 }
 
