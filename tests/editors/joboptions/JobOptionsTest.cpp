@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -251,18 +252,49 @@ TEST_F(JobOptionsTest, TheColourStepAnswersItsFirstFailureAndKeepsAnUndeletedRul
     EXPECT_EQ(editor_->Slot(JobOptionRule::ColorRequired), nullptr);
 }
 
-TEST_F(JobOptionsTest, AFailingLoadAnswersItsStatusAndLeavesTheControls) {
-    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
-    recorder_->FailCall("LoadJobOptionRules", 26, "file is not a database");
-    changes_ = 0;
-    data::Status status = Load(kColorNUpOwner);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), 26);
-    EXPECT_EQ(ColorItemData(), 1);
-    EXPECT_EQ(editor_->chkForceDuplex().Value(), vbChecked);
-    EXPECT_EQ(changes_, 0);
-    // The slots were emptied: nothing is known to be stored.
-    EXPECT_EQ(editor_->Slot(JobOptionRule::MonochromeRequired), nullptr);
+TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
+    // Whatever the user does on the page after the failed load, no save
+    // writes anything, to the owner that failed or to the one shown before.
+    const std::vector<std::pair<const char*, std::function<void()>>> edits{
+        {"no edit", [] {}},
+        {"duplex on", [&] { forms::input::Click(editor_->chkForceDuplex()); }},
+        {"a colour chosen", [&] { ChooseColor(2); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        SCOPED_TRACE(name);
+        recorder_->ClearFailures();
+        ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
+        recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+        data::Status status = Load(kColorNUpOwner);
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->Code(), 11);
+        // No rule: not the previous owner's, and not one of the failed owner's.
+        EXPECT_EQ(ColorItemData(), 0);
+        EXPECT_EQ(editor_->chkForceDuplex().Value(), vbUnchecked);
+        EXPECT_EQ(editor_->chkForceNUp().Value(), vbUnchecked);
+        for (int32_t type = 0; type < 4; ++type)
+            EXPECT_EQ(editor_->Slot(type), nullptr);
+
+        edit();
+        recorder_->ClearCalls();
+        for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
+            const data::Status refused = Save(owner);
+            ASSERT_NE(refused, nullptr);
+            EXPECT_EQ(refused->Code(), 0);
+            EXPECT_NE(refused->Message().find("Nothing was saved"), std::string::npos);
+        }
+        EXPECT_TRUE(DataCalls().empty());
+        EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
+        EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
+    }
+
+    // A load that succeeds shows the owner's rules and lets the page save.
+    recorder_->ClearFailures();
+    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
+    EXPECT_EQ(ColorItemData(), 2);
+    editor_->chkForceDuplex().Value(vbChecked);
+    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
+    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 2, 3}));
 }
 
 TEST_F(JobOptionsTest, JobOptionChangedFiresOnUserClicksAndOnLoads) {
