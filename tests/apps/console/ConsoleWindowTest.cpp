@@ -5,6 +5,7 @@
 // appear again.
 
 #include "ConsoleWindow.h"
+#include "HeadlessHost.h"
 
 #include "support/TestSupport.h"
 #include "common/ModuleState.h"
@@ -26,11 +27,14 @@
 #include "qm6data/testing/RecordingConnection.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 namespace qm6::console {
@@ -296,6 +300,156 @@ TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNex
         EXPECT_EQ(shown, run == 0 ? 2 : 3);
         EXPECT_EQ(ConfirmSave(), "-1");
     }
+}
+
+TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoadSucceeds) {
+    auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
+    ConsoleWindow window(recorder);
+    window.show();
+    ASSERT_TRUE(window.ShowProfile(0)); // rules of types 1 and 2
+    ASSERT_TRUE(window.PageLoaded());
+    const auto firstBefore = Stored(window.ProfileId(0));
+    ASSERT_EQ(firstBefore, (std::set<int32_t>{1, 2}));
+
+    recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    ASSERT_EQ(host_.Boxes().size(), 1u);
+    EXPECT_EQ(host_.Boxes()[0].text,
+              "The job options of Lab plotter could not be loaded: the database file is damaged. "
+              "Restore it from a backup. The page shows no rules and cannot be saved until they "
+              "load; press Revert to try again.\n\nDetail: database disk image is malformed (code "
+              "11)");
+    EXPECT_FALSE(window.PageLoaded());
+    EXPECT_FALSE(window.SaveButton()->isEnabled());
+    EXPECT_FALSE(window.JobOptions().Enabled());
+    EXPECT_FALSE(window.findChild<QLabel*>("pageStatus")->isHidden());
+    // None of the first profile's rules is left on the page.
+    EXPECT_EQ(window.JobOptions().chkForceDuplex().Value(), vbUnchecked);
+    EXPECT_EQ(window.JobOptions().cmbColor().ListIndex(), 0);
+
+    // Save, by any road, writes nothing anywhere.
+    recorder->ClearCalls();
+    window.JobOptions().chkForceNUp().Value(vbChecked);
+    window.SaveButton()->click();
+    EXPECT_FALSE(window.Save());
+    EXPECT_EQ(recorder->CallCount("SaveJobOptionRule") + recorder->CallCount("DeleteJobOptionRule"), 0);
+    ASSERT_EQ(host_.Boxes().size(), 2u);
+    EXPECT_EQ(host_.Boxes()[1].text.rfind("The job options of Lab plotter were not saved. Nothing was saved:", 0),
+              0u)
+        << host_.Boxes()[1].text;
+    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+    EXPECT_EQ(Stored(window.ProfileId(0)), firstBefore);
+    EXPECT_EQ(window.Failures(), 2);
+
+    // Once the store reads again, Revert loads the page and it saves.
+    recorder->ClearFailures();
+    window.RevertButton()->click();
+    EXPECT_TRUE(window.PageLoaded());
+    EXPECT_TRUE(window.SaveButton()->isEnabled());
+    EXPECT_TRUE(window.JobOptions().Enabled());
+    EXPECT_TRUE(window.findChild<QLabel*>("pageStatus")->isHidden());
+    forms::input::Click(window.JobOptions().chkForceNUp());
+    EXPECT_TRUE(window.Save());
+    EXPECT_EQ(Stored(window.ProfileId(kBareProfileRow)), (std::set<int32_t>{3}));
+}
+
+TEST_F(ConsoleWindowTest, TwoConsolesSavingTheSameProfileTheSecondIsToldToReloadAndWritesNothing) {
+    struct Case {
+        const char* name;
+        int row;
+        std::function<void(ctlJobOptions&)> first, second;
+        std::set<int32_t> afterFirst, afterRetry;
+        std::string detail; // the store's own words, after the sentence
+    };
+    const std::vector<Case> cases{
+        {"both add a rule", kBareProfileRow,
+         [](ctlJobOptions& e) { forms::input::Click(e.chkForceDuplex()); },
+         [](ctlJobOptions& e) { forms::input::Click(e.chkForceNUp()); }, {2}, {2, 3},
+         "the job option rules of rule priority 2, parent 4 were changed by another connection"},
+        {"the second deletes a rule after the first deleted another", 0,
+         [](ctlJobOptions& e) { forms::input::Click(e.chkForceDuplex()); },
+         [](ctlJobOptions& e) { forms::input::Choose(e.cmbColor(), 0); }, {1}, {},
+         "the job option rules of rule priority 2, parent 1 were changed by another connection"},
+        {"both delete the same rule", 0,
+         [](ctlJobOptions& e) { forms::input::Choose(e.cmbColor(), 0); },
+         [](ctlJobOptions& e) { forms::input::Choose(e.cmbColor(), 2); }, {2}, {0, 2},
+         "job option rule 1 was deleted by another connection"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(file_);
+        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
+        ConsoleWindow first(Open()), second(Open());
+        ASSERT_TRUE(first.ShowProfile(c.row));
+        ASSERT_TRUE(second.ShowProfile(c.row));
+        const int32_t id = first.ProfileId(c.row);
+
+        c.first(first.JobOptions());
+        ASSERT_TRUE(first.Save());
+        ASSERT_EQ(Stored(id), c.afterFirst);
+
+        const size_t boxes = host_.Boxes().size();
+        c.second(second.JobOptions());
+        EXPECT_FALSE(second.Save());
+        EXPECT_TRUE(second.LastStatus() && second.LastStatus()->IsConflict());
+        ASSERT_EQ(host_.Boxes().size(), boxes + 1);
+        const std::string& text = host_.Boxes().back().text;
+        EXPECT_EQ(text.rfind("The job options of " + second.ProfileName(c.row).toStdString() +
+                                 " were not saved: another console changed them after they were "
+                                 "loaded here, so they were not written. Press Revert",
+                             0),
+                  0u)
+            << text;
+        EXPECT_NE(text.find("\n\nDetail: " + c.detail), std::string::npos) << text;
+        EXPECT_TRUE(second.Modified());
+        EXPECT_EQ(Stored(id), c.afterFirst);
+
+        // Reloaded, the page shows the first console's rules; the same edit
+        // then saves.
+        second.Revert();
+        c.second(second.JobOptions());
+        EXPECT_TRUE(second.Save());
+        EXPECT_EQ(Stored(id), c.afterRetry);
+    }
+}
+
+TEST_F(ConsoleWindowTest, WithoutADisplayBoxesAnswerWithoutWaitingAndNothingUnseenIsSaved) {
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    HeadlessHost headless(out);
+    forms::ScopedHost scoped(headless);
+    // A question answers Cancel, else No, else OK (else Abort); stop icons count as failures.
+    const std::vector<std::pair<int, int>> answers{
+        {0, 1}, {1, 2}, {2, 3}, {3, 2}, {4, 7}, {5, 2}, {3 + 48, 2}, {16, 1}, {4 + 32, 7}};
+    for (const auto& [style, answer] : answers)
+        EXPECT_EQ(headless.MsgBox("text " + std::to_string(style), style, "Title"), answer) << style;
+    EXPECT_EQ(headless.Failures(), 1);
+
+    // The save confirmation is a window no one can answer: it is closed,
+    // and nothing is saved.
+    ForgetConfirmSave();
+    ConsoleWindow window(store_);
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    forms::input::Click(window.JobOptions().chkForceDuplex());
+    EXPECT_FALSE(window.Save());
+    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+    EXPECT_EQ(ConfirmSave(), "(missing)");
+
+    std::rewind(out);
+    std::string written;
+    char buffer[4096];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, out))
+        written.append(buffer, n);
+    std::fclose(out);
+    EXPECT_NE(written.find("Title: text 3\n[no display: the box answered Cancel]\n"), std::string::npos)
+        << written;
+    EXPECT_NE(written.find("Title: text 4\n[no display: the box answered No]\n"), std::string::npos);
+    EXPECT_NE(written.find("frmIdiotBox: " + QM6AdminCommonGlobal().ProductName() + "\nSaving writes"),
+              std::string::npos)
+        << written;
+    EXPECT_NE(written.find("[no display: the window was closed unanswered]"), std::string::npos);
+    EXPECT_TRUE(host_.Boxes().empty());
+    EXPECT_EQ(host_.UnscriptedModals(), 0);
 }
 
 } // namespace
