@@ -1,7 +1,7 @@
 // Price profiles with their paper-size prices.
 
-#include "qm6data/SqliteConnection.h"
 #include "qm6data/Sqlite.h"
+#include "qm6data/SqliteConnection.h"
 
 namespace qm6::data {
 
@@ -10,13 +10,17 @@ using namespace sqlite;
 Status SqliteConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                           int32_t priceProfileId) {
     return Guarded([&] {
+        // The profile and its prices as of one moment.
+        Transaction read(db_, Transaction::Read);
         Statement select(db_, "SELECT description, pricing_option, job_type, bw_cost, "
-                              "color_cost FROM price_profiles WHERE price_profile_id = ?");
+                              "color_cost, row_version FROM price_profiles "
+                              "WHERE price_profile_id = ?");
         select.Bind(1, priceProfileId);
         if (!select.Step()) {
             throw Failure(SQLITE_NOTFOUND,
                           "price profile " + std::to_string(priceProfileId) + " does not exist");
         }
+        const int64_t version = select.Int(5);
         auto loaded = NewPriceProfile();
         loaded->SetDescription(select.Text(0));
         loaded->SetPricingOption(static_cast<int32_t>(select.Int(1)));
@@ -35,43 +39,47 @@ Status SqliteConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile
             price->SetColorCost(vb::Currency::FromScaled(prices.Int(2)));
             collection->Add(AsItem(std::move(price)));
         }
+        read.Commit();
         loaded->SetPaperSizePrices(std::move(collection));
-        loaded->MarkStored(priceProfileId);
+        loaded->MarkStored(priceProfileId, version);
         profile = std::move(loaded);
     });
 }
 
 // The profile's row and its whole set of paper-size prices are written in one
-// transaction: the prices stored afterwards are exactly the collection's.
+// transaction: the prices stored afterwards are exactly the collection's. A
+// profile saved by another connection after this one loaded it is not
+// overwritten.
 Status SqliteConnection::SavePriceProfile(PriceProfile& profile) {
     return Guarded([&] {
-        Transaction transaction(db_);
+        Write write(db_, *seen_);
         int32_t id = profile.PriceProfileId();
         if (profile.IsNew()) {
             Statement insert(db_, "INSERT INTO price_profiles (description, pricing_option, "
-                                  "job_type, bw_cost, color_cost) VALUES (?, ?, ?, ?, ?)");
+                                  "job_type, bw_cost, color_cost, row_version) "
+                                  "VALUES (?, ?, ?, ?, ?, ?)");
             insert.Bind(1, profile.Description())
                 .Bind(2, profile.PricingOption())
                 .Bind(3, profile.JobType())
                 .Bind(4, profile.BWCost().Scaled())
-                .Bind(5, profile.ColorCost().Scaled());
+                .Bind(5, profile.ColorCost().Scaled())
+                .Bind(6, write.Change());
             insert.Run();
             id = ToId(sqlite3_last_insert_rowid(db_));
         } else {
+            CheckRowVersion(db_, "price_profiles", "price_profile_id", id, profile.RowVersion(),
+                            "price profile " + std::to_string(id));
             Statement update(db_, "UPDATE price_profiles SET description = ?, pricing_option = ?, "
-                                  "job_type = ?, bw_cost = ?, color_cost = ? "
+                                  "job_type = ?, bw_cost = ?, color_cost = ?, row_version = ? "
                                   "WHERE price_profile_id = ?");
             update.Bind(1, profile.Description())
                 .Bind(2, profile.PricingOption())
                 .Bind(3, profile.JobType())
                 .Bind(4, profile.BWCost().Scaled())
                 .Bind(5, profile.ColorCost().Scaled())
-                .Bind(6, id);
+                .Bind(6, write.Change())
+                .Bind(7, id);
             update.Run();
-            if (sqlite3_changes(db_) == 0) {
-                throw Failure(SQLITE_NOTFOUND,
-                              "price profile " + std::to_string(id) + " is no longer stored");
-            }
             Statement clear(db_, "DELETE FROM paper_size_prices WHERE price_profile_id = ?");
             clear.Bind(1, id);
             clear.Run();
@@ -92,8 +100,8 @@ Status SqliteConnection::SavePriceProfile(PriceProfile& profile) {
                 .Bind(4, price->ColorCost().Scaled());
             insert.Run();
         }
-        transaction.Commit();
-        profile.MarkStored(id);
+        write.Commit();
+        profile.MarkStored(id, write.Change());
     });
 }
 

@@ -1,35 +1,39 @@
 #include "qm6data/Schema.h"
 
-namespace qm6::data::sqlite {
+namespace qm6::data::schema {
+
+namespace {
 
 // Money is stored as integer ten-thousandths, so that every amount with four
-// decimals comes back exactly. Ids are row ids. Owners of rules are named by
-// rule priority and parent id and are not tables of their own, except the
-// printer profiles the console offers.
-const char* const kSchemaSql = R"sql(
-CREATE TABLE price_profiles (
-    price_profile_id INTEGER PRIMARY KEY,
+// decimals comes back exactly. Ids are numbered by the engine. Owners of rules
+// are named by rule priority and parent id and are not tables of their own,
+// except the printer profiles the console offers.
+const Step kVersion1{
+    1,
+    {
+        R"sql(CREATE TABLE price_profiles (
+    price_profile_id {key},
     description      TEXT NOT NULL DEFAULT '',
     pricing_option   INTEGER NOT NULL,
     job_type         INTEGER NOT NULL,
     bw_cost          INTEGER NOT NULL,
     color_cost       INTEGER NOT NULL
-);
-CREATE TABLE printer_profiles (
-    printer_profile_id INTEGER PRIMARY KEY,
+))sql",
+        R"sql(CREATE TABLE printer_profiles (
+    printer_profile_id {key},
     description        TEXT NOT NULL,
     price_profile_id   INTEGER REFERENCES price_profiles ON DELETE SET NULL
-);
-CREATE TABLE job_option_rules (
-    rule_id       INTEGER PRIMARY KEY,
+))sql",
+        R"sql(CREATE TABLE job_option_rules (
+    rule_id       {key},
     rule_priority INTEGER NOT NULL,
     parent_id     INTEGER NOT NULL,
     option_type   INTEGER NOT NULL CHECK (option_type BETWEEN 0 AND 5),
     value_text    TEXT NOT NULL DEFAULT '',
     UNIQUE (rule_priority, parent_id, option_type)
-);
-CREATE TABLE printing_limits (
-    limit_id      INTEGER PRIMARY KEY,
+))sql",
+        R"sql(CREATE TABLE printing_limits (
+    limit_id      {key},
     rule_priority INTEGER NOT NULL,
     parent_id     INTEGER NOT NULL,
     display_order INTEGER NOT NULL,
@@ -39,43 +43,101 @@ CREATE TABLE printing_limits (
     title         TEXT NOT NULL,
     message_text  TEXT NOT NULL,
     stop_job      INTEGER NOT NULL CHECK (stop_job IN (0, 1))
-);
-CREATE INDEX printing_limits_owner ON printing_limits (rule_priority, parent_id, display_order);
-CREATE TABLE paper_sizes (
-    paper_size_id   INTEGER PRIMARY KEY,
+))sql",
+        R"sql(CREATE INDEX printing_limits_owner ON printing_limits (rule_priority, parent_id, display_order))sql",
+        R"sql(CREATE TABLE paper_sizes (
+    paper_size_id   {key},
     description     TEXT NOT NULL,
     width           INTEGER NOT NULL CHECK (width > 0),
     height          INTEGER NOT NULL CHECK (height > 0),
     unit_type       INTEGER NOT NULL CHECK (unit_type IN (0, 1, 2)),
     bw_page_cost    INTEGER NOT NULL,
     color_page_cost INTEGER NOT NULL
-);
-CREATE TABLE paper_size_prices (
+))sql",
+        R"sql(CREATE TABLE paper_size_prices (
     price_profile_id INTEGER NOT NULL REFERENCES price_profiles ON DELETE CASCADE,
     paper_size_id    INTEGER NOT NULL REFERENCES paper_sizes ON DELETE CASCADE,
     bw_cost          INTEGER NOT NULL,
     color_cost       INTEGER NOT NULL,
     PRIMARY KEY (price_profile_id, paper_size_id)
-);
-CREATE TABLE custom_fields (
-    field_id       INTEGER PRIMARY KEY,
+))sql",
+        R"sql(CREATE TABLE custom_fields (
+    field_id       {key},
     caption        TEXT NOT NULL,
     display_order  INTEGER NOT NULL DEFAULT 0,
     link_parent_id INTEGER NOT NULL DEFAULT 0
-);
--- a field has at most one linked child
+))sql",
+        R"sql(-- a field has at most one linked child
 CREATE UNIQUE INDEX custom_fields_one_child ON custom_fields (link_parent_id)
-    WHERE link_parent_id <> 0;
-CREATE TABLE system_settings (
+    WHERE link_parent_id <> 0)sql",
+        R"sql(CREATE TABLE system_settings (
     settings_id     INTEGER PRIMARY KEY CHECK (settings_id = 1),
     currency_format TEXT NOT NULL
-);
-INSERT INTO system_settings VALUES (1, '$#,##0.00');
-PRAGMA application_id = 1364014660;
-PRAGMA user_version = 1;
-)sql";
+))sql",
+        R"sql(INSERT INTO system_settings VALUES (1, '$#,##0.00'))sql",
+    }};
 
-static_assert(kApplicationId == 1364014660, "the schema text stamps this application id");
-static_assert(kSchemaVersion == 1, "the schema text stamps this version");
+// Versions for writes made on an out-of-date view. Every write takes the
+// store's next change number: the records it writes carry it as their
+// row_version, and the owner's set of rules (job option rules are kind 1,
+// printing limits kind 2) as its set_version, so that a save or delete of a
+// record, or any write to a set, that another connection changed since it was
+// loaded can be refused. Change numbers are never given twice, so a record
+// whose id the engine hands out again after a delete has a new version too.
+// A set that has no row has version 0.
+const Step kVersion2{
+    2,
+    {
+        R"sql(CREATE TABLE store_state (
+    state_id    INTEGER PRIMARY KEY CHECK (state_id = 1),
+    last_change BIGINT NOT NULL
+))sql",
+        R"sql(INSERT INTO store_state VALUES (1, 1))sql",
+        R"sql(ALTER TABLE job_option_rules ADD COLUMN row_version BIGINT NOT NULL DEFAULT 1)sql",
+        R"sql(ALTER TABLE printing_limits ADD COLUMN row_version BIGINT NOT NULL DEFAULT 1)sql",
+        R"sql(ALTER TABLE price_profiles ADD COLUMN row_version BIGINT NOT NULL DEFAULT 1)sql",
+        R"sql(CREATE TABLE rule_sets (
+    rule_kind     INTEGER NOT NULL,
+    rule_priority INTEGER NOT NULL,
+    parent_id     INTEGER NOT NULL,
+    set_version   BIGINT NOT NULL,
+    PRIMARY KEY (rule_kind, rule_priority, parent_id)
+))sql",
+    }};
+
+} // namespace
+
+const std::vector<Step>& Steps() {
+    static const std::vector<Step> steps{kVersion1, kVersion2};
+    return steps;
+}
+
+int32_t CurrentVersion() {
+    return Steps().back().version;
+}
+
+std::string Render(std::string_view statement, const Dialect& dialect) {
+    static constexpr std::string_view kKey = "{key}";
+    std::string out;
+    out.reserve(statement.size());
+    for (size_t at = 0;;) {
+        const size_t found = statement.find(kKey, at);
+        out.append(statement.substr(at, found - at));
+        if (found == std::string_view::npos)
+            return out;
+        out.append(dialect.key);
+        at = found + kKey.size();
+    }
+}
+
+} // namespace qm6::data::schema
+
+namespace qm6::data::sqlite {
+
+const schema::Dialect& Dialect() {
+    // A row id alias: numbered from the largest id plus one.
+    static const schema::Dialect dialect{"INTEGER PRIMARY KEY"};
+    return dialect;
+}
 
 } // namespace qm6::data::sqlite

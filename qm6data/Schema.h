@@ -1,15 +1,53 @@
 #pragma once
 
+// The store's layout as a list of steps, one per schema version. Step N takes
+// a store of version N - 1 to version N, and a new store runs every step from
+// the first, so that a new store and an upgraded one are laid out alike. A
+// later layout adds a step at the end; a step once released never changes,
+// since stores made with it exist.
+//
+// The statements are written in the SQL that every engine of the store
+// accepts. Where the engines differ they name a placeholder that each
+// engine's Dialect fills in:
+//
+//   {key}  an integer primary key numbered by the engine itself
+//
+// Marking a store as ours and recording its version are each engine's own
+// (SQLite keeps them in the file's header).
+
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm6::data::schema {
+
+struct Step {
+    // The version a store has once the step is applied.
+    int32_t version;
+    std::vector<std::string_view> statements;
+};
+
+// Every step, in order; the last one's version is the current version.
+const std::vector<Step>& Steps();
+int32_t CurrentVersion();
+
+// What an engine writes for each placeholder.
+struct Dialect {
+    std::string_view key;
+};
+
+// A statement of the steps in one engine's SQL.
+std::string Render(std::string_view statement, const Dialect& dialect);
+
+} // namespace qm6::data::schema
 
 namespace qm6::data::sqlite {
 
-// Marks a file as a qm6data database ("QM6D" in PRAGMA application_id).
+// Marks a file as a qm6data store ("QM6D" in PRAGMA application_id); the
+// schema version is in PRAGMA user_version.
 constexpr int32_t kApplicationId = 0x514D3644;
-// The layout this library reads and writes (PRAGMA user_version).
-constexpr int32_t kSchemaVersion = 1;
 
-// Creates the tables of an empty database and stamps it with the two marks.
-extern const char* const kSchemaSql;
+const schema::Dialect& Dialect();
 
 } // namespace qm6::data::sqlite

@@ -1,8 +1,11 @@
 #include "ConsoleWindow.h"
 
+#include "FailureText.h"
+
 #include "common/QM6AdminCommonGlobal.h"
 #include "contract/RecordSet.h"
 #include "contract/RulePriority.h"
+#include "editors/LoadState.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/Host.h"
 #include "platform/forms/Screen.h"
@@ -32,9 +35,8 @@ constexpr int32_t kPageMargin = 120;
 
 ConsoleWindow::ConsoleWindow(std::shared_ptr<data::Connection> connection, QWidget* parent)
     : QWidget(parent), data_(std::move(connection)) {
-    previousHandler_ = data::SetStatusHandler([](const data::DataStatus& status) {
-        forms::ActiveHost().MsgBox(status.Message() + " (" + std::to_string(status.Code()) + ")",
-                                   kCritical, ProductTitle());
+    previousHandler_ = data::SetStatusHandler([this](const data::DataStatus& status) {
+        Report(FailureText("A data operation failed", status, Doing::Loading));
     });
 
     list_ = new QListWidget(this);
@@ -47,6 +49,13 @@ ConsoleWindow::ConsoleWindow(std::shared_ptr<data::Connection> connection, QWidg
     headingFont.setBold(true);
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.2);
     heading_->setFont(headingFont);
+
+    // Says on the page itself when its rules could not be loaded.
+    pageStatus_ = new QLabel(this);
+    pageStatus_->setObjectName("pageStatus");
+    pageStatus_->setWordWrap(true);
+    pageStatus_->setStyleSheet("color: #b00000");
+    pageStatus_->hide();
 
     auto* box = new QGroupBox("Job options", this);
     box->setObjectName("jobOptionsPage");
@@ -73,6 +82,7 @@ ConsoleWindow::ConsoleWindow(std::shared_ptr<data::Connection> connection, QWidg
 
     auto* right = new QVBoxLayout;
     right->addWidget(heading_);
+    right->addWidget(pageStatus_);
     right->addWidget(box);
     right->addLayout(buttons);
     right->addStretch();
@@ -114,7 +124,7 @@ void ConsoleWindow::ReadProfiles() {
     std::shared_ptr<data::RecordSet> records;
     if (data::Status status = data_->LoadPrinterProfiles(records)) {
         lastStatus_ = status;
-        status->Show();
+        Report(FailureText("The printer profiles could not be read", *status, Doing::Loading));
         return;
     }
     for (; records && !records->Eof(); records->MoveNext()) {
@@ -155,9 +165,28 @@ void ConsoleWindow::LoadPage() {
     lastStatus_ = jobOptions_->LoadData(*data_, data::RulePriorityPrinterProfile,
                                         ProfileId(current_), "printer profile");
     loading_ = false;
+    pageLoaded_ = lastStatus_ == nullptr;
+    jobOptions_->Enabled(pageLoaded_);
+    save_->setEnabled(pageLoaded_);
+    pageStatus_->setText(pageLoaded_ ? QString()
+                                     : "These rules could not be loaded, so none are shown and the "
+                                       "page cannot be saved. Press Revert to try again.");
+    pageStatus_->setVisible(!pageLoaded_);
     SetModified(false);
     if (lastStatus_)
-        lastStatus_->Show();
+        Report(FailureText("The " + PageName() + " could not be loaded", *lastStatus_,
+                           Doing::Loading,
+                           "The page shows no rules and cannot be saved until they load; press "
+                           "Revert to try again."));
+}
+
+std::string ConsoleWindow::PageName() const {
+    return "job options of " + profiles_[static_cast<size_t>(current_)].name.toStdString();
+}
+
+void ConsoleWindow::Report(const std::string& text) {
+    ++failures_;
+    forms::ActiveHost().MsgBox(text, kCritical, ProductTitle());
 }
 
 std::string ConsoleWindow::ProductTitle() {
@@ -167,6 +196,13 @@ std::string ConsoleWindow::ProductTitle() {
 bool ConsoleWindow::Save() {
     if (current_ < 0)
         return false;
+    if (!pageLoaded_) {
+        // What the page shows is not what is stored.
+        lastStatus_ = LoadState::SaveRefusal();
+        Report(FailureText("The " + PageName() + " were not saved", *lastStatus_, Doing::Saving,
+                           "Press Revert to load them again."));
+        return false;
+    }
     if (!saveConfirmed_) {
         if (!QM6AdminCommonGlobal().ShowIdiotBox(kConfirmSaveText, kSettingsKey, kConfirmSaveValue, -1))
             return false;
@@ -176,7 +212,7 @@ bool ConsoleWindow::Save() {
         return false;
     lastStatus_ = jobOptions_->SaveData(*data_, data::RulePriorityPrinterProfile, ProfileId(current_));
     if (lastStatus_) {
-        lastStatus_->Show();
+        Report(FailureText("The " + PageName() + " were not saved", *lastStatus_, Doing::Saving));
         return false;
     }
     SetModified(false);

@@ -6,6 +6,11 @@
 // product name from the branding library, and the title a "*" while the page
 // holds changes that are not saved. Before the first save of a run the user
 // confirms saving in a box that can be told not to appear again.
+//
+// A failure of the store is told in a message box as a sentence about what
+// happened, with the store's own message after it, and counted. A page whose
+// load failed shows no rule, its editor and Save are disabled, and it saves
+// nothing until a load (Revert) succeeds.
 
 #include "contract/Connection.h"
 #include "contract/DataStatus.h"
@@ -70,6 +75,10 @@ public:
     QPushButton* RevertButton() const { return revert_; }
     // The status of the last load or save (nullptr for success).
     const data::Status& LastStatus() const { return lastStatus_; }
+    // Whether the page's rules were loaded, so that it may be saved.
+    bool PageLoaded() const { return pageLoaded_; }
+    // The failures told to the user so far.
+    int Failures() const { return failures_; }
 
 private:
     struct Profile {
@@ -78,6 +87,9 @@ private:
     };
     void ReadProfiles();
     void LoadPage();
+    // Tells the user of a failure and counts it.
+    void Report(const std::string& text);
+    std::string PageName() const;
     void SetModified(bool modified);
     void UpdateTitle();
 
@@ -87,11 +99,14 @@ private:
     bool loading_ = false;
     bool modified_ = false;
     bool saveConfirmed_ = false;
+    bool pageLoaded_ = false;
+    int failures_ = 0;
     data::Status lastStatus_;
     data::StatusHandler previousHandler_;
 
     QListWidget* list_ = nullptr;
     QLabel* heading_ = nullptr;
+    QLabel* pageStatus_ = nullptr;
     QWidget* page_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* revert_ = nullptr;

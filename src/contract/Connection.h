@@ -48,7 +48,10 @@ public:
     virtual Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                     int32_t priceProfileId) = 0;
 
-    // What the records' own operations call.
+    // What the records' own operations call. A save or delete of a record
+    // that another connection changed or removed after it was loaded, or an
+    // insert that meets a record stored meanwhile, writes nothing and answers
+    // a status with code DataStatus::kConflict.
     virtual Status SaveJobOptionRule(JobOptionRule& rule, int32_t flags) = 0;
     virtual Status DeleteJobOptionRule(JobOptionRule& rule) = 0;
     virtual Status SavePrintingLimit(PrintingLimit& limit) = 0;

@@ -52,12 +52,24 @@ public:
     int32_t ParentId() const { return parentId_; }
     const std::string& ValueText() const { return valueText_; }
 
-    // For the store: the record now holds (or no longer holds) stored row id.
-    void MarkStored(int32_t ruleId) { ruleId_ = ruleId; }
-    void MarkNew() { ruleId_ = 0; }
+    // The stored version the record was loaded or last saved with; a save or
+    // delete is refused as a conflict when the stored record has another.
+    int64_t RowVersion() const { return rowVersion_; }
+
+    // For the store: the record now holds (or no longer holds) stored row id,
+    // at that version.
+    void MarkStored(int32_t ruleId, int64_t rowVersion = 1) {
+        ruleId_ = ruleId;
+        rowVersion_ = rowVersion;
+    }
+    void MarkNew() {
+        ruleId_ = 0;
+        rowVersion_ = 0;
+    }
 
 private:
     int32_t ruleId_ = 0;
+    int64_t rowVersion_ = 0;
     int32_t optionType_ = 0;
     int32_t rulePriority_ = 0;
     int32_t parentId_ = 0;

@@ -43,14 +43,23 @@ public:
     // (the paper size's default costs apply).
     std::shared_ptr<PaperSizePrice> GetPaperSizePrice(int32_t paperSizeId) const;
 
-    // Stores the profile with its paper-size prices, all or nothing.
+    // Stores the profile with its paper-size prices, all or nothing. A
+    // profile another connection saved after this one was loaded is not
+    // overwritten: the save answers a conflict.
     Status Save(Connection& data);
 
+    // The stored version the profile was loaded or last saved with.
+    int64_t RowVersion() const { return rowVersion_; }
+
     // For the store.
-    void MarkStored(int32_t id) { priceProfileId_ = id; }
+    void MarkStored(int32_t id, int64_t rowVersion = 1) {
+        priceProfileId_ = id;
+        rowVersion_ = rowVersion;
+    }
 
 private:
     int32_t priceProfileId_ = 0;
+    int64_t rowVersion_ = 0;
     std::string description_;
     int32_t pricingOption_ = 0;
     int32_t jobType_ = 0;

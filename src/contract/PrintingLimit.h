@@ -44,12 +44,23 @@ public:
     // Deletes the stored record; the record then counts as new again.
     Status Delete(Connection& data);
 
+    // The stored version the record was loaded or last saved with; a save or
+    // delete is refused as a conflict when the stored record has another.
+    int64_t RowVersion() const { return rowVersion_; }
+
     // For the store.
-    void MarkStored(int32_t limitId) { limitId_ = limitId; }
-    void MarkNew() { limitId_ = 0; }
+    void MarkStored(int32_t limitId, int64_t rowVersion = 1) {
+        limitId_ = limitId;
+        rowVersion_ = rowVersion;
+    }
+    void MarkNew() {
+        limitId_ = 0;
+        rowVersion_ = 0;
+    }
 
 private:
     int32_t limitId_ = 0;
+    int64_t rowVersion_ = 0;
     int32_t limitType_ = 0;
     vb::Variant limitValue_{int32_t{0}};
     std::string title_;

@@ -3,6 +3,7 @@
 
 #include "StoreFixture.h"
 
+#include "qm6data/StatusKind.h"
 #include "qm6data/testing/RecordingConnection.h"
 
 #include <sqlite3.h>
@@ -26,6 +27,7 @@ TEST_F(StoreTest, AFileWithoutWriteBitsFailsEveryWriteAsReadOnly) {
     const Status status = rule->Save(*store, 0);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->Code(), SQLITE_READONLY);
+    EXPECT_EQ(KindOf(*status), StatusKind::ReadOnly);
     EXPECT_EQ(status->Message(), "attempt to write a readonly database");
     EXPECT_TRUE(rule->IsNew());
 
@@ -47,6 +49,7 @@ TEST_F(StoreTest, AWriteLockHeldElsewhereFailsAsBusy) {
     const Status status = limit->Save(*store);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->Code(), SQLITE_BUSY);
+    EXPECT_EQ(KindOf(*status), StatusKind::Locked);
     EXPECT_EQ(status->Message(), "database is locked");
     EXPECT_TRUE(limit->IsNew());
 

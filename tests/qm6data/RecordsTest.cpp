@@ -4,6 +4,7 @@
 #include "StoreFixture.h"
 
 #include "contract/RuleAction.h"
+#include "qm6data/StatusKind.h"
 
 namespace qm6::data::test {
 namespace {
@@ -77,7 +78,7 @@ TEST_F(StoreTest, SavingALoadedRuleUpdatesItAndDeleteRemovesIt) {
     EXPECT_EQ(rules->Count(), 0);
 }
 
-TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConstraintStatus) {
+TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConflictAndABadOptionAConstraint) {
     auto first = store_->NewJobOptionRule();
     first->DefineRule(2, 2, 1, "");
     ASSERT_EQ(first->Save(*store_, 0), nullptr);
@@ -85,8 +86,9 @@ TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConstraintStatus) {
     second->DefineRule(2, 2, 1, "");
     const Status status = second->Save(*store_, 0);
     ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), SQLITE_CONSTRAINT);
-    EXPECT_NE(status->Message().find("UNIQUE"), std::string::npos) << status->Message();
+    EXPECT_TRUE(status->IsConflict());
+    EXPECT_EQ(status->Message(),
+              "a job option rule of option type 2 for rule priority 2, parent 1 is already stored");
     EXPECT_TRUE(second->IsNew());
 
     auto bad = store_->NewJobOptionRule();
@@ -180,7 +182,9 @@ TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {
     auto text = NewLimit(*store_, 3, "twelve", "t");
     const Status mismatch = text->Save(*store_);
     ASSERT_NE(mismatch, nullptr);
-    EXPECT_EQ(mismatch->Code(), 13);
+    EXPECT_EQ(mismatch->Code(), SQLITE_MISMATCH);
+    EXPECT_EQ(KindOf(*mismatch), StatusKind::Refused);
+    EXPECT_EQ(mismatch->Message(), "a value of the record cannot be stored: Type mismatch (error 13)");
     EXPECT_EQ(Limits(*store_, 2, 4)->Count(), 0);
 }
 
@@ -234,7 +238,9 @@ TEST_F(StoreTest, PriceProfileRoundTripReplacesItsPaperSizePrices) {
     EXPECT_EQ(loaded->PaperSizePrices()->Count(), 0);
 
     std::shared_ptr<PriceProfile> missing;
-    EXPECT_EQ(store_->LoadPriceProfile(missing, 4711)->Code(), SQLITE_NOTFOUND);
+    const Status notFound = store_->LoadPriceProfile(missing, 4711);
+    EXPECT_EQ(notFound->Code(), SQLITE_NOTFOUND);
+    EXPECT_EQ(KindOf(*notFound), StatusKind::Missing);
     EXPECT_EQ(missing, nullptr);
 }
 

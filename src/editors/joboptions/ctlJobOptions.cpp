@@ -139,13 +139,19 @@ data::Status ctlJobOptions::LoadData(data::Connection& pinsData, int32_t plngRul
     rulePriority_ = plngRulePriority;
     parentId_ = plngParentId;
     rules_ = {};
+    loadState_.Note(nullptr);
     if (plngParentId < 1)
         return nullptr;
 
     auto loaded = std::make_shared<vb::Collection>();
     if (data::Status status = data::RuleService::Get()->LoadJobOptionRules(
-            pinsData, loaded, plngRulePriority, plngParentId))
-        return status;
+            pinsData, loaded, plngRulePriority, plngParentId)) {
+        // No rule is known to be stored, so none is shown.
+        ColorOption(NoColorRequirement);
+        ForceDuplex(false);
+        ForceNUp(false);
+        return loadState_.Note(status);
+    }
 
     for (int32_t i = 1; i <= loaded->Count(); ++i) {
         auto rule = std::dynamic_pointer_cast<data::JobOptionRule>(loaded->Item(i).AsObject());
@@ -196,6 +202,8 @@ data::Status ctlJobOptions::SaveSwitch(data::Connection& data, int32_t optionTyp
 
 data::Status ctlJobOptions::SaveData(data::Connection& pinsData, int32_t plngRulePriority,
                                      int32_t plngParentId) {
+    if (!loadState_.CanSave())
+        return LoadState::SaveRefusal();
     rulePriority_ = plngRulePriority;
     parentId_ = plngParentId;
     data::Status status;

@@ -10,6 +10,7 @@
 
 #include "contract/Connection.h"
 #include "contract/JobOptionRule.h"
+#include "editors/LoadState.h"
 #include "platform/forms/UserControl.h"
 
 #include <array>
@@ -47,12 +48,15 @@ public:
 
     // Reads the owner's rules and shows them. A parent id below 1 reads
     // nothing and leaves the controls as they are. The object type name is
-    // not used. Answers the status of a failed read (controls untouched).
+    // not used. After a failed read the editor shows no rule and answers the
+    // status; it then saves nothing until a load succeeds.
     data::Status LoadData(data::Connection& pinsData, int32_t plngRulePriority,
                           int32_t plngParentId, const std::string& pstrObjectTypeName);
     // Stores what the controls show: creates the rules of options switched
     // on and deletes those switched off, colour first, then double-sided,
     // then n-up. A failure ends the save after its step and is answered.
+    // While the last load has failed it makes no data call and answers a
+    // status of its own (code 0).
     data::Status SaveData(data::Connection& pinsData, int32_t plngRulePriority,
                           int32_t plngParentId);
     // Every combination of the options may be stored.
@@ -98,6 +102,7 @@ private:
     std::array<forms::Label*, 3> lblCaption_{};
 
     std::array<std::shared_ptr<data::JobOptionRule>, 4> rules_;
+    LoadState loadState_;
     int32_t rulePriority_ = 0;
     int32_t parentId_ = 0;
 };

@@ -6,6 +6,8 @@
 #include "contract/RulePriority.h"
 #include "qm6data/SqliteConnection.h"
 
+#include <sqlite3.h>
+
 #include <QColor>
 #include <QImage>
 
@@ -25,9 +27,10 @@ struct ProcessRun {
     std::string output;
 };
 
-// Runs the console with no display, its data folder under home.
+// Runs the console with no display, its data folder under home. A run that
+// waited for a click would be killed after a minute (exit code 137).
 ProcessRun RunConsole(const fs::path& home, const std::string& arguments) {
-    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" +
+    const std::string command = "timeout -s KILL 60 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME='" +
                                 (home / "data").string() + "' '" QM6_CONSOLE "' " + arguments + " 2>&1";
     ProcessRun run;
     FILE* pipe = popen(command.c_str(), "r");
@@ -111,7 +114,56 @@ TEST(ConsoleProcessTest, AFileGivenIsOpenedAndAForeignFileIsRefused) {
     qm6::test::WriteFile(foreign, "not a database");
     const ProcessRun refused = RunConsole(home.Path(), "'" + foreign.string() + "'");
     EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.output.find("The database could not be opened: " + foreign.string() +
+                                  " is not a qm6data database"),
+              std::string::npos)
+        << refused.output;
     EXPECT_EQ(qm6::test::ReadFile(foreign), "not a database");
+}
+
+TEST(ConsoleProcessTest, ADamagedDatabaseIsToldPageByPageEveryPageIsRenderedAndTheFileIsUnchanged) {
+    qm6::test::TempDir home;
+    const fs::path file = home.Path() / "damaged.qm6db";
+    std::string bytes = qm6::test::ReadFile(QM6_SAMPLE_DATABASE);
+    // Page 4 holds the job option rules.
+    for (size_t i = 3 * 4096; i < 4 * 4096; ++i)
+        bytes[i] = static_cast<char>((i * 7919) >> 3);
+    qm6::test::WriteFile(file, bytes);
+    const fs::path pages = home.Path() / "pages";
+
+    const ProcessRun run = RunConsole(home.Path(), "--pages '" + pages.string() + "' '" + file.string() + "'");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("The job options of Front desk laser could not be loaded: the database file is "
+                              "damaged."),
+              std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Detail: database disk image is malformed (code 11)\n[no display: the box "
+                              "answered OK]"),
+              std::string::npos)
+        << run.output;
+    for (int id = 1; id <= 4; ++id)
+        ExpectRealPicture(pages / ("job-options-profile-" + std::to_string(id) + ".png"));
+    EXPECT_EQ(qm6::test::ReadFile(file), bytes);
+}
+
+TEST(ConsoleProcessTest, ADatabaseLockedByAnotherProgramIsWaitedForThenToldAsLocked) {
+    qm6::test::TempDir home;
+    const fs::path file = home.Path() / "locked.qm6db";
+    fs::copy_file(QM6_SAMPLE_DATABASE, file);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const fs::path pages = home.Path() / "pages";
+
+    const ProcessRun run = RunConsole(home.Path(), "--pages '" + pages.string() + "' '" + file.string() + "'");
+    sqlite3_close(other);
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("The database could not be opened: " + file.string() +
+                              " is locked by another program, which did not let go of it within 3 seconds"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("not a qm6data database"), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(pages));
 }
 
 } // namespace

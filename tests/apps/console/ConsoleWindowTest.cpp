@@ -5,6 +5,7 @@
 // appear again.
 
 #include "ConsoleWindow.h"
+#include "HeadlessHost.h"
 
 #include "support/TestSupport.h"
 #include "common/ModuleState.h"
@@ -30,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -296,6 +298,98 @@ TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNex
         EXPECT_EQ(shown, run == 0 ? 2 : 3);
         EXPECT_EQ(ConfirmSave(), "-1");
     }
+}
+
+TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoadSucceeds) {
+    auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
+    ConsoleWindow window(recorder); // shows the first profile: rules of types 1 and 2
+    recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    ASSERT_EQ(host_.Boxes().size(), 1u);
+    EXPECT_EQ(host_.Boxes()[0].text,
+              "The job options of Lab plotter could not be loaded: the database file is damaged. "
+              "Restore it from a backup. The page shows no rules and cannot be saved until they "
+              "load; press Revert to try again.\n\nDetail: database disk image is malformed (code 11)");
+    EXPECT_FALSE(window.SaveButton()->isEnabled() || window.JobOptions().Enabled());
+    EXPECT_EQ(window.JobOptions().chkForceDuplex().Value(), vbUnchecked);
+    window.JobOptions().chkForceNUp().Value(vbChecked);
+    EXPECT_FALSE(window.Save());
+    EXPECT_EQ(recorder->CallCount("SaveJobOptionRule"), 0);
+    EXPECT_EQ(window.Failures(), 2);
+
+    recorder->ClearFailures();
+    window.RevertButton()->click();
+    window.JobOptions().chkForceNUp().Value(vbChecked);
+    EXPECT_TRUE(window.Save());
+    EXPECT_EQ(Stored(window.ProfileId(kBareProfileRow)), (std::set<int32_t>{3}));
+}
+
+TEST_F(ConsoleWindowTest, OfTwoConsolesSavingTheSameProfileTheSecondIsToldToReloadAndWritesNothing) {
+    struct Case {
+        int row;
+        int32_t firstColor, secondColor; // colour entries chosen; -1 for duplex on instead
+        std::set<int32_t> afterFirst, afterRetry;
+        std::string detail;
+    };
+    const std::vector<Case> cases{
+        {kBareProfileRow, -1, 1, {2}, {1, 2},
+         "the job option rules of rule priority 2, parent 4 were changed by another connection"},
+        {0, 0, 2, {2}, {0, 2}, "job option rule 1 was deleted by another connection"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.detail);
+        ConsoleWindow first(Open()), second(Open());
+        ASSERT_TRUE(first.ShowProfile(c.row) && second.ShowProfile(c.row));
+        const int32_t id = first.ProfileId(c.row);
+        if (c.firstColor < 0)
+            forms::input::Click(first.JobOptions().chkForceDuplex());
+        else
+            forms::input::Choose(first.JobOptions().cmbColor(), c.firstColor);
+        ASSERT_TRUE(first.Save());
+        ASSERT_EQ(Stored(id), c.afterFirst);
+
+        forms::input::Choose(second.JobOptions().cmbColor(), c.secondColor);
+        EXPECT_FALSE(second.Save());
+        EXPECT_EQ(host_.Boxes().back().text.rfind(
+                      "The job options of " + second.ProfileName(c.row).toStdString() +
+                          " were not saved: another console changed them after they were loaded here, so "
+                          "they were not written. Press Revert",
+                      0),
+                  0u)
+            << host_.Boxes().back().text;
+        EXPECT_NE(host_.Boxes().back().text.find("\n\nDetail: " + c.detail), std::string::npos);
+        EXPECT_EQ(Stored(id), c.afterFirst);
+
+        second.Revert();
+        forms::input::Choose(second.JobOptions().cmbColor(), c.secondColor);
+        EXPECT_TRUE(second.Save());
+        EXPECT_EQ(Stored(id), c.afterRetry);
+    }
+}
+
+TEST_F(ConsoleWindowTest, WithoutADisplayNothingWaitsAndNothingUnseenIsConfirmed) {
+    std::FILE* out = std::tmpfile();
+    HeadlessHost headless(out);
+    forms::ScopedHost scoped(headless);
+    // Cancel, else No, else OK (else Abort), by button style; stop icons are failures.
+    for (const auto& [style, answer] : std::vector<std::pair<int, int>>{{0, 1}, {2, 3}, {3 + 48, 2}, {4 + 16, 7}})
+        EXPECT_EQ(headless.MsgBox("text", style, "Title"), answer) << style;
+    EXPECT_EQ(headless.Failures(), 1);
+
+    // The save confirmation is a window no one can answer: closed, nothing saved.
+    ForgetConfirmSave();
+    ConsoleWindow window(store_);
+    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    forms::input::Click(window.JobOptions().chkForceDuplex());
+    EXPECT_FALSE(window.Save());
+    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+
+    std::string written(4096, '\0');
+    std::rewind(out);
+    written.resize(std::fread(written.data(), 1, written.size(), out));
+    std::fclose(out);
+    EXPECT_EQ(written.rfind("Title: text\n[no display: the box answered OK]\n", 0), 0u) << written;
+    EXPECT_NE(written.find("\nSaving writes the job options of this printer profile"), std::string::npos);
 }
 
 } // namespace

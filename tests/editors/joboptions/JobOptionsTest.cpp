@@ -251,18 +251,33 @@ TEST_F(JobOptionsTest, TheColourStepAnswersItsFirstFailureAndKeepsAnUndeletedRul
     EXPECT_EQ(editor_->Slot(JobOptionRule::ColorRequired), nullptr);
 }
 
-TEST_F(JobOptionsTest, AFailingLoadAnswersItsStatusAndLeavesTheControls) {
-    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
-    recorder_->FailCall("LoadJobOptionRules", 26, "file is not a database");
-    changes_ = 0;
-    data::Status status = Load(kColorNUpOwner);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), 26);
-    EXPECT_EQ(ColorItemData(), 1);
-    EXPECT_EQ(editor_->chkForceDuplex().Value(), vbChecked);
-    EXPECT_EQ(changes_, 0);
-    // The slots were emptied: nothing is known to be stored.
-    EXPECT_EQ(editor_->Slot(JobOptionRule::MonochromeRequired), nullptr);
+TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
+    // Whatever the user does after the failed load, no save writes anything,
+    // to the owner that failed or to the one shown before.
+    for (const bool duplexOn : {false, true}) {
+        recorder_->ClearFailures();
+        ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
+        recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+        ASSERT_NE(Load(kColorNUpOwner), nullptr);
+        EXPECT_EQ(ColorItemData(), 0);
+        EXPECT_EQ(editor_->chkForceDuplex().Value(), vbUnchecked);
+        EXPECT_EQ(editor_->chkForceNUp().Value(), vbUnchecked);
+        duplexOn ? editor_->chkForceDuplex().Value(vbChecked) : ChooseColor(2);
+        recorder_->ClearCalls();
+        for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
+            const data::Status refused = Save(owner);
+            ASSERT_NE(refused, nullptr);
+            EXPECT_EQ(refused->Code(), 0);
+        }
+        EXPECT_TRUE(DataCalls().empty());
+        EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
+        EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
+    }
+    recorder_->ClearFailures();
+    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
+    editor_->chkForceDuplex().Value(vbChecked);
+    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
+    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 2, 3}));
 }
 
 TEST_F(JobOptionsTest, JobOptionChangedFiresOnUserClicksAndOnLoads) {

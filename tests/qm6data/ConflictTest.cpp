@@ -1,0 +1,87 @@
+// Two connections on one store, as two consoles: a write made on a view that
+// the other changed meanwhile answers a conflict and writes nothing; after
+// loading again the same write succeeds.
+
+#include "StoreFixture.h"
+#include "qm6data/StatusKind.h"
+
+namespace qm6::data::test {
+namespace {
+
+std::shared_ptr<vb::Collection> Rules(Connection& store) {
+    std::shared_ptr<vb::Collection> rules;
+    EXPECT_EQ(store.LoadJobOptionRules(rules, 2, 4), nullptr);
+    return rules;
+}
+
+std::shared_ptr<JobOptionRule> AddRule(Connection& store, int32_t type) {
+    auto rule = store.NewJobOptionRule();
+    rule->DefineRule(type, 2, 4, "");
+    EXPECT_EQ(rule->Save(store, 0), nullptr);
+    return rule;
+}
+
+void ExpectConflict(const Status& status, const std::string& text) {
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(KindOf(*status), StatusKind::Conflict);
+    EXPECT_NE(status->Message().find(text), std::string::npos) << status->Message();
+}
+
+TEST_F(StoreTest, ARecordChangedOrDeletedSinceItWasLoadedIsNotWrittenEvenUnderARecycledId) {
+    auto other = OpenAt(File());
+    AddRule(*store_, JobOptionRule::CustomFieldSelection);
+    auto mono = AddRule(*store_, JobOptionRule::MonochromeRequired); // the largest id
+    const auto stale = Rules(*other);
+    // This console changes one rule and deletes the other; a new rule is
+    // given the deleted one's id again. The other console then loads the set
+    // again (so the set is current) but still holds its first records.
+    auto fields = ItemAs<JobOptionRule>(*Rules(*store_), 2);
+    fields->DefineRule(JobOptionRule::CustomFieldSelection, 2, 4, "7");
+    ASSERT_EQ(fields->Save(*store_, 0), nullptr);
+    ASSERT_EQ(mono->Delete(*store_), nullptr);
+    auto color = AddRule(*store_, JobOptionRule::ColorRequired);
+    ASSERT_EQ(color->RuleId(), ItemAs<JobOptionRule>(*stale, 1)->RuleId());
+    Rules(*other);
+
+    ExpectConflict(ItemAs<JobOptionRule>(*stale, 1)->Delete(*other),
+                   "was changed by another connection");
+    ExpectConflict(ItemAs<JobOptionRule>(*stale, 2)->Save(*other, 0),
+                   "job option rule " + std::to_string(fields->RuleId()) +
+                       " was changed by another connection");
+    ASSERT_EQ(color->Delete(*store_), nullptr);
+    Rules(*other);
+    ExpectConflict(ItemAs<JobOptionRule>(*stale, 1)->Delete(*other),
+                   "was deleted by another connection");
+    const auto stored = Rules(*OpenAt(File()));
+    ASSERT_EQ(stored->Count(), 1);
+    EXPECT_EQ(ItemAs<JobOptionRule>(*stored, 1)->ValueText(), "7");
+}
+
+TEST_F(StoreTest, APriceProfileSavedByAnotherConsoleIsNotOverwrittenPricesIncluded) {
+    Run("INSERT INTO paper_sizes VALUES (1, 'A4', 2100, 2970, 1, 1000, 5000);"
+        "INSERT INTO price_profiles (price_profile_id, pricing_option, job_type, bw_cost, "
+        "color_cost) "
+        "VALUES (1, 3, 1, 100, 200); INSERT INTO paper_size_prices VALUES (1, 1, 10, 20);");
+    auto other = OpenAt(File());
+    std::shared_ptr<PriceProfile> mine, theirs;
+    ASSERT_EQ(store_->LoadPriceProfile(mine, 1), nullptr);
+    ASSERT_EQ(other->LoadPriceProfile(theirs, 1), nullptr);
+    mine->SetBWCost(vb::Currency::FromScaled(111));
+    ASSERT_EQ(mine->Save(*store_), nullptr);
+
+    theirs->SetColorCost(vb::Currency::FromScaled(999));
+    theirs->SetPaperSizePrices(std::make_shared<vb::Collection>());
+    ExpectConflict(theirs->Save(*other), "price profile 1 was changed by another connection");
+    std::shared_ptr<PriceProfile> stored;
+    ASSERT_EQ(OpenAt(File())->LoadPriceProfile(stored, 1), nullptr);
+    EXPECT_EQ(stored->BWCost(), vb::Currency::FromScaled(111));
+    EXPECT_EQ(stored->ColorCost(), vb::Currency::FromScaled(200));
+    EXPECT_EQ(stored->PaperSizePrices()->Count(), 1);
+
+    ASSERT_EQ(other->LoadPriceProfile(theirs, 1), nullptr);
+    theirs->SetColorCost(vb::Currency::FromScaled(999));
+    EXPECT_EQ(theirs->Save(*other), nullptr);
+}
+
+} // namespace
+} // namespace qm6::data::test
