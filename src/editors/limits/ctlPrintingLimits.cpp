@@ -210,12 +210,9 @@ void ctlPrintingLimits::FillGrid() {
             grid.Cell(forms::GridCellProperty::Checked, row, ColStopJob, row, ColStopJob,
                       vb::Variant(limit->StopJob() ? forms::kGridChecked : forms::kGridUnchecked));
         }
-        // The Title column widens to show its longest title whole (the grid
-        // then scrolls sideways), and never becomes narrower than set up.
-        const int designed = grid.ColWidth(ColTitle);
-        grid.AutoSize(ColTitle);
-        if (grid.ColWidth(ColTitle) < designed)
-            grid.ColWidth(ColTitle, designed);
+        // The columns keep the widths they were set up with, so that the
+        // stop-job column stays in view; a long title is cut short in the
+        // list and shown whole in the dialog.
     }
     grid.Redraw(true);
     // New rows take the text colour of the list's state.
