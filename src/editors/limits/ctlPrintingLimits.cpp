@@ -6,6 +6,7 @@
 #include "contract/ListService.h"
 #include "contract/LookupService.h"
 #include "contract/RuleService.h"
+#include "editors/EnableControls.h"
 #include "editors/limits/frmLimit.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
@@ -119,13 +120,7 @@ bool ctlPrintingLimits::Enabled() const {
 
 void ctlPrintingLimits::Enabled(bool pblnEnable) {
     UserControl::Enabled(pblnEnable);
-    for (forms::Control* control : Controls()) {
-        try {
-            control->Enabled(pblnEnable);
-        } catch (...) {
-            // A control that cannot be enabled or disabled keeps its state.
-        }
-    }
+    EnableControls(*this, pblnEnable);
     if (pblnEnable)
         RefreshEnabledState();
 }
@@ -421,6 +416,12 @@ data::Status ctlPrintingLimits::SaveLimits(data::Connection& data) {
     }
     changedLimits_ = std::move(stillChanged);
 
+    KeepFirst(status, DeleteRemovedLimits(data));
+    return status;
+}
+
+data::Status ctlPrintingLimits::DeleteRemovedLimits(data::Connection& data) {
+    data::Status status;
     vb::Collection stillRemoved;
     for (int32_t i = 1; i <= removedLimits_.Count(); ++i) {
         const vb::Variant& item = removedLimits_.Item(i);
@@ -456,16 +457,7 @@ data::Status ctlPrintingLimits::DeleteStoredLimits(data::Connection& data, bool 
         }
     }
 
-    vb::Collection stillRemoved;
-    for (int32_t i = 1; i <= removedLimits_.Count(); ++i) {
-        const vb::Variant& item = removedLimits_.Item(i);
-        if (data::Status failed = LimitOf(item)->Delete(data)) {
-            KeepFirst(status, std::move(failed));
-            stillRemoved.Add(item);
-        }
-    }
-    removedLimits_ = std::move(stillRemoved);
-
+    KeepFirst(status, DeleteRemovedLimits(data));
     limits_ = std::move(kept);
     FillGrid();
     return status;

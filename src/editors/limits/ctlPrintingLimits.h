@@ -129,6 +129,8 @@ private:
     std::shared_ptr<data::PrintingLimit> LimitAt(int32_t index) const;
     // Saves new and edited limits and deletes removed ones.
     data::Status SaveLimits(data::Connection& data);
+    // Deletes the removed limits; those whose delete failed stay removed.
+    data::Status DeleteRemovedLimits(data::Connection& data);
     // Deletes every stored limit, listed or removed; new ones are dropped
     // when dropNew. Those whose delete failed stay listed.
     data::Status DeleteStoredLimits(data::Connection& data, bool dropNew);
