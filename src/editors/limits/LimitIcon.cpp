@@ -66,8 +66,11 @@ pictures::PicturePtr LimitIcon() {
             }
             uint32_t pixel = 0;
             if (sum.a > 0) {
-                const auto channel = [&](double v) { return static_cast<uint32_t>(std::lround(v / sum.a)); };
-                const auto alpha = static_cast<uint32_t>(std::lround(255.0 * sum.a / (kSamples * kSamples)));
+                const auto channel = [&](double v) {
+                    return static_cast<uint32_t>(std::lround(v / sum.a));
+                };
+                const auto alpha =
+                    static_cast<uint32_t>(std::lround(255.0 * sum.a / (kSamples * kSamples)));
                 pixel = alpha << 24 | channel(sum.r) << 16 | channel(sum.g) << 8 | channel(sum.b);
             }
             image.pixels[size_t(py) * kSize + size_t(px)] = pixel;

@@ -172,7 +172,8 @@ void ctlPrintingLimits::SetUpGrid() {
     const int titleWidth = std::max(0, width - kOtherColumns);
     const int widths[] = {kTypeWidth, kLimitWidth, titleWidth, kStopJobWidth};
     for (int col = ColType; col <= ColStopJob; ++col) {
-        grid.ColDataType(col, col == ColStopJob ? forms::GridDataType::Boolean : forms::GridDataType::String);
+        grid.ColDataType(col, col == ColStopJob ? forms::GridDataType::Boolean
+                                                : forms::GridDataType::String);
         grid.TextMatrix(0, col, LangString(kStrTypeHeader + col));
         grid.ColWidth(col, widths[col]);
     }
@@ -197,9 +198,10 @@ void ctlPrintingLimits::FillGrid() {
             const int32_t type = limit->LimitType();
             const bool listed = type >= std::numeric_limits<int16_t>::min() &&
                                 type <= std::numeric_limits<int16_t>::max();
-            grid.TextMatrix(row, ColType,
-                            listed ? lists->GetListText(frmLimit::kLimitTypeList, static_cast<int16_t>(type))
-                                   : std::string());
+            grid.TextMatrix(
+                row, ColType,
+                listed ? lists->GetListText(frmLimit::kLimitTypeList, static_cast<int16_t>(type))
+                       : std::string());
             grid.TextMatrix(row, ColLimit, vb::CStr(limit->LimitValue()));
             grid.TextMatrix(row, ColTitle, limit->Title());
             grid.Cell(forms::GridCellProperty::Checked, row, ColStopJob, row, ColStopJob,
@@ -274,7 +276,8 @@ void ctlPrintingLimits::RemoveSelectedLimit() {
     const std::shared_ptr<data::PrintingLimit> limit = LimitAt(row);
     if (!limit)
         return;
-    if (ShowMessageBox(LangString(kStrRemoveQuestion), vbYesNo + vbExclamation, Branding().ProductName()) != vbYes)
+    if (ShowMessageBox(LangString(kStrRemoveQuestion), vbYesNo + vbExclamation,
+                       Branding().ProductName()) != vbYes)
         return;
     if (!limit->IsNew()) {
         const std::string key = LimitKey(*limit);
@@ -290,7 +293,8 @@ void ctlPrintingLimits::RemoveSelectedLimit() {
 // --- Loading, validating and saving --------------------------------------
 
 data::Status ctlPrintingLimits::LoadData(data::Connection& pinsData, int32_t plngRulePriority,
-                                         int32_t plngParentId, const std::string& pstrObjectTypeName) {
+                                         int32_t plngParentId,
+                                         const std::string& pstrObjectTypeName) {
     rulePriority_ = plngRulePriority;
     parentId_ = plngParentId;
     objectTypeName_ = pstrObjectTypeName;
@@ -327,17 +331,20 @@ data::Status ctlPrintingLimits::Load(data::Connection& data, int32_t captionId) 
 }
 
 data::Status ctlPrintingLimits::LoadLimitsAndRule(data::Connection& data) {
-    data::Status status = data::RuleService::Get()->LoadPrintingLimits(data, limits_, rulePriority_, parentId_);
+    data::Status status =
+        data::RuleService::Get()->LoadPrintingLimits(data, limits_, rulePriority_, parentId_);
     if (!limits_)
         limits_ = std::make_shared<vb::Collection>();
     // The rule is looked for only when the owner has no limits: while it is
     // stored, none are.
     if (!status && limits_->Count() == 0) {
         std::shared_ptr<vb::Collection> rules;
-        status = data::RuleService::Get()->LoadJobOptionRules(data, rules, rulePriority_, parentId_);
+        status =
+            data::RuleService::Get()->LoadJobOptionRules(data, rules, rulePriority_, parentId_);
         for (int32_t i = 1; !status && rules && i <= rules->Count(); ++i) {
             auto rule = std::dynamic_pointer_cast<data::JobOptionRule>(rules->Item(i).AsObject());
-            if (rule && rule->IsOption(data::JobOptionRule::IgnoreAllLimits, rulePriority_, parentId_)) {
+            if (rule &&
+                rule->IsOption(data::JobOptionRule::IgnoreAllLimits, rulePriority_, parentId_)) {
                 ignoreAllRule_ = rule;
                 break;
             }
@@ -357,8 +364,8 @@ bool ctlPrintingLimits::Validate() {
     // The box as saving will read it: ticked, with no rule stored yet.
     if (!IgnoreAllTicked() || ignoreAllRule_)
         return true;
-    return ShowMessageBox(LangString(kStrIgnoreAllQuestion, objectTypeName_), vbYesNo + vbExclamation,
-                          Branding().ProductName()) == vbYes;
+    return ShowMessageBox(LangString(kStrIgnoreAllQuestion, objectTypeName_),
+                          vbYesNo + vbExclamation, Branding().ProductName()) == vbYes;
 }
 
 data::Status ctlPrintingLimits::SaveData(data::Connection& pinsData, int32_t plngRulePriority,
@@ -383,7 +390,8 @@ data::Status ctlPrintingLimits::SaveData(data::Connection& pinsData, int32_t pln
     bool ruleCreated = false;
     if (!ignoreAllRule_) {
         std::shared_ptr<data::JobOptionRule> rule = pinsData.NewJobOptionRule();
-        rule->DefineRule(data::JobOptionRule::IgnoreAllLimits, rulePriority_, parentId_, std::string());
+        rule->DefineRule(data::JobOptionRule::IgnoreAllLimits, rulePriority_, parentId_,
+                         std::string());
         // Limits are deleted only once the rule that replaces them is stored.
         if (data::Status status = rule->Save(pinsData, 0))
             return status;

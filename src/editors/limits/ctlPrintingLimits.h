@@ -76,13 +76,14 @@ public:
     // ignore-all rule, and shows them. The caption of the check box names
     // the object type. A load always starts from no rule and no pending
     // change, also when it fails.
-    data::Status LoadData(data::Connection& pinsData, int32_t plngRulePriority, int32_t plngParentId,
-                          const std::string& pstrObjectTypeName);
+    data::Status LoadData(data::Connection& pinsData, int32_t plngRulePriority,
+                          int32_t plngParentId, const std::string& pstrObjectTypeName);
     // The same for an editor placed inside another editor, with the owner of
     // the last load (0 and 0 without one). The check box no longer greys the
     // list; pblnShowStopJobControls false hides the stop-job column and the
     // dialog's stop-job check box.
-    data::Status LoadDataForEmbedded(data::Connection& pinsData, const std::string& pstrObjectTypeName,
+    data::Status LoadDataForEmbedded(data::Connection& pinsData,
+                                     const std::string& pstrObjectTypeName,
                                      const vb::Variant& pblnShowStopJobControls);
     // Asks before the ignore-all rule is first stored, since saving it
     // deletes every limit; true when saving may go on.
@@ -90,7 +91,8 @@ public:
     // Writes the changes for the owner given: without ignore-all, deletes the
     // ignore-all rule, then saves new and edited limits, then deletes removed
     // ones; with it, stores the rule and then deletes every stored limit.
-    data::Status SaveData(data::Connection& pinsData, int32_t plngRulePriority, int32_t plngParentId);
+    data::Status SaveData(data::Connection& pinsData, int32_t plngRulePriority,
+                          int32_t plngParentId);
 
     // Raised after every change: a limit added, edited or removed, or the
     // check box changed (by the user, by IgnoreAllLimits or by a load).

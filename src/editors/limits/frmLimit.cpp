@@ -152,12 +152,14 @@ forms::Label& frmLimit::lblCaption(int32_t index) const {
     return *lblCaption_[static_cast<size_t>(index)];
 }
 
-bool frmLimit::AddLimit(data::PrintingLimit& insLimit, std::shared_ptr<const data::SystemSettings> pinsSettings,
+bool frmLimit::AddLimit(data::PrintingLimit& insLimit,
+                        std::shared_ptr<const data::SystemSettings> pinsSettings,
                         bool pblnShowStopJobControl) {
     return Run(insLimit, std::move(pinsSettings), pblnShowStopJobControl, kStrAddLimit);
 }
 
-bool frmLimit::EditLimit(data::PrintingLimit& pinsLimit, std::shared_ptr<const data::SystemSettings> pinsSettings,
+bool frmLimit::EditLimit(data::PrintingLimit& pinsLimit,
+                         std::shared_ptr<const data::SystemSettings> pinsSettings,
                          bool pblnShowStopJobControl) {
     return Run(pinsLimit, std::move(pinsSettings), pblnShowStopJobControl, kStrEditLimit);
 }

@@ -58,9 +58,11 @@ public:
     // ("Edit"). True when the user saved; the limit then holds the entered
     // values. Otherwise the limit is untouched. pinsSettings may be null (no
     // currency format: money shows as a plain number).
-    bool AddLimit(data::PrintingLimit& insLimit, std::shared_ptr<const data::SystemSettings> pinsSettings,
+    bool AddLimit(data::PrintingLimit& insLimit,
+                  std::shared_ptr<const data::SystemSettings> pinsSettings,
                   bool pblnShowStopJobControl);
-    bool EditLimit(data::PrintingLimit& pinsLimit, std::shared_ptr<const data::SystemSettings> pinsSettings,
+    bool EditLimit(data::PrintingLimit& pinsLimit,
+                   std::shared_ptr<const data::SystemSettings> pinsSettings,
                    bool pblnShowStopJobControl);
 
     // Checks the entered values and, when they pass, writes them into the
