@@ -19,10 +19,12 @@ include_guard(GLOBAL)
 
 set(QM6_LSAN_SUPPRESSIONS ${CMAKE_CURRENT_LIST_DIR}/sanitizers/lsan.supp)
 
+# strict_string_checks stays off: libxkbcommon-x11, which Qt loads on a real X
+# server, hands strndup strings without a terminating NUL.
 # Values are quoted for the sanitizers' option parser, so that a source path
 # with spaces or colons stays one value.
 set(QM6_SANITIZER_ENVIRONMENT
-    "ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
+    "ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1"
     "LSAN_OPTIONS=suppressions='${QM6_LSAN_SUPPRESSIONS}':print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 
