@@ -4,6 +4,9 @@
 
 #include "contract/RulePriority.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "platform/forms/Screen.h"
+
+#include <QWidget>
 
 namespace qm6::console {
 
@@ -28,6 +31,8 @@ std::string JobOptionsTab::Caption() const {
 
 void JobOptionsTab::PlaceOn(QWidget* page) {
     editor_->PlaceOn(page, kMargin, kMargin, ctlJobOptions::kDesignWidth, ctlJobOptions::kDesignHeight);
+    page->setFixedSize(forms::Screen::ToPixelsX(ctlJobOptions::kDesignWidth + 2 * kMargin),
+                       forms::Screen::ToPixelsY(ctlJobOptions::kDesignHeight + 2 * kMargin));
 }
 
 data::Status JobOptionsTab::LoadEditor(data::Connection& data, const PrinterProfile& profile) {

@@ -50,7 +50,8 @@ public:
     virtual std::string Caption() const = 0;
     // A name for the files of rendered pages ("job-options").
     virtual std::string Key() const = 0;
-    // Makes the editor a child of page, at its design size.
+    // Makes the editor a child of page, at its design size, and gives the
+    // page the size the editor needs.
     virtual void PlaceOn(QWidget* page) = 0;
 
     // Loads the page for a profile: changes are dropped, and a failure
