@@ -9,6 +9,11 @@
 #include "platform/forms/QtSupport.h"
 #include "platform/forms/Screen.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace qm6::console {
@@ -102,10 +107,77 @@ bool ConsolePanel::ControlDone() {
     if (answer == kYes)
         return Save() == nullptr;
     if (answer == kNo) {
-        DiscardChanges();
+        Revert();
         return true;
     }
     return false;
+}
+
+void ConsolePanel::BuildLayout(QLayout* content) {
+    list_ = new QListWidget(widget_);
+    list_->setObjectName("list");
+    list_->setMinimumWidth(180);
+    heading_ = new QLabel(widget_);
+    heading_->setObjectName("heading");
+    QFont font = heading_->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    heading_->setFont(font);
+    save_ = new QPushButton(QText(kTxtSave), widget_);
+    save_->setObjectName("save");
+    revert_ = new QPushButton(QText(kTxtRevert), widget_);
+    revert_->setObjectName("revert");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(save_);
+    buttons->addWidget(revert_);
+    auto* right = new QVBoxLayout;
+    right->addWidget(heading_);
+    right->addLayout(content);
+    right->addLayout(buttons);
+    right->addStretch();
+    auto* layout = new QHBoxLayout(widget_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+    layout->addLayout(right, 1);
+
+    QObject::connect(save_, &QPushButton::clicked, widget_, [this] { Save(); });
+    QObject::connect(revert_, &QPushButton::clicked, widget_, [this] { Revert(); });
+    QObject::connect(list_, &QListWidget::currentRowChanged, widget_, [this](int row) {
+        if (row == current_ || row < 0)
+            return;
+        if (!ShowProfile(row)) {
+            const QSignalBlocker block(list_);
+            list_->setCurrentRow(current_);
+        }
+    });
+}
+
+void ConsolePanel::ClearList() {
+    const QSignalBlocker block(list_);
+    list_->clear();
+    current_ = -1;
+}
+
+void ConsolePanel::AddToList(const std::string& name) {
+    const QSignalBlocker block(list_);
+    list_->addItem(QString::fromStdString(name));
+}
+
+bool ConsolePanel::ChooseRow(int row) {
+    if (row < 0 || row >= list_->count())
+        return false;
+    if (row != current_ && current_ >= 0 && !ControlDone())
+        return false;
+    if (row >= list_->count())
+        return false;
+    current_ = row;
+    if (list_->currentRow() != row) {
+        const QSignalBlocker block(list_);
+        list_->setCurrentRow(row);
+    }
+    return true;
 }
 
 void ConsolePanel::Notify(QMNotifyType type, vb::Variant changedValue) {

@@ -5,7 +5,9 @@
 // (IStandardActions). This base keeps the panel's widget, which the window
 // places, and answers the contract's placement members over it (positions in
 // twips); it holds the panel's menus, the data-access object, the help file
-// and the font; and ControlDone asks about unsaved changes:
+// and the font. Every panel lays out the same way: the list of what it edits
+// on the left; on the right a heading over its content and the Save and
+// Revert buttons. ControlDone asks about unsaved changes:
 //
 //   no changes: done; else "Save the changes to <name>?" Yes saves and is
 //   done when the save succeeded; No drops the changes and is done; Cancel
@@ -27,6 +29,10 @@
 #include <memory>
 #include <string>
 
+class QLabel;
+class QLayout;
+class QListWidget;
+class QPushButton;
 class QWidget;
 
 namespace qm6::console {
@@ -69,6 +75,15 @@ public:
 
     // The console's side.
     QWidget* Widget() const { return widget_; }
+    // Shows the row of the list; with unsaved changes asks first. False when
+    // the current row stayed.
+    virtual bool ShowProfile(int row) = 0;
+    // Shows the current row as stored, dropping the changes.
+    virtual void Revert() = 0;
+    int CurrentRow() const { return current_; }
+    QListWidget* List() const { return list_; }
+    QPushButton* SaveButton() const { return save_; }
+    QPushButton* RevertButton() const { return revert_; }
     // Whether the panel holds changes that are not saved.
     virtual bool HasChanges() const = 0;
     // What the panel shows now, for the window's title ("Lab plotter").
@@ -95,8 +110,18 @@ protected:
 
     // Reads the panel's data anew from the data-access object.
     virtual void ReadData() = 0;
-    // Drops the unsaved changes (No in ControlDone's question).
-    virtual void DiscardChanges() = 0;
+
+    // Lays the panel out with its content; choosing a row in the list calls
+    // ShowProfile, and a row it refuses is unchosen again.
+    void BuildLayout(QLayout* content);
+    // Empties the list and forgets the current row; adds a row (neither calls
+    // ShowProfile).
+    void ClearList();
+    void AddToList(const std::string& name);
+    // Makes row the current one, after asking ControlDone when another row
+    // is current; false when the row does not exist (also once a discarded
+    // new row went) or the current row stayed.
+    bool ChooseRow(int row);
 
     void Notify(QMNotifyType type, vb::Variant changedValue);
     void StateChanged();
@@ -108,6 +133,11 @@ protected:
                                                std::initializer_list<std::pair<std::string, std::string>> items);
 
     QWidget* widget_;
+    QListWidget* list_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* revert_ = nullptr;
+    int current_ = -1;
     std::shared_ptr<data::Connection> data_;
     std::shared_ptr<vb::Collection> customMenus_ = std::make_shared<vb::Collection>();
     std::shared_ptr<vb::Collection> addItemMenus_ = std::make_shared<vb::Collection>();

@@ -3,6 +3,7 @@
 #include "ConsoleText.h"
 #include "FailureText.h"
 #include "NavPictures.h"
+#include "PrinterProfilesPanel.h"
 
 #include "contract/RecordSet.h"
 #include "platform/forms/Host.h"
@@ -10,12 +11,10 @@
 #include "platform/vb/Strings.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace qm6::console {
 
@@ -31,16 +30,6 @@ QString Q(const std::string& text) {
 
 PriceProfilesPanel::PriceProfilesPanel() {
     widget_->setObjectName(kName);
-    list_ = new QListWidget(widget_);
-    list_->setObjectName("priceProfiles");
-    list_->setMinimumWidth(180);
-    heading_ = new QLabel(widget_);
-    heading_->setObjectName("heading");
-    QFont font = heading_->font();
-    font.setBold(true);
-    font.setPointSizeF(font.pointSizeF() * 1.2);
-    heading_->setFont(font);
-
     description_ = new QLineEdit(widget_);
     description_->setObjectName("description");
     description_->setMaxLength(100);
@@ -60,40 +49,12 @@ PriceProfilesPanel::PriceProfilesPanel() {
     form->addRow(QText(kTxtPaperSizePrices), paperSizes_);
     form->addRow(QText(kTxtUsedBy), usedBy_);
 
-    save_ = new QPushButton(QText(kTxtSave), widget_);
-    save_->setObjectName("save");
-    revert_ = new QPushButton(QText(kTxtRevert), widget_);
-    revert_->setObjectName("revert");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(revert_);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(heading_);
-    right->addLayout(form);
-    right->addLayout(buttons);
-    right->addStretch();
-    auto* layout = new QHBoxLayout(widget_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
-    layout->addLayout(right, 1);
-
+    BuildLayout(form);
     QObject::connect(description_, &QLineEdit::textChanged, widget_, [this](const QString& text) {
         if (showing_ || !profile_)
             return;
         profile_->SetDescription(text.toStdString());
         SetChanges(true);
-    });
-    QObject::connect(save_, &QPushButton::clicked, widget_, [this] { Save(); });
-    QObject::connect(revert_, &QPushButton::clicked, widget_, [this] { Revert(); });
-    QObject::connect(list_, &QListWidget::currentRowChanged, widget_, [this](int row) {
-        if (row == current_ || row < 0)
-            return;
-        if (!ShowProfile(row)) {
-            const QSignalBlocker block(list_);
-            list_->setCurrentRow(current_);
-        }
     });
 
     // Its own menu goes on the toolbar only; the add menu on both.
@@ -126,13 +87,9 @@ pictures::PicturePtr PriceProfilesPanel::NavGraphicSmall() const {
 void PriceProfilesPanel::ReadData() {
     const int32_t shown = current_ >= 0 ? ProfileId(current_) : 0;
     entries_.clear();
-    current_ = -1;
+    ClearList();
     profile_.reset();
     changes_ = false;
-    {
-        const QSignalBlocker block(list_);
-        list_->clear();
-    }
     if (data::Status status = data_->LoadSystemSettings(settings_))
         Report(FailureText(Text(kTxtPriceProfilesNotRead), *status, Doing::Loading));
     std::shared_ptr<data::RecordSet> records;
@@ -141,8 +98,7 @@ void PriceProfilesPanel::ReadData() {
     for (; records && !records->Eof(); records->MoveNext()) {
         entries_.push_back({records->Fields("PriceProfileId").Value.AsLong(),
                             records->Fields("Description").Value.AsString()});
-        const QSignalBlocker block(list_);
-        list_->addItem(Q(entries_.back().description));
+        AddToList(entries_.back().description);
     }
     if (records)
         records->Close();
@@ -171,18 +127,9 @@ void PriceProfilesPanel::ReadUsers() {
 }
 
 bool PriceProfilesPanel::ShowProfile(int row) {
-    if (row < 0 || row >= ProfileCount())
+    // Dropping a new profile's changes removes its row; the rows before it stay.
+    if (!ChooseRow(row))
         return false;
-    if (row != current_ && current_ >= 0 && !ControlDone())
-        return false;
-    // Dropping a new profile's changes removed it: the rows before it stay.
-    if (row >= ProfileCount())
-        return false;
-    current_ = row;
-    if (list_->currentRow() != row) {
-        const QSignalBlocker block(list_);
-        list_->setCurrentRow(row);
-    }
     LoadProfile();
     return true;
 }
@@ -256,12 +203,9 @@ bool PriceProfilesPanel::NewProfile(bool copy) {
         made->SetDescription(Text(kTxtNewPriceProfile));
     }
     entries_.push_back({0, made->Description()});
-    {
-        const QSignalBlocker block(list_);
-        list_->addItem(Q(made->Description()));
-        list_->setCurrentRow(ProfileCount() - 1);
-    }
-    current_ = ProfileCount() - 1;
+    AddToList(made->Description());
+    current_ = -1;
+    ChooseRow(ProfileCount() - 1);
     profile_ = std::move(made);
     changes_ = true;
     ShowValues();
@@ -355,7 +299,7 @@ void PriceProfilesPanel::Refresh() {
 
 void PriceProfilesPanel::Notification(const std::shared_ptr<IQM6AdminControl>& pinsNotifier, QMNotifyType,
                                       vb::Variant*) {
-    if (!pinsNotifier || pinsNotifier->Name() != "PrinterProfiles" || !data_)
+    if (!pinsNotifier || pinsNotifier->Name() != PrinterProfilesPanel::kName || !data_)
         return;
     // A printer profile's pages may have changed the price profile it uses.
     ReadUsers();

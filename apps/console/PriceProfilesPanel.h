@@ -23,8 +23,6 @@
 
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
 
 namespace qm6::console {
 
@@ -59,17 +57,14 @@ public:
 
     int ProfileCount() const { return static_cast<int>(entries_.size()); }
     int32_t ProfileId(int row) const { return entries_.at(static_cast<size_t>(row)).id; }
-    int CurrentRow() const { return current_; }
-    // Shows a profile; with unsaved changes asks first.
-    bool ShowProfile(int row);
+    bool ShowProfile(int row) override;
     // A new profile (a copy of the chosen one when copy is true), not yet
     // stored; asks about unsaved changes first.
     bool NewProfile(bool copy);
     // Shows the chosen profile as stored, dropping the changes (a new,
     // unsaved one goes).
-    void Revert();
+    void Revert() override;
 
-    QListWidget* Profiles() const { return list_; }
     QLineEdit* DescriptionBox() const { return description_; }
     QLabel* BWCostLabel() const { return bwCost_; }
     QLabel* ColorCostLabel() const { return colorCost_; }
@@ -77,7 +72,6 @@ public:
 
 protected:
     void ReadData() override;
-    void DiscardChanges() override { Revert(); }
 
 private:
     struct Entry {
@@ -97,19 +91,14 @@ private:
     std::vector<User> users_;
     std::shared_ptr<data::SystemSettings> settings_;
     std::shared_ptr<data::PriceProfile> profile_; // the chosen one, as loaded or made
-    int current_ = -1;
     bool changes_ = false;
     bool showing_ = false;
 
-    QListWidget* list_ = nullptr;
-    QLabel* heading_ = nullptr;
     QLineEdit* description_ = nullptr;
     QLabel* bwCost_ = nullptr;
     QLabel* colorCost_ = nullptr;
     QLabel* paperSizes_ = nullptr;
     QLabel* usedBy_ = nullptr;
-    QPushButton* save_ = nullptr;
-    QPushButton* revert_ = nullptr;
 };
 
 } // namespace qm6::console

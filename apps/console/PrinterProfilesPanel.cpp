@@ -3,42 +3,23 @@
 #include "ConsoleText.h"
 #include "FailureText.h"
 #include "NavPictures.h"
+#include "PriceProfilesPanel.h"
 #include "ProfileTabs.h"
 
 #include "contract/RecordSet.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace qm6::console {
 
-namespace {
-
-QLabel* MakeHeading(QWidget* parent) {
-    auto* heading = new QLabel(parent);
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setPointSizeF(font.pointSizeF() * 1.2);
-    heading->setFont(font);
-    return heading;
-}
-
-} // namespace
-
-PrinterProfilesPanel::PrinterProfilesPanel() : tabs_(MakeProfileTabs()) {
+PrinterProfilesPanel::PrinterProfilesPanel(std::vector<std::unique_ptr<ProfileTab>> tabs)
+    : tabs_(tabs.empty() ? MakeProfileTabs() : std::move(tabs)) {
     widget_->setObjectName(kName);
-    list_ = new QListWidget(widget_);
-    list_->setObjectName("profiles");
-    list_->setMinimumWidth(180);
-    heading_ = MakeHeading(widget_);
-    heading_->setObjectName("heading");
     priceProfile_ = new QLabel(widget_);
     priceProfile_->setObjectName("priceProfile");
-
     tabWidget_ = new QTabWidget(widget_);
     tabWidget_->setObjectName("pages");
     for (auto& tab : tabs_) {
@@ -59,38 +40,11 @@ PrinterProfilesPanel::PrinterProfilesPanel() : tabs_(MakeProfileTabs()) {
         pageStatus_.push_back(status);
         tab->OnChanged = [this] { UpdateState(); };
     }
-
-    save_ = new QPushButton(QText(kTxtSave), widget_);
-    save_->setObjectName("save");
-    revert_ = new QPushButton(QText(kTxtRevert), widget_);
-    revert_->setObjectName("revert");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(revert_);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(heading_);
-    right->addWidget(priceProfile_);
-    right->addWidget(tabWidget_);
-    right->addLayout(buttons);
-    right->addStretch();
-    auto* layout = new QHBoxLayout(widget_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(list_);
-    layout->addLayout(right, 1);
-
-    QObject::connect(save_, &QPushButton::clicked, widget_, [this] { Save(); });
-    QObject::connect(revert_, &QPushButton::clicked, widget_, [this] { Revert(); });
+    auto* content = new QVBoxLayout;
+    content->addWidget(priceProfile_);
+    content->addWidget(tabWidget_);
+    BuildLayout(content);
     QObject::connect(tabWidget_, &QTabWidget::currentChanged, widget_, [this] { UpdateState(); });
-    QObject::connect(list_, &QListWidget::currentRowChanged, widget_, [this](int row) {
-        if (row == current_ || row < 0)
-            return;
-        if (!ShowProfile(row)) {
-            const QSignalBlocker block(list_);
-            list_->setCurrentRow(current_);
-        }
-    });
 
     auto menu = MakeMenu(kMenuId, Text(kTxtPrinterProfileMenu),
                          {{kNextId, Text(kTxtNextProfile)},
@@ -119,11 +73,7 @@ pictures::PicturePtr PrinterProfilesPanel::NavGraphicSmall() const {
 void PrinterProfilesPanel::ReadData() {
     const int32_t shown = current_ >= 0 ? Profile(current_).id : 0;
     profiles_.clear();
-    current_ = -1;
-    {
-        const QSignalBlocker block(list_);
-        list_->clear();
-    }
+    ClearList();
     std::shared_ptr<data::RecordSet> records;
     if (data::Status status = data_->LoadPrinterProfiles(records)) {
         lastStatus_ = status;
@@ -133,8 +83,7 @@ void PrinterProfilesPanel::ReadData() {
         profiles_.push_back({records->Fields("PrinterProfileId").Value.AsLong(),
                              records->Fields("Description").Value.AsString(),
                              records->Fields("PriceProfileId").Value.AsLong()});
-        const QSignalBlocker block(list_);
-        list_->addItem(QString::fromStdString(profiles_.back().name));
+        AddToList(profiles_.back().name);
     }
     if (records)
         records->Close();
@@ -162,15 +111,8 @@ void PrinterProfilesPanel::ReadPriceProfileNames() {
 }
 
 bool PrinterProfilesPanel::ShowProfile(int row) {
-    if (row < 0 || row >= ProfileCount())
+    if (!ChooseRow(row))
         return false;
-    if (row != current_ && current_ >= 0 && !ControlDone())
-        return false;
-    current_ = row;
-    if (list_->currentRow() != row) {
-        const QSignalBlocker block(list_);
-        list_->setCurrentRow(row);
-    }
     LoadPage();
     return true;
 }
@@ -273,7 +215,7 @@ void PrinterProfilesPanel::Refresh() {
 
 void PrinterProfilesPanel::Notification(const std::shared_ptr<IQM6AdminControl>& pinsNotifier,
                                         QMNotifyType, vb::Variant* changedValue) {
-    if (!pinsNotifier || pinsNotifier->Name() != "PriceProfiles" || !data_)
+    if (!pinsNotifier || pinsNotifier->Name() != PriceProfilesPanel::kName || !data_)
         return;
     ReadPriceProfileNames();
     if (current_ < 0)

@@ -24,8 +24,6 @@
 #include <vector>
 
 class QLabel;
-class QListWidget;
-class QPushButton;
 class QTabWidget;
 
 namespace qm6::console {
@@ -39,7 +37,8 @@ public:
     static constexpr const char* kPreviousId = "previous";
     static constexpr const char* kRevertId = "revert";
 
-    PrinterProfilesPanel();
+    // The pages are those MakeProfileTabs() lists, unless others are given.
+    explicit PrinterProfilesPanel(std::vector<std::unique_ptr<ProfileTab>> tabs = {});
     ~PrinterProfilesPanel() override;
 
     std::string Name() const override { return kName; }
@@ -61,26 +60,19 @@ public:
 
     int ProfileCount() const { return static_cast<int>(profiles_.size()); }
     const PrinterProfile& Profile(int row) const { return profiles_.at(static_cast<size_t>(row)); }
-    int CurrentRow() const { return current_; }
-    // Shows a profile; with unsaved changes asks first. False when the
-    // current profile stayed.
-    bool ShowProfile(int row);
+    bool ShowProfile(int row) override;
     // Loads the pages again, dropping their changes.
-    void Revert();
+    void Revert() override;
 
     int TabCount() const { return static_cast<int>(tabs_.size()); }
     ProfileTab& Tab(int index) const { return *tabs_.at(static_cast<size_t>(index)); }
     QTabWidget* Tabs() const { return tabWidget_; }
-    QListWidget* Profiles() const { return list_; }
     QLabel* PriceProfileLabel() const { return priceProfile_; }
-    QPushButton* SaveButton() const { return save_; }
-    QPushButton* RevertButton() const { return revert_; }
     // The status of the last load or save (nullptr for success).
     const data::Status& LastStatus() const { return lastStatus_; }
 
 protected:
     void ReadData() override;
-    void DiscardChanges() override { Revert(); }
 
 private:
     void ReadPriceProfileNames();
@@ -92,15 +84,10 @@ private:
     std::map<int32_t, std::string> priceProfileNames_;
     std::vector<std::unique_ptr<ProfileTab>> tabs_;
     std::vector<QLabel*> pageStatus_;
-    int current_ = -1;
     data::Status lastStatus_;
 
-    QListWidget* list_ = nullptr;
-    QLabel* heading_ = nullptr;
     QLabel* priceProfile_ = nullptr;
     QTabWidget* tabWidget_ = nullptr;
-    QPushButton* save_ = nullptr;
-    QPushButton* revert_ = nullptr;
 };
 
 } // namespace qm6::console

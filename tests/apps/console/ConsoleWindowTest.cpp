@@ -271,11 +271,11 @@ TEST_F(ConsoleWindowTest, SwitchingWithUnsavedChangesAsksToSaveDiscardOrStay) {
         if (c.panel)
             window.Navigation()->setCurrentRow(1); // as a click does
         else
-            Profiles(window).Profiles()->setCurrentRow(0);
+            Profiles(window).List()->setCurrentRow(0);
         ASSERT_EQ(host_.Boxes().size(), boxes + 1);
         EXPECT_EQ(host_.Boxes().back().text, "Save the changes to Lab plotter?");
         EXPECT_EQ(c.panel ? window.CurrentPanel() == 1 : Profiles(window).CurrentRow() == 0, c.switched);
-        EXPECT_EQ(c.panel ? window.Navigation()->currentRow() : Profiles(window).Profiles()->currentRow(),
+        EXPECT_EQ(c.panel ? window.Navigation()->currentRow() : Profiles(window).List()->currentRow(),
                   c.switched ? (c.panel ? 1 : 0) : (c.panel ? 0 : kBareProfileRow));
         EXPECT_EQ(Profiles(window).HasChanges(), !c.switched);
         EXPECT_EQ(Stored(4), c.stored);
