@@ -108,7 +108,7 @@ TEST_F(BadHiveTest, DamagedHiveAnswersBadDb) {
     for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
         corrupt.replace(at, 8, 8, '\xFF');
     std::string newer = good;
-    newer[63] = 2; // a later schema version (user_version)
+    newer[63] = 3; // a later schema version (user_version)
     for (const std::string& bytes : {good.substr(0, good.size() / 2), good.substr(0, page),
                                      good.substr(0, 99), corrupt, newer}) {
         SCOPED_TRACE(bytes.size());

@@ -62,16 +62,24 @@ TEST_F(HiveTest, EveryValueTypeReadsBackByteExact) {
     }
 }
 
-TEST_F(HiveTest, NamesCompareAfterUnicodeCaseFolding) {
+TEST_F(HiveTest, NamesCompareAsThePlatformComparesThem) {
+    // Each UTF-16 unit by its simple uppercase: no multi-character folding.
     const struct {
         const char* stored;
         const char* asked;
         bool same;
     } cases[] = {
-        {"Software", "SOFTWARE", true}, {"ÄRGER", "ärger", true},
-        {"Straße", "STRASSE", true},  // full folding: ß is ss
-        {"ΣΊΣΥΦΟΣ", "σίσυφος", true}, // final sigma folds like sigma
-        {"Ärger", "Arger", false},      {"key", "key ", false},
+        {"Software", "SOFTWARE", true},
+        {"ÄRGER", "ärger", true},
+        {"ΣΊΣΥΦΟΣ", "σίσυφος", true},
+        {"ς", "Σ", true}, // final sigma uppercases to sigma
+        {"ı", "I", true},
+        {"Straße", "STRASSE", false},
+        {"Maße", "MASSE", false},
+        {"ﬁle", "FILE", false},
+        {"𐐨", "𐐀", false}, // outside the basic plane: surrogates have no case
+        {"Ärger", "Arger", false},
+        {"key", "key ", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -80,19 +88,31 @@ TEST_F(HiveTest, NamesCompareAfterUnicodeCaseFolding) {
         EXPECT_EQ(Get(std::string("Names\\") + c.asked, c.stored), expected);
         EXPECT_EQ(Get(std::string("Names\\") + c.stored, c.asked), expected);
     }
-    // Keys and values keep the spelling they were made with.
-    Put("Names\\software", "SOFTWARE", "again");
+    // Names that fold alike but uppercase apart are two values and two keys.
     Key key;
-    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "names\\SOFTWARE", KEY_READ, key), 0);
+    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Apart", KEY_ALL_ACCESS, nullptr, key), 0);
+    for (const char* name : {"Straße", "STRASSE", "ﬁle", "file", "Ä", "ä"})
+        ASSERT_EQ(SetValue(key, name, REG_SZ, Bytes(name)), 0) << name;
+    for (const char* sub : {"Maße", "MASSE"}) {
+        Key made;
+        ASSERT_EQ(
+            CreateKey(HKEY_CURRENT_USER, std::string("Apart\\") + sub, KEY_READ, nullptr, made), 0);
+    }
+    std::vector<std::string> values, keys;
     std::string name;
-    ASSERT_EQ(EnumValue(key, 0, name), 0);
-    EXPECT_EQ(name, "Software");
-    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "NAMES", KEY_READ, key), 0);
-    std::vector<std::string> keys;
+    for (uint32_t i = 0; EnumValue(key, i, name) == ERROR_SUCCESS; ++i)
+        values.push_back(name);
     for (uint32_t i = 0; EnumKey(key, i, name) == ERROR_SUCCESS; ++i)
         keys.push_back(name);
-    EXPECT_EQ(keys.size(), std::size(cases) - 1); // Ärger and ÄRGER are one key
-    EXPECT_NE(std::find(keys.begin(), keys.end(), "Software"), keys.end());
+    EXPECT_EQ(values, (std::vector<std::string>{"Straße", "STRASSE", "ﬁle", "file", "Ä"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"MASSE", "Maße"}));
+    EXPECT_EQ(Get("Apart", "ä"), "ä"); // the second write went to "Ä"
+
+    // Keys and values keep the spelling they were made with.
+    Put("Names\\software", "SOFTWARE", "again");
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "names\\SOFTWARE", KEY_READ, key), 0);
+    ASSERT_EQ(EnumValue(key, 0, name), 0);
+    EXPECT_EQ(name, "Software");
 }
 
 TEST_F(HiveTest, EnumerationOrderAndKeyInfo) {
