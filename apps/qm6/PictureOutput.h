@@ -5,7 +5,6 @@
 // member that answers no picture prints "(none)" and writes no file.
 
 #include "Console.h"
-
 #include "platform/pictures/Picture.h"
 
 #include <optional>

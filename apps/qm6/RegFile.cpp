@@ -1,7 +1,6 @@
 #include "RegFile.h"
 
 #include "RegData.h"
-
 #include "Unicode.h"
 #include "platform/registry/Registry.h"
 
