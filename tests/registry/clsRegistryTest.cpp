@@ -5,12 +5,10 @@
 #include "platform/vb/Variant.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
 
 namespace qm6 {
 namespace {
@@ -39,8 +37,9 @@ protected:
     void WriteRaw(const std::string& section, const std::string& name, uint32_t type,
                   const std::string& bytes) {
         reg::Key key;
-        ASSERT_EQ(reg::CreateKey(reg::HKEY_CURRENT_USER, section, reg::KEY_ALL_ACCESS, nullptr, key),
-                  reg::ERROR_SUCCESS);
+        ASSERT_EQ(
+            reg::CreateKey(reg::HKEY_CURRENT_USER, section, reg::KEY_ALL_ACCESS, nullptr, key),
+            reg::ERROR_SUCCESS);
         std::vector<uint8_t> data(bytes.begin(), bytes.end());
         ASSERT_EQ(reg::SetValue(key, name, type, data), reg::ERROR_SUCCESS);
     }
@@ -73,8 +72,7 @@ protected:
         EXPECT_EQ(reg::OpenKey(reg::HKEY_CURRENT_USER, section, reg::READ_CONTROL, key),
                   reg::ERROR_SUCCESS);
         reg::SecurityDescriptor sd;
-        EXPECT_EQ(reg::GetKeySecurity(key, reg::DACL_SECURITY_INFORMATION, sd),
-                  reg::ERROR_SUCCESS);
+        EXPECT_EQ(reg::GetKeySecurity(key, reg::DACL_SECURITY_INFORMATION, sd), reg::ERROR_SUCCESS);
         return sd.ToSddl();
     }
 
@@ -324,6 +322,42 @@ TEST_F(RegistryObject, EnumerationsListEveryNameInOrder) {
     EXPECT_TRUE(r.EnumerateSections(names, count));
     EXPECT_EQ(names, (std::vector<std::string>{"b", longest, "m"}));
     EXPECT_EQ(count, 3);
+}
+
+TEST_F(RegistryObject, EnumerationsOfLargeKeysListEveryName) {
+    // Made in one transaction: ten thousand values and a thousand subkeys.
+    constexpr int kValues = 10000, kSections = 1000;
+    {
+        reg::Transaction txn;
+        ASSERT_EQ(reg::CreateTransaction(txn), 0);
+        reg::Key key;
+        ASSERT_EQ(reg::CreateKeyTransacted(reg::HKEY_CURRENT_USER, "Software\\Large",
+                                           reg::KEY_ALL_ACCESS, nullptr, key, txn),
+                  0);
+        const std::vector<uint8_t> data{'x', 0};
+        for (int i = 0; i < kValues; ++i)
+            ASSERT_EQ(reg::SetValue(key, "v" + std::to_string(i), reg::REG_SZ, data), 0);
+        for (int i = 0; i < kSections; ++i) {
+            reg::Key sub;
+            ASSERT_EQ(reg::CreateKeyTransacted(reg::HKEY_CURRENT_USER,
+                                               "Software\\Large\\s" + std::to_string(10000 + i),
+                                               reg::KEY_READ, nullptr, sub, txn),
+                      0);
+        }
+        ASSERT_EQ(reg::CommitTransaction(txn), 0);
+    }
+    auto r = Object("Software\\Large");
+    std::vector<std::string> names;
+    int32_t count = 0;
+    ASSERT_TRUE(r.EnumerateValues(names, count));
+    ASSERT_EQ(count, kValues);
+    ASSERT_EQ(names.size(), size_t(kValues));
+    for (int i = 0; i < kValues; ++i)
+        ASSERT_EQ(names[size_t(i)], "v" + std::to_string(i));
+    ASSERT_TRUE(r.EnumerateSections(names, count));
+    ASSERT_EQ(count, kSections);
+    for (int i = 0; i < kSections; ++i)
+        ASSERT_EQ(names[size_t(i)], "s" + std::to_string(10000 + i));
 }
 
 TEST_F(RegistryObject, CheckSecurityFollowsTheKeysDescriptor) {

@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -64,6 +65,12 @@ constexpr auto kBusyDeadline = std::chrono::seconds(30);
 constexpr int kBusyTimeoutMs = 5000;
 
 thread_local std::unordered_map<std::string, std::unique_ptr<Hive>> t_hives;
+
+// Commits made by any connection of the process: a connection that finds
+// the count changed knows that its caches may be out of date.
+std::atomic<uint64_t> g_commits{0};
+
+std::atomic<int64_t> g_continueWindowUs{kContinueWindow.count()};
 
 long MapErrno(int err) {
     switch (err) {
@@ -1154,6 +1161,22 @@ long Hive::Refresh() {
     return ERROR_SUCCESS;
 }
 
+void Hive::Confirmed() {
+    confirmedAt_ = std::chrono::steady_clock::now();
+    confirmedWrites_ = g_commits.load(std::memory_order_acquire);
+    recent_ = true;
+}
+
+void SetContinueWindow(std::chrono::microseconds window) {
+    g_continueWindowUs.store(window.count());
+}
+
+bool Hive::RecentlyConfirmed() const {
+    return recent_ && !wal_ && g_commits.load(std::memory_order_acquire) == confirmedWrites_ &&
+           std::chrono::steady_clock::now() - confirmedAt_ <
+               std::chrono::microseconds(g_continueWindowUs.load(std::memory_order_relaxed));
+}
+
 bool Hive::CachesCurrent() const {
     // In the rollback journal's mode every commit writes the file, so an
     // unchanged change time means that nobody has committed since the
@@ -1232,6 +1255,26 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via v
                HeldTransaction* held) {
     if (held)
         return RunHeld(*held, path, root, txn, work);
+    if (txn == Txn::Continue) {
+        auto cached = t_hives.find(path);
+        if (cached != t_hives.end() && cached->second->RecentlyConfirmed()) {
+            Hive& hive = *cached->second;
+            hive.cacheUsable_ = true;
+            hive.cacheOnly_ = true;
+            hive.neededDatabase_ = false;
+            long result = ERROR_SUCCESS;
+            try {
+                result = work(hive);
+            } catch (const std::bad_alloc&) {
+                result = ERROR_OUTOFMEMORY;
+            }
+            hive.cacheOnly_ = false;
+            hive.cacheUsable_ = false;
+            if (!hive.neededDatabase_)
+                return result;
+        }
+        txn = Txn::Read;
+    }
     const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
     const bool write = txn == Txn::Write;
     for (int attempt = 0;; ++attempt) {
@@ -1247,7 +1290,9 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via v
 
         hive->busy_ = false;
         hive->cacheUsable_ = false;
+        hive->recent_ = false;
         if (txn == Txn::Read && hive->CachesCurrent()) {
+            hive->Confirmed();
             // Nothing has changed since the caches were confirmed: work that
             // finds all it needs in them takes no lock and reads nothing.
             hive->cacheUsable_ = true;
@@ -1294,6 +1339,8 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via v
                         // when it was looked at before this transaction.
                         hive->confirmed_ = hive->settled_ && !write;
                         hive->confirmedCtime_ = hive->checkedCtime_;
+                        if (!write)
+                            hive->Confirmed();
                         result = work(*hive);
                     }
                 } catch (const std::bad_alloc&) {
@@ -1303,6 +1350,8 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via v
                     rc = hive->Exec("COMMIT");
                     if (rc != SQLITE_OK)
                         result = hive->Fail(rc);
+                    else if (write)
+                        g_commits.fetch_add(1, std::memory_order_release);
                 }
                 if (write) {
                     // A write that did not commit may have left the cache
@@ -1405,8 +1454,10 @@ long Hive::Finish(HeldTransaction& held, bool commit) {
         for (int attempt = 0;; ++attempt) {
             hive.busy_ = false;
             int rc = hive.Exec("COMMIT");
-            if (rc == SQLITE_OK)
+            if (rc == SQLITE_OK) {
+                g_commits.fetch_add(1, std::memory_order_release);
                 break;
+            }
             result = hive.Fail(rc);
             if (!hive.busy_ || std::chrono::steady_clock::now() >= deadline)
                 break;

@@ -32,6 +32,7 @@
 
 #include "platform/registry/Security.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -132,7 +133,22 @@ enum class Txn {
     Write,  // BEGIN IMMEDIATE ... COMMIT; the key cache may be used
     Single, // no transaction: the work runs one statement, which is atomic by
             // itself; the key cache may not be used
+    // A read that goes on with a listing (the next index of an
+    // enumeration): as Read, but answered from the listing without looking
+    // at the file when the connection confirmed its caches less than
+    // kContinueWindow ago and no connection of the process has written
+    // since. Another process's change can then show up to that much later,
+    // which an enumeration cannot tell from the change having come just
+    // after it: the platform gives no order to values that change while a
+    // key is being enumerated.
+    Continue,
 };
+
+inline constexpr std::chrono::microseconds kContinueWindow{1000};
+
+// Sets the window of Continue reads (kContinueWindow unless a test widens it
+// to see that commits of the process alone end it).
+void SetContinueWindow(std::chrono::microseconds window);
 
 // The process's own descriptor on one hive file (one device and inode),
 // shared by every connection of the process to that file.
@@ -357,6 +373,10 @@ private:
     // a transaction confirmed them, and it changed long enough before that
     // for any later change to show as a new change time.
     bool CachesCurrent() const;
+    // Notes that the caches hold the hive as it is now.
+    void Confirmed();
+    // Whether a Continue read may skip looking at the file.
+    bool RecentlyConfirmed() const;
     void ForgetListings();
     static std::string ChildKey(int64_t parent, std::string_view folded);
 
@@ -374,6 +394,11 @@ private:
     // The change time at which a transaction last confirmed the caches.
     struct timespec confirmedCtime_ = {};
     bool confirmed_ = false;
+    // When the caches were last seen to hold the hive as it is, and the
+    // process's count of commits then.
+    std::chrono::steady_clock::time_point confirmedAt_{};
+    uint64_t confirmedWrites_ = 0;
+    bool recent_ = false;
     bool modeReadOnly_ = false;
     bool cannotWrite_ = false;
     bool openedReadOnly_ = false;

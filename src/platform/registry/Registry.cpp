@@ -264,15 +264,16 @@ std::string CreationSddl(const SecurityDescriptor& given, const std::string& par
 
 // Runs `work` on the key behind an open handle, after checking that the
 // handle was opened with `needed`.
-long WithKey(const Key& key, uint32_t needed, bool write,
+long WithKey(const Key& key, uint32_t needed, detail::Txn txn,
              detail::FunctionRef<long(Hive&, const KeyRow&)> work) {
     const Key::Impl* k = key.impl();
     if (!k)
         return ERROR_INVALID_HANDLE;
     if ((k->granted & needed) != needed)
         return ERROR_ACCESS_DENIED;
+    const bool write = txn == detail::Txn::Write;
     return Hive::Run(
-        k->hivePath, k->root, write ? detail::Txn::Write : detail::Txn::Read,
+        k->hivePath, k->root, txn,
         [&](Hive& hive) {
             KeyRow row;
             long rc = LiveKey(hive, *k, row);
@@ -597,7 +598,7 @@ long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<co
     std::string folded;
     if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_SET_VALUE, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
         // A value written again keeps its name and its place in the order.
         Statement s(hive, "INSERT INTO vals(key, name, folded, seq, type, data) "
                           "VALUES(?1, ?2, ?3, (SELECT coalesce(max(seq), 0) + 1 FROM vals "
@@ -621,7 +622,7 @@ long DeleteValue(const Key& key, std::string_view name) {
     std::string folded;
     if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_SET_VALUE, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
         std::string scratch;
         Statement s(hive, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
         s.Bind(1, row->id).Bind(2, FormIn(hive, name, folded, scratch));
@@ -638,7 +639,7 @@ long DeleteKey(const Key& parent, std::string_view subKey) {
     std::vector<Component> names;
     if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
         return parent.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(parent, 0, true, [&](Hive& hive, const KeyRow& from) {
+    return WithKey(parent, 0, detail::Txn::Write, [&](Hive& hive, const KeyRow& from) {
         KeyRow target;
         long rc = Walk(hive, from, names, target);
         if (rc != ERROR_SUCCESS)
@@ -671,7 +672,7 @@ long DeleteTree(const Key& key, std::string_view subKey) {
     std::vector<Component> names;
     if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, 0, true, [&](Hive& hive, const KeyRow& from) {
+    return WithKey(key, 0, detail::Txn::Write, [&](Hive& hive, const KeyRow& from) {
         KeyRow target;
         long rc = Walk(hive, from, names, target);
         if (rc != ERROR_SUCCESS)
@@ -707,7 +708,7 @@ long DeleteTree(const Key& key, std::string_view subKey) {
 }
 
 long QueryInfoKey(const Key& key, KeyInfo& info) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_QUERY_VALUE, detail::Txn::Read, [&](Hive& hive, const KeyRow& row) {
         KeyInfo out;
         Statement keys(hive, "SELECT name FROM keys WHERE parent = ?1");
         keys.Bind(1, row->id);
@@ -736,7 +737,7 @@ long QueryInfoKey(const Key& key, KeyInfo& info) {
 
 long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type,
                std::vector<uint8_t>* data) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_QUERY_VALUE, detail::Txn::Continue, [&](Hive& hive, const KeyRow& row) {
         const detail::Listing::Entry* entry = nullptr;
         long rc = EntryAt(hive, row->id, true, index, data != nullptr, entry);
         if (rc != ERROR_SUCCESS)
@@ -751,17 +752,18 @@ long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type
 }
 
 long EnumKey(const Key& key, uint32_t index, std::string& name) {
-    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Hive& hive, const KeyRow& row) {
-        const detail::Listing::Entry* entry = nullptr;
-        long rc = EntryAt(hive, row->id, false, index, false, entry);
-        if (rc == ERROR_SUCCESS)
-            name = entry->name;
-        return rc;
-    });
+    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, detail::Txn::Continue,
+                   [&](Hive& hive, const KeyRow& row) {
+                       const detail::Listing::Entry* entry = nullptr;
+                       long rc = EntryAt(hive, row->id, false, index, false, entry);
+                       if (rc == ERROR_SUCCESS)
+                           name = entry->name;
+                       return rc;
+                   });
 }
 
 long GetKeySecurity(const Key& key, uint32_t information, SecurityDescriptor& descriptor) {
-    return WithKey(key, READ_CONTROL, false, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, READ_CONTROL, detail::Txn::Read, [&](Hive& hive, const KeyRow& row) {
         const SecurityDescriptor& shown = row->Shown(hive.ReadOnly());
         SecurityDescriptor out;
         out.revision = SECURITY_DESCRIPTOR_REVISION;
@@ -786,7 +788,7 @@ long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescript
         needed |= WRITE_OWNER;
     if (key.IsOpen() && !descriptor.IsValid())
         return ERROR_INVALID_SECURITY_DESCR;
-    return WithKey(key, needed, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, needed, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
         SecurityDescriptor stored;
         if (auto parsed = SecurityDescriptor::FromSddl(row->sddl))
             stored = std::move(*parsed);

@@ -1,6 +1,7 @@
 // Transactions that span calls, and listings of large keys by index.
 
 #include "HiveFixture.h"
+#include "platform/registry/Hive.h"
 
 #include <chrono>
 #include <functional>
@@ -134,7 +135,11 @@ TEST_F(HiveTest, ListingsByIndexGoOnAcrossPagesAndFollowChanges) {
     }
 
     // A change between two calls shows in the next one, made here or by
-    // another connection.
+    // another connection of the process, however soon the next call comes.
+    struct WideWindow {
+        WideWindow() { detail::SetContinueWindow(std::chrono::hours(1)); }
+        ~WideWindow() { detail::SetContinueWindow(detail::kContinueWindow); }
+    } wide;
     ASSERT_EQ(EnumValue(key, 700, name), 0);
     ASSERT_EQ(DeleteValue(key, "v701"), 0);
     ASSERT_EQ(EnumValue(key, 701, name), 0);
