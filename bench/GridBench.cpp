@@ -4,11 +4,13 @@
 // of 100,000 rows to 10,000 (10x means the cost grows linearly).
 
 #include "RatioReporter.h"
+
 #include "platform/forms/Container.h"
 #include "platform/forms/Grid.h"
 
 #include <QApplication>
 #include <QTableWidget>
+
 #include <cstdlib>
 #include <memory>
 #include <string>

@@ -2,12 +2,14 @@
 // ids looked up in an unordered_map, and the same marker filling.
 
 #include "RatioReporter.h"
+
 #include "common/Language.h"
 #include "common/ModuleState.h"
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 #include <unordered_map>
 

@@ -10,17 +10,19 @@
 // the making of the thread.
 
 #include "RatioReporter.h"
+
 #include "common/Fonts.h"
 #include "common/Language.h"
 #include "common/ModuleState.h"
 #include "common/clsQM6Branding.h"
 #include "platform/registry/Registry.h"
 
+#include <stdlib.h>
+
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
-#include <stdlib.h>
 #include <string>
 #include <thread>
 
@@ -50,8 +52,8 @@ struct Installation {
         bool complete = false;
         std::thread([&complete] {
             qm6::ModuleState& state = qm6::State();
-            complete =
-                state.branding && state.branding->IsLoaded() && state.language.library.has_value();
+            complete = state.branding && state.branding->IsLoaded() &&
+                       state.language.library.has_value();
             qm6::reg::CloseThreadConnections();
         }).join();
         if (!complete)
@@ -93,8 +95,7 @@ void TimeOnFreshThreads(benchmark::State& state, const std::function<void()>& pr
 // Main with the thread's state made but not started, as on a thread's first
 // use of the library.
 void BM_Main(benchmark::State& state) {
-    TimeOnFreshThreads(
-        state, [] {}, [] { benchmark::DoNotOptimize(qm6::State().started); });
+    TimeOnFreshThreads(state, [] {}, [] { benchmark::DoNotOptimize(qm6::State().started); });
 }
 
 void BM_InitFonts(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "PictureOutput.h"
+
 #include "common/clsQM6Branding.h"
 #include "platform/vb/Conversions.h"
 #include "platform/vb/VbError.h"
@@ -44,14 +45,10 @@ const std::vector<Member>& Members() {
         {"CompanyName", {}, {}, [](B b, A) -> Answer { return b.CompanyName(); }},
         {"CompanyNameFull", {}, {}, [](B b, A) -> Answer { return b.CompanyNameFull(); }},
         {"ProductName", {}, {}, [](B b, A) -> Answer { return b.ProductName(); }},
-        {"ApplicationName",
-         {Argument::Product},
-         {},
+        {"ApplicationName", {Argument::Product}, {},
          [](B b, A a) -> Answer { return b.ApplicationName(a[0]); }},
         {"CompanyURL", {}, {}, [](B b, A) -> Answer { return b.CompanyURL(); }},
-        {"SplashScreen",
-         {Argument::Product},
-         {},
+        {"SplashScreen", {Argument::Product}, {},
          [](B b, A a) -> Answer { return b.SplashScreen(a[0]); }},
         {"AdminHeaderLogo", {}, {}, [](B b, A) -> Answer { return b.AdminHeaderLogo(); }},
         {"DBMaintenancePanel", {}, {}, [](B b, A) -> Answer { return b.DBMaintenancePanel(); }},
@@ -60,13 +57,9 @@ const std::vector<Member>& Members() {
         {"ReportLogo", {}, {}, [](B b, A) -> Answer { return b.ReportLogo(); }},
         {"ReportFooter", {}, {}, [](B b, A) -> Answer { return b.ReportFooter(); }},
         {"WizardPanel", {}, {}, [](B b, A) -> Answer { return b.WizardPanel(); }},
-        {"ClientIcon",
-         {},
-         {Argument::Size, Argument::Size},
+        {"ClientIcon", {}, {Argument::Size, Argument::Size},
          [](B b, A a) -> Answer { return b.ClientIcon(Arg16(a, 0), Arg16(a, 1)); }},
-        {"AboutIcon",
-         {},
-         {Argument::Size, Argument::Size},
+        {"AboutIcon", {}, {Argument::Size, Argument::Size},
          [](B b, A a) -> Answer { return b.AboutIcon(Arg16(a, 0), Arg16(a, 1)); }},
     };
     return members;
@@ -99,8 +92,7 @@ const Member* FindMember(std::string_view name) {
 }
 
 // The argument as the runtime converts it; nullopt after reporting why not.
-std::optional<int32_t> ReadArgument(const std::string& text, Argument kind,
-                                    const Console& console) {
+std::optional<int32_t> ReadArgument(const std::string& text, Argument kind, const Console& console) {
     try {
         const vb::Variant value(text);
         return kind == Argument::Size ? int32_t{vb::CInt(value)} : vb::CLng(value);

@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "PictureOutput.h"
+
 #include "common/QM6AdminCommonGlobal.h"
 
 #include <functional>
@@ -84,8 +85,7 @@ int RunGlobal(std::span<const std::string> argsIn, const Console& console) {
     if (const auto* picture = std::get_if<pictures::PicturePtr>(&answer))
         return OutputPicture(*picture, pngPath, console);
     if (pngPath) {
-        console.Error("--png is for picture members; " + std::string(member->name) +
-                      " is not one.");
+        console.Error("--png is for picture members; " + std::string(member->name) + " is not one.");
         return 1;
     }
     if (const auto* text = std::get_if<std::string>(&answer))

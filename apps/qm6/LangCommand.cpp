@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "Console.h"
+
 #include "common/Language.h"
 #include "common/ModuleState.h"
 #include "platform/vb/Conversions.h"

@@ -5,6 +5,7 @@
 // member that answers no picture prints "(none)" and writes no file.
 
 #include "Console.h"
+
 #include "platform/pictures/Picture.h"
 
 #include <optional>

@@ -1,6 +1,7 @@
 #include "RegFile.h"
 
 #include "RegData.h"
+
 #include "Unicode.h"
 #include "platform/registry/Registry.h"
 

@@ -5,10 +5,12 @@
 #include "platform/vb/Variant.h"
 #include "support/TestSupport.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
+
 #include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
 
 namespace qm6 {
 namespace {
@@ -37,9 +39,8 @@ protected:
     void WriteRaw(const std::string& section, const std::string& name, uint32_t type,
                   const std::string& bytes) {
         reg::Key key;
-        ASSERT_EQ(
-            reg::CreateKey(reg::HKEY_CURRENT_USER, section, reg::KEY_ALL_ACCESS, nullptr, key),
-            reg::ERROR_SUCCESS);
+        ASSERT_EQ(reg::CreateKey(reg::HKEY_CURRENT_USER, section, reg::KEY_ALL_ACCESS, nullptr, key),
+                  reg::ERROR_SUCCESS);
         std::vector<uint8_t> data(bytes.begin(), bytes.end());
         ASSERT_EQ(reg::SetValue(key, name, type, data), reg::ERROR_SUCCESS);
     }
@@ -72,7 +73,8 @@ protected:
         EXPECT_EQ(reg::OpenKey(reg::HKEY_CURRENT_USER, section, reg::READ_CONTROL, key),
                   reg::ERROR_SUCCESS);
         reg::SecurityDescriptor sd;
-        EXPECT_EQ(reg::GetKeySecurity(key, reg::DACL_SECURITY_INFORMATION, sd), reg::ERROR_SUCCESS);
+        EXPECT_EQ(reg::GetKeySecurity(key, reg::DACL_SECURITY_INFORMATION, sd),
+                  reg::ERROR_SUCCESS);
         return sd.ToSddl();
     }
 

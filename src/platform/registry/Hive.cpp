@@ -1251,26 +1251,40 @@ void Hive::ForgetListings() {
     listings_.clear();
 }
 
+namespace {
+
+// Runs `work`, answering an allocation failure as the platform does.
+long Guarded(Work work, Hive& hive) {
+    try {
+        return work(hive);
+    } catch (const std::bad_alloc&) {
+        return ERROR_OUTOFMEMORY;
+    }
+}
+
+} // namespace
+
+long Hive::OnCaches(Work work, bool& answered) {
+    cacheUsable_ = true;
+    cacheOnly_ = true;
+    neededDatabase_ = false;
+    long result = Guarded(work, *this);
+    cacheOnly_ = false;
+    cacheUsable_ = false;
+    answered = !neededDatabase_;
+    return result;
+}
+
 long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via via,
                HeldTransaction* held) {
     if (held)
         return RunHeld(*held, path, root, txn, work);
     if (txn == Txn::Continue) {
         auto cached = t_hives.find(path);
+        bool answered = false;
         if (cached != t_hives.end() && cached->second->RecentlyConfirmed()) {
-            Hive& hive = *cached->second;
-            hive.cacheUsable_ = true;
-            hive.cacheOnly_ = true;
-            hive.neededDatabase_ = false;
-            long result = ERROR_SUCCESS;
-            try {
-                result = work(hive);
-            } catch (const std::bad_alloc&) {
-                result = ERROR_OUTOFMEMORY;
-            }
-            hive.cacheOnly_ = false;
-            hive.cacheUsable_ = false;
-            if (!hive.neededDatabase_)
+            long result = cached->second->OnCaches(work, answered);
+            if (answered)
                 return result;
         }
         txn = Txn::Read;
@@ -1292,28 +1306,16 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via v
         hive->cacheUsable_ = false;
         hive->recent_ = false;
         if (txn == Txn::Read && hive->CachesCurrent()) {
-            hive->Confirmed();
             // Nothing has changed since the caches were confirmed: work that
             // finds all it needs in them takes no lock and reads nothing.
-            hive->cacheUsable_ = true;
-            hive->cacheOnly_ = true;
-            hive->neededDatabase_ = false;
-            try {
-                result = work(*hive);
-            } catch (const std::bad_alloc&) {
-                result = ERROR_OUTOFMEMORY;
-            }
-            hive->cacheOnly_ = false;
-            hive->cacheUsable_ = false;
-            if (!hive->neededDatabase_)
+            hive->Confirmed();
+            bool answered = false;
+            result = hive->OnCaches(work, answered);
+            if (answered)
                 return result;
         }
         if (txn == Txn::Single) {
-            try {
-                result = work(*hive);
-            } catch (const std::bad_alloc&) {
-                result = ERROR_OUTOFMEMORY;
-            }
+            result = Guarded(work, *hive);
         } else {
             // BEGIN IMMEDIATE takes the write lock at once, so that a writer
             // never has to upgrade a read snapshot that another writer
@@ -1414,12 +1416,7 @@ long Hive::RunHeld(HeldTransaction& held, const std::string& path, HiveRoot root
     // No other connection commits while the transaction holds the hive, so
     // its caches stay good from call to call.
     hive.cacheUsable_ = true;
-    long result = ERROR_SUCCESS;
-    try {
-        result = work(hive);
-    } catch (const std::bad_alloc&) {
-        result = ERROR_OUTOFMEMORY;
-    }
+    long result = Guarded(work, hive);
     hive.cacheUsable_ = false;
     if (result == ERROR_SUCCESS && (rc = hive.Exec("RELEASE call")) != SQLITE_OK)
         result = hive.Fail(rc);

@@ -375,6 +375,9 @@ private:
     bool CachesCurrent() const;
     // Notes that the caches hold the hive as it is now.
     void Confirmed();
+    // Runs `work` on the caches alone; `answered` is false when it needed
+    // the database, and must then be run in a transaction.
+    long OnCaches(Work work, bool& answered);
     // Whether a Continue read may skip looking at the file.
     bool RecentlyConfirmed() const;
     void ForgetListings();

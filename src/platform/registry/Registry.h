@@ -160,7 +160,7 @@ struct SecurityAttributes {
 
 struct KeyInfo {
     uint32_t subKeys = 0;
-    uint32_t maxSubKeyLen = 0; // characters of the longest subkey name
+    uint32_t maxSubKeyLen = 0;    // characters of the longest subkey name
     uint32_t values = 0;
     uint32_t maxValueNameLen = 0; // characters of the longest value name
     uint32_t maxValueLen = 0;     // bytes of the largest value's data

@@ -5,8 +5,9 @@
 #include "ToolProcess.h"
 #include "support/TestSupport.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>

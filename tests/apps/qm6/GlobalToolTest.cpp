@@ -5,8 +5,9 @@
 #include "ToolProcess.h"
 #include "support/TestSupport.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,8 +29,7 @@ protected:
     // Runs qm6 global with the library's folder in <tree>/bin of a branding
     // fixture tree.
     Outcome Global(const std::string& tree, std::vector<std::string> args) {
-        test::ScopedEnv moduleDir("QM6_MODULE_DIR",
-                                  (fs::path(QM6_BRANDING_TREES) / tree / "bin").string());
+        test::ScopedEnv moduleDir("QM6_MODULE_DIR", (fs::path(QM6_BRANDING_TREES) / tree / "bin").string());
         args.insert(args.begin(), "global");
         return testing::RunTool(dir_.Path(), args);
     }

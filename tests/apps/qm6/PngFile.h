@@ -4,10 +4,11 @@
 
 #include "support/TestSupport.h"
 
+#include <png.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <png.h>
 #include <string>
 #include <vector>
 
