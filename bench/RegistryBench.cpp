@@ -12,23 +12,24 @@
 #include "platform/vb/Variant.h"
 #include "registry/clsRegistry.h"
 
-#include <chrono>
-#include <initializer_list>
 #include <sqlite3.h>
-#include <filesystem>
 #include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
-#include <vector>
 #include <thread>
+#include <vector>
 
 namespace {
 
 constexpr int kValues = 64;
+const char* const kSection = "Software\\Quillmeter 6\\Bench";
 const char* const kLarge[2] = {"Software\\Quillmeter 6\\Bench\\Large10k",
                                "Software\\Quillmeter 6\\Bench\\Large100k"};
 constexpr int kLargeValues[2] = {10000, 100000};
-const char* const kSection = "Software\\Quillmeter 6\\Bench";
 
 std::string Folder() {
     static const std::string folder = [] {
@@ -70,14 +71,14 @@ public:
         large_[0] = KeyId({"SOFTWARE", "QUILLMETER 6", "BENCH", "LARGE10K"});
         large_[1] = KeyId({"SOFTWARE", "QUILLMETER 6", "BENCH", "LARGE100K"});
         sqlite3_prepare_v2(db_, "SELECT data FROM vals WHERE key = ?1 AND folded = ?2", -1,
+                           &select_, nullptr);
         sqlite3_prepare_v2(db_, "SELECT name FROM vals WHERE key = ?1 ORDER BY seq", -1, &list_,
                            nullptr);
-                           &select_, nullptr);
         sqlite3_prepare_v2(db_, "UPDATE vals SET data = ?3 WHERE key = ?1 AND folded = ?2", -1,
                            &update_, nullptr);
     }
-        sqlite3_finalize(list_);
     ~BareStore() {
+        sqlite3_finalize(list_);
         sqlite3_finalize(select_);
         sqlite3_finalize(update_);
         sqlite3_close(db_);
@@ -95,6 +96,7 @@ public:
         sqlite3_reset(select_);
         return value;
     }
+
     // The names of the values of a large key, in their order.
     std::vector<std::string> List(int which) {
         std::vector<std::string> names;
@@ -106,7 +108,6 @@ public:
         sqlite3_reset(list_);
         return names;
     }
-
 
     bool Write(const std::string& folded, const std::string& value) {
         sqlite3_bind_int64(update_, 1, key_);
@@ -124,8 +125,8 @@ private:
     // from the root.
     sqlite3_int64 KeyId(std::initializer_list<const char*> path) {
         sqlite3_stmt* find = nullptr;
-        sqlite3_prepare_v2(db_, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2", -1, &find,
-                           nullptr);
+        sqlite3_prepare_v2(db_, "SELECT id FROM keys WHERE parent = ?1 AND folded = ?2", -1,
+                           &find, nullptr);
         sqlite3_int64 id = 1;
         for (const char* part : path) {
             sqlite3_bind_int64(find, 1, id);
@@ -140,10 +141,10 @@ private:
     }
 
     sqlite3* db_ = nullptr;
-    sqlite3_int64 large_[2] = {0, 0};
     sqlite3_int64 key_ = 0;
-    sqlite3_stmt* list_ = nullptr;
+    sqlite3_int64 large_[2] = {0, 0};
     sqlite3_stmt* select_ = nullptr;
+    sqlite3_stmt* list_ = nullptr;
     sqlite3_stmt* update_ = nullptr;
 };
 
@@ -178,9 +179,9 @@ void Prepare() {
             if (!r.SetCreateValue(Name(i), qm6::vb::Variant("setting " + std::to_string(i)), false,
                                   &error))
                 throw std::runtime_error("cannot prepare the hive: " + error);
+        }
         for (int i = 0; i < 2; ++i)
             MakeLargeKey(kLarge[i], kLargeValues[i]);
-        }
         // A hive mostly sits unchanged between the calls that read it; reads
         // through a handle check such a file through the descriptor the
         // registry keeps, and look its path up again only within a few
@@ -216,6 +217,7 @@ void BM_BareSqliteRead(benchmark::State& state) {
         i = (i + 1) % kValues;
     }
 }
+
 void Enumerate(benchmark::State& state, int which) {
     Prepare();
     auto r = Object(kLarge[which]);
@@ -256,7 +258,6 @@ void BM_BareSqliteList100k(benchmark::State& state) {
     BareList(state, 1);
 }
 
-
 // Each write stores data the value did not hold before: SQLite skips
 // rewriting a row whose bytes are unchanged, and the baseline would then
 // measure a commit with nothing in it.
@@ -295,24 +296,24 @@ void BM_BareSqliteWrite(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_GetValueOrDefault);
+BENCHMARK(BM_BareSqliteRead);
 BENCHMARK(BM_EnumerateValues10k);
 BENCHMARK(BM_BareSqliteList10k);
 BENCHMARK(BM_EnumerateValues100k);
 BENCHMARK(BM_BareSqliteList100k);
 // The writes come last: they leave the file freshly changed, which the
 // reads would then find.
-BENCHMARK(BM_BareSqliteRead);
 BENCHMARK(BM_SetCreateValue);
 BENCHMARK(BM_BareSqliteWrite);
 
 int main(int argc, char** argv) {
     qm6::bench::RatioReporter reporter;
     reporter.Compare("BM_GetValueOrDefault", "BM_BareSqliteRead");
+    reporter.Compare("BM_SetCreateValue", "BM_BareSqliteWrite");
     reporter.Compare("BM_EnumerateValues10k", "BM_BareSqliteList10k");
     reporter.Compare("BM_EnumerateValues100k", "BM_EnumerateValues10k");
     reporter.Compare("BM_EnumerateValues100k", "BM_BareSqliteList100k");
     reporter.Compare("BM_BareSqliteList100k", "BM_BareSqliteList10k");
-    reporter.Compare("BM_SetCreateValue", "BM_BareSqliteWrite");
     int rc = qm6::bench::RunWithRatios(argc, argv, reporter);
     std::error_code ec;
     std::filesystem::remove_all(Folder(), ec);

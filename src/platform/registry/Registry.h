@@ -30,9 +30,9 @@ enum : long {
     ERROR_PATH_NOT_FOUND = 3,
     ERROR_ACCESS_DENIED = 5,
     ERROR_INVALID_HANDLE = 6,
-    ERROR_NOT_SUPPORTED = 50,
     ERROR_NOT_ENOUGH_MEMORY = 8,
     ERROR_OUTOFMEMORY = 14,
+    ERROR_NOT_SUPPORTED = 50,
     ERROR_INVALID_PARAMETER = 87,
     ERROR_DISK_FULL = 112,
     ERROR_INSUFFICIENT_BUFFER = 122,
@@ -169,9 +169,10 @@ struct KeyInfo {
 // RegOpenKeyEx: opens root\path with the access asked for. An empty path opens
 // the root itself. Paths are separated by backslashes; names compare as the
 // platform compares them, each UTF-16 unit by its simple uppercase ("Ä" and
-// "ä" are one name, "Straße" and "STRASSE" two). Answers ERROR_FILE_NOT_FOUND for a missing key,
-// ERROR_ACCESS_DENIED when the key's descriptor or the hive does not grant the
-// access, ERROR_INVALID_HANDLE for a root other than HKCU and HKLM.
+// "ä" are one name, "Straße" and "STRASSE" two). Answers ERROR_FILE_NOT_FOUND
+// for a missing key, ERROR_ACCESS_DENIED when the key's descriptor or the
+// hive does not grant the access, ERROR_INVALID_HANDLE for a root other than
+// HKCU and HKLM.
 long OpenKey(uint32_t root, std::string_view path, uint32_t access, Key& result);
 long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& result);
 
