@@ -100,6 +100,19 @@ int CannotRead(const Console& console, const KeyPath& key, long code) {
     return 1;
 }
 
+// Reads the tree of `key`; false after reporting a failure.
+bool Read(const Console& console, const KeyPath& key, ReadWhat what, std::vector<KeyDump>& tree) {
+    KeyPath failed;
+    long rc = ReadTree(key, what, tree, &failed);
+    if (rc == reg::ERROR_SUCCESS)
+        return true;
+    if (rc == reg::ERROR_FILE_NOT_FOUND && failed == key)
+        Failed(console, key, rc);
+    else
+        CannotRead(console, failed, rc);
+    return false;
+}
+
 int Succeeded(const Console& console) {
     console.out << kSuccess << "\n";
     return 0;
@@ -142,18 +155,14 @@ int Query(std::span<const std::string> args, const Console& console) {
         // listed for their names alone.
         std::string name = cl.Has("v") ? cl.Value("v") : std::string();
         std::vector<KeyDump> tree;
-        KeyPath failed;
-        long rc = ReadTree(*key, {.recurse = recurse, .values = false}, tree, &failed);
-        if (rc == reg::ERROR_FILE_NOT_FOUND && failed == *key)
-            return Failed(console, *key, rc);
-        if (rc != reg::ERROR_SUCCESS)
-            return CannotRead(console, failed, rc);
+        if (!Read(console, *key, {.recurse = recurse, .values = false}, tree))
+            return 1;
         size_t matches = 0;
         for (const auto& dump : tree) {
             reg::Key here;
             uint32_t type = 0;
             std::vector<uint8_t> data;
-            rc = reg::OpenKey(key->root, dump.content.key.subKey, reg::KEY_QUERY_VALUE, here);
+            long rc = reg::OpenKey(key->root, dump.content.key.subKey, reg::KEY_QUERY_VALUE, here);
             if (rc == reg::ERROR_SUCCESS)
                 rc = reg::QueryValue(here, name, &type, &data);
             if (rc == reg::ERROR_SUCCESS) {
@@ -172,12 +181,8 @@ int Query(std::span<const std::string> args, const Console& console) {
             out << "End of search: " << matches << " match(es) found.\n";
     } else {
         std::vector<KeyDump> tree;
-        KeyPath failed;
-        long rc = ReadTree(*key, {.recurse = recurse}, tree, &failed);
-        if (rc == reg::ERROR_FILE_NOT_FOUND && failed == *key)
-            return Failed(console, *key, rc);
-        if (rc != reg::ERROR_SUCCESS)
-            return CannotRead(console, failed, rc);
+        if (!Read(console, *key, {.recurse = recurse}, tree))
+            return 1;
         for (size_t i = 0; i < tree.size(); ++i) {
             const auto& dump = tree[i];
             // The key named on the command line shows its name only when it
@@ -356,12 +361,8 @@ int Export(std::span<const std::string> args, const Console& console) {
     const std::string& file = cl.Positional(1);
 
     std::vector<KeyDump> tree;
-    KeyPath failed;
-    long rc = ReadTree(*key, {.recurse = true}, tree, &failed);
-    if (rc == reg::ERROR_FILE_NOT_FOUND && failed == *key)
-        return Failed(console, *key, rc);
-    if (rc != reg::ERROR_SUCCESS)
-        return CannotRead(console, failed, rc);
+    if (!Read(console, *key, {.recurse = true}, tree))
+        return 1;
     std::vector<RegKeyContent> keys;
     keys.reserve(tree.size());
     for (auto& dump : tree)

@@ -326,10 +326,9 @@ long ParentOf(Hive& hive, int64_t id, int64_t& parent) {
 long EntryAt(Hive& hive, int64_t key, bool values, uint32_t index, bool withData,
              const detail::Listing::Entry*& out) {
     detail::Listing* listing = hive.FindListing(key, values);
-    if (listing && values && withData && !listing->withData)
-        listing = nullptr; // it holds no data: read again
     const int64_t at = listing ? int64_t(index) - int64_t(listing->first) : -1;
-    if (listing && at >= 0) {
+    // A listing of names alone answers no question for data.
+    if (listing && at >= 0 && (listing->withData || !withData)) {
         if (size_t(at) < listing->entries.size()) {
             out = &listing->entries[size_t(at)];
             return ERROR_SUCCESS;
