@@ -109,11 +109,6 @@ void ctlPrintingLimits::SetCaptions() {
     chkIgnoreAll_->Caption(LangString(kStrIgnoreAll));
 }
 
-void ctlPrintingLimits::RaiseLimitsChanged() {
-    if (OnLimitsChanged)
-        OnLimitsChanged();
-}
-
 bool ctlPrintingLimits::Enabled() const {
     return UserControl::Enabled();
 }
@@ -154,7 +149,7 @@ std::shared_ptr<data::PrintingLimit> ctlPrintingLimits::LimitAt(int32_t index) c
 
 void ctlPrintingLimits::chkIgnoreAll_Click() {
     RefreshEnabledState();
-    RaiseLimitsChanged();
+    RaiseEvent(OnLimitsChanged);
 }
 
 // --- The grid ------------------------------------------------------------
@@ -250,7 +245,7 @@ void ctlPrintingLimits::AddNewLimit() {
         return;
     limits_->Add(AsItem(limit));
     FillGrid();
-    RaiseLimitsChanged();
+    RaiseEvent(OnLimitsChanged);
 }
 
 void ctlPrintingLimits::EditSelectedLimit() {
@@ -268,7 +263,7 @@ void ctlPrintingLimits::EditSelectedLimit() {
         changedLimits_.Add(AsItem(limit), key);
     }
     FillGrid();
-    RaiseLimitsChanged();
+    RaiseEvent(OnLimitsChanged);
 }
 
 void ctlPrintingLimits::RemoveSelectedLimit() {
@@ -287,7 +282,7 @@ void ctlPrintingLimits::RemoveSelectedLimit() {
     }
     limits_->Remove(row);
     FillGrid();
-    RaiseLimitsChanged();
+    RaiseEvent(OnLimitsChanged);
 }
 
 // --- Loading, validating and saving --------------------------------------

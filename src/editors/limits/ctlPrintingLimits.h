@@ -19,6 +19,7 @@
 // shows no rule and no limit and saves nothing until a load succeeds.
 
 #include "contract/Connection.h"
+#include "contract/EditorEvents.h"
 #include "contract/JobOptionRule.h"
 #include "contract/PrintingLimit.h"
 #include "contract/SystemSettings.h"
@@ -27,7 +28,6 @@
 #include "platform/vb/Collection.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -96,7 +96,7 @@ public:
 
     // Raised after every change: a limit added, edited or removed, or the
     // check box changed (by the user, by IgnoreAllLimits or by a load).
-    std::function<void()> OnLimitsChanged;
+    ChangeEvent OnLimitsChanged;
 
     forms::CheckBox& chkIgnoreAll() const { return *chkIgnoreAll_; }
     forms::Grid& grdLimits() const { return *grdLimits_; }
@@ -124,7 +124,6 @@ private:
     void EditSelectedLimit();
     void RemoveSelectedLimit();
     void chkIgnoreAll_Click();
-    void RaiseLimitsChanged();
 
     // The box as the user left it, whether or not it is enabled.
     bool IgnoreAllTicked() const;

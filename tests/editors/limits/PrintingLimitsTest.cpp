@@ -5,6 +5,7 @@
 #include "common/Language.h"
 #include "common/ModuleState.h"
 #include "contract/RulePriority.h"
+#include "editors/limits/StoredLimits.h"
 #include "editors/limits/ctlPrintingLimits.h"
 #include "editors/limits/frmLimit.h"
 #include "platform/forms/CheckBox.h"
@@ -60,26 +61,7 @@ protected:
         EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
         return store;
     }
-    // The owner's stored limits as "type value title text stop", then "rule"
-    // when its ignore-all rule is stored.
-    Strings Stored(int32_t owner) const {
-        std::shared_ptr<vb::Collection> limits, rules;
-        auto store = Open();
-        EXPECT_EQ(store->LoadPrintingLimits(limits, kPriority, owner), nullptr);
-        EXPECT_EQ(store->LoadJobOptionRules(rules, kPriority, owner), nullptr);
-        Strings out;
-        for (int32_t i = 1; i <= limits->Count(); ++i) {
-            auto l = std::dynamic_pointer_cast<data::PrintingLimit>(limits->Item(i).AsObject());
-            out.push_back(std::to_string(l->LimitType()) + " " + vb::CStr(l->LimitValue()) + " " +
-                          l->Title() + " " + l->MessageText().substr(0, 4) + " " +
-                          std::to_string(l->StopJob()));
-        }
-        for (int32_t i = 1; i <= rules->Count(); ++i)
-            if (std::dynamic_pointer_cast<data::JobOptionRule>(rules->Item(i).AsObject())
-                    ->OptionType() == 4)
-                out.push_back("rule");
-        return out;
-    }
+    Strings Stored(int32_t owner) const { return test::StoredLimits(*Open(), owner); }
     data::Status Load(int32_t owner) {
         return editor_->LoadData(*recorder_, kPriority, owner, "printer profile");
     }
