@@ -194,16 +194,6 @@ TEST_F(PrintingLimitsTest, IgnoringAllAsksThenStoresTheRuleAndDeletesOnlyStoredL
     EXPECT_EQ(editor_->grdLimits().Rows(), 1);
     ASSERT_EQ(Save(kTwo), nullptr);
     EXPECT_EQ(recorder_->CallNames(), Strings{});
-
-    // Cleared where the rule is stored: the rule goes first.
-    ASSERT_EQ(Load(kIgnoring), nullptr);
-    editor_->IgnoreAllLimits(false);
-    Add(0, "10", "Ten");
-    Add(3, "2.5", "Budget");
-    ASSERT_EQ(Save(kIgnoring), nullptr);
-    EXPECT_EQ(recorder_->CallNames(),
-              (Strings{"DeleteJobOptionRule", "SavePrintingLimit", "SavePrintingLimit"}));
-    EXPECT_EQ(Stored(kIgnoring), (Strings{"1 10 Ten Ten 0", "4 2.5 Budget Budg 0"}));
 }
 
 TEST_F(PrintingLimitsTest, AFailedWriteAnswersTheFirstFailureAndStaysPendingForTheRetry) {
