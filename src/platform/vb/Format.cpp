@@ -1,12 +1,14 @@
 #include "platform/vb/Format.h"
 
 #include "platform/vb/Conversions.h"
+#include "platform/vb/NumericText.h"
 #include "platform/vb/VbError.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace qm6::vb {
@@ -566,6 +568,81 @@ std::string Format(const Variant& value, std::string_view format) {
         return FormatUserDefined(value, CurrencyFormat(chars), chars);
     }
     return FormatUserDefined(value, format, chars);
+}
+
+} // namespace qm6::vb
+
+namespace qm6::vb {
+
+namespace {
+
+bool IsNamedFormat(std::string_view format) {
+    static constexpr const char* kNames[] = {"general number", "currency", "fixed", "standard",
+                                             "percent", "scientific", "yes/no", "true/false",
+                                             "on/off"};
+    for (const char* name : kNames) {
+        if (EqualsIgnoringAsciiCase(format, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A literal without the blanks, signs and parentheses that stand around an
+// amount.
+std::string SymbolText(std::string_view literal) {
+    std::string out;
+    for (size_t i = 0; i < literal.size();) {
+        const size_t length = Utf8Length(literal, i);
+        const std::string_view c = literal.substr(i, length);
+        if (c != " " && c != "(" && c != ")" && c != "+" && c != "-" && c != "\xC2\xA0" &&
+            c != "\xE2\x80\xAF") {
+            out += c;
+        }
+        i += length;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FormatCurrencySymbol(std::string_view format) {
+    if (format.empty() || IsNamedFormat(format)) {
+        return {};
+    }
+    const Section s = ReadSection(SplitSections(format).front());
+    if (s.percent > 0 || !s.ShowsNumber()) {
+        return {};
+    }
+    const auto isLiteral = [](const Token& t) { return t.kind == Kind::Literal; };
+    const auto first = std::find_if_not(s.tokens.begin(), s.tokens.end(), isLiteral);
+    if (first != s.tokens.begin()) {
+        if (std::string symbol = SymbolText(std::prev(first)->text); !symbol.empty()) {
+            return symbol;
+        }
+    }
+    if (!s.tokens.empty() && s.tokens.back().kind == Kind::Literal) {
+        return SymbolText(s.tokens.back().text);
+    }
+    return {};
+}
+
+Currency CCurOfFormatted(std::string_view text, std::string_view format) {
+    const NumberChars& chars = CurrentNumberChars();
+    try {
+        return Currency::FromScaled(ScaledOf(ReadNumericText(text, chars), 4));
+    } catch (const VbError& error) {
+        if (error.Code() != ErrorNumber::TypeMismatch) {
+            throw;
+        }
+        std::string symbol = FormatCurrencySymbol(format);
+        if (symbol.empty() || symbol == chars.currency) {
+            throw;
+        }
+        NumberChars own = chars;
+        own.currency = std::move(symbol);
+        return Currency::FromScaled(ScaledOf(ReadNumericText(text, own), 4));
+    }
 }
 
 } // namespace qm6::vb

@@ -100,6 +100,25 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
     }
 }
 
+TEST(CurrencyRoundTrip, AmountsShownByAFormatWithASymbolOfItsOwnReadBackInEveryLocale) {
+    const struct {
+        const char* format;
+        int decimals;
+    } formats[] = {{"$#,##0.00;($#,##0.00)", 2}, {"#,##0.00 \\E\\U\\R", 2}, {"\"CHF\" #,##0.0000", 4}};
+    for (const uint32_t lcid : {kEnUs, kDeDe, kFrFr, kJaJp, test::kDeCh, test::kPlPl}) {
+        const LocaleScope locale(lcid);
+        for (const auto& f : formats) {
+            for (const Currency amount : AmountsWith(f.decimals)) {
+                const std::string text = Format(amount, f.format);
+                SCOPED_TRACE("locale " + std::to_string(lcid) + ": " + text);
+                Currency back;
+                ASSERT_EQ(RaisedError([&] { back = CCurOfFormatted(text, f.format); }), 0);
+                ASSERT_EQ(back.Scaled(), amount.Scaled());
+            }
+        }
+    }
+}
+
 TEST(CurrencyRoundTrip, CasesWhereTheTextDoesNotReadBack) {
     const Currency amount = Currency::FromScaled(12345000); // 1234.5
     {

@@ -21,5 +21,7 @@ inline constexpr std::uint32_t kDeDe = 1031;
 inline constexpr std::uint32_t kFrFr = 1036;
 inline constexpr std::uint32_t kJaJp = 1041;
 inline constexpr std::uint32_t kPlPl = 1045;
+inline constexpr std::uint32_t kRuRu = 1049;
+inline constexpr std::uint32_t kDeCh = 2055;
 
 } // namespace qm6::vb::test

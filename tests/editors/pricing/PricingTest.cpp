@@ -1,0 +1,456 @@
+// The pricing editor on real widgets, offscreen, against the real SQLite store
+// (a copy of the sample), wrapped in the recording decorator where records
+// the store refuses are served.
+
+#include "editors/pricing/ctlPricing.h"
+
+#include "common/Language.h"
+#include "common/ModuleState.h"
+#include "contract/DataStatus.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/Label.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserInput.h"
+#include "platform/vb/Conversions.h"
+#include "platform/vb/Format.h"
+#include "qm6data/SqliteConnection.h"
+#include "qm6data/testing/RecordingConnection.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+namespace qm6 {
+namespace {
+
+namespace fs = std::filesystem;
+using forms::Grid;
+using vb::Currency;
+using Prices = std::map<int32_t, std::pair<int64_t, int64_t>>; // id: B/W, colour (scaled)
+
+constexpr int32_t kPerPage = 1;      // sample profile 1: priced per page
+constexpr int32_t kPerPaperSize = 2; // sample profile 2: priced per paper size
+// Profile 2's own prices in the sample: A4, A3 and the photo size.
+const Prices kSamplePrices = {{1, {800, 4000}}, {3, {2500, 12500}}, {5, {500, 6250}}};
+
+Currency Cur(int64_t scaled) {
+    return Currency::FromScaled(scaled);
+}
+
+Prices PricesOf(const data::PriceProfile& profile) {
+    Prices prices;
+    const vb::Collection& items = *profile.PaperSizePrices();
+    for (int32_t i = 1; i <= items.Count(); ++i) {
+        const auto p = data::ItemAs<data::PaperSizePrice>(items, i);
+        prices[p->PaperSizeId()] = {p->BWCost().Scaled(), p->ColorCost().Scaled()};
+    }
+    return prices;
+}
+
+class PricingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetModuleState();
+        SetModuleFolder(QM6_BIN_DIR);
+        file_ = dir_.Path() / "store.qm6db";
+        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
+        std::shared_ptr<data::SqliteConnection> store;
+        ASSERT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
+        recorder_ = std::make_shared<data::testing::RecordingConnection>(store);
+        previous_ = data::SetStatusHandler([this](const data::DataStatus& s) { statuses_.push_back(s.Message()); });
+        window_.resize(600, 300);
+        editor_ = std::make_unique<ctlPricing>();
+        editor_->PlaceOn(&window_, 0, 0, ctlPricing::kDesignWidth, ctlPricing::kDesignHeight);
+        editor_->OnPricingChange = [this] { ++changes_; };
+        window_.show();
+        window_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    }
+    void TearDown() override {
+        editor_.reset();
+        data::SetStatusHandler(previous_);
+        vb::ResetNumberChars();
+        SetModuleFolder("");
+        ResetModuleState();
+    }
+
+    // A profile as the store holds it, through a connection of its own.
+    std::shared_ptr<data::PriceProfile> Stored(int32_t id) const {
+        std::shared_ptr<data::SqliteConnection> fresh;
+        EXPECT_EQ(data::SqliteConnection::Open(file_, fresh), nullptr);
+        std::shared_ptr<data::PriceProfile> profile;
+        EXPECT_EQ(fresh->LoadPriceProfile(profile, id), nullptr);
+        return profile;
+    }
+    void Show(int32_t id) {
+        editor_->DataObject(recorder_);
+        editor_->PriceProfile(profile_ = Stored(id));
+    }
+    Grid& grid() const { return editor_->grdPaperSizes(); }
+    QTableWidget* table() const { return static_cast<QTableWidget*>(grid().Widget()); }
+    QLineEdit* CellEditor() const {
+        return grid().IsEditing() ? qobject_cast<QLineEdit*>(table()->indexWidget(table()->currentIndex())) : nullptr;
+    }
+    std::string Shown(int row, int col) const {
+        return grid().Cell(forms::GridCellProperty::TextDisplay, row, col).AsString();
+    }
+    // Opens a cost cell's editor by typing a key, as a user does.
+    void StartTyping(int row, int col, Qt::Key key) {
+        grid().SetFocus();
+        table()->setCurrentCell(row - 1, col);
+        QTest::keyClick(table(), key);
+        forms::input::Settle();
+    }
+    void InEditor(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        ASSERT_NE(CellEditor(), nullptr);
+        QTest::keyClick(CellEditor(), key, modifiers);
+        forms::input::Settle();
+    }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& box : host_.Boxes())
+            texts.push_back(box.text);
+        return texts;
+    }
+
+    test::TempDir dir_;
+    fs::path file_;
+    std::shared_ptr<data::testing::RecordingConnection> recorder_;
+    data::StatusHandler previous_;
+    std::vector<std::string> statuses_;
+    forms::ScriptedHost host_;
+    forms::ScopedHost scoped_{host_};
+    QWidget window_;
+    std::unique_ptr<ctlPricing> editor_;
+    std::shared_ptr<data::PriceProfile> profile_;
+    int changes_ = 0;
+};
+
+TEST_F(PricingTest, CreationCaptionsListsFocusOrderFontAndFixedSize) {
+    EXPECT_EQ(editor_->lblCaption(2).Caption(), "Pricing option:");
+    EXPECT_EQ(editor_->lblCaption(3).Caption(), "Job type:");
+    EXPECT_EQ(editor_->lblBWCost().Caption(), LangString(504));
+    EXPECT_EQ(editor_->lblColorCost().Caption(), LangString(501));
+    EXPECT_EQ(editor_->lblNotInUse().Caption(), "<Not Using Paper Sizes>");
+    // Every pricing option; the job types from the second entry on.
+    for (auto [combo, first] : {std::pair{&editor_->cmbPricingOption(), 0}, std::pair{&editor_->cmbJobType(), 1}}) {
+        ASSERT_EQ(combo->ListCount(), 4);
+        for (int32_t i = 0; i < 4; ++i)
+            EXPECT_EQ(combo->ItemData(i), first + i);
+        EXPECT_EQ(combo->ListIndex(), -1);
+    }
+    const std::vector<forms::Control*> order = {&editor_->cmbPricingOption(), &editor_->cmbJobType(),
+                                                &editor_->txtBWCost(), &editor_->txtColorCost()};
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(order[size_t(i)]->TabIndex(), i);
+    EXPECT_EQ(editor_->txtBWCost().MaxLength(), 8);
+    EXPECT_FALSE(grid().Visible());
+    EXPECT_TRUE(editor_->lblNotInUse().Visible());
+
+    auto font = fonts::Font::Create();
+    font->Name("Liberation Serif");
+    font->Size(10);
+    editor_->Font(font);
+    EXPECT_EQ(editor_->txtBWCost().Font()->Name(), "Liberation Serif");
+    EXPECT_EQ(grid().FontName(), "Liberation Serif");
+    EXPECT_EQ(grid().FontSize(), 10.0f);
+
+    editor_->Enabled(false);
+    EXPECT_FALSE(editor_->Enabled());
+    for (forms::Control* control : editor_->Controls())
+        EXPECT_FALSE(control->Enabled()) << control->Name();
+
+    editor_->Move(0, 0, 9000, 9000);
+    forms::input::Settle();
+    EXPECT_EQ(editor_->Width(), ctlPricing::kDesignWidth);
+    EXPECT_EQ(editor_->Height(), ctlPricing::kDesignHeight);
+}
+
+TEST_F(PricingTest, AProfileShowsItsCostsAndEveryPaperSizeWithItsPriceOrDefault) {
+    Show(kPerPaperSize);
+    EXPECT_EQ(editor_->CurrencyFormat(), "$#,##0.00;($#,##0.00)");
+    EXPECT_EQ(editor_->cmbPricingOption().ItemData(editor_->cmbPricingOption().ListIndex()), 3);
+    EXPECT_EQ(editor_->cmbJobType().ItemData(editor_->cmbJobType().ListIndex()), 1);
+    EXPECT_EQ(editor_->txtBWCost().Text(), "$0.10");
+    EXPECT_EQ(editor_->txtColorCost().Text(), "$0.50");
+    EXPECT_TRUE(grid().Visible() && grid().Enabled());
+    EXPECT_FALSE(editor_->lblNotInUse().Visible());
+    EXPECT_GT(changes_, 0);
+
+    const std::vector<std::vector<std::string>> rows = {
+        {"A4", "210 mm x 297 mm", "$0.08", "$0.40"},      {"Letter", "8.5 in x 11 in", "$0.10", "$0.50"},
+        {"A3", "297 mm x 420 mm", "$0.25", "$1.25"},      {"Legal", "8.5 in x 14 in", "$0.12", "$0.55"},
+        {"Photo 10 x 15", "10 cm x 15 cm", "$0.05", "$0.63"}, {"A5", "148 mm x 210 mm", "$0.06", "$0.30"}};
+    ASSERT_EQ(grid().Rows(), 7);
+    for (int r = 1; r <= 6; ++r) {
+        const auto& row = rows[size_t(r - 1)];
+        EXPECT_EQ(grid().TextMatrix(r, 1), row[0]);
+        EXPECT_EQ(grid().TextMatrix(r, 2), row[1]);
+        EXPECT_EQ(Shown(r, 3), row[2]) << row[0];
+        EXPECT_EQ(Shown(r, 4), row[3]) << row[0];
+        EXPECT_EQ(grid().Cell(forms::GridCellProperty::ForeColor, r, 3).AsLong(), int32_t(0x80000012u));
+    }
+    EXPECT_EQ(grid().TextMatrix(5, 4), "0.625"); // the exact amount behind "$0.63"
+    for (int c = 1; c <= 4; ++c)
+        EXPECT_EQ(grid().TextMatrix(0, c), LangString(509 + c));
+    for (int c : {0, 5, 6})
+        EXPECT_TRUE(grid().ColHidden(c));
+
+    // The same object again is no reload: the user's text stays.
+    editor_->txtBWCost().Text("7");
+    const int changes = changes_;
+    editor_->PriceProfile(profile_);
+    EXPECT_EQ(editor_->txtBWCost().Text(), "7");
+    EXPECT_EQ(changes_, changes);
+    // Another one is, with the grid's place taken by the label.
+    editor_->PriceProfile(Stored(kPerPage));
+    EXPECT_EQ(editor_->txtBWCost().Text(), "$0.10");
+    EXPECT_FALSE(grid().Visible());
+    EXPECT_TRUE(editor_->lblNotInUse().Visible());
+    EXPECT_GT(changes_, changes);
+    // An option no list entry has: nothing chosen, the grid as it was.
+    editor_->PriceProfile(Stored(kPerPaperSize));
+    auto odd = Stored(kPerPaperSize);
+    odd->SetPricingOption(9);
+    editor_->PriceProfile(odd);
+    EXPECT_EQ(editor_->cmbPricingOption().ListIndex(), -1);
+    EXPECT_TRUE(grid().Visible());
+    EXPECT_EQ(grid().Rows(), 7);
+}
+
+TEST_F(PricingTest, ValidateTellsTheFirstBadCostFocusesItsBoxAndWritesNothing) {
+    Show(kPerPage);
+    struct Case {
+        const char* bw;
+        const char* color;
+        int32_t message; // 0: valid
+        bool bwFocused;
+    };
+    const Case cases[] = {
+        {"abc", "0.5", 505, true}, {"-1", "0.5", 506, true}, {"0.5", "x", 507, false},
+        {"0.5", "(2)", 508, false}, {"x", "-1", 505, true},  {"1e300", "0", 505, true},
+        {"0", "0", 0, false},      {"$1,234.5", " 2\n", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.bw) + " / " + c.color);
+        editor_->txtBWCost().Text(c.bw);
+        editor_->txtColorCost().Text(c.color);
+        const size_t boxes = host_.Boxes().size();
+        for (bool store : {false, true}) {
+            EXPECT_EQ(editor_->Validate(store), c.message == 0);
+            if (c.message == 0)
+                continue;
+            EXPECT_EQ(profile_->BWCost(), Cur(1000)) << "written before the failure";
+            ASSERT_EQ(host_.Boxes().size(), boxes + (store ? 2 : 1));
+            EXPECT_EQ(host_.Boxes().back().text, LangString(c.message));
+            EXPECT_EQ(host_.Boxes().back().style, 48);
+            forms::TextBox& focused = c.bwFocused ? editor_->txtBWCost() : editor_->txtColorCost();
+            EXPECT_TRUE(focused.Widget()->hasFocus());
+        }
+    }
+    EXPECT_EQ(editor_->Validate(true), true);
+    EXPECT_EQ(profile_->BWCost(), Cur(12345000));
+    EXPECT_EQ(profile_->ColorCost(), Cur(20000));
+}
+
+TEST_F(PricingTest, CostCellsTakeDigitsUpToEightCharactersAndEmptyMeansTheDefault) {
+    Show(kPerPaperSize);
+    StartTyping(1, 1, Qt::Key_5); // the description cannot be edited
+    EXPECT_EQ(CellEditor(), nullptr);
+    StartTyping(1, 3, Qt::Key_1);
+    ASSERT_NE(CellEditor(), nullptr);
+    const int beeps = host_.Beeps();
+    QTest::keyClicks(CellEditor(), "2-a 34.56789");
+    EXPECT_EQ(grid().EditText(), "1234.567"); // "-", "a" and " " refused, then the ninth
+    EXPECT_EQ(host_.Beeps(), beeps + 3);
+    InEditor(Qt::Key_Backspace);
+    const int changes = changes_;
+    InEditor(Qt::Key_Return);
+    EXPECT_EQ(grid().TextMatrix(1, 3), "1234.56");
+    EXPECT_EQ(changes_, changes + 1);
+
+    // What cannot be a cost keeps the editor open with its text.
+    for (const char* text : {"1.2.3", "-5", "(5)", "1e30"}) {
+        StartTyping(2, 4, Qt::Key_1);
+        grid().EditText(text);
+        InEditor(Qt::Key_Return);
+        EXPECT_TRUE(grid().IsEditing()) << text;
+        EXPECT_EQ(grid().EditText(), text);
+        InEditor(Qt::Key_Escape);
+    }
+    // Empty is the paper size's default, pasted money text its amount.
+    StartTyping(1, 4, Qt::Key_F2);
+    grid().EditText("");
+    InEditor(Qt::Key_Return);
+    EXPECT_EQ(grid().TextMatrix(1, 4), "0.5");
+    StartTyping(3, 3, Qt::Key_1);
+    grid().EditText("$1,000.0125\r\n");
+    InEditor(Qt::Key_Return);
+    EXPECT_EQ(grid().TextMatrix(3, 3), "1000.0125");
+}
+
+TEST_F(PricingTest, CtrlDResetsACurrentRowToItsDefaultsOnlyOnYes) {
+    Show(kPerPaperSize);
+    grid().SetFocus();
+    grid().Row(3); // A3: 0.25 and 1.25 against 0.2 and 0.9
+    struct Case {
+        Qt::KeyboardModifiers modifiers;
+        int answer; // 0: no question
+        const char* bw;
+    };
+    for (const Case& c : {Case{Qt::ControlModifier | Qt::ShiftModifier, 0, "0.25"},
+                          Case{Qt::ControlModifier, 7, "0.25"}, Case{Qt::ControlModifier, 6, "0.2"}}) {
+        const size_t boxes = host_.Boxes().size();
+        if (c.answer)
+            host_.QueueAnswer(c.answer);
+        QTest::keyClick(table(), Qt::Key_D, c.modifiers);
+        EXPECT_EQ(host_.Boxes().size(), boxes + (c.answer ? 1 : 0));
+        EXPECT_EQ(grid().TextMatrix(3, 3), c.bw);
+    }
+    EXPECT_EQ(host_.Boxes().back().text, LangString(509));
+    EXPECT_EQ(host_.Boxes().back().style, 4 + 48);
+    EXPECT_EQ(grid().TextMatrix(3, 4), "0.9");
+    ASSERT_TRUE(editor_->Validate(true));
+    Prices expected = kSamplePrices;
+    expected.erase(3);
+    EXPECT_EQ(PricesOf(*profile_), expected);
+}
+
+TEST_F(PricingTest, StoringKeepsOnlyPricesThatDifferFromTheDefaultsExactly) {
+    Show(kPerPaperSize);
+    // A price equal to its default (Letter) is shown as one and dropped.
+    auto profile = Stored(kPerPaperSize);
+    auto same = recorder_->NewPaperSizePrice();
+    same->SetPaperSizeId(2);
+    same->SetBWCost(Cur(1000));
+    same->SetColorCost(Cur(5000));
+    profile->PaperSizePrices()->Add(vb::Variant(vb::ObjectRef(same)));
+    editor_->PriceProfile(profile);
+    grid().TextMatrix(6, 4, "0.3125"); // A5 colour, as a committed edit leaves it
+    ASSERT_TRUE(editor_->Validate(true));
+    Prices expected = kSamplePrices;
+    expected[6] = {600, 3125};
+    EXPECT_EQ(PricesOf(*profile), expected);
+    ASSERT_EQ(profile->Save(*recorder_), nullptr);
+    EXPECT_EQ(PricesOf(*Stored(kPerPaperSize)), expected);
+
+    for (int r = 1; r <= 6; ++r)
+        for (int c : {3, 4})
+            grid().TextMatrix(r, c, grid().TextMatrix(r, c + 2));
+    ASSERT_TRUE(editor_->Validate(true));
+    EXPECT_EQ(profile->PaperSizePrices()->Count(), 0);
+}
+
+// Faults of the original behaviour, each mended.
+TEST_F(PricingTest, SettingTheStoreAgainOrLateNeverEmptiesThePaperSizePrices) {
+    // The profile before the store: the grid cannot be filled yet.
+    editor_->PriceProfile(profile_ = Stored(kPerPaperSize));
+    EXPECT_EQ(statuses_, std::vector<std::string>{"Control data object not set."});
+    ASSERT_TRUE(editor_->Validate(true));
+    EXPECT_EQ(PricesOf(*profile_), kSamplePrices);
+    editor_->DataObject(recorder_);
+    EXPECT_EQ(grid().Rows(), 7);
+    // Setting it again keeps the rows and the user's edit in them.
+    grid().TextMatrix(2, 3, "0.11");
+    editor_->DataObject(recorder_);
+    EXPECT_EQ(grid().TextMatrix(2, 3), "0.11");
+    ASSERT_TRUE(editor_->Validate(true));
+    Prices expected = kSamplePrices;
+    expected[2] = {1100, 5000};
+    EXPECT_EQ(PricesOf(*profile_), expected);
+    EXPECT_EQ(recorder_->CallCount("LoadPaperSizes"), 1); // read once, kept
+}
+
+TEST_F(PricingTest, AnUnknownUnitIsToldOnceAFillAndItsSizeShownInMillimetres) {
+    recorder_->ServeRecordSet("LoadPaperSizes",
+                              {"PaperSizeId", "Description", "Width", "Height", "UnitType", "BWPageCost", "ColorPageCost"},
+                              {{1, "Odd", 2100, 2970, 7, Cur(1000), Cur(5000)},
+                               {2, "Odd too", 1000, 1500, -1, Cur(1000), Cur(5000)},
+                               {3, "Letter", 2159, 2794, 0, Cur(1000), Cur(5000)}});
+    Show(kPerPaperSize);
+    editor_->cmbPricingOption().ListIndex(1);
+    editor_->cmbPricingOption().ListIndex(3); // a second fill
+    EXPECT_TRUE(host_.Boxes().empty()); // no stop box per record
+    ASSERT_EQ(statuses_.size(), 2u);
+    EXPECT_NE(statuses_[0].find("2 paper sizes"), std::string::npos) << statuses_[0];
+    EXPECT_EQ(grid().TextMatrix(1, 2), "210 mm x 297 mm");
+    EXPECT_EQ(grid().TextMatrix(2, 2), "100 mm x 150 mm");
+    EXPECT_EQ(grid().TextMatrix(3, 2), "8.5 in x 11 in");
+}
+
+TEST_F(PricingTest, AMissingChoiceOrANegativePaperSizePriceFailsBeforeAnyWrite) {
+    Show(kPerPaperSize);
+    editor_->txtBWCost().Text("3");
+    editor_->cmbJobType().ListIndex(-1);
+    EXPECT_FALSE(editor_->Validate(true));
+    EXPECT_EQ(host_.Boxes().back().text, LangString(519));
+    EXPECT_TRUE(editor_->cmbJobType().Widget()->hasFocus());
+    editor_->cmbJobType().ListIndex(0);
+    editor_->cmbPricingOption().ListIndex(-1);
+    EXPECT_FALSE(editor_->Validate(false));
+    EXPECT_EQ(host_.Boxes().back().text, LangString(518));
+    EXPECT_EQ(profile_->BWCost(), Cur(1000));
+
+    // A negative price the store handed over is refused as a negative box is.
+    auto profile = Stored(kPerPaperSize);
+    data::ItemAs<data::PaperSizePrice>(*profile->PaperSizePrices(), 2)->SetColorCost(Cur(-1));
+    editor_->PriceProfile(profile);
+    EXPECT_FALSE(editor_->Validate(true));
+    EXPECT_EQ(host_.Boxes().back().text, LangString(508));
+    EXPECT_EQ(grid().Row(), 3);
+    EXPECT_EQ(profile->ColorCost(), Cur(5000));
+    EXPECT_EQ(PricesOf(*profile).at(3).second, -1);
+}
+
+// Amounts go from the profile to the boxes and cells and back unchanged,
+// untouched or typed as a user of the locale writes them.
+TEST_F(PricingTest, MoneyRoundTripsExactlyInEveryLocaleAndFormat) {
+    std::mt19937_64 random(18);
+    std::vector<int64_t> amounts = {0, 1, 125, 5000, 999999900, 99999990000, 9999999999999999};
+    for (int i = 0; i < 20; ++i)
+        amounts.push_back(int64_t(random() % 100000000000ull) >> (random() % 30));
+    for (uint32_t lcid : {1033u, 1031u, 1036u, 1041u, 2055u}) {
+        vb::SetNumberChars(vb::NumberCharsOf(lcid));
+        for (const char* format : {"$#,##0.00;($#,##0.00)", "Currency", ""}) {
+            auto settings = std::make_shared<data::SystemSettings>();
+            settings->SetCurrencyFormat(format);
+            recorder_->ServeSettings(settings);
+            editor_->DataObject(recorder_);
+            for (int64_t scaled : amounts) {
+                SCOPED_TRACE(std::to_string(lcid) + " " + format + " " + std::to_string(scaled));
+                auto profile = Stored(kPerPaperSize);
+                profile->SetBWCost(Cur(scaled));
+                data::ItemAs<data::PaperSizePrice>(*profile->PaperSizePrices(), 1)->SetBWCost(Cur(scaled));
+                editor_->PriceProfile(profile);
+                // The colour box and A3's colour cell typed as the locale
+                // writes them; leaving the box formats what it holds.
+                editor_->txtBWCost().SetFocus();
+                editor_->txtColorCost().SetFocus();
+                editor_->txtColorCost().Text(vb::CStr(vb::Variant(Cur(scaled))));
+                StartTyping(3, 4, Qt::Key_1);
+                EXPECT_EQ(editor_->txtColorCost().Text(), vb::Format(vb::Variant(Cur(scaled)), format));
+                grid().EditText(vb::Format(vb::Variant(Cur(scaled)), "#,##0.00##"));
+                InEditor(Qt::Key_Return);
+                ASSERT_TRUE(editor_->Validate(true));
+                EXPECT_EQ(profile->BWCost().Scaled(), scaled);
+                EXPECT_EQ(profile->ColorCost().Scaled(), scaled);
+                const Prices prices = PricesOf(*profile);
+                EXPECT_EQ(prices.at(1).first, scaled);
+                EXPECT_EQ(prices.at(3).second, scaled);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace qm6
