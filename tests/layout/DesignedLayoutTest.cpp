@@ -9,6 +9,7 @@
 #include "common/ModuleState.h"
 #include "dialogs/frmIdiotBox.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "editors/pricing/ctlPricing.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Container.h"
@@ -56,6 +57,11 @@ const std::vector<DesignedForm>& DesignedForms() {
         {"ctlJobOptions",
          [] {
              auto editor = std::make_shared<ctlJobOptions>();
+             return Designed{editor, editor.get()};
+         }},
+        {"ctlPricing",
+         [] {
+             auto editor = std::make_shared<ctlPricing>();
              return Designed{editor, editor.get()};
          }},
         {"frmIdiotBox",

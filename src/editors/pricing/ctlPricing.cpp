@@ -164,9 +164,18 @@ void ctlPricing::SetCaptions() {
 
 void ctlPricing::FillLists() {
     const auto lists = data::ListService::Get();
-    FillComboFromArray(*cmbPricingOption_, vb::Variant(lists->GetList(kPricingOptionList)), -1);
     // The first job type is not offered.
-    FillComboFromArray(*cmbJobType_, vb::Variant(lists->GetList(kJobTypeList)), 1);
+    for (auto [combo, list, first] : {std::tuple{cmbPricingOption_, kPricingOptionList, -1},
+                                      std::tuple{cmbJobType_, kJobTypeList, 1}}) {
+        try {
+            FillComboFromArray(*combo, vb::Variant(lists->GetList(list)), static_cast<int16_t>(first));
+        } catch (const vb::VbError&) {
+            // A program without the data library's lists gets empty lists
+            // (its array was never dimensioned), not an editor that fails
+            // to be made.
+            combo->Clear();
+        }
+    }
 }
 
 forms::Label& ctlPricing::lblCaption(int32_t index) const {

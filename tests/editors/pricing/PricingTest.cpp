@@ -263,6 +263,25 @@ TEST_F(PricingTest, ValidateTellsTheFirstBadCostFocusesItsBoxAndWritesNothing) {
     EXPECT_EQ(profile_->ColorCost(), Cur(20000));
 }
 
+TEST_F(PricingTest, CostBoxesFilterEveryKeyAndFormatOnLeavingButKeepTheTypedAmount) {
+    Show(kPerPage);
+    forms::TextBox& bw = editor_->txtBWCost();
+    forms::input::Focus(bw);
+    EXPECT_EQ(bw.SelLength(), 5); // "$0.10", all of it
+    const int changes = changes_, beeps = host_.Beeps();
+    forms::input::Type(bw, "0a-.0 125");
+    EXPECT_EQ(changes_, changes + 9);
+    EXPECT_EQ(host_.Beeps(), beeps + 3);
+    EXPECT_EQ(bw.Text(), "0.0125");
+    forms::input::Type(editor_->txtColorCost(), "99999.99");
+    EXPECT_EQ(bw.Text(), "$0.01");
+    forms::input::Focus(editor_->cmbJobType());
+    EXPECT_EQ(editor_->txtColorCost().Text(), "$99,999.99");
+    ASSERT_TRUE(editor_->Validate(true));
+    EXPECT_EQ(profile_->BWCost(), Cur(125));
+    EXPECT_EQ(profile_->ColorCost(), Cur(999999900));
+}
+
 TEST_F(PricingTest, CostCellsTakeDigitsUpToEightCharactersAndEmptyMeansTheDefault) {
     Show(kPerPaperSize);
     StartTyping(1, 1, Qt::Key_5); // the description cannot be edited
