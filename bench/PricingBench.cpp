@@ -70,7 +70,9 @@ class Store {
 public:
     explicit Store(int count) : file_(fs::temp_directory_path() / ("pricing-bench-" + std::to_string(getpid()))) {
         std::shared_ptr<qm6::data::SqliteConnection> store;
-        if (qm6::data::SqliteConnection::Open(file_, store))
+        qm6::data::OpenOptions options;
+        options.create = true;
+        if (qm6::data::SqliteConnection::Open(file_, store, options))
             std::abort();
         data = std::make_shared<qm6::data::testing::RecordingConnection>(store);
         data->ServeRecordSet("LoadPaperSizes", kFields, MakePaperSizes(count));
