@@ -8,7 +8,6 @@
 // 50,000 rows to 5,000 (10x means the cost grows linearly).
 
 #include "RatioReporter.h"
-
 #include "common/Utilities.h"
 #include "contract/PriceProfile.h"
 #include "editors/pricing/ctlPricing.h"
@@ -21,7 +20,6 @@
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTableWidget>
-
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -68,7 +66,8 @@ std::shared_ptr<qm6::data::PriceProfile> MakeProfile(qm6::data::Connection& data
 // A store to stand behind the served paper sizes.
 class Store {
 public:
-    explicit Store(int count) : file_(fs::temp_directory_path() / ("pricing-bench-" + std::to_string(getpid()))) {
+    explicit Store(int count)
+        : file_(fs::temp_directory_path() / ("pricing-bench-" + std::to_string(getpid()))) {
         std::shared_ptr<qm6::data::SqliteConnection> store;
         qm6::data::OpenOptions options;
         options.create = true;

@@ -168,7 +168,8 @@ void ctlPricing::FillLists() {
     for (auto [combo, list, first] : {std::tuple{cmbPricingOption_, kPricingOptionList, -1},
                                       std::tuple{cmbJobType_, kJobTypeList, 1}}) {
         try {
-            FillComboFromArray(*combo, vb::Variant(lists->GetList(list)), static_cast<int16_t>(first));
+            FillComboFromArray(*combo, vb::Variant(lists->GetList(list)),
+                               static_cast<int16_t>(first));
         } catch (const vb::VbError&) {
             // A program without the data library's lists gets empty lists
             // (its array was never dimensioned), not an editor that fails
@@ -399,7 +400,9 @@ void ctlPricing::ConnectGrid() {
             forms::CharacterCount(grdPaperSizes_->EditText()) >= kCostLength)
             keyAscii = 0;
     };
-    grid.OnValidateEdit = [this](int row, int col, bool& cancel) { GridValidateEdit(row, col, cancel); };
+    grid.OnValidateEdit = [this](int row, int col, bool& cancel) {
+        GridValidateEdit(row, col, cancel);
+    };
     grid.OnAfterEdit = [this](int, int col) {
         if (col == kColBWCost || col == kColColorCost)
             RaisePricingChange();
@@ -472,7 +475,8 @@ void ctlPricing::SetUpGrid() {
 std::string ctlPricing::SizeText(int32_t width, int32_t height, int32_t unitType) const {
     const std::string unit = " " + LangString(UnitTextOf(unitType)) + " ";
     return vb::CStr(vb::Variant(ConvertToUnits(width, unitType))) + unit + "x " +
-           vb::CStr(vb::Variant(ConvertToUnits(height, unitType))) + unit.substr(0, unit.size() - 1);
+           vb::CStr(vb::Variant(ConvertToUnits(height, unitType))) +
+           unit.substr(0, unit.size() - 1);
 }
 
 void ctlPricing::FillPaperSizeGrid() {
@@ -519,8 +523,8 @@ void ctlPricing::FillPaperSizeGrid() {
                 // No unit of its own: the lengths are tenths of a
                 // millimetre, so its size is shown truly in millimetres.
                 if (unknownUnits++ == 0)
-                    firstUnknown = TextOf(records.Fields("Description").Value) + "\" (unit " +
-                                   std::to_string(unitType) + ")";
+                    firstUnknown = "\"" + TextOf(records.Fields("Description").Value) +
+                                   "\" (unit " + std::to_string(unitType) + ")";
                 unitType = kUnitMillimetres;
             }
             const vb::Currency bwDefault = vb::CCur(records.Fields("BWPageCost").Value);
@@ -551,11 +555,13 @@ void ctlPricing::FillPaperSizeGrid() {
 
     if (unknownUnits > 0) {
         // Told once a fill, after drawing resumed.
-        const std::string which = unknownUnits == 1
-                                      ? "The paper size \"" + firstUnknown + " has"
-                                      : std::to_string(unknownUnits) +
-                                            " paper sizes, the first \"" + firstUnknown + ", have";
-        data::MakeStatus(0, which + " an unknown unit of measure; shown in millimetres.")->Show();
+        const std::string text =
+            unknownUnits == 1
+                ? "The paper size " + firstUnknown +
+                      " has an unknown unit of measure; its size is shown in millimetres."
+                : std::to_string(unknownUnits) + " paper sizes, the first " + firstUnknown +
+                      ", have an unknown unit of measure; their sizes are shown in millimetres.";
+        data::MakeStatus(0, text)->Show();
     }
 }
 

@@ -589,9 +589,9 @@ namespace qm6::vb {
 namespace {
 
 bool IsNamedFormat(std::string_view format) {
-    static constexpr const char* kNames[] = {"general number", "currency", "fixed", "standard",
-                                             "percent", "scientific", "yes/no", "true/false",
-                                             "on/off"};
+    static constexpr const char* kNames[] = {"general number", "currency",   "fixed",
+                                             "standard",       "percent",    "scientific",
+                                             "yes/no",         "true/false", "on/off"};
     for (const char* name : kNames) {
         if (EqualsIgnoringAsciiCase(format, name)) {
             return true;

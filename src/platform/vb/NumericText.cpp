@@ -103,7 +103,8 @@ public:
                 sign_ = true;
                 negative_ = true;
                 i += length;
-            } else if (!currency_ && (length = MatchAnyOf(text_, i, chars_.currency, kYenSigns)) != 0) {
+            } else if (!currency_ &&
+                       (length = MatchAnyOf(text_, i, chars_.currency, kYenSigns)) != 0) {
                 currency_ = true;
                 i += length;
             } else if (before && !sign_ && !parenthesis_ && c == '(') {
