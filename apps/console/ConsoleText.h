@@ -44,6 +44,8 @@ enum TextId : int32_t {
     kTxtRevertChanges = 206,
     kTxtPrinterProfileType = 207,
     kTxtJobOptionsTab = 208,
+    kTxtPricingTab = 220,
+    kTxtNoPriceProfileToEdit = 221,
     // The price profiles panel.
     kTxtPriceProfiles = 300,
     kTxtDescription = 301,

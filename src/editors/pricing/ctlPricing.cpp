@@ -199,8 +199,7 @@ void ctlPricing::Font(const fonts::FontPtr& font) {
 }
 
 void ctlPricing::RaisePricingChange() {
-    if (OnPricingChange)
-        OnPricingChange();
+    RaiseEvent(OnPricingChange);
 }
 
 // --- Profile and data object ----------------------------------------------
@@ -229,15 +228,24 @@ void ctlPricing::DataObject(std::shared_ptr<data::Connection> data) {
 void ctlPricing::LoadProfile() {
     // Rows shown for another profile are never stored into this one.
     gridFilled_ = false;
-    const int32_t option = profile_ ? profile_->PricingOption() : -1;
     cmbPricingOption_->ListIndex(-1);
-    if (profile_)
-        cmbPricingOption_->ListIndex(FindComboItemData(*cmbPricingOption_, option));
-    ShowCost(bwCost_, profile_ ? profile_->BWCost() : vb::Currency());
-    ShowCost(colorCost_, profile_ ? profile_->ColorCost() : vb::Currency());
+    if (!profile_) {
+        // No profile: no values, and no rows of the last one.
+        cmbJobType_->ListIndex(-1);
+        for (Cost* cost : {&bwCost_, &colorCost_}) {
+            *cost = Cost{cost->box, {}, {}, cost->notNumberText, cost->negativeText};
+            cost->box->Text({});
+        }
+        grdPaperSizes_->Rows(1);
+        grdPaperSizes_->Visible(false);
+        lblNotInUse_->Visible(true);
+        return;
+    }
+    cmbPricingOption_->ListIndex(FindComboItemData(*cmbPricingOption_, profile_->PricingOption()));
+    ShowCost(bwCost_, profile_->BWCost());
+    ShowCost(colorCost_, profile_->ColorCost());
     cmbJobType_->ListIndex(-1);
-    if (profile_)
-        cmbJobType_->ListIndex(FindComboItemData(*cmbJobType_, profile_->JobType()));
+    cmbJobType_->ListIndex(FindComboItemData(*cmbJobType_, profile_->JobType()));
 }
 
 std::optional<int32_t> ctlPricing::ChosenPricingOption() const {

@@ -18,6 +18,7 @@
 // the exact amounts and show them through the format.
 
 #include "contract/Connection.h"
+#include "contract/EditorEvents.h"
 #include "contract/PriceProfile.h"
 #include "contract/RecordSet.h"
 #include "platform/fonts/Font.h"
@@ -26,7 +27,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,7 +69,8 @@ public:
 
     // The profile to edit. Another object (by identity) is shown at once;
     // the one already held, set again, changes nothing, so that a host can
-    // set it after every load without losing the user's edits.
+    // set it after every load without losing the user's edits. None shows
+    // no values.
     void PriceProfile(std::shared_ptr<data::PriceProfile> profile);
     const std::shared_ptr<data::PriceProfile>& PriceProfile() const { return profile_; }
 
@@ -91,7 +92,7 @@ public:
 
     // Raised on every edit: each key typed in a cost box (refused ones too),
     // a choice in a list, a committed or reset paper-size cost.
-    std::function<void()> OnPricingChange;
+    ChangeEvent OnPricingChange;
 
     // The money format of the store's settings ("" until it is read).
     const std::string& CurrencyFormat() const { return currencyFormat_; }
