@@ -113,7 +113,7 @@ TEST_F(PricingTabTest, EditedCostAndPricesAreStoredExactlyAndDefaultsNot) {
     EXPECT_EQ(prices, (Prices{{1, {800, 4000}}, {2, {1234, 5000}}, {3, {2500, 12500}}, {4, {1200, 1}}, {5, {500, 6250}}}));
 }
 
-TEST_F(PricingTabTest, AProfileWithoutAPriceProfileOffersNothingToPrice) {
+TEST_F(PricingTabTest, AProfileWithoutAPriceProfileOrWhoseCannotBeReadOffersNothingToPrice) {
     ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
     ASSERT_TRUE(panel_->ShowProfile(kLabPlotter));
     EXPECT_EQ(tab_->Profile(), nullptr);
@@ -125,6 +125,11 @@ TEST_F(PricingTabTest, AProfileWithoutAPriceProfileOffersNothingToPrice) {
     ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
     EXPECT_TRUE(tab_->Editor().Enabled());
     EXPECT_TRUE(tab_->NoPriceProfileNote()->isHidden());
+    // A price profile that cannot be read shows no values either.
+    recorder_->FailCall("LoadPriceProfile", 11, "database disk image is malformed");
+    panel_->Revert();
+    EXPECT_TRUE(tab_->LoadFailed() && !tab_->Editor().Enabled() && tab_->NoPriceProfileNote()->isHidden());
+    EXPECT_EQ(tab_->Editor().txtColorCost().Text(), "");
 }
 
 } // namespace
