@@ -487,11 +487,12 @@ std::string Escaped(std::string_view text) {
 //   fr-FR  "1 234,50 €"     group U+00A0, symbol after a space, 2 decimals
 //   de-CH  "CHF 1’234.50"   symbol before with a space, group U+2019, 2 decimals
 //   ja-JP  "¥1,235"         U+00A5 before, no decimals (rounded half away)
+//   km-KH  "1.234,50៛"      symbol after, no space, 2 decimals
 // A user-defined format with a symbol of its own ("$#,##0.00;($#,##0.00)",
 // as a store keeps its money format) writes that symbol where it stands and
 // the decimals it has, in every locale; only "." and "," become the locale's
 // separators: "$1,234.50", "$1.234,50", "$1 234,50", "$1’234.50",
-// "$1,234.50". CCurOfFormatted reads each of these back.
+// "$1,234.50", "$1.234,50". CCurOfFormatted reads each of these back.
 std::string CurrencyFormat(const NumberChars& chars) {
     std::string number = "#,##0";
     const int digits = std::clamp(chars.currencyDigits, 0, 9);
