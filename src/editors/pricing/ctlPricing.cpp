@@ -47,6 +47,8 @@ enum : int32_t {
     kStrCentimetres = 517,
     kStrNoPricingOption = 518,
     kStrNoJobType = 519,
+    kStrUnknownUnit = 520,
+    kStrUnknownUnits = 521,
 };
 
 constexpr int32_t kPricingOptionList = 2;
@@ -531,8 +533,8 @@ void ctlPricing::FillPaperSizeGrid() {
                 // No unit of its own: the lengths are tenths of a
                 // millimetre, so its size is shown truly in millimetres.
                 if (unknownUnits++ == 0)
-                    firstUnknown = "\"" + TextOf(records.Fields("Description").Value) +
-                                   "\" (unit " + std::to_string(unitType) + ")";
+                    firstUnknown = "\"" + TextOf(records.Fields("Description").Value) + "\" (" +
+                                   std::to_string(unitType) + ")";
                 unitType = kUnitMillimetres;
             }
             const vb::Currency bwDefault = vb::CCur(records.Fields("BWPageCost").Value);
@@ -565,10 +567,8 @@ void ctlPricing::FillPaperSizeGrid() {
         // Told once a fill, after drawing resumed.
         const std::string text =
             unknownUnits == 1
-                ? "The paper size " + firstUnknown +
-                      " has an unknown unit of measure; its size is shown in millimetres."
-                : std::to_string(unknownUnits) + " paper sizes, the first " + firstUnknown +
-                      ", have an unknown unit of measure; their sizes are shown in millimetres.";
+                ? LangString(kStrUnknownUnit, firstUnknown)
+                : LangString(kStrUnknownUnits, std::to_string(unknownUnits), firstUnknown);
         data::MakeStatus(0, text)->Show();
     }
 }
