@@ -1,6 +1,7 @@
 // Filling the grid control with rows of four columns, with redraw off as the
 // editors fill it, against filling a bare QTableWidget with the same texts in
-// the same run. Reported: each size's ratio to the bare widget, and the ratio
+// the same run and the switches the grid fills with (updates off, the model's
+// signals blocked while a cell is set, the row header hidden). Reported: each size's ratio to the bare widget, and the ratio
 // of 100,000 rows to 10,000 (10x means the cost grows linearly).
 
 #include "RatioReporter.h"
@@ -9,6 +10,8 @@
 #include "platform/forms/Grid.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTableWidget>
 
 #include <cstdlib>
@@ -83,14 +86,22 @@ void FillBareTable(benchmark::State& state, int rows) {
         auto* table = new QTableWidget(window.get());
         table->setGeometry(0, 0, 600, 400);
         table->setColumnCount(kCols);
+        table->verticalHeader()->hide(); // as the grid's
         window->show();
         state.ResumeTiming();
 
+        // The switches the grid fills with: updates off, each cell set with
+        // the model's signals blocked.
+        table->setUpdatesEnabled(false);
         table->setRowCount(rows);
         size_t i = 0;
-        for (int r = 0; r < rows; ++r)
-            for (int c = 0; c < kCols; ++c)
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < kCols; ++c) {
+                const QSignalBlocker quiet(table->model());
                 table->setItem(r, c, new QTableWidgetItem(QString::fromStdString(texts[i++])));
+            }
+        }
+        table->setUpdatesEnabled(true);
 
         state.PauseTiming();
         if (table->item(rows - 1, kCols - 1)->text().toStdString() != texts.back())

@@ -45,6 +45,8 @@ enum TextId : int32_t {
     kTxtPrinterProfileType = 207,
     kTxtJobOptionsTab = 208,
     kTxtLimitsTab = 209,
+    kTxtPricingTab = 220,
+    kTxtNoPriceProfileToEdit = 221,
     // The price profiles panel.
     kTxtPriceProfiles = 300,
     kTxtDescription = 301,

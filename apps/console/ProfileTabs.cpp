@@ -2,6 +2,7 @@
 
 #include "JobOptionsTab.h"
 #include "LimitsTab.h"
+#include "PricingTab.h"
 
 namespace qm6::console {
 
@@ -14,6 +15,7 @@ std::vector<std::unique_ptr<ProfileTab>> MakeProfileTabs() {
     std::vector<std::unique_ptr<ProfileTab>> tabs;
     tabs.push_back(std::make_unique<JobOptionsTab>());
     tabs.push_back(std::make_unique<LimitsTab>());
+    tabs.push_back(std::make_unique<PricingTab>());
     return tabs;
 }
 

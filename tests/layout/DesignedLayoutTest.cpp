@@ -11,6 +11,7 @@
 #include "editors/joboptions/ctlJobOptions.h"
 #include "editors/limits/ctlPrintingLimits.h"
 #include "editors/limits/frmLimit.h"
+#include "editors/pricing/ctlPricing.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Container.h"
@@ -59,6 +60,11 @@ const std::vector<DesignedForm>& DesignedForms() {
         {"ctlJobOptions",
          [] {
              auto editor = std::make_shared<ctlJobOptions>();
+             return Designed{editor, editor.get()};
+         }},
+        {"ctlPricing",
+         [] {
+             auto editor = std::make_shared<ctlPricing>();
              return Designed{editor, editor.get()};
          }},
         {"frmIdiotBox",

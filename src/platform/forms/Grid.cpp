@@ -114,8 +114,8 @@ QString Grid::Impl::DisplayText(const QModelIndex& index) const {
     const QString text = index.data(Qt::DisplayRole).toString();
     if (!IsNumeric(col) || text.isEmpty())
         return text;
-    const std::string& format = columns[size_t(col)].format;
-    return format.empty() ? text : Q(GridDisplayText(S(text), format));
+    const Column& column = columns[size_t(col)];
+    return column.format.empty() ? text : Q(GridDisplayText(S(text), column.format, column.type));
 }
 
 QTableWidgetItem* Grid::Impl::HeaderItem(int col) {
@@ -596,8 +596,12 @@ void Grid::FontSize(float points) {
     Font()->Size(points);
 }
 
-std::string GridDisplayText(const std::string& text, const std::string& format) {
+std::string GridDisplayText(const std::string& text, const std::string& format, GridDataType type) {
     try {
+        // An amount of money is formatted from its exact decimal digits; a
+        // detour through a Double would round amounts beyond 15 digits.
+        if (type == GridDataType::Currency)
+            return vb::Format(vb::Variant(vb::CCurOfFormatted(text, format)), format);
         return vb::Format(vb::Variant(text), format);
     } catch (const VbError&) {
         return text; // a format the runtime refuses paints the text as it is

@@ -81,7 +81,9 @@ public:
     void ColDataType(int col, GridDataType type);
     // Display format of a numeric column: the cells keep the text that was
     // set; what is painted is the runtime's Format of that text with the
-    // format ("Currency", "$#,##0.00", ...) in the calling thread's locale.
+    // format ("Currency", "$#,##0.00", ...) in the calling thread's locale;
+    // a Currency column reads its text as an exact amount (CCurOfFormatted),
+    // other numeric columns as a Double.
     // Text that is no number is painted as it is.
     std::string ColFormat(int col) const;
     void ColFormat(int col, std::string format);

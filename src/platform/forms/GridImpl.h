@@ -27,8 +27,9 @@ inline constexpr int kForeColorRole = Qt::UserRole + 1;
 inline constexpr int kNoCheckBoxRole = Qt::UserRole + 2;
 
 // A cell's text as painted in a column with a display format: the runtime's
-// Format in the calling thread's locale.
-std::string GridDisplayText(const std::string& text, const std::string& format);
+// Format in the calling thread's locale; in a Currency column, of the
+// amount the text holds, read exactly.
+std::string GridDisplayText(const std::string& text, const std::string& format, GridDataType type);
 
 class Grid::Impl {
 public:

@@ -1,12 +1,14 @@
 #include "platform/vb/Format.h"
 
 #include "platform/vb/Conversions.h"
+#include "platform/vb/NumericText.h"
 #include "platform/vb/VbError.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace qm6::vb {
@@ -478,6 +480,19 @@ std::string Escaped(std::string_view text) {
 // locale's negative pattern is not documented, and the parentheses are what
 // its documentation shows and what the runtime's own format definition
 // says. The reader takes them back in every locale.
+//
+// What that gives for 1234.5 (and -1234.5 in parentheses):
+//   en-US  "$1,234.50"      symbol before, no space, 2 decimals
+//   de-DE  "1.234,50 €"     symbol after, a space, 2 decimals
+//   fr-FR  "1 234,50 €"     group U+00A0, symbol after a space, 2 decimals
+//   de-CH  "CHF 1’234.50"   symbol before with a space, group U+2019, 2 decimals
+//   ja-JP  "¥1,235"         U+00A5 before, no decimals (rounded half away)
+//   km-KH  "1.234,50៛"      symbol after, no space, 2 decimals
+// A user-defined format with a symbol of its own ("$#,##0.00;($#,##0.00)",
+// as a store keeps its money format) writes that symbol where it stands and
+// the decimals it has, in every locale; only "." and "," become the locale's
+// separators: "$1,234.50", "$1.234,50", "$1 234,50", "$1’234.50",
+// "$1,234.50", "$1.234,50". CCurOfFormatted reads each of these back.
 std::string CurrencyFormat(const NumberChars& chars) {
     std::string number = "#,##0";
     const int digits = std::clamp(chars.currencyDigits, 0, 9);
@@ -566,6 +581,81 @@ std::string Format(const Variant& value, std::string_view format) {
         return FormatUserDefined(value, CurrencyFormat(chars), chars);
     }
     return FormatUserDefined(value, format, chars);
+}
+
+} // namespace qm6::vb
+
+namespace qm6::vb {
+
+namespace {
+
+bool IsNamedFormat(std::string_view format) {
+    static constexpr const char* kNames[] = {"general number", "currency",   "fixed",
+                                             "standard",       "percent",    "scientific",
+                                             "yes/no",         "true/false", "on/off"};
+    for (const char* name : kNames) {
+        if (EqualsIgnoringAsciiCase(format, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A literal without the blanks, signs and parentheses that stand around an
+// amount.
+std::string SymbolText(std::string_view literal) {
+    std::string out;
+    for (size_t i = 0; i < literal.size();) {
+        const size_t length = Utf8Length(literal, i);
+        const std::string_view c = literal.substr(i, length);
+        if (c != " " && c != "(" && c != ")" && c != "+" && c != "-" && c != "\xC2\xA0" &&
+            c != "\xE2\x80\xAF") {
+            out += c;
+        }
+        i += length;
+    }
+    return out;
+}
+
+} // namespace
+
+std::string FormatCurrencySymbol(std::string_view format) {
+    if (format.empty() || IsNamedFormat(format)) {
+        return {};
+    }
+    const Section s = ReadSection(SplitSections(format).front());
+    if (s.percent > 0 || !s.ShowsNumber()) {
+        return {};
+    }
+    const auto isLiteral = [](const Token& t) { return t.kind == Kind::Literal; };
+    const auto first = std::find_if_not(s.tokens.begin(), s.tokens.end(), isLiteral);
+    if (first != s.tokens.begin()) {
+        if (std::string symbol = SymbolText(std::prev(first)->text); !symbol.empty()) {
+            return symbol;
+        }
+    }
+    if (!s.tokens.empty() && s.tokens.back().kind == Kind::Literal) {
+        return SymbolText(s.tokens.back().text);
+    }
+    return {};
+}
+
+Currency CCurOfFormatted(std::string_view text, std::string_view format) {
+    const NumberChars& chars = CurrentNumberChars();
+    try {
+        return Currency::FromScaled(ScaledOf(ReadNumericText(text, chars), 4));
+    } catch (const VbError& error) {
+        if (error.Code() != ErrorNumber::TypeMismatch) {
+            throw;
+        }
+        std::string symbol = FormatCurrencySymbol(format);
+        if (symbol.empty() || symbol == chars.currency) {
+            throw;
+        }
+        NumberChars own = chars;
+        own.currency = std::move(symbol);
+        return Currency::FromScaled(ScaledOf(ReadNumericText(text, own), 4));
+    }
 }
 
 } // namespace qm6::vb

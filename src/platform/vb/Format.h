@@ -32,4 +32,20 @@ namespace qm6::vb {
 // with an empty format, which gives the value as CStr writes it.
 std::string Format(const Variant& value, std::string_view format = {});
 
+// The amount a money text stands for, where the text was written by Format
+// with this format or typed by a user of the locale: read as CCur reads it,
+// and where that finds no number, once more with the symbol the format
+// itself writes taken for the currency symbol. A user-defined format keeps
+// its literal symbol in every locale ("$#,##0.00" shows "$1.234,50" in
+// de-DE, whose own symbol is "€"), and its amounts must still read back.
+// Raises as CCur does: Type mismatch (13), Overflow (6).
+Currency CCurOfFormatted(std::string_view text, std::string_view format);
+
+// The currency symbol a user-defined format writes as text beside its digits
+// in the section for positive amounts ("$" of "$#,##0.00;($#,##0.00)", "EUR"
+// of "#,##0.00 \E\U\R"): its literal before the first digit, else after
+// the last one, without blanks, signs and parentheses. Empty for a named
+// format, a percent format and a format with no such text.
+std::string FormatCurrencySymbol(std::string_view format);
+
 } // namespace qm6::vb

@@ -21,6 +21,60 @@ namespace {
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
+
+// The length of the blank at i around a number, else 0: a space, a tab, a
+// carriage return or line feed (text pasted from a list or a cell keeps
+// them), or a no-break space (U+00A0 and the narrow U+202F, which money
+// texts carry next to their symbol).
+size_t BlankAt(std::string_view text, size_t i) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        return 1;
+    }
+    if (text.substr(i, 2) == "\xC2\xA0") {
+        return 2;
+    }
+    if (text.substr(i, 3) == "\xE2\x80\xAF") {
+        return 3;
+    }
+    return 0;
+}
+
+// The spaces a group separator is written with where the locale's is a
+// space: users type U+0020, the locale data says U+00A0, and text copied
+// from newer software carries U+202F. Each stands for the others.
+constexpr std::string_view kSpaceGroups[] = {" ", "\xC2\xA0", "\xE2\x80\xAF"};
+
+// The yen (and yuan) sign in its two forms: U+00A5, and U+FFE5 FULLWIDTH
+// YEN SIGN, which Japanese input methods type.
+constexpr std::string_view kYenSigns[] = {"\xC2\xA5", "\xEF\xBF\xA5"};
+
+// The length of one of the words at i when `word` is one of them, else of
+// `word` itself when the text holds it at i, else 0.
+template <size_t N>
+size_t MatchAnyOf(std::string_view text, size_t i, std::string_view word,
+                  const std::string_view (&family)[N]) {
+    if (word.empty()) {
+        return 0;
+    }
+    const auto in = [&](std::string_view w) {
+        for (const std::string_view f : family) {
+            if (f == w) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (in(word)) {
+        for (const std::string_view f : family) {
+            if (text.substr(i, f.size()) == f) {
+                return f.size();
+            }
+        }
+        return 0;
+    }
+    return text.substr(i, word.size()) == word ? word.size() : 0;
+}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -40,8 +94,8 @@ public:
         while (i < text_.size()) {
             const char c = text_[i];
             size_t length = 0;
-            if (IsBlank(c)) {
-                ++i;
+            if ((length = BlankAt(text_, i)) != 0) {
+                i += length;
             } else if (!sign_ && !parenthesis_ && c == '+') {
                 sign_ = true;
                 ++i;
@@ -49,7 +103,8 @@ public:
                 sign_ = true;
                 negative_ = true;
                 i += length;
-            } else if (!currency_ && (length = Match(i, chars_.currency)) != 0) {
+            } else if (!currency_ &&
+                       (length = MatchAnyOf(text_, i, chars_.currency, kYenSigns)) != 0) {
                 currency_ = true;
                 i += length;
             } else if (before && !sign_ && !parenthesis_ && c == '(') {
@@ -162,7 +217,11 @@ size_t ReadDecimal(std::string_view text, size_t i, const NumberChars& chars,
         } else if (!point && (length = symbols.Match(i, chars.decimal)) != 0) {
             point = true;
             i += length;
-        } else if (anyDigit && (length = symbols.Match(i, chars.group)) != 0) {
+        } else if (anyDigit && (length = MatchAnyOf(text, i, chars.group, kSpaceGroups)) != 0 &&
+                   (BlankAt(text, i) == 0 ||
+                    (i + length < text.size() && IsDigit(text[i + length])))) {
+            // A space groups only digits; before anything else it is a blank
+            // ("5 €", "1 e3" is no exponent).
             i += length;
         } else {
             break;

@@ -20,14 +20,17 @@ struct DecimalText {
 };
 
 // Reads numeric text with the runtime's rules and the given characters:
-// - blanks and tabs before and after the number and between the symbols
-//   around it;
+// - blanks before and after the number and between the symbols around it:
+//   spaces, tabs, carriage returns, line feeds and the no-break spaces
+//   U+00A0 and U+202F;
 // - one sign, leading ("-5") or trailing ("5-"), or parentheses ("(5)");
 //   a sign together with parentheses is refused;
-// - the currency symbol once, before or after the digits ("$5", "5 €");
+// - the currency symbol once, before or after the digits ("$5", "5 €"); where
+//   it is the yen sign U+00A5, the full-width U+FFE5 as well;
 // - digits with the decimal separator once and group separators, which are
 //   skipped anywhere after the first digit ("1,2,3" is 123, in the fraction
-//   too) and refused before it (",5");
+//   too) and refused before it (",5"); where the group separator is a space
+//   (fr-FR, pl-PL, ru-RU), any of U+0020, U+00A0 and U+202F;
 // - an exponent: e, E, d or D, then an optional sign and digits, blanks
 //   allowed around the sign ("1d3", "1e -3");
 // - instead of decimal digits, &H (hex) or &O (octal) and digits of that

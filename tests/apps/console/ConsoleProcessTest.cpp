@@ -81,7 +81,8 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
 
     std::vector<fs::path> expected;
     for (int id = 1; id <= 4; ++id)
-        expected.push_back(pages / ("printer-profile-" + std::to_string(id) + "-job-options.png"));
+        for (const char* page : {"job-options", "pricing"})
+            expected.push_back(pages / ("printer-profile-" + std::to_string(id) + "-" + page + ".png"));
     for (int id = 1; id <= 3; ++id)
         expected.push_back(pages / ("price-profile-" + std::to_string(id) + ".png"));
     for (const fs::path& png : expected) {

@@ -663,6 +663,7 @@ TEST_F(ConsoleWindowTest, UnderGermanTheWholeConsoleIsGermanWithGermanNumbers) {
     EXPECT_EQ(window.Navigation()->item(1)->text(), "Preisprofile");
     EXPECT_EQ(Profiles(window).Tabs()->tabText(0), "Auftragsoptionen");
     EXPECT_EQ(Profiles(window).Tabs()->tabText(1), "Drucklimits");
+    EXPECT_EQ(Profiles(window).Tabs()->tabText(2), "Preise");
     EXPECT_EQ(Profiles(window).SaveButton()->text(), "&Speichern");
     EXPECT_EQ(Profiles(window).RevertButton()->text(), "&Zurücksetzen");
     EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Preisprofil: Standard per page");

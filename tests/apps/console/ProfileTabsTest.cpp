@@ -1,15 +1,22 @@
 // The printer profiles panel with a page of a test's own beside the job
 // options: a save validates every page before anything is written, stops at
 // the first page that fails and names it, and a page whose load failed is
-// disabled and saves nothing while the other pages still save.
+// disabled and saves nothing while the other pages still save. Then the
+// panel's own pricing page, driven with a user's keys: what a save writes is
+// what the database holds when it is opened again.
 
 #include "JobOptionsTab.h"
+#include "PricingTab.h"
 #include "PrinterProfilesPanel.h"
 
 #include "common/ModuleState.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "editors/pricing/ctlPricing.h"
 #include "platform/forms/CheckBox.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/Label.h"
 #include "platform/forms/ScriptedHost.h"
+#include "platform/forms/TextBox.h"
 #include "platform/forms/UserInput.h"
 #include "platform/registry/Registry.h"
 #include "qm6data/SqliteConnection.h"
@@ -17,18 +24,22 @@
 #include "support/TestSupport.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace qm6::console {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kLabPlotter = 3; // a profile without job option rules
+constexpr int kLabPlotter = 3; // a profile without job option rules or a price profile
 
 // A page whose load, validation and save a test decides.
 class TestTab : public ProfileTab {
@@ -59,10 +70,9 @@ protected:
         reg::CloseThreadConnections();
         ResetModuleState();
         SetModuleFolder(QM6_BIN_DIR);
-        const fs::path file = dir_.Path() / "console.qm6db";
-        fs::copy_file(QM6_SAMPLE_DATABASE, file);
+        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
         std::shared_ptr<data::SqliteConnection> store;
-        ASSERT_EQ(data::SqliteConnection::Open(file, store), nullptr);
+        ASSERT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
         recorder_ = std::make_shared<data::testing::RecordingConnection>(store);
     }
     void TearDown() override {
@@ -88,6 +98,7 @@ protected:
     }
 
     test::TempDir dir_;
+    fs::path file_ = dir_.Path() / "console.qm6db";
     test::TempDir hive_;
     test::ScopedEnv registry_{"QM6_REGISTRY_DIR", hive_.Str()};
     std::shared_ptr<data::testing::RecordingConnection> recorder_;
@@ -157,6 +168,81 @@ TEST_F(ProfileTabsTest, APageWhoseLoadFailedSavesNothingWhileTheOthersSave) {
     EXPECT_EQ(extra_->saves, 0);
     EXPECT_EQ(host_.Boxes().back().text.rfind("The Extra page of Lab plotter was not saved.", 0), 0u)
         << host_.Boxes().back().text;
+}
+
+class PricingPageTest : public ProfileTabsTest {
+protected:
+    void SetUp() override {
+        ProfileTabsTest::SetUp();
+        panel_->SetConnection(recorder_);
+        panel_->Widget()->show();
+        for (int i = 0; i < panel_->TabCount(); ++i)
+            if (auto* tab = dynamic_cast<PricingTab*>(&panel_->Tab(i)))
+                tab_ = tab, page_ = i;
+        ASSERT_NE(tab_, nullptr);
+    }
+    void TearDown() override {
+        panel_.reset();
+        ProfileTabsTest::TearDown();
+    }
+    // Types a cost into a cell: the first key opens its editor, Enter commits.
+    void TypeInCell(int row, int col, const QString& text) {
+        auto* table = static_cast<QTableWidget*>(tab_->Editor().grdPaperSizes().Widget());
+        table->setCurrentCell(row - 1, col);
+        QTest::keyClicks(table, text.left(1));
+        QWidget* editor = table->indexWidget(table->currentIndex());
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, text.mid(1));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+
+    std::shared_ptr<PrinterProfilesPanel> panel_ = std::make_shared<PrinterProfilesPanel>();
+    PricingTab* tab_ = nullptr;
+    int page_ = -1;
+};
+
+constexpr int kLibraryPrinter = 1; // uses price profile 2, priced per paper size
+
+TEST_F(PricingPageTest, EditedCostAndPricesAreStoredExactlyAndDefaultsNot) {
+    ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
+    panel_->Tabs()->setCurrentIndex(page_);
+    EXPECT_EQ(panel_->Tabs()->tabText(page_), "Pricing");
+    forms::input::Type(tab_->Editor().txtBWCost(), "0.0125");
+    TypeInCell(2, 3, "0.1234"); // Letter's B/W, at its default until now
+    TypeInCell(4, 4, "0.0001"); // Legal's colour
+    forms::input::Settle();
+    EXPECT_EQ(tab_->Editor().txtBWCost().Text(), "$0.01");
+    ASSERT_EQ(panel_->Save(), nullptr);
+
+    std::shared_ptr<data::SqliteConnection> reopened;
+    ASSERT_EQ(data::SqliteConnection::Open(file_, reopened), nullptr);
+    std::shared_ptr<data::PriceProfile> stored;
+    ASSERT_EQ(reopened->LoadPriceProfile(stored, 2), nullptr);
+    std::map<int32_t, std::pair<int64_t, int64_t>> prices;
+    for (int32_t i = 1; i <= stored->PaperSizePrices()->Count(); ++i) {
+        const auto p = data::ItemAs<data::PaperSizePrice>(*stored->PaperSizePrices(), i);
+        prices[p->PaperSizeId()] = {p->BWCost().Scaled(), p->ColorCost().Scaled()};
+    }
+    EXPECT_EQ(stored->BWCost().Scaled(), 125);
+    EXPECT_EQ(stored->ColorCost().Scaled(), 5000);
+    // A5 (6) kept its defaults and has no price; the sample's own stay.
+    EXPECT_EQ(prices, (decltype(prices){{1, {800, 4000}}, {2, {1234, 5000}}, {3, {2500, 12500}}, {4, {1200, 1}},
+                                        {5, {500, 6250}}}));
+}
+
+TEST_F(PricingPageTest, AProfileWithoutAPriceProfileOrWhoseCannotBeReadOffersNothingToPrice) {
+    ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
+    ASSERT_TRUE(panel_->ShowProfile(kLabPlotter));
+    ctlPricing& editor = tab_->Editor();
+    EXPECT_TRUE(!tab_->Profile() && !editor.Enabled() && !tab_->NoPriceProfileNote()->isHidden());
+    // No values, and none of the last profile's rows.
+    EXPECT_TRUE(editor.txtBWCost().Text().empty() && editor.grdPaperSizes().Rows() == 1 && editor.lblNotInUse().Visible());
+    ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
+    EXPECT_TRUE(editor.Enabled() && tab_->NoPriceProfileNote()->isHidden());
+    recorder_->FailCall("LoadPriceProfile", 11, "database disk image is malformed");
+    panel_->Revert();
+    EXPECT_TRUE(tab_->LoadFailed() && !editor.Enabled() && tab_->NoPriceProfileNote()->isHidden());
+    EXPECT_EQ(editor.txtColorCost().Text(), "");
 }
 
 } // namespace

@@ -65,14 +65,17 @@ std::string Symbol() {
     return out;
 }
 
+// Read back as CCur reads them; a format with a symbol of its own, which
+// the locale need not know for money, as CCurOfFormatted reads it.
 TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
-    for (const uint32_t lcid : {kEnUs, kDeDe, kFrFr, kJaJp}) {
+    for (const uint32_t lcid : {kEnUs, kDeDe, kFrFr, kJaJp, test::kDeCh, test::kPlPl, test::kKmKh}) {
         const LocaleScope locale(lcid);
         const int currencyDigits = CurrentNumberChars().currencyDigits;
         const std::string symbol = Symbol();
         const struct {
             std::string format;
             int decimals;
+            bool own = false;
         } formats[] = {
             {"Currency", currencyDigits},
             {"Standard", 2},
@@ -86,6 +89,9 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
             {"#,##0.0", 1},
             {"#,##0", 0},
             {"0.00##", 4},
+            {"$#,##0.00;($#,##0.00)", 2, true},
+            {"#,##0.00 \\E\\U\\R", 2, true},
+            {"\"CHF\" #,##0.0000", 4, true},
         };
         for (const auto& f : formats) {
             for (const Currency amount : AmountsWith(f.decimals)) {
@@ -93,7 +99,10 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
                 SCOPED_TRACE("locale " + std::to_string(lcid) + ", format " + f.format + ": " +
                              text);
                 Currency back;
-                ASSERT_EQ(RaisedError([&] { back = CCur(text); }), 0);
+                ASSERT_EQ(RaisedError([&] {
+                              back = f.own ? CCurOfFormatted(text, f.format) : CCur(text);
+                          }),
+                          0);
                 ASSERT_EQ(back.Scaled(), amount.Scaled());
             }
         }

@@ -162,6 +162,43 @@ TEST(Format, LocaleSeparatorsAndCurrency) {
 }
 // clang-format on
 
+// What the named format "Currency" and a stored format with a symbol of its
+// own write in each locale (CurrencyRoundTrip reads them back): the locale's
+// symbol before the number (en-US, ja-JP), after it (km-KH), before it
+// with a space (de-CH) and after it with a space (de-DE, fr-FR).
+TEST(Format, CurrencyPatternsPerLocale) {
+    const Variant amount = Currency::FromScaled(12345000);
+    const Variant negative = Currency::FromScaled(-12345000);
+    const char* stored = "$#,##0.00;($#,##0.00)";
+    // clang-format off
+    const struct { uint32_t lcid; const char* positive; const char* negative; const char* own; } cases[] = {
+        {kEnUs, "$1,234.50", "($1,234.50)", "$1,234.50"},
+        {kDeDe, "1.234,50 \u20AC", "(1.234,50 \u20AC)", "$1.234,50"},
+        {kFrFr, "1\u00A0234,50 \u20AC", "(1\u00A0234,50 \u20AC)", "$1\u00A0234,50"},
+        {test::kDeCh, "CHF 1\u2019234.50", "(CHF 1\u2019234.50)", "$1\u2019234.50"},
+        {kJaJp, "\u00A51,235", "(\u00A51,235)", "$1,234.50"},
+        {test::kKmKh, "1.234,50\u17DB", "(1.234,50\u17DB)", "$1.234,50"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lcid);
+        const LocaleScope locale(c.lcid);
+        EXPECT_EQ(Format(amount, "Currency"), c.positive);
+        EXPECT_EQ(Format(negative, "Currency"), c.negative);
+        EXPECT_EQ(Format(amount, stored), c.own);
+        EXPECT_EQ(Format(negative, stored), "(" + std::string(c.own) + ")");
+    }
+    const struct { const char* format; const char* symbol; } symbols[] = {
+        {stored, "$"}, {"#,##0.00 \\E\\U\\R", "EUR"}, {"\"CHF\" 0.00", "CHF"}, {"0.00%", ""},
+        {"Currency", ""}, {"0.00", ""}, {"", ""},
+    };
+    for (const auto& s : symbols)
+        EXPECT_EQ(FormatCurrencySymbol(s.format), s.symbol) << s.format;
+    const LocaleScope locale(kDeDe);
+    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1,5", "0.00"); }), 13);
+    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1e300", "$0.00"); }), 6);
+}
+
 TEST(Format, ValuesThatAreNoNumbersRaiseAsTheConversionsDo) {
     EXPECT_EQ(test::RaisedError([] { Format(ByteArray{{1}, 0}, "0"); }), 13);
     EXPECT_EQ(test::RaisedError([] { Format(Array2D(0, 0, 0, 0), "Fixed"); }), 13);

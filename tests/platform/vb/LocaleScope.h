@@ -21,5 +21,8 @@ inline constexpr std::uint32_t kDeDe = 1031;
 inline constexpr std::uint32_t kFrFr = 1036;
 inline constexpr std::uint32_t kJaJp = 1041;
 inline constexpr std::uint32_t kPlPl = 1045;
+inline constexpr std::uint32_t kRuRu = 1049;
+inline constexpr std::uint32_t kDeCh = 2055;
+inline constexpr std::uint32_t kKmKh = 1107; // the symbol after the number, no space
 
 } // namespace qm6::vb::test

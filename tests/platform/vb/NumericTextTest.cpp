@@ -14,6 +14,7 @@ using test::kEnUs;
 using test::kFrFr;
 using test::kJaJp;
 using test::kPlPl;
+using test::kRuRu;
 using test::LocaleScope;
 using test::RaisedError;
 
@@ -62,9 +63,20 @@ TEST(NumericText, FollowsTheLocalesSeparatorsAndCurrencySymbol) {
         {kDeDe, "-1.234,50 \u20AC", -1234.5, 0}, {kDeDe, "(1.234,50 \u20AC)", -1234.5, 0},
         {kDeDe, "\u20AC1.234,50", 1234.5, 0}, {kDeDe, "1,234.50", 1.2345, 0},
         {kDeDe, "$1,00", 0, TypeMismatch}, {kDeDe, "1,2,3", 0, TypeMismatch},
-        {kFrFr, "1" NBSP "234,5" NBSP "\u20AC", 1234.5, 0}, {kFrFr, "1 234,5", 0, TypeMismatch},
+        {kFrFr, "1" NBSP "234,5" NBSP "\u20AC", 1234.5, 0},
         {kJaJp, "\u00A51,235", 1235, 0}, {kJaJp, "($1)", 0, TypeMismatch},
         {kPlPl, "0,1", 0.1, 0}, {kPlPl, "0.1", 0, TypeMismatch},
+        // Money as users of a locale write or paste it: any space for a group
+        // where the locale groups with one, both yen signs, line breaks and
+        // no-break spaces around the number.
+        {kFrFr, "1 234 567,5", 1234567.5, 0}, {kFrFr, "1\u202F234,50 \u20AC", 1234.5, 0},
+        {kFrFr, "1 234,50 EUR", 0, TypeMismatch}, {kFrFr, "1 e3", 0, TypeMismatch},
+        {kRuRu, "1 234,5", 1234.5, 0}, {kRuRu, "1\u202F234" NBSP "567,5", 1234567.5, 0},
+        {kPlPl, "12 345,67 z\u0142", 12345.67, 0}, {kPlPl, "-1\u202F000", -1000, 0},
+        {kJaJp, "\uFFE51,235", 1235, 0}, {kJaJp, "\u00A51,235", 1235, 0}, {kJaJp, "(\uFFE5 5)", -5, 0},
+        {kJaJp, "\uFFE5\u00A55", 0, TypeMismatch},
+        {kEnUs, NBSP "5\r\n", 5, 0}, {kEnUs, "\r\n$1,000\u202F", 1000, 0}, {kEnUs, "1 000", 0, TypeMismatch},
+        {kEnUs, NBSP "\r\n", 0, TypeMismatch}, {kDeDe, "1 234,5", 0, TypeMismatch},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
