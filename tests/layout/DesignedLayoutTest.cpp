@@ -8,6 +8,7 @@
 
 #include "common/ModuleState.h"
 #include "dialogs/frmIdiotBox.h"
+#include "editors/customfields/ctlCustomFieldChooser.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
@@ -57,6 +58,11 @@ const std::vector<DesignedForm>& DesignedForms() {
          [] {
              auto editor = std::make_shared<ctlJobOptions>();
              return Designed{editor, editor.get()};
+         }},
+        {"ctlCustomFieldChooser",
+         [] {
+             auto chooser = std::make_shared<ctlCustomFieldChooser>();
+             return Designed{chooser, chooser.get()};
          }},
         {"frmIdiotBox",
          [] {
