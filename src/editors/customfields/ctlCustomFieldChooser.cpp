@@ -3,6 +3,7 @@
 #include "common/Language.h"
 #include "contract/LookupService.h"
 #include "contract/RuleService.h"
+#include "editors/EnableControls.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Grid.h"
 #include "platform/vb/Conversions.h"
@@ -142,14 +143,7 @@ bool ctlCustomFieldChooser::Enabled() const {
 }
 
 void ctlCustomFieldChooser::Enabled(bool pblnEnable) {
-    UserControl::Enabled(pblnEnable);
-    for (forms::Control* control : Controls()) {
-        try {
-            control->Enabled(pblnEnable);
-        } catch (...) {
-            // A control that cannot be enabled or disabled keeps its state.
-        }
-    }
+    EnableControls(*this, pblnEnable);
     if (!pblnEnable)
         return;
     // The box means something only once a field exists.

@@ -9,29 +9,23 @@
 #include "editors/customfields/ctlCustomFieldChooser.h"
 
 #include "common/Language.h"
-#include "common/ModuleState.h"
 #include "contract/RulePriority.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Grid.h"
 #include "platform/forms/UserInput.h"
 #include "platform/vb/VbError.h"
-#include "qm6data/SqliteConnection.h"
-#include "qm6data/testing/RecordingConnection.h"
-#include "support/TestSupport.h"
+#include "editors/SampleStoreTest.h"
 
 #include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 namespace qm6 {
 namespace {
 
-namespace fs = std::filesystem;
 using data::JobOptionRule;
-using data::testing::RecordingConnection;
 using forms::GridCellProperty;
 using vb::Variant;
 
@@ -42,23 +36,16 @@ constexpr int32_t kBareOwner = 4;
 constexpr int32_t kGray = static_cast<int32_t>(0x80000011u);
 constexpr int32_t kWindowText = static_cast<int32_t>(0x80000008u);
 
-class CustomFieldChooserTest : public ::testing::Test {
+class CustomFieldChooserTest : public test::SampleStoreTest {
 protected:
     void SetUp() override {
-        ResetModuleState();
-        SetModuleFolder(QM6_BIN_DIR);
-        file_ = dir_.Path() / "store.qm6db";
-        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
-        std::shared_ptr<data::SqliteConnection> store;
-        ASSERT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
-        recorder_ = std::make_shared<RecordingConnection>(store);
+        SampleStoreTest::SetUp();
         chooser_ = std::make_unique<ctlCustomFieldChooser>();
         chooser_->OnCustomFieldsChanged = [this] { ++changes_; };
     }
     void TearDown() override {
         chooser_.reset();
-        SetModuleFolder("");
-        ResetModuleState();
+        SampleStoreTest::TearDown();
     }
 
     data::Status Load(int32_t owner) { return chooser_->LoadData(*recorder_, kPriority, owner, "printer profile"); }
@@ -70,10 +57,8 @@ protected:
     int32_t Check(int row) const { return Grid().Cell(GridCellProperty::Checked, row, 2).AsLong(); }
     // The stored list of an owner, or "none", read through a connection of its own.
     std::string Stored(int32_t owner) const {
-        std::shared_ptr<data::SqliteConnection> fresh;
-        EXPECT_EQ(data::SqliteConnection::Open(file_, fresh), nullptr);
         std::shared_ptr<vb::Collection> rules;
-        EXPECT_EQ(fresh->LoadJobOptionRules(rules, kPriority, owner), nullptr);
+        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, kPriority, owner), nullptr);
         for (int32_t i = 1; i <= rules->Count(); ++i)
             if (auto rule = data::ItemAs<JobOptionRule>(*rules, i); rule->OptionType() == 5)
                 return rule->ValueText();
@@ -104,9 +89,6 @@ protected:
         forms::input::Settle();
     }
 
-    test::TempDir dir_;
-    fs::path file_;
-    std::shared_ptr<RecordingConnection> recorder_;
     std::unique_ptr<ctlCustomFieldChooser> chooser_;
     int changes_ = 0;
 };
