@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 namespace qm6 {
 
@@ -191,15 +192,11 @@ void ctlCustomFieldChooser::SelectedCustomFields(const std::string& pstrCommaSep
 void ctlCustomFieldChooser::IncludeFields(const std::vector<int32_t>& ids) {
     forms::Grid& grid = *grdCustomFields_;
     CheckAllFields(forms::kGridUnchecked);
+    const std::unordered_set<int32_t> included(ids.begin(), ids.end());
     for (int row = 1; row <= fieldRowCount_; ++row) {
-        const int32_t fieldId = FieldIdOf(grid.TextMatrix(row, ColFieldId));
-        for (const int32_t id : ids) {
-            if (id == fieldId) {
-                grid.Cell(forms::GridCellProperty::Checked, row, ColInclude, row, ColInclude,
-                          vb::Variant(int32_t{forms::kGridChecked}));
-                break;
-            }
-        }
+        if (included.count(FieldIdOf(grid.TextMatrix(row, ColFieldId))) != 0)
+            grid.Cell(forms::GridCellProperty::Checked, row, ColInclude, row, ColInclude,
+                      vb::Variant(int32_t{forms::kGridChecked}));
     }
 }
 
