@@ -78,3 +78,21 @@ function(qm6_add_resource_dll target rc_file output_path arch)
         VERBATIM)
     add_custom_target(${target} ALL DEPENDS "${out_abs}")
 endfunction()
+
+# qm6_add_string_libraries(<module> <folder>)
+#
+# The string libraries of a module, one per locale: each <folder>/<locale
+# id>.rc (relative to the current source folder; a new file is a new locale)
+# becomes lang/<locale id>/<module>LangRes.dll in the build folder, where the
+# walk up from build/bin finds it. The target <module>_lang builds them all.
+function(qm6_add_string_libraries module folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.rc)
+    set(targets)
+    foreach (source ${sources})
+        get_filename_component(lcid ${source} NAME_WE)
+        qm6_add_resource_dll(${module}_lang_${lcid} ${folder}/${lcid}.rc
+                             ${CMAKE_BINARY_DIR}/lang/${lcid}/${module}LangRes.dll x86_64)
+        list(APPEND targets ${module}_lang_${lcid})
+    endforeach ()
+    add_custom_target(${module}_lang DEPENDS ${targets})
+endfunction()

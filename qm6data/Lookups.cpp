@@ -130,4 +130,17 @@ Status SqliteConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records
     });
 }
 
+Status SqliteConnection::LoadPriceProfiles(std::shared_ptr<RecordSet>& records) {
+    return Guarded([&] {
+        Statement select(db_, "SELECT price_profile_id, description FROM price_profiles "
+                              "ORDER BY price_profile_id");
+        std::vector<std::vector<vb::Variant>> rows;
+        while (select.Step()) {
+            rows.push_back({Long(select.Int(0)), vb::Variant(select.Text(1))});
+        }
+        records = std::make_shared<RecordSet>(
+            std::vector<std::string>{"PriceProfileId", "Description"}, std::move(rows));
+    });
+}
+
 } // namespace qm6::data

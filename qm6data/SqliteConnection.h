@@ -75,6 +75,7 @@ public:
     Status LoadCustomFields(std::shared_ptr<RecordSet>& records) override;
     Status LoadSystemSettings(std::shared_ptr<SystemSettings>& settings) override;
     Status LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) override;
+    Status LoadPriceProfiles(std::shared_ptr<RecordSet>& records) override;
     Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                             int32_t priceProfileId) override;
     Status LoadRuleActions(std::shared_ptr<vb::Collection>& actions) override;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build ccache pkg-config
     libsqlite3-dev sqlite3 libicu-dev libfontconfig-dev libjpeg62-turbo-dev libpng-dev
-    qt6-base-dev qt6-qpa-plugins libxcb1-dev
+    qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2 xvfb clang libclang-rt-14-dev

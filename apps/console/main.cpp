@@ -5,20 +5,26 @@
 // Without DATABASE it opens the user's working copy of the bundled sample,
 // made on first run. With a display it is an ordinary window. Without one
 // (neither DISPLAY nor WAYLAND_DISPLAY set) it runs in Qt's offscreen mode,
-// renders the page of every printer profile to a PNG file in FOLDER (by
-// default the "pages" folder beside the working copy), prints where they are
-// and exits. Nothing waits for a click then: message boxes go to standard
+// renders every panel to PNG files in FOLDER (by default the "pages" folder
+// beside the working copy): each page of each printer profile and each price
+// profile; it prints where they are and exits. Nothing waits for a click then: message boxes go to standard
 // error with the answer they take, every page that can be rendered is, and
 // the exit code is 1 after any failure.
 
+#include "ConsoleText.h"
 #include "ConsoleWindow.h"
 #include "HeadlessHost.h"
 #include "WorkingCopy.h"
+#include "common/Language.h"
 #include "platform/forms/Host.h"
+#include "platform/locale/Lcid.h"
 #include "qm6data/SqliteConnection.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,6 +34,7 @@
 #include <string>
 
 namespace fs = std::filesystem;
+using qm6::console::ConsolePanel;
 using qm6::console::ConsoleWindow;
 using qm6::console::HeadlessHost;
 
@@ -44,9 +51,9 @@ int Usage() {
     return 2;
 }
 
-// Renders the page of every profile, or the window alone when there is none
-// (the profiles could not be read); answers the number of pages written, or
-// -1 when a file could not be written.
+// Renders every view of every panel (each printer profile's pages, each
+// price profile); answers the number of pictures written, or -1 when a file
+// could not be written.
 int RenderPages(ConsoleWindow& window, const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
@@ -54,36 +61,38 @@ int RenderPages(ConsoleWindow& window, const fs::path& folder) {
         std::fprintf(stderr, "qm6console: cannot make %s: %s\n", folder.c_str(), ec.message().c_str());
         return -1;
     }
-    window.resize(window.sizeHint());
+    window.resize(window.sizeHint().expandedTo(QSize(900, 420)));
     window.show();
-    auto render = [&](const std::string& name, const std::string& what) {
-        QApplication::processEvents();
-        const fs::path file = folder / name;
-        if (!window.grab().toImage().save(QString::fromStdString(file.string()), "PNG")) {
-            std::fprintf(stderr, "qm6console: cannot write %s\n", file.c_str());
-            return false;
-        }
-        std::printf("%s: %s\n", what.c_str(), file.c_str());
-        return true;
-    };
     int written = 0;
-    for (int row = 0; row < window.ProfileCount(); ++row) {
-        // The window shows the first page already.
-        if (row != window.CurrentRow())
-            window.ShowProfile(row);
-        if (!render("job-options-profile-" + std::to_string(window.ProfileId(row)) + ".png",
-                    window.ProfileName(row).toStdString()))
-            return -1;
-        ++written;
-    }
-    if (window.ProfileCount() == 0) {
-        if (!render("console.png", "the window without profiles"))
-            return -1;
-        ++written;
+    for (int index = 0; index < window.PanelCount(); ++index) {
+        window.ShowPanel(index);
+        ConsolePanel& panel = window.Panel(index);
+        for (int view = 0; view < panel.ViewCount(); ++view) {
+            const ConsolePanel::View shown = panel.ShowView(view);
+            QApplication::processEvents();
+            const fs::path file = folder / (shown.file + ".png");
+            if (!window.grab().toImage().save(QString::fromStdString(file.string()), "PNG")) {
+                std::fprintf(stderr, "qm6console: cannot write %s\n", file.c_str());
+                return -1;
+            }
+            std::printf("%s: %s\n", shown.title.c_str(), file.c_str());
+            ++written;
+        }
     }
     std::printf("qm6console: %d page(s) rendered to %s\n", written, folder.c_str());
     std::fflush(stdout);
     return written;
+}
+
+// Qt's own texts (the buttons of message boxes) in the user's language, when
+// the system has Qt's translations.
+void LoadQtTranslation(QApplication& app, QTranslator& translator) {
+    const auto name = qm6::loc::LcidToLocaleName(static_cast<qm6::loc::Lcid>(qm6::GetLocaleId()));
+    if (!name)
+        return;
+    const QLocale locale(QString::fromStdString(*name));
+    if (translator.load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
 }
 
 } // namespace
@@ -93,6 +102,8 @@ int main(int argc, char** argv) {
     if (headless)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    QTranslator qtTranslator;
+    LoadQtTranslation(app, qtTranslator);
 
     fs::path database;
     fs::path pages;
@@ -132,9 +143,9 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         });
     if (status) {
-        qm6::forms::ActiveHost().MsgBox("The database could not be opened: " + status->Message() +
-                                            " (code " + std::to_string(status->Code()) + ")",
-                                        16, ConsoleWindow::ProductTitle());
+        qm6::forms::ActiveHost().MsgBox(
+            qm6::console::Text(qm6::console::kTxtDatabaseNotOpened, status->Message(), std::to_string(status->Code())),
+            16, qm6::console::ProductTitle());
         return 1;
     }
     std::printf("qm6console: database %s\n", database.c_str());
@@ -150,7 +161,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "qm6console: %d failure(s); see above\n", failures);
         return written > 0 && failures == 0 ? 0 : 1;
     }
-    window.resize(window.sizeHint().expandedTo(QSize(720, 300)));
+    window.resize(window.sizeHint().expandedTo(QSize(900, 420)));
     window.show();
     return QApplication::exec();
 }

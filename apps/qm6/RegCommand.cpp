@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
@@ -26,6 +27,7 @@ constexpr std::string_view kSuccess = "The operation completed successfully.";
 constexpr std::string_view kNotFound =
     "The system was unable to find the specified registry key or value.";
 constexpr std::string_view kCancelled = "The operation was cancelled.";
+constexpr std::string_view kNothingImported = "Nothing was imported.";
 
 constexpr std::string_view kUsage = "Usage: qm6 reg OPERATION [PARAMETERS]\n\n"
                                     "Operations: QUERY | ADD | DELETE | EXPORT | IMPORT\n\n"
@@ -74,9 +76,9 @@ constexpr std::string_view kExportUsage =
 constexpr std::string_view kImportUsage =
     "qm6 reg import FILE\n\n"
     "  Applies a registry file (Windows Registry Editor version 5.00 or REGEDIT4,\n"
-    "  UTF-16LE or UTF-8). The whole file is checked first; then all of it is\n"
-    "  applied or, after a failure, the changes already made are undone. A file\n"
-    "  may change keys of one root only.\n";
+    "  UTF-16LE or UTF-8). The whole file is checked first, then applied in one\n"
+    "  transaction: all of it or, after a failure, Ctrl-C or the end of the\n"
+    "  process, none of it. A file may change keys of one root only.\n";
 
 std::string ValueLabel(std::string_view name) {
     return name.empty() ? std::string("(Default)") : std::string(name);
@@ -87,37 +89,28 @@ std::string ValueLine(std::string_view name, uint32_t type, std::span<const uint
            "\n";
 }
 
-// A key as the user gave it: one trailing backslash is allowed, as the
-// Windows tool allows it.
-std::optional<KeyPath> KeyArgument(const std::string& text, const Console& console) {
-    std::string_view arg = text;
-    if (arg.size() > 1 && arg.back() == '\\')
-        arg.remove_suffix(1);
-    if (!IsValidUtf8(arg)) {
-        console.Error("The key name is not valid UTF-8 text.");
-        return std::nullopt;
-    }
-    std::string error;
-    auto key = ParseKeyPath(arg, error);
-    if (!key)
-        console.Error(error);
-    return key;
-}
-
-int Failed(const Console& console, long code) {
-    console.Error(code == reg::ERROR_FILE_NOT_FOUND ? std::string(kNotFound) : ErrorText(code));
+int Failed(const Console& console, const KeyPath& key, long code) {
+    console.Error((code == reg::ERROR_FILE_NOT_FOUND ? std::string(kNotFound) : ErrorText(code)) +
+                  InHive(key.root));
     return 1;
 }
 
-// Undoes what the journal applied after a failed change and reports the
-// failure, and any step that could not be undone.
-int RollBack(Journal& journal, const Console& console, long code) {
-    std::vector<std::string> failures;
-    journal.Undo(failures);
-    Failed(console, code);
-    for (const auto& failure : failures)
-        console.Error(failure);
+int CannotRead(const Console& console, const KeyPath& key, long code) {
+    console.Error("Cannot read " + key.Full() + ": " + ErrorText(code) + InHive(key.root));
     return 1;
+}
+
+// Reads the tree of `key`; false after reporting a failure.
+bool Read(const Console& console, const KeyPath& key, ReadWhat what, std::vector<KeyDump>& tree) {
+    KeyPath failed;
+    long rc = ReadTree(key, what, tree, &failed);
+    if (rc == reg::ERROR_SUCCESS)
+        return true;
+    if (rc == reg::ERROR_FILE_NOT_FOUND && failed == key)
+        Failed(console, key, rc);
+    else
+        CannotRead(console, failed, rc);
+    return false;
 }
 
 int Succeeded(const Console& console) {
@@ -155,40 +148,31 @@ int Query(std::span<const std::string> args, const Console& console) {
         return 1;
     bool recurse = cl.Has("s");
 
-    reg::Key k;
-    long rc = reg::OpenKey(key->root, key->subKey, reg::KEY_READ, k);
-    if (rc != reg::ERROR_SUCCESS)
-        return Failed(console, rc);
-
-    std::vector<KeyDump> tree;
-    KeyPath failed;
-    rc = ReadTree(*key, recurse, false, tree, &failed);
-    if (rc != reg::ERROR_SUCCESS) {
-        console.Error("Cannot read " + failed.Full() + ": " + ErrorText(rc));
-        return 1;
-    }
-
     std::ostringstream out;
     out << "\n";
     if (cl.Has("v") || cl.Has("ve")) {
+        // Only the one value is read in each key; with /s the keys below are
+        // listed for their names alone.
         std::string name = cl.Has("v") ? cl.Value("v") : std::string();
+        std::vector<KeyDump> tree;
+        if (!Read(console, *key, {.recurse = recurse, .values = false}, tree))
+            return 1;
         size_t matches = 0;
         for (const auto& dump : tree) {
             reg::Key here;
             uint32_t type = 0;
             std::vector<uint8_t> data;
-            rc = reg::OpenKey(key->root, dump.content.key.subKey, reg::KEY_QUERY_VALUE, here);
+            long rc = reg::OpenKey(key->root, dump.content.key.subKey, reg::KEY_QUERY_VALUE, here);
             if (rc == reg::ERROR_SUCCESS)
                 rc = reg::QueryValue(here, name, &type, &data);
             if (rc == reg::ERROR_SUCCESS) {
                 out << dump.content.key.Full() << "\n" << ValueLine(name, type, data) << "\n";
                 ++matches;
             } else if (rc != reg::ERROR_FILE_NOT_FOUND) {
-                console.Error("Cannot read " + dump.content.key.Full() + ": " + ErrorText(rc));
-                return 1;
+                return CannotRead(console, dump.content.key, rc);
             } else if (!recurse) {
                 if (!name.empty())
-                    return Failed(console, rc);
+                    return Failed(console, *key, rc);
                 // The default value of a key always shows, set or not.
                 out << dump.content.key.Full() << "\n    (Default)    REG_SZ    (value not set)\n";
             }
@@ -196,6 +180,9 @@ int Query(std::span<const std::string> args, const Console& console) {
         if (recurse)
             out << "End of search: " << matches << " match(es) found.\n";
     } else {
+        std::vector<KeyDump> tree;
+        if (!Read(console, *key, {.recurse = recurse}, tree))
+            return 1;
         for (size_t i = 0; i < tree.size(); ++i) {
             const auto& dump = tree[i];
             // The key named on the command line shows its name only when it
@@ -248,11 +235,11 @@ int Add(std::span<const std::string> args, const Console& console) {
             return cl.SyntaxError(console, "The separator of /s must be one character.");
     }
 
-    Journal journal;
+    Changes changes;
     long rc = reg::ERROR_SUCCESS;
     bool setsValue = cl.Has("v") || cl.Has("ve") || cl.Has("t") || cl.Has("d");
     if (!setsValue) {
-        rc = journal.CreateKey(*key);
+        rc = changes.CreateKey(*key);
     } else {
         std::string name = cl.Has("v") ? cl.Value("v") : std::string();
         std::string error;
@@ -272,12 +259,11 @@ int Add(std::span<const std::string> args, const Console& console) {
                             "add /f to overwrite it"))
                 return 1;
         }
-        rc = journal.SetValue(*key, name, type, *data);
+        rc = changes.SetValue(*key, name, type, *data);
     }
-    if (rc != reg::ERROR_SUCCESS)
-        return RollBack(journal, console, rc);
-    journal.Commit();
-    return Succeeded(console);
+    if (rc == reg::ERROR_SUCCESS)
+        rc = changes.Commit();
+    return rc == reg::ERROR_SUCCESS ? Succeeded(console) : Failed(console, *key, rc);
 }
 
 // ---- delete ----
@@ -302,49 +288,33 @@ int Delete(std::span<const std::string> args, const Console& console) {
         reg::Key k;
         long rc = reg::OpenKey(key->root, key->subKey, 0, k);
         if (rc != reg::ERROR_SUCCESS)
-            return Failed(console, rc);
+            return Failed(console, *key, rc);
         if (!MayProceed(console, force, "Permanently delete the registry key " + key->Full(),
                         howToForce))
             return 1;
         rc = DeleteKeyTree(*key);
-        return rc == reg::ERROR_SUCCESS ? Succeeded(console) : Failed(console, rc);
+        return rc == reg::ERROR_SUCCESS ? Succeeded(console) : Failed(console, *key, rc);
     }
 
     reg::Key k;
     long rc = reg::OpenKey(key->root, key->subKey, reg::KEY_READ | reg::KEY_SET_VALUE, k);
     if (rc != reg::ERROR_SUCCESS)
-        return Failed(console, rc);
-    std::vector<std::string> names;
-    std::string question;
-    if (cl.Has("va")) {
-        for (uint32_t i = 0;; ++i) {
-            std::string name;
-            rc = reg::EnumValue(k, i, name);
-            if (rc == reg::ERROR_NO_MORE_ITEMS)
-                break;
-            if (rc != reg::ERROR_SUCCESS)
-                return Failed(console, rc);
-            names.push_back(std::move(name));
-        }
-        question = "Delete all values under the registry key " + key->Full();
-    } else {
-        std::string name = cl.Has("v") ? cl.Value("v") : std::string();
+        return Failed(console, *key, rc);
+    const std::string name = cl.Has("v") ? cl.Value("v") : std::string();
+    std::string question = "Delete all values under the registry key " + key->Full();
+    if (!cl.Has("va")) {
         rc = reg::QueryValue(k, name, nullptr, nullptr);
         if (rc != reg::ERROR_SUCCESS)
-            return Failed(console, rc);
-        names.push_back(name);
+            return Failed(console, *key, rc);
         question = "Delete the registry value " + ValueLabel(name);
     }
     if (!MayProceed(console, force, question, howToForce))
         return 1;
-    Journal journal;
-    for (const auto& name : names) {
-        rc = journal.DeleteValue(*key, name);
-        if (rc != reg::ERROR_SUCCESS)
-            return RollBack(journal, console, rc);
-    }
-    journal.Commit();
-    return Succeeded(console);
+    Changes changes;
+    rc = cl.Has("va") ? changes.DeleteValues(*key) : changes.DeleteValue(*key, name);
+    if (rc == reg::ERROR_SUCCESS)
+        rc = changes.Commit();
+    return rc == reg::ERROR_SUCCESS ? Succeeded(console) : Failed(console, *key, rc);
 }
 
 // ---- export ----
@@ -391,14 +361,8 @@ int Export(std::span<const std::string> args, const Console& console) {
     const std::string& file = cl.Positional(1);
 
     std::vector<KeyDump> tree;
-    KeyPath failed;
-    long rc = ReadTree(*key, true, false, tree, &failed);
-    if (rc != reg::ERROR_SUCCESS) {
-        if (rc == reg::ERROR_FILE_NOT_FOUND && failed == *key)
-            return Failed(console, rc);
-        console.Error("Cannot read " + failed.Full() + ": " + ErrorText(rc));
+    if (!Read(console, *key, {.recurse = true}, tree))
         return 1;
-    }
     std::vector<RegKeyContent> keys;
     keys.reserve(tree.size());
     for (auto& dump : tree)
@@ -463,19 +427,58 @@ std::string Describe(const RegEntry& entry) {
     return {};
 }
 
-long Apply(Journal& journal, const RegEntry& entry) {
+long Apply(Changes& changes, const RegEntry& entry) {
     switch (entry.kind) {
     case RegEntry::Kind::CreateKey:
-        return journal.CreateKey(entry.key);
+        return changes.CreateKey(entry.key);
     case RegEntry::Kind::DeleteKey:
-        return journal.DeleteTree(entry.key);
+        return changes.DeleteTree(entry.key);
     case RegEntry::Kind::SetValue:
-        return journal.SetValue(entry.key, entry.name, entry.type, entry.data);
+        return changes.SetValue(entry.key, entry.name, entry.type, entry.data);
     case RegEntry::Kind::DeleteValue:
-        return journal.DeleteValue(entry.key, entry.name);
+        return changes.DeleteValue(entry.key, entry.name);
     }
     return reg::ERROR_INVALID_PARAMETER;
 }
+
+volatile std::sig_atomic_t g_cancelled = 0;
+
+extern "C" void Cancel(int signal) {
+    if (g_cancelled) {
+        // Asked twice: end at once. Nothing is committed, so the registry
+        // stays as it was all the same.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    g_cancelled = 1;
+}
+
+// While it lives, Ctrl-C (and a hang-up or a plain kill) ask the import to
+// stop between two entries and drop what it did; the commit itself is not
+// stopped.
+class CancelOnSignals {
+public:
+    CancelOnSignals() {
+        g_cancelled = 0;
+        struct sigaction action = {};
+        action.sa_handler = Cancel;
+        sigemptyset(&action.sa_mask);
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &action, &saved_[i]);
+    }
+    ~CancelOnSignals() {
+        for (size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &saved_[i], nullptr);
+    }
+    CancelOnSignals(const CancelOnSignals&) = delete;
+    CancelOnSignals& operator=(const CancelOnSignals&) = delete;
+
+    static bool Cancelled() { return g_cancelled != 0; }
+
+private:
+    static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
+    std::array<struct sigaction, 3> saved_{};
+};
 
 int Import(std::span<const std::string> args, const Console& console) {
     CommandLine cl("qm6 reg import", kImportUsage, {}, {});
@@ -507,25 +510,33 @@ int Import(std::span<const std::string> args, const Console& console) {
         }
     }
 
-    Journal journal;
+    // The changes are one transaction of the hive: until it commits, nobody
+    // sees them, and a process that ends before (killed, or stopped by
+    // Ctrl-C) leaves the registry as it was.
+    const uint32_t root = entries.empty() ? reg::HKEY_CURRENT_USER : entries.front().key.root;
+    CancelOnSignals signals;
+    Changes changes;
     for (const auto& entry : entries) {
-        long rc = Apply(journal, entry);
+        if (CancelOnSignals::Cancelled())
+            break;
+        long rc = Apply(changes, entry);
         if (rc == reg::ERROR_SUCCESS)
             continue;
         console.Error(file + ", line " + std::to_string(entry.line) + ": " + Describe(entry) +
-                      " failed: " + ErrorText(rc));
-        std::vector<std::string> failures;
-        if (journal.Undo(failures)) {
-            console.err
-                << "The changes made before the failure were undone; nothing was imported.\n";
-        } else {
-            for (const auto& failure : failures)
-                console.Error(failure);
-            console.Error("The registry is left partly changed by the import.");
-        }
+                      " failed: " + ErrorText(rc) + InHive(root));
+        console.err << kNothingImported << "\n";
         return 1;
     }
-    journal.Commit();
+    if (CancelOnSignals::Cancelled()) {
+        console.Error("The import was cancelled.");
+        console.err << kNothingImported << "\n";
+        return 1;
+    }
+    if (long rc = changes.Commit(); rc != reg::ERROR_SUCCESS) {
+        console.Error("The import could not be committed: " + ErrorText(rc) + InHive(root));
+        console.err << kNothingImported << "\n";
+        return 1;
+    }
     return Succeeded(console);
 }
 

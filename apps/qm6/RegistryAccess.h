@@ -1,14 +1,15 @@
 #pragma once
 
-// The registry work behind the reg commands, over the registry functions:
-// reading a key with everything below it, and changing keys and values with a
-// journal that can put back what an interrupted series of changes did.
+// The registry work behind the reg and sec commands, over the registry
+// functions: key arguments, messages that name the hive file, reading a key
+// with everything below it, and changes made in one registry transaction.
 
+#include "Console.h"
 #include "KeyPath.h"
 #include "RegFile.h"
+#include "platform/registry/Registry.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,30 +20,43 @@ namespace qm6::tool {
 // The system's message for a Win32 error code, on one line.
 std::string ErrorText(long code);
 
-// A key as read: its values in their order, its subkeys' names, and (when
-// asked for) its security descriptor as SDDL.
+// " (hive file PATH)", to follow the message of a registry failure, so that
+// an administrator sees which file it concerns.
+std::string InHive(uint32_t root);
+
+// A key as the user gave it; one trailing backslash is allowed, as the
+// Windows tool allows it. Reports what is wrong and answers nullopt when the
+// text names no key.
+std::optional<KeyPath> KeyArgument(const std::string& text, const Console& console);
+
+// A key as read: its values in their order (when asked for), its subkeys'
+// names, and (when asked for) its security descriptor as SDDL.
 struct KeyDump {
     RegKeyContent content;
     std::vector<std::string> subKeys;
     std::string sddl;
 };
 
+// What ReadTree reads of each key besides its subkeys' names.
+struct ReadWhat {
+    bool recurse = false;
+    bool values = true;
+    bool security = false;
+};
+
 // Reads `key` and, with `recurse`, every key below it, parents before their
 // subkeys and subkeys in the registry's order. On failure `failedKey` names
 // the key that could not be read.
-long ReadTree(const KeyPath& key, bool recurse, bool withSecurity, std::vector<KeyDump>& out,
+long ReadTree(const KeyPath& key, ReadWhat what, std::vector<KeyDump>& out,
               KeyPath* failedKey = nullptr);
 
 // Deletes a key with everything below it, in one call of the registry.
 long DeleteKeyTree(const KeyPath& key);
 
-// Changes to the registry, each recorded with what is needed to undo it.
-// The registry functions commit each call on its own; the journal gives a
-// series of calls all-or-nothing behaviour as far as it can: after a failure,
-// Undo() puts back the earlier changes, newest first. It cannot help when the
-// process dies in between, when another writer changes the same keys
-// meanwhile, or when an undo step itself fails (Undo() then reports it).
-class Journal {
+// Changes to the keys of one root, made in one registry transaction: none of
+// them is seen by others before Commit, and none remains when Commit is not
+// reached, also when the process is killed before it.
+class Changes {
 public:
     // The key exists afterwards (created with its missing parents if need be).
     long CreateKey(const KeyPath& key);
@@ -51,21 +65,23 @@ public:
                   std::span<const uint8_t> data);
     // Deletes a value; a missing value or key is no failure.
     long DeleteValue(const KeyPath& key, const std::string& name);
+    // Deletes every value of a key.
+    long DeleteValues(const KeyPath& key);
     // Deletes the key with everything below it; a missing key is no failure.
     long DeleteTree(const KeyPath& key);
 
-    // Undoes every recorded change, newest first, and forgets them. Answers
-    // true when all were undone; otherwise `failures` says what was not.
-    bool Undo(std::vector<std::string>& failures);
-    // Forgets the recorded changes: they stay.
-    void Commit() { undo_.clear(); }
+    // Makes every change seen at once. Without it they are all dropped.
+    long Commit();
 
 private:
-    struct Step {
-        std::string what;
-        std::function<long()> undo;
-    };
-    std::vector<Step> undo_;
+    reg::Transaction& Transaction();
+    // The key the value changes go to, kept open from one change to the next.
+    long ValueKey(const KeyPath& key, bool create, reg::Key*& out);
+
+    reg::Transaction transaction_;
+    bool started_ = false;
+    std::optional<KeyPath> openPath_;
+    reg::Key openKey_;
 };
 
 } // namespace qm6::tool

@@ -20,9 +20,10 @@ constexpr std::string_view kUsage =
     "  SDDL  for example \"D:(A;;KA;;;BA)(A;;KR;;;WD)\"\n";
 
 int Fail(const Console& console, const KeyPath& key, long code) {
-    console.Error(code == reg::ERROR_FILE_NOT_FOUND
-                      ? "The system was unable to find the specified registry key."
-                      : key.Full() + ": " + ErrorText(code));
+    console.Error((code == reg::ERROR_FILE_NOT_FOUND
+                       ? "The system was unable to find the specified registry key."
+                       : key.Full() + ": " + ErrorText(code)) +
+                  InHive(key.root));
     return 1;
 }
 
@@ -39,12 +40,9 @@ int RunSec(std::span<const std::string> args, const Console& console) {
         console.err << "Type \"qm6 sec /?\" for usage.\n";
         return 1;
     }
-    std::string error;
-    auto key = ParseKeyPath(args[0], error);
-    if (!key) {
-        console.Error(error);
+    auto key = KeyArgument(args[0], console);
+    if (!key)
         return 1;
-    }
     constexpr uint32_t kAll = reg::OWNER_SECURITY_INFORMATION | reg::GROUP_SECURITY_INFORMATION |
                               reg::DACL_SECURITY_INFORMATION;
 

@@ -152,6 +152,16 @@ Status RecordingConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& reco
     return inner_->LoadPrinterProfiles(records);
 }
 
+Status RecordingConnection::LoadPriceProfiles(std::shared_ptr<RecordSet>& records) {
+    if (Status s = Record("LoadPriceProfiles", {})) {
+        return s;
+    }
+    if (Served("LoadPriceProfiles", records)) {
+        return nullptr;
+    }
+    return inner_->LoadPriceProfiles(records);
+}
+
 Status RecordingConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                              int32_t priceProfileId) {
     if (Status s = Record("LoadPriceProfile", {Variant(priceProfileId)})) {

@@ -58,7 +58,7 @@ public:
     // failure still wins; a served call never reaches the wrapped connection.
     //
     // A record-set load (LoadPaperSizes, LoadCustomFields,
-    // LoadPrinterProfiles) answers a new open record set of these fields and
+    // LoadPrinterProfiles, LoadPriceProfiles) answers a new open record set of these fields and
     // rows on every call.
     void ServeRecordSet(std::string name, std::vector<std::string> fieldNames,
                         std::vector<std::vector<vb::Variant>> rows);
@@ -83,6 +83,7 @@ public:
     Status LoadCustomFields(std::shared_ptr<RecordSet>& records) override;
     Status LoadSystemSettings(std::shared_ptr<SystemSettings>& settings) override;
     Status LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) override;
+    Status LoadPriceProfiles(std::shared_ptr<RecordSet>& records) override;
     Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                             int32_t priceProfileId) override;
     Status LoadRuleActions(std::shared_ptr<vb::Collection>& actions) override;

@@ -26,17 +26,6 @@ res::LanguageDefaults ResourceLanguages() {
             static_cast<res::LangId>(loc::GetSystemDefaultLCID() & 0xFFFF)};
 }
 
-// Loads the file as a data file; true when it was a readable resource library.
-bool LoadLibraryFile(LanguageState& state, const std::string& path) {
-    auto loaded = res::ResourceLibrary::Load(path, ResourceLanguages());
-    if (!loaded.library)
-        return false;
-    state.library = std::move(loaded.library);
-    state.codePage = loc::GetACP();
-    state.texts.clear();
-    return true;
-}
-
 } // namespace
 
 std::string FindFolderUpwards(const std::string& start, const std::string& name) {
@@ -91,24 +80,38 @@ void FreeLanguage() {
     state.texts.clear();
 }
 
+std::optional<res::ResourceLibrary> OpenStringLibrary(const std::string& moduleName) {
+    const std::string folder = GetLangFolder();
+    const int32_t lcid = GetLocaleId();
+    auto load = [](const std::string& path) -> std::optional<res::ResourceLibrary> {
+        if (!FileExists(path))
+            return std::nullopt;
+        auto loaded = res::ResourceLibrary::Load(path, ResourceLanguages());
+        if (!loaded.library)
+            return std::nullopt;
+        return std::move(loaded.library);
+    };
+    // A locale library that exists but cannot be loaded falls back to the
+    // default one like a missing file.
+    if (lcid != kDefaultLocale)
+        if (auto library = load(LibraryPath(folder, lcid, moduleName)))
+            return library;
+    return load(LibraryPath(folder, kDefaultLocale, moduleName));
+}
+
 bool LoadLanguage(const std::string& moduleName) {
     auto& state = State().language;
     if (state.library)
         FreeLanguage();
     // Kept before anything can fail, so that LangString can try again.
     state.moduleName = moduleName;
-
-    const std::string folder = GetLangFolder();
-    const std::string defaultPath = LibraryPath(folder, kDefaultLocale, moduleName);
-    const int32_t lcid = GetLocaleId();
-    if (lcid != kDefaultLocale) {
-        // A locale library that exists but cannot be loaded falls back to the
-        // default one like a missing file.
-        const std::string localePath = LibraryPath(folder, lcid, moduleName);
-        if (FileExists(localePath) && LoadLibraryFile(state, localePath))
-            return true;
-    }
-    return FileExists(defaultPath) && LoadLibraryFile(state, defaultPath);
+    std::optional<res::ResourceLibrary> library = OpenStringLibrary(moduleName);
+    if (!library)
+        return false;
+    state.library = std::move(library);
+    state.codePage = loc::GetACP();
+    state.texts.clear();
+    return true;
 }
 
 std::string FormatLangString(const std::string& text, const std::vector<vb::Variant>& args) {
@@ -128,6 +131,18 @@ std::string FormatLangString(const std::string& text, const std::vector<vb::Vari
     return result;
 }
 
+std::string StringFromLibrary(const res::ResourceLibrary& library, unsigned codePage,
+                              std::unordered_map<int32_t, std::string>& cache, int32_t id) {
+    if (id < 0 || id > 0xFFFF)
+        return {};
+    auto found = cache.find(id);
+    if (found == cache.end()) {
+        auto loaded = res::LoadString(library, static_cast<uint32_t>(id), kStringBufferBytes, codePage);
+        found = cache.emplace(id, loaded.length > 0 ? loaded.text : std::string()).first;
+    }
+    return found->second;
+}
+
 std::string LangStringV(const vb::Variant& id, const std::vector<vb::Variant>& args) {
     return LangStringOf(vb::CLng(id), args);
 }
@@ -139,17 +154,10 @@ std::string LangStringOf(int32_t number, const std::vector<vb::Variant>& args) {
     if (!state.library)
         return {};
 
-    if (number < 0 || number > 0xFFFF)
-        return {};
-    auto found = state.texts.find(number);
-    if (found == state.texts.end()) {
-        auto loaded = res::LoadString(*state.library, static_cast<uint32_t>(number),
-                                      kStringBufferBytes, state.codePage);
-        found = state.texts.emplace(number, loaded.length > 0 ? loaded.text : std::string()).first;
-    }
-    if (found->second.empty() || args.empty())
-        return found->second;
-    return FormatLangString(found->second, args);
+    const std::string text = StringFromLibrary(*state.library, state.codePage, state.texts, number);
+    if (text.empty() || args.empty())
+        return text;
+    return FormatLangString(text, args);
 }
 
 } // namespace qm6

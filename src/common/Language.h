@@ -6,10 +6,13 @@
 // by walking up from the library's own folder. Without a string library
 // every text is empty.
 
+#include "platform/resources/ResourceLibrary.h"
 #include "platform/vb/Variant.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace qm6 {
@@ -32,6 +35,16 @@ std::string LangString(int32_t id, const Args&... args) {
 // Loads the string library of the module name for the user's locale, or the
 // 1033 one when that is missing or cannot be loaded. True when one was loaded.
 bool LoadLanguage(const std::string& moduleName);
+// The string library of a module for the user's locale, chosen as
+// LoadLanguage chooses (<lang folder>/<locale id>/<module>LangRes.dll, else
+// the 1033 one); none when neither loads. A host with texts of its own (the
+// console) reads them from a library of its own module name so.
+std::optional<res::ResourceLibrary> OpenStringLibrary(const std::string& moduleName);
+// The text of an id in a string library, cut as LangString cuts it (at 511
+// bytes of the code page, never inside a character); empty when the id has
+// none. Texts read once are kept in cache.
+std::string StringFromLibrary(const res::ResourceLibrary& library, unsigned codePage,
+                              std::unordered_map<int32_t, std::string>& cache, int32_t id);
 // Unloads the string library, if one is loaded.
 void FreeLanguage();
 // The locale id whose texts the user wants: the LocaleId setting, else the

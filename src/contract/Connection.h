@@ -45,6 +45,9 @@ public:
     // Fields PrinterProfileId, Description, PriceProfileId (0 for none), by id:
     // the rule owners a host offers.
     virtual Status LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) = 0;
+    // Fields PriceProfileId, Description, by id: the price profiles a host
+    // offers.
+    virtual Status LoadPriceProfiles(std::shared_ptr<RecordSet>& records) = 0;
     // One price profile with its paper-size prices (by paper size id).
     virtual Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                     int32_t priceProfileId) = 0;

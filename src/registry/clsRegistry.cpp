@@ -323,11 +323,10 @@ bool clsRegistry::EnumerateValues(std::vector<std::string>& rstrKeyNames, int32_
     rstrKeyNames.clear();
     rlngKeyCount = 0;
 
+    // Names come back whole, so no buffer is sized by the longest name
+    // first; asking for every index in turn costs one pass over the key.
     reg::Key key;
     long rc = reg::OpenKey(Root(classKey_), sectionKey_, reg::KEY_QUERY_VALUE, key);
-    reg::KeyInfo info;
-    if (rc == reg::ERROR_SUCCESS)
-        rc = reg::QueryInfoKey(key, info);
     for (uint32_t index = 0; rc == reg::ERROR_SUCCESS; ++index) {
         std::string name;
         rc = reg::EnumValue(key, index, name);

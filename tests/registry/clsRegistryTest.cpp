@@ -326,6 +326,42 @@ TEST_F(RegistryObject, EnumerationsListEveryNameInOrder) {
     EXPECT_EQ(count, 3);
 }
 
+TEST_F(RegistryObject, EnumerationsOfLargeKeysListEveryName) {
+    // Made in one transaction: ten thousand values and a thousand subkeys.
+    constexpr int kValues = 10000, kSections = 1000;
+    {
+        reg::Transaction txn;
+        ASSERT_EQ(reg::CreateTransaction(txn), 0);
+        reg::Key key;
+        ASSERT_EQ(reg::CreateKeyTransacted(reg::HKEY_CURRENT_USER, "Software\\Large",
+                                           reg::KEY_ALL_ACCESS, nullptr, key, txn),
+                  0);
+        const std::vector<uint8_t> data{'x', 0};
+        for (int i = 0; i < kValues; ++i)
+            ASSERT_EQ(reg::SetValue(key, "v" + std::to_string(i), reg::REG_SZ, data), 0);
+        for (int i = 0; i < kSections; ++i) {
+            reg::Key sub;
+            ASSERT_EQ(reg::CreateKeyTransacted(reg::HKEY_CURRENT_USER,
+                                               "Software\\Large\\s" + std::to_string(10000 + i),
+                                               reg::KEY_READ, nullptr, sub, txn),
+                      0);
+        }
+        ASSERT_EQ(reg::CommitTransaction(txn), 0);
+    }
+    auto r = Object("Software\\Large");
+    std::vector<std::string> names;
+    int32_t count = 0;
+    ASSERT_TRUE(r.EnumerateValues(names, count));
+    ASSERT_EQ(count, kValues);
+    ASSERT_EQ(names.size(), size_t(kValues));
+    for (int i = 0; i < kValues; ++i)
+        ASSERT_EQ(names[size_t(i)], "v" + std::to_string(i));
+    ASSERT_TRUE(r.EnumerateSections(names, count));
+    ASSERT_EQ(count, kSections);
+    for (int i = 0; i < kSections; ++i)
+        ASSERT_EQ(names[size_t(i)], "s" + std::to_string(10000 + i));
+}
+
 TEST_F(RegistryObject, CheckSecurityFollowsTheKeysDescriptor) {
     ASSERT_TRUE(Object("Software\\Locked").CreateKey(false));
     SetDescriptor("Software\\Locked", "D:(A;;KR;;;WD)");

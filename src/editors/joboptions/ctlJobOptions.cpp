@@ -81,8 +81,7 @@ void ctlJobOptions::FillColorCombo() {
 }
 
 void ctlJobOptions::RaiseJobOptionChanged() {
-    if (OnJobOptionChanged)
-        OnJobOptionChanged();
+    RaiseEvent(OnJobOptionChanged);
 }
 
 forms::Label& ctlJobOptions::lblCaption(int32_t index) const {

@@ -9,13 +9,13 @@
 // user edits, calls Validate and then SaveData.
 
 #include "contract/Connection.h"
+#include "contract/EditorEvents.h"
 #include "contract/JobOptionRule.h"
 #include "editors/LoadState.h"
 #include "platform/forms/UserControl.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,8 +62,9 @@ public:
     // Every combination of the options may be stored.
     bool Validate() const { return true; }
 
-    // Raised whenever one of the three inputs changes, by the user or by a load.
-    std::function<void()> OnJobOptionChanged;
+    // JobOptionChanged: raised whenever one of the three inputs changes, by
+    // the user or by a load.
+    ChangeEvent OnJobOptionChanged;
 
     forms::ComboBox& cmbColor() const { return *cmbColor_; }
     forms::CheckBox& chkForceDuplex() const { return *chkForceDuplex_; }

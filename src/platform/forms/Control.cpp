@@ -56,8 +56,8 @@ private:
 };
 
 PropertyNotSupported::PropertyNotSupported(const std::string& what)
-    : vb::VbError(static_cast<vb::ErrorNumber>(kNumber),
-                  "Object doesn't support this property or method" +
+    : vb::VbError(vb::ErrorNumber::ObjectDoesntSupport,
+                  vb::VbError::DescriptionOf(vb::ErrorNumber::ObjectDoesntSupport) +
                       (what.empty() ? std::string() : " (" + what + ")")) {}
 
 Control::Control(Container& parent, std::string name, int32_t index, QWidget* widget,

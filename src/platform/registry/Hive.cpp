@@ -3,6 +3,7 @@
 #include "platform/registry/Registry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -15,11 +16,13 @@
 #include <new>
 #include <pwd.h>
 #include <random>
+#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
+#include <unicode/utf8.h>
 #include <unistd.h>
 
 namespace qm6::reg::detail {
@@ -28,7 +31,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kSchema = R"sql(
+// The values of a key; its index is made separately (vals_by_seq), so that a
+// version 1 hive can be given a new table of the same shape.
+constexpr const char* kValueColumns = R"sql((
+    key INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    folded TEXT NOT NULL,
+    seq INTEGER NOT NULL,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    PRIMARY KEY(key, folded)
+) WITHOUT ROWID)sql";
+constexpr const char* kKeyIndex = "CREATE UNIQUE INDEX keys_by_parent ON keys(parent, folded)";
+constexpr const char* kValueIndex = "CREATE INDEX vals_by_seq ON vals(key, seq)";
+
+std::string Schema() {
+    return std::string(R"sql(
 CREATE TABLE keys(
     id INTEGER PRIMARY KEY AUTOINCREMENT,
     parent INTEGER,
@@ -37,25 +55,22 @@ CREATE TABLE keys(
     sddl TEXT NOT NULL,
     last_write INTEGER NOT NULL
 );
-CREATE UNIQUE INDEX keys_by_parent ON keys(parent, folded);
-CREATE TABLE vals(
-    key INTEGER NOT NULL,
-    name TEXT NOT NULL,
-    folded TEXT NOT NULL,
-    seq INTEGER NOT NULL,
-    type INTEGER NOT NULL,
-    data BLOB NOT NULL,
-    PRIMARY KEY(key, folded)
-) WITHOUT ROWID;
-CREATE INDEX vals_by_seq ON vals(key, seq);
 CREATE TABLE hive(uid TEXT NOT NULL);
-)sql";
+CREATE TABLE vals)sql") +
+           kValueColumns + ";" + kKeyIndex + ";" + kValueIndex + ";";
+}
 
 // How long a call keeps trying while other processes hold the hive.
 constexpr auto kBusyDeadline = std::chrono::seconds(30);
 constexpr int kBusyTimeoutMs = 5000;
 
 thread_local std::unordered_map<std::string, std::unique_ptr<Hive>> t_hives;
+
+// Commits made by any connection of the process: a connection that finds
+// the count changed knows that its caches may be out of date.
+std::atomic<uint64_t> g_commits{0};
+
+std::atomic<int64_t> g_continueWindowUs{kContinueWindow.count()};
 
 long MapErrno(int err) {
     switch (err) {
@@ -155,7 +170,7 @@ long CreateHiveFile(const std::string& path, HiveRoot root, const HiveFile* empt
     int rc =
         sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK) {
-        std::string script = std::string("PRAGMA page_size=4096; BEGIN;") + kSchema +
+        std::string script = std::string("PRAGMA page_size=4096; BEGIN;") + Schema() +
                              "PRAGMA application_id=" + std::to_string(kHiveApplicationId) +
                              "; PRAGMA user_version=" + std::to_string(kHiveSchemaVersion) + ";";
         rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
@@ -181,10 +196,8 @@ long CreateHiveFile(const std::string& path, HiveRoot root, const HiveFile* empt
         rc = sqlite3_exec(db, (std::string("INSERT INTO hive(uid) VALUES('") + uid + "')").c_str(),
                           nullptr, nullptr, nullptr);
     }
-    // Commit in rollback mode, so that everything is in the file itself, then
-    // mark the file for write-ahead logging.
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "COMMIT; PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     int closeRc = sqlite3_close(db);
     if (rc == SQLITE_OK)
         rc = closeRc;
@@ -239,7 +252,8 @@ Header CheckHeader(int fd) {
         return Header::Foreign;
     if (BigEndian32(header + 68) != uint32_t(kHiveApplicationId))
         return Header::Foreign;
-    if (BigEndian32(header + 60) != uint32_t(kHiveSchemaVersion))
+    const uint32_t version = BigEndian32(header + 60);
+    if (version != uint32_t(kHiveSchemaVersion) && version != uint32_t(kFoldingSchemaVersion))
         return Header::Foreign;
     return Header::Ours;
 }
@@ -354,30 +368,17 @@ long MapSqliteError(int rc) {
     case SQLITE_NOMEM:
         return ERROR_OUTOFMEMORY;
     default:
-        return rc & 0xff;
+        // No Win32 code means the same: an application-defined code, for
+        // which the system has no text, rather than a system code of another
+        // meaning.
+        return kSqliteErrorBase + (rc & 0xff);
     }
 }
 
-bool FoldName(std::string_view name, std::string& folded, size_t* units) {
-    folded.clear();
-    if (units)
-        *units = 0;
-    if (name.empty())
-        return true;
-    if (name.find('\0') != std::string_view::npos || name.size() > 0x3FFFFFFF)
-        return false;
-    // Plain ASCII folds to its lower case (no ASCII letter folds otherwise
-    // under the default folding), without a round trip through UTF-16.
-    if (std::all_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x80; })) {
-        folded.assign(name);
-        for (char& c : folded) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        if (units)
-            *units = name.size();
-        return true;
-    }
+namespace {
+
+// Full case folding through UTF-16 (the rule of version 1 hives).
+bool FullFolding(std::string_view name, std::string& folded, size_t* units) {
     UErrorCode err = U_ZERO_ERROR;
     int32_t len16 = 0;
     u_strFromUTF8(nullptr, 0, &len16, name.data(), int32_t(name.size()), &err);
@@ -408,6 +409,66 @@ bool FoldName(std::string_view name, std::string& folded, size_t* units) {
     u_strToUTF8(folded.data(), len8, nullptr, fold.data(), foldLen, &err);
     // Filling the buffer exactly leaves no room for a terminator, which is fine.
     return err == U_ZERO_ERROR || err == U_STRING_NOT_TERMINATED_WARNING;
+}
+
+// Each UTF-16 unit by its simple uppercase. A character outside the basic
+// plane is two surrogate units, which have no case: it stays as it is.
+bool SimpleUppercase(std::string_view name, std::string& form, size_t* units) {
+    form.reserve(name.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+    const int32_t length = int32_t(name.size());
+    size_t count = 0;
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0)
+            return false;
+        if (c > 0xFFFF) {
+            form.append(name.substr(size_t(start), size_t(i - start)));
+            count += 2;
+            continue;
+        }
+        UChar32 upper = u_toupper(c);
+        if (upper > 0xFFFF)
+            upper = c;
+        char buffer[4];
+        int32_t written = 0;
+        U8_APPEND_UNSAFE(buffer, written, upper);
+        form.append(buffer, size_t(written));
+        ++count;
+    }
+    if (units)
+        *units = count;
+    return true;
+}
+
+} // namespace
+
+bool CompareForm(std::string_view name, NameRule rule, std::string& form, size_t* units) {
+    form.clear();
+    if (units)
+        *units = 0;
+    if (name.empty())
+        return true;
+    if (name.find('\0') != std::string_view::npos || name.size() > 0x3FFFFFFF)
+        return false;
+    // Plain ASCII needs no table: its letters change case, nothing else does
+    // (under either rule).
+    if (std::all_of(name.begin(), name.end(), [](char c) { return (unsigned char)c < 0x80; })) {
+        form.assign(name);
+        for (char& c : form) {
+            if (rule == NameRule::SimpleUppercase && c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+            else if (rule == NameRule::FullFolding && c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        }
+        if (units)
+            *units = name.size();
+        return true;
+    }
+    return rule == NameRule::SimpleUppercase ? SimpleUppercase(name, form, units)
+                                             : FullFolding(name, form, units);
 }
 
 size_t Utf16Length(std::string_view text) {
@@ -535,8 +596,11 @@ void HiveFile::Leak() {
 
 // --- Statement -------------------------------------------------------------
 
-Statement::Statement(Hive& hive, const char* sql) {
-    stmt_ = hive.Prepare(sql, prepareRc_);
+Statement::Statement(Hive& hive, const char* sql) : hive_(&hive) {
+    if (hive.cacheOnly_)
+        hive.neededDatabase_ = true;
+    else
+        stmt_ = hive.Prepare(sql, prepareRc_);
 }
 
 Statement::~Statement() {
@@ -571,6 +635,10 @@ Statement& Statement::BindBlob(int index, std::span<const uint8_t> data) {
 }
 
 int Statement::Step() {
+    if (hive_->cacheOnly_) {
+        hive_->neededDatabase_ = true;
+        return SQLITE_ABORT;
+    }
     if (!stmt_)
         return prepareRc_ == SQLITE_OK ? SQLITE_ERROR : prepareRc_;
     return sqlite3_step(stmt_);
@@ -628,59 +696,255 @@ sqlite3_stmt* Hive::Prepare(const char* sql, int& rc) {
     return stmt;
 }
 
+namespace {
+
+// Runs a statement that answers one row of one column, outside the cache of
+// prepared statements (for checks made once, and for schema changes).
+int ScalarOnce(sqlite3* db, const char* sql, std::string& out) {
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+    int rows = 0;
+    while (rc == SQLITE_OK) {
+        int step = sqlite3_step(stmt);
+        if (step == SQLITE_DONE)
+            break;
+        if (step != SQLITE_ROW) {
+            rc = step;
+            break;
+        }
+        const unsigned char* text = sqlite3_column_text(stmt, 0);
+        out = text ? reinterpret_cast<const char*>(text) : "";
+        ++rows;
+    }
+    sqlite3_finalize(stmt);
+    if (rc == SQLITE_OK && rows != 1)
+        rc = SQLITE_NOTADB; // a check that answers no row fails as a bad file
+    return rc;
+}
+
+} // namespace
+
 // Checks a freshly opened hive once: its identity, its schema and the
 // integrity of every page.
-long Hive::Validate() {
+long Hive::Validate(int32_t& version) {
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         return Fail(rc);
     long result = ERROR_SUCCESS;
-    auto scalar = [&](const char* sql, std::string& out) {
-        sqlite3_stmt* stmt = nullptr;
-        int r = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
-        int rows = 0;
-        while (r == SQLITE_OK) {
-            int step = sqlite3_step(stmt);
-            if (step == SQLITE_DONE)
-                break;
-            if (step != SQLITE_ROW) {
-                r = step;
-                break;
-            }
-            const unsigned char* text = sqlite3_column_text(stmt, 0);
-            out = text ? reinterpret_cast<const char*>(text) : "";
-            ++rows;
-        }
-        sqlite3_finalize(stmt);
-        if (r != SQLITE_OK)
-            return Fail(r);
-        return rows == 1 ? ERROR_SUCCESS : long(ERROR_BADDB);
-    };
     std::string value;
     const std::pair<const char*, std::string> checks[] = {
         {"PRAGMA application_id", std::to_string(kHiveApplicationId)},
-        {"PRAGMA user_version", std::to_string(kHiveSchemaVersion)},
         {"SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('keys', 'vals', "
          "'hive')",
          "3"},
         {"SELECT count(*) FROM keys WHERE id = 1 AND parent IS NULL", "1"},
         {"PRAGMA quick_check", "ok"},
+        {"PRAGMA user_version", ""}, // checked below
     };
     for (const auto& [sql, expected] : checks) {
-        result = scalar(sql, value);
-        if (result == ERROR_SUCCESS && value != expected)
+        rc = ScalarOnce(db_, sql, value);
+        result = rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
+        if (result == ERROR_SUCCESS && !expected.empty() && value != expected)
             result = ERROR_BADDB;
         if (result != ERROR_SUCCESS)
             break;
     }
     if (result == ERROR_SUCCESS) {
-        result = scalar("SELECT uid FROM hive", uid_);
+        if (value == std::to_string(kHiveSchemaVersion))
+            version = kHiveSchemaVersion;
+        else if (value == std::to_string(kFoldingSchemaVersion))
+            version = kFoldingSchemaVersion;
+        else
+            result = ERROR_BADDB;
+    }
+    if (result == ERROR_SUCCESS) {
+        rc = ScalarOnce(db_, "SELECT uid FROM hive", uid_);
+        result = rc == SQLITE_OK ? ERROR_SUCCESS : Fail(rc);
         if (result == ERROR_SUCCESS && uid_.empty())
             result = ERROR_BADDB;
     }
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return result;
+}
+
+long Hive::SetJournalMode() {
+    std::string mode;
+    int rc = ScalarOnce(db_, "PRAGMA journal_mode", mode);
+    if (rc != SQLITE_OK)
+        return Fail(rc);
+    if (mode == "wal" && !ReadOnly()) {
+        // Leaving the log needs the hive to itself: while a connection of an
+        // older version still uses it, the hive stays as it is, and the next
+        // connection made tries again.
+        std::string now;
+        if (ScalarOnce(db_, "PRAGMA journal_mode=DELETE", now) == SQLITE_OK)
+            mode = now;
+    }
+    wal_ = mode == "wal";
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+constexpr size_t kMaxKeyNameUnits = 255;
+constexpr size_t kMaxValueNameUnits = 16383;
+
+// A name for the second of two names that the current rule makes one: the
+// name with " (2)" (or the first free number) after it, shortened where the
+// longest allowed name would be exceeded. `taken` holds the compared forms
+// of the names already kept.
+std::string Renamed(const std::string& name, size_t maxUnits, const std::set<std::string>& taken,
+                    std::string& form) {
+    for (int n = 2;; ++n) {
+        const std::string suffix = " (" + std::to_string(n) + ")";
+        std::string base = name;
+        std::string candidate;
+        size_t units = 0;
+        for (;;) {
+            candidate = base + suffix;
+            CompareForm(candidate, NameRule::SimpleUppercase, form, &units);
+            if (units <= maxUnits || base.empty())
+                break;
+            // Drop the last character (and any UTF-8 continuation bytes).
+            do
+                base.pop_back();
+            while (!base.empty() && (static_cast<unsigned char>(base.back()) & 0xC0) == 0x80);
+            if (!base.empty() && (static_cast<unsigned char>(base.back()) & 0xC0) == 0xC0)
+                base.pop_back();
+        }
+        if (!taken.count(form))
+            return candidate;
+    }
+}
+
+// Gives every key and value of a version 1 hive the compared form of the
+// current rule. Two names that become one (a dotless ı and an i, which both
+// uppercase to I) keep the first made under its name; the other is renamed
+// (see Renamed), so that every value stays reachable by a name of its own.
+int MigrateNames(sqlite3* db) {
+    struct Row {
+        int64_t id, parent;
+        std::string name;
+    };
+    std::vector<Row> keys;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(
+        db, "SELECT id, parent, name FROM keys WHERE parent IS NOT NULL ORDER BY parent, id", -1,
+        &stmt, nullptr);
+    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+        keys.push_back(
+            {sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1), text ? text : ""});
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE && rc != SQLITE_OK)
+        return rc;
+    rc = sqlite3_exec(db, "DROP INDEX keys_by_parent", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, "UPDATE keys SET name = ?2, folded = ?3 WHERE id = ?1", -1,
+                                &stmt, nullptr);
+    std::set<std::string> taken;
+    int64_t parent = -1;
+    for (size_t i = 0; rc == SQLITE_OK && i < keys.size(); ++i) {
+        if (keys[i].parent != parent) {
+            taken.clear();
+            parent = keys[i].parent;
+        }
+        std::string form;
+        if (!CompareForm(keys[i].name, NameRule::SimpleUppercase, form))
+            return SQLITE_CORRUPT;
+        std::string name = keys[i].name;
+        if (taken.count(form))
+            name = Renamed(name, kMaxKeyNameUnits, taken, form);
+        taken.insert(form);
+        sqlite3_bind_int64(stmt, 1, keys[i].id);
+        sqlite3_bind_text(stmt, 2, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, form.c_str(), int(form.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    stmt = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, kKeyIndex, nullptr, nullptr, nullptr);
+
+    // Values: a new table of the same shape, filled in order, in place of
+    // the old one (their compared forms are its primary key).
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, (std::string("CREATE TABLE vals_new") + kValueColumns).c_str(),
+                          nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db, "SELECT key, name, seq, type, data FROM vals ORDER BY key, seq",
+                                -1, &stmt, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(db,
+                                "INSERT INTO vals_new(key, name, folded, seq, type, data) "
+                                "VALUES(?1, ?2, ?3, ?4, ?5, ?6)",
+                                -1, &insert, nullptr);
+    int64_t key = -1;
+    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (sqlite3_column_int64(stmt, 0) != key) {
+            taken.clear();
+            key = sqlite3_column_int64(stmt, 0);
+        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        std::string name = text ? text : "";
+        std::string form;
+        if (!CompareForm(name, NameRule::SimpleUppercase, form)) {
+            rc = SQLITE_CORRUPT;
+            break;
+        }
+        if (taken.count(form))
+            name = Renamed(name, kMaxValueNameUnits, taken, form);
+        taken.insert(form);
+        sqlite3_bind_int64(insert, 1, key);
+        sqlite3_bind_text(insert, 2, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, form.c_str(), int(form.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_value(insert, 4, sqlite3_column_value(stmt, 2));
+        sqlite3_bind_value(insert, 5, sqlite3_column_value(stmt, 3));
+        sqlite3_bind_value(insert, 6, sqlite3_column_value(stmt, 4));
+        rc = sqlite3_step(insert) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+        sqlite3_reset(insert);
+    }
+    if (rc == SQLITE_DONE)
+        rc = SQLITE_OK;
+    sqlite3_finalize(stmt);
+    sqlite3_finalize(insert);
+    for (const char* sql :
+         {"DROP TABLE vals", "ALTER TABLE vals_new RENAME TO vals", kValueIndex}) {
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    }
+    return rc;
+}
+
+} // namespace
+
+long Hive::Migrate() {
+    int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return Fail(rc);
+    // Another process may have done it meanwhile.
+    std::string version;
+    rc = ScalarOnce(db_, "PRAGMA user_version", version);
+    if (rc == SQLITE_OK && version == std::to_string(kFoldingSchemaVersion)) {
+        rc = MigrateNames(db_);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db_,
+                              ("PRAGMA user_version=" + std::to_string(kHiveSchemaVersion)).c_str(),
+                              nullptr, nullptr, nullptr);
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return Fail(rc);
+    }
+    rule_ = NameRule::SimpleUppercase;
+    return ERROR_SUCCESS;
 }
 
 namespace {
@@ -709,6 +973,18 @@ void Hive::NoteChecked(const struct stat& st, const struct timespec& before) {
     settled_ = st.st_ctim.tv_sec + kSettleSeconds < before.tv_sec;
 }
 
+void Hive::CheckWritable() {
+    // SQLite opens a file the process may not write (or one on a read-only
+    // mount) for reading only; a write also makes its journal beside the
+    // file, which takes a folder the process may write.
+    if (openedReadOnly_) {
+        cannotWrite_ = true;
+        return;
+    }
+    const std::string folder = fs::path(path_).parent_path().string();
+    cannotWrite_ = faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0;
+}
+
 bool Hive::StillCurrent(Via via) {
     struct stat st;
     if (via == Via::Handle && settled_) {
@@ -722,7 +998,7 @@ bool Hive::StillCurrent(Via via) {
         if (fstat(file_.Fd(), &st) != 0 || st.st_nlink == 0)
             return false;
         if (SameTime(st.st_ctim, checkedCtime_)) {
-            readOnly_ = !Writable(st);
+            modeReadOnly_ = !Writable(st);
             return true;
         }
     }
@@ -730,23 +1006,17 @@ bool Hive::StillCurrent(Via via) {
     if (stat(path_.c_str(), &st) != 0 || st.st_dev != file_.Dev() || st.st_ino != file_.Ino())
         return false;
     NoteChecked(st, before);
-    readOnly_ = !Writable(st);
+    modeReadOnly_ = !Writable(st);
+    // A connection SQLite opened for reading only stays so: once the file
+    // may be written, a new connection takes its place.
+    if (openedReadOnly_ && faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) == 0)
+        return false;
+    CheckWritable();
     return true;
 }
 
-long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) {
-    out = nullptr;
+long Hive::Open(const std::string& path, HiveRoot root, std::unique_ptr<Hive>& out) {
     struct stat st;
-    auto cached = t_hives.find(path);
-    if (cached != t_hives.end()) {
-        if (cached->second->StillCurrent(via)) {
-            out = cached->second.get();
-            return ERROR_SUCCESS;
-        }
-        // The file was replaced or removed: start over with what is there now.
-        t_hives.erase(cached);
-    }
-
     for (int attempt = 0; attempt < 8; ++attempt) {
         HiveFile file;
         if (int err = HiveFile::Acquire(path, file, st); err != 0) {
@@ -762,7 +1032,7 @@ long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) 
         if (st.st_size == 0) {
             // An empty file is a hive not yet made; one that may not be
             // written cannot become one.
-            if (!Writable(st))
+            if (!Writable(st) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
                 return ERROR_ACCESS_DENIED;
             long rc = CreateHiveFile(path, root, &file);
             if (rc != ERROR_SUCCESS)
@@ -785,8 +1055,8 @@ long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) 
 
         std::unique_ptr<Hive> hive(new Hive);
         hive->path_ = path;
-        hive->readOnly_ = !Writable(opened);
         hive->file_ = std::move(file);
+        // A file the process may not write is opened for reading only.
         int rc = sqlite3_open_v2(path.c_str(), &hive->db_,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK)
@@ -797,38 +1067,59 @@ long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) 
             st.st_ino != hive->file_.Ino())
             continue;
         hive->NoteChecked(st, before);
-        long result = hive->Validate();
+        hive->modeReadOnly_ = !Writable(st);
+        hive->openedReadOnly_ = sqlite3_db_readonly(hive->db_, "main") == 1;
+        hive->CheckWritable();
+        int32_t version = 0;
+        long result = hive->Validate(version);
+        if (result == ERROR_SUCCESS)
+            result = hive->SetJournalMode();
         if (result != ERROR_SUCCESS)
             return result;
-        if (!hive->readOnly_) {
-            std::string mode;
-            sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v2(hive->db_, "PRAGMA journal_mode", -1, &stmt, nullptr) ==
-                    SQLITE_OK &&
-                sqlite3_step(stmt) == SQLITE_ROW) {
-                const unsigned char* text = sqlite3_column_text(stmt, 0);
-                mode = text ? reinterpret_cast<const char*>(text) : "";
-            }
-            sqlite3_finalize(stmt);
-            if (mode != "wal") {
-                rc = sqlite3_exec(hive->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-                if (rc != SQLITE_OK)
-                    return hive->Fail(rc);
-            }
-        }
-        // Commits are written to the log without waiting for the disk: a
-        // killed process loses nothing it committed, and only a crash of the
-        // whole machine can lose the last commits, as the platform's
-        // registry writes lazily too and only RegFlushKey forces its data to
-        // disk. Checkpoints still sync the file, so it is never corrupted.
+        // A killed process loses nothing it committed, as the journal makes
+        // each commit whole; the file is synced at each commit, the journal
+        // once before the file is written, which keeps the hive sound when
+        // the machine loses power on the file systems in use today (only the
+        // last commits can be lost then, as the platform's registry writes
+        // lazily too and only RegFlushKey forces its data to disk).
         rc = sqlite3_exec(hive->db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             return hive->Fail(rc);
-        out = hive.get();
-        t_hives[path] = std::move(hive);
+        if (version == kFoldingSchemaVersion) {
+            hive->rule_ = NameRule::FullFolding;
+            // A hive this process may not write is read by the rule it was
+            // written with; so is one that another process holds now, until
+            // the next connection.
+            if (!hive->ReadOnly()) {
+                result = hive->Migrate();
+                if (result != ERROR_SUCCESS && result != ERROR_BUSY)
+                    return result;
+            }
+        }
+        out = std::move(hive);
         return ERROR_SUCCESS;
     }
     return ERROR_BUSY;
+}
+
+long Hive::Connect(const std::string& path, HiveRoot root, Via via, Hive*& out) {
+    out = nullptr;
+    auto cached = t_hives.find(path);
+    if (cached != t_hives.end()) {
+        if (cached->second->StillCurrent(via)) {
+            out = cached->second.get();
+            return ERROR_SUCCESS;
+        }
+        // The file was replaced or removed: start over with what is there now.
+        t_hives.erase(cached);
+    }
+    std::unique_ptr<Hive> hive;
+    long rc = Open(path, root, hive);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    out = hive.get();
+    t_hives[path] = std::move(hive);
+    return ERROR_SUCCESS;
 }
 
 int Hive::Exec(const char* sql) {
@@ -851,12 +1142,46 @@ long Hive::Refresh() {
     sqlite3_reset(stmt);
     if (rc != SQLITE_ROW)
         return Fail(rc);
-    if (!haveVersion_ || version != dataVersion_)
+    if (!haveVersion_ || version != dataVersion_) {
         ForgetKeys();
+        ForgetListings();
+        // Another connection has committed: it may have brought the hive to
+        // the current name rule, or changed its journal mode.
+        std::string value;
+        if (haveVersion_ && rule_ == NameRule::FullFolding &&
+            ScalarOnce(db_, "PRAGMA user_version", value) == SQLITE_OK &&
+            value == std::to_string(kHiveSchemaVersion))
+            rule_ = NameRule::SimpleUppercase;
+        if (haveVersion_ && ScalarOnce(db_, "PRAGMA journal_mode", value) == SQLITE_OK)
+            wal_ = value == "wal";
+    }
     haveVersion_ = true;
     dataVersion_ = version;
     cacheUsable_ = true;
     return ERROR_SUCCESS;
+}
+
+void Hive::Confirmed() {
+    confirmedAt_ = std::chrono::steady_clock::now();
+    confirmedWrites_ = g_commits.load(std::memory_order_acquire);
+    recent_ = true;
+}
+
+void SetContinueWindow(std::chrono::microseconds window) {
+    g_continueWindowUs.store(window.count());
+}
+
+bool Hive::RecentlyConfirmed() const {
+    return recent_ && !wal_ && g_commits.load(std::memory_order_acquire) == confirmedWrites_ &&
+           std::chrono::steady_clock::now() - confirmedAt_ <
+               std::chrono::microseconds(g_continueWindowUs.load(std::memory_order_relaxed));
+}
+
+bool Hive::CachesCurrent() const {
+    // In the rollback journal's mode every commit writes the file, so an
+    // unchanged change time means that nobody has committed since the
+    // caches were confirmed; a write-ahead log takes commits elsewhere.
+    return confirmed_ && settled_ && !wal_ && SameTime(checkedCtime_, confirmedCtime_);
 }
 
 std::string Hive::ChildKey(int64_t parent, std::string_view folded) {
@@ -895,8 +1220,75 @@ void Hive::ForgetKeys() {
     children_.clear();
 }
 
-long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
-               const std::function<long(Hive&)>& work, Via via) {
+Listing* Hive::FindListing(int64_t key, bool values) {
+    if (!cacheUsable_)
+        return nullptr;
+    for (size_t i = 0; i < listings_.size(); ++i) {
+        if (listings_[i].key == key && listings_[i].values == values) {
+            if (i > 0)
+                std::rotate(listings_.begin(), listings_.begin() + long(i),
+                            listings_.begin() + long(i) + 1);
+            return &listings_.front();
+        }
+    }
+    return nullptr;
+}
+
+Listing& Hive::KeepListing(int64_t key, bool values) {
+    // A few listings, so that walking a tree (the values and the subkeys of
+    // a key, then those of each subkey) keeps the ones it goes back to.
+    constexpr size_t kKept = 4;
+    std::erase_if(listings_, [&](const Listing& l) { return l.key == key && l.values == values; });
+    if (listings_.size() >= kKept)
+        listings_.pop_back();
+    listings_.insert(listings_.begin(), Listing{});
+    listings_.front().key = key;
+    listings_.front().values = values;
+    return listings_.front();
+}
+
+void Hive::ForgetListings() {
+    listings_.clear();
+}
+
+namespace {
+
+// Runs `work`, answering an allocation failure as the platform does.
+long Guarded(Work work, Hive& hive) {
+    try {
+        return work(hive);
+    } catch (const std::bad_alloc&) {
+        return ERROR_OUTOFMEMORY;
+    }
+}
+
+} // namespace
+
+long Hive::OnCaches(Work work, bool& answered) {
+    cacheUsable_ = true;
+    cacheOnly_ = true;
+    neededDatabase_ = false;
+    long result = Guarded(work, *this);
+    cacheOnly_ = false;
+    cacheUsable_ = false;
+    answered = !neededDatabase_;
+    return result;
+}
+
+long Hive::Run(const std::string& path, HiveRoot root, Txn txn, Work work, Via via,
+               HeldTransaction* held) {
+    if (held)
+        return RunHeld(*held, path, root, txn, work);
+    if (txn == Txn::Continue) {
+        auto cached = t_hives.find(path);
+        bool answered = false;
+        if (cached != t_hives.end() && cached->second->RecentlyConfirmed()) {
+            long result = cached->second->OnCaches(work, answered);
+            if (answered)
+                return result;
+        }
+        txn = Txn::Read;
+    }
     const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
     const bool write = txn == Txn::Write;
     for (int attempt = 0;; ++attempt) {
@@ -912,17 +1304,23 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
 
         hive->busy_ = false;
         hive->cacheUsable_ = false;
+        hive->recent_ = false;
+        if (txn == Txn::Read && hive->CachesCurrent()) {
+            // Nothing has changed since the caches were confirmed: work that
+            // finds all it needs in them takes no lock and reads nothing.
+            hive->Confirmed();
+            bool answered = false;
+            result = hive->OnCaches(work, answered);
+            if (answered)
+                return result;
+        }
         if (txn == Txn::Single) {
-            try {
-                result = work(*hive);
-            } catch (const std::bad_alloc&) {
-                result = ERROR_OUTOFMEMORY;
-            }
+            result = Guarded(work, *hive);
         } else {
             // BEGIN IMMEDIATE takes the write lock at once, so that a writer
             // never has to upgrade a read snapshot that another writer
             // outdated.
-            int rc = hive->Exec(write && !hive->readOnly_ ? "BEGIN IMMEDIATE" : "BEGIN");
+            int rc = hive->Exec(write && !hive->ReadOnly() ? "BEGIN IMMEDIATE" : "BEGIN");
             if (rc != SQLITE_OK) {
                 result = hive->Fail(rc);
             } else {
@@ -937,8 +1335,16 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
                 } rollback{*hive};
                 try {
                     result = hive->Refresh();
-                    if (result == ERROR_SUCCESS)
+                    if (result == ERROR_SUCCESS) {
+                        // The caches now hold the hive as it is; they stay
+                        // good while the file keeps the change time it had
+                        // when it was looked at before this transaction.
+                        hive->confirmed_ = hive->settled_ && !write;
+                        hive->confirmedCtime_ = hive->checkedCtime_;
+                        if (!write)
+                            hive->Confirmed();
                         result = work(*hive);
+                    }
                 } catch (const std::bad_alloc&) {
                     result = ERROR_OUTOFMEMORY;
                 }
@@ -946,11 +1352,17 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
                     rc = hive->Exec("COMMIT");
                     if (rc != SQLITE_OK)
                         result = hive->Fail(rc);
+                    else if (write)
+                        g_commits.fetch_add(1, std::memory_order_release);
                 }
-                // A write that did not commit may have left the cache with
-                // what it saw of its own changes.
-                if (result != ERROR_SUCCESS && write)
-                    hive->ForgetKeys();
+                if (write) {
+                    // A write that did not commit may have left the cache
+                    // with what it saw of its own changes; the listings are
+                    // dropped by every write.
+                    if (result != ERROR_SUCCESS)
+                        hive->ForgetKeys();
+                    hive->ForgetListings();
+                }
             }
         }
         hive->cacheUsable_ = false;
@@ -962,6 +1374,103 @@ long Hive::Run(const std::string& path, HiveRoot root, Txn txn,
             t_hives.erase(path); // check the file afresh on the next call
         return result;
     }
+}
+
+long Hive::RunHeld(HeldTransaction& held, const std::string& path, HiveRoot root, Txn txn,
+                   Work work) {
+    if (!held.active)
+        return ERROR_TRANSACTION_NOT_ACTIVE;
+    if (!held.hive) {
+        // The first call: a connection of the transaction's own, which takes
+        // the write lock now and keeps it to the end.
+        const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
+        for (int attempt = 0;; ++attempt) {
+            std::unique_ptr<Hive> hive;
+            long result = Open(path, root, hive);
+            if (result == ERROR_SUCCESS) {
+                int rc = hive->Exec(hive->ReadOnly() ? "BEGIN" : "BEGIN IMMEDIATE");
+                result = rc == SQLITE_OK ? hive->Refresh() : hive->Fail(rc);
+                if (result == ERROR_SUCCESS) {
+                    // Large imports keep their pages in memory rather than
+                    // spill them into the file before the commit.
+                    sqlite3_exec(hive->db_, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+                    held.hive = std::move(hive);
+                    held.path = path;
+                    break;
+                }
+            }
+            if (result == ERROR_BUSY && std::chrono::steady_clock::now() < deadline) {
+                Backoff(attempt);
+                continue;
+            }
+            return result;
+        }
+    } else if (held.path != path) {
+        return ERROR_NOT_SUPPORTED; // a transaction spans one hive
+    }
+    Hive& hive = *held.hive;
+    hive.busy_ = false;
+    int rc = hive.Exec("SAVEPOINT call");
+    if (rc != SQLITE_OK)
+        return hive.Fail(rc);
+    // No other connection commits while the transaction holds the hive, so
+    // its caches stay good from call to call.
+    hive.cacheUsable_ = true;
+    long result = Guarded(work, hive);
+    hive.cacheUsable_ = false;
+    if (result == ERROR_SUCCESS && (rc = hive.Exec("RELEASE call")) != SQLITE_OK)
+        result = hive.Fail(rc);
+    if (result != ERROR_SUCCESS) {
+        hive.Exec("ROLLBACK TO call");
+        hive.Exec("RELEASE call");
+        hive.ForgetKeys();
+    }
+    if (txn == Txn::Write)
+        hive.ForgetListings();
+    // Some failures (a full disk, an I/O error) make SQLite roll back the
+    // whole transaction: it is over then.
+    if (sqlite3_get_autocommit(hive.db_))
+        held.active = false;
+    return result;
+}
+
+long Hive::Finish(HeldTransaction& held, bool commit) {
+    if (!held.active) {
+        held.hive.reset();
+        return ERROR_TRANSACTION_NOT_ACTIVE;
+    }
+    held.active = false;
+    if (!held.hive)
+        return ERROR_SUCCESS; // nothing was done in it
+    Hive& hive = *held.hive;
+    long result = ERROR_SUCCESS;
+    if (commit) {
+        // The commit waits for readers to leave the file; a busy commit
+        // keeps its transaction, and is tried again.
+        const auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
+        for (int attempt = 0;; ++attempt) {
+            hive.busy_ = false;
+            int rc = hive.Exec("COMMIT");
+            if (rc == SQLITE_OK) {
+                g_commits.fetch_add(1, std::memory_order_release);
+                break;
+            }
+            result = hive.Fail(rc);
+            if (!hive.busy_ || std::chrono::steady_clock::now() >= deadline)
+                break;
+            result = ERROR_SUCCESS;
+            Backoff(attempt);
+        }
+    }
+    if (!sqlite3_get_autocommit(hive.db_))
+        hive.Exec("ROLLBACK");
+    held.hive.reset();
+    return result;
+}
+
+HeldTransaction::~HeldTransaction() {
+    if (active)
+        Hive::Finish(*this, false);
 }
 
 void Hive::CloseThreadConnections() {

@@ -103,6 +103,8 @@ constexpr Message kMessages[] = {
     {1338, "The security descriptor structure is invalid."},
     {1346, "Either a required impersonation level was not provided, or the provided impersonation "
            "level is invalid."},
+    {6701, "The requested operation was made in the context of a transaction that is no longer "
+           "active."},
 };
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {

@@ -19,6 +19,8 @@ struct Key::Impl {
     std::string hiveUid;
     int64_t id;
     uint32_t granted;
+    // The transaction the key was opened in, if any.
+    std::shared_ptr<detail::HeldTransaction> transaction;
 };
 
 Key::Key() = default;
@@ -26,6 +28,21 @@ Key::~Key() = default;
 Key::Key(Key&&) noexcept = default;
 Key& Key::operator=(Key&&) noexcept = default;
 Key::Key(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Transaction::Transaction() = default;
+Transaction::~Transaction() {
+    RollbackTransaction(*this);
+}
+Transaction::Transaction(Transaction&&) noexcept = default;
+Transaction& Transaction::operator=(Transaction&& other) noexcept {
+    if (this != &other) {
+        RollbackTransaction(*this);
+        state_ = std::move(other.state_);
+    }
+    return *this;
+}
+Transaction::Transaction(std::shared_ptr<detail::HeldTransaction> state)
+    : state_(std::move(state)) {}
 
 bool Key::IsOpen() const {
     return impl_ != nullptr;
@@ -39,6 +56,11 @@ namespace {
 
 constexpr size_t kMaxKeyNameUnits = 255;
 constexpr size_t kMaxValueNameUnits = 16383;
+
+// How much of a key's listing one read takes: rows, or bytes of names and
+// data, whichever comes first.
+constexpr size_t kPageRows = 512;
+constexpr size_t kPageBytes = size_t(1) << 20;
 
 struct Component {
     std::string name;
@@ -83,7 +105,8 @@ long SplitPath(std::string_view path, std::vector<Component>& out) {
             return ERROR_BAD_PATHNAME;
         Component c;
         size_t units = 0;
-        if (!detail::FoldName(name, c.folded, &units) || units > kMaxKeyNameUnits)
+        if (!detail::CompareForm(name, detail::NameRule::SimpleUppercase, c.folded, &units) ||
+            units > kMaxKeyNameUnits)
             return ERROR_INVALID_PARAMETER;
         c.name = std::string(name);
         out.push_back(std::move(c));
@@ -92,6 +115,16 @@ long SplitPath(std::string_view path, std::vector<Component>& out) {
         start = sep + 1;
     }
     return ERROR_SUCCESS;
+}
+
+// The form a name is compared by in `hive`: `form`, made beforehand by the
+// current rule, or the old rule's form in a version 1 hive.
+const std::string& FormIn(const Hive& hive, std::string_view name, const std::string& form,
+                          std::string& scratch) {
+    if (hive.Rule() == detail::NameRule::SimpleUppercase)
+        return form;
+    detail::CompareForm(name, hive.Rule(), scratch);
+    return scratch;
 }
 
 long LoadKey(Hive& hive, int64_t id, KeyRow& row) {
@@ -135,8 +168,9 @@ long FindChild(Hive& hive, int64_t parent, const std::string& folded, KeyRow& ro
 
 long Walk(Hive& hive, KeyRow start, const std::vector<Component>& path, KeyRow& row) {
     row = std::move(start);
+    std::string scratch;
     for (const Component& c : path) {
-        long rc = FindChild(hive, row->id, c.folded, row);
+        long rc = FindChild(hive, row->id, FormIn(hive, c.name, c.folded, scratch), row);
         if (rc != ERROR_SUCCESS)
             return rc;
     }
@@ -172,31 +206,37 @@ long CheckAccess(const Hive& hive, detail::KeyEntry& key, uint32_t access, uint3
     return ERROR_SUCCESS;
 }
 
-std::unique_ptr<Key::Impl> MakeImpl(const Hive& hive, HiveRoot root, int64_t id, uint32_t granted) {
-    return std::make_unique<Key::Impl>(Key::Impl{root, hive.Path(), hive.Uid(), id, granted});
+std::unique_ptr<Key::Impl> MakeImpl(const Hive& hive, HiveRoot root, int64_t id, uint32_t granted,
+                                    const std::shared_ptr<detail::HeldTransaction>& transaction) {
+    return std::make_unique<Key::Impl>(
+        Key::Impl{root, hive.Path(), hive.Uid(), id, granted, transaction});
 }
 
 long OpenFrom(HiveRoot root, const std::string& hivePath, std::optional<Key::Impl> parent,
-              std::string_view path, uint32_t access, Key& result) {
+              std::string_view path, uint32_t access, Key& result,
+              const std::shared_ptr<detail::HeldTransaction>& transaction) {
     std::vector<Component> names;
     long rc = SplitPath(path, names);
     std::unique_ptr<Key::Impl> impl;
     if (rc == ERROR_SUCCESS) {
-        rc = Hive::Run(hivePath, root, detail::Txn::Read, [&](Hive& hive) {
-            KeyRow start;
-            long r =
-                parent ? LiveKey(hive, *parent, start) : LoadKey(hive, detail::kRootKeyId, start);
-            if (r != ERROR_SUCCESS)
-                return r;
-            KeyRow row;
-            if ((r = Walk(hive, start, names, row)) != ERROR_SUCCESS)
-                return r;
-            uint32_t granted = 0;
-            if ((r = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
-                return r;
-            impl = MakeImpl(hive, root, row->id, granted);
-            return long(ERROR_SUCCESS);
-        }, parent ? detail::Via::Handle : detail::Via::Path);
+        rc = Hive::Run(
+            hivePath, root, detail::Txn::Read,
+            [&](Hive& hive) {
+                KeyRow start;
+                long r = parent ? LiveKey(hive, *parent, start)
+                                : LoadKey(hive, detail::kRootKeyId, start);
+                if (r != ERROR_SUCCESS)
+                    return r;
+                KeyRow row;
+                if ((r = Walk(hive, start, names, row)) != ERROR_SUCCESS)
+                    return r;
+                uint32_t granted = 0;
+                if ((r = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
+                    return r;
+                impl = MakeImpl(hive, root, row->id, granted, transaction);
+                return long(ERROR_SUCCESS);
+            },
+            parent ? detail::Via::Handle : detail::Via::Path, transaction.get());
     }
     result = rc == ERROR_SUCCESS ? Key(std::move(impl)) : Key();
     return rc;
@@ -224,28 +264,32 @@ std::string CreationSddl(const SecurityDescriptor& given, const std::string& par
 
 // Runs `work` on the key behind an open handle, after checking that the
 // handle was opened with `needed`.
-long WithKey(const Key& key, uint32_t needed, bool write,
-             const std::function<long(Hive&, const KeyRow&)>& work) {
+long WithKey(const Key& key, uint32_t needed, detail::Txn txn,
+             detail::FunctionRef<long(Hive&, const KeyRow&)> work) {
     const Key::Impl* k = key.impl();
     if (!k)
         return ERROR_INVALID_HANDLE;
     if ((k->granted & needed) != needed)
         return ERROR_ACCESS_DENIED;
-    return Hive::Run(k->hivePath, k->root, write ? detail::Txn::Write : detail::Txn::Read,
-                     [&](Hive& hive) {
-        KeyRow row;
-        long rc = LiveKey(hive, *k, row);
-        if (rc != ERROR_SUCCESS)
-            return rc;
-        if (write && hive.ReadOnly())
-            return long(ERROR_ACCESS_DENIED);
-        return work(hive, row);
-    }, detail::Via::Handle);
+    const bool write = txn == detail::Txn::Write;
+    return Hive::Run(
+        k->hivePath, k->root, txn,
+        [&](Hive& hive) {
+            KeyRow row;
+            long rc = LiveKey(hive, *k, row);
+            if (rc != ERROR_SUCCESS)
+                return rc;
+            if (write && hive.ReadOnly())
+                return long(ERROR_ACCESS_DENIED);
+            return work(hive, row);
+        },
+        detail::Via::Handle, k->transaction.get());
 }
 
 long CheckValueName(std::string_view name, std::string& folded) {
     size_t units = 0;
-    if (!detail::FoldName(name, folded, &units) || units > kMaxValueNameUnits)
+    if (!detail::CompareForm(name, detail::NameRule::SimpleUppercase, folded, &units) ||
+        units > kMaxValueNameUnits)
         return ERROR_INVALID_PARAMETER;
     return ERROR_SUCCESS;
 }
@@ -273,6 +317,82 @@ long ParentOf(Hive& hive, int64_t id, int64_t& parent) {
     return rc == SQLITE_DONE ? long(ERROR_FILE_NOT_FOUND) : hive.Fail(rc);
 }
 
+// The entry at `index` of a key's values (or subkeys), from the
+// connection's listing of the key when it holds it. Otherwise a page is read
+// into the listing: when the listing holds the entry before `index`, the
+// page goes on from it (a seek in the key's index, so asking for every index
+// in turn costs one pass over the key); else it is found by counting from
+// the first entry.
+long EntryAt(Hive& hive, int64_t key, bool values, uint32_t index, bool withData,
+             const detail::Listing::Entry*& out) {
+    detail::Listing* listing = hive.FindListing(key, values);
+    const int64_t at = listing ? int64_t(index) - int64_t(listing->first) : -1;
+    // A listing of names alone answers no question for data.
+    if (listing && at >= 0 && (listing->withData || !withData)) {
+        if (size_t(at) < listing->entries.size()) {
+            out = &listing->entries[size_t(at)];
+            return ERROR_SUCCESS;
+        }
+        if (listing->complete)
+            return ERROR_NO_MORE_ITEMS;
+    }
+    const detail::Listing::Entry* before =
+        listing && at >= 1 && size_t(at) - 1 < listing->entries.size()
+            ? &listing->entries[size_t(at) - 1]
+            : nullptr;
+
+    static constexpr const char* kValuesAfter[2] = {
+        "SELECT name, type, seq FROM vals WHERE key = ?1 AND seq > ?2 ORDER BY seq LIMIT ?3",
+        "SELECT name, type, seq, data FROM vals WHERE key = ?1 AND seq > ?2 ORDER BY seq LIMIT ?3"};
+    static constexpr const char* kValuesFrom[2] = {
+        "SELECT name, type, seq FROM vals WHERE key = ?1 ORDER BY seq LIMIT ?3 OFFSET ?2",
+        "SELECT name, type, seq, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT ?3 OFFSET ?2"};
+    const char* sql = values   ? (before ? kValuesAfter : kValuesFrom)[withData ? 1 : 0]
+                      : before ? "SELECT name, folded FROM keys WHERE parent = ?1 AND folded > ?2 "
+                                 "ORDER BY folded LIMIT ?3"
+                               : "SELECT name, folded FROM keys WHERE parent = ?1 ORDER BY folded "
+                                 "LIMIT ?3 OFFSET ?2";
+    Statement s(hive, sql);
+    s.Bind(1, key).Bind(3, int64_t(kPageRows));
+    if (!before)
+        s.Bind(2, int64_t(index));
+    else if (values)
+        s.Bind(2, before->seq);
+    else
+        s.Bind(2, before->after);
+
+    std::vector<detail::Listing::Entry> page;
+    size_t bytes = 0;
+    int rc = SQLITE_ROW;
+    while (page.size() < kPageRows && bytes < kPageBytes && (rc = s.Step()) == SQLITE_ROW) {
+        detail::Listing::Entry entry;
+        entry.name = s.Text(0);
+        if (values) {
+            entry.type = static_cast<uint32_t>(s.Int(1));
+            entry.seq = s.Int(2);
+            if (withData)
+                entry.data = s.Blob(3);
+        } else {
+            entry.after = s.Text(1);
+        }
+        bytes += entry.name.size() + entry.after.size() + entry.data.size();
+        page.push_back(std::move(entry));
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return hive.Fail(rc);
+    // A page cut short by its rows or bytes ends nothing.
+    const bool complete = rc == SQLITE_DONE;
+    if (page.empty())
+        return ERROR_NO_MORE_ITEMS;
+    detail::Listing& kept = hive.KeepListing(key, values);
+    kept.withData = withData;
+    kept.first = index;
+    kept.complete = complete;
+    kept.entries = std::move(page);
+    out = &kept.entries.front();
+    return ERROR_SUCCESS;
+}
+
 long Exec(Hive& hive, const char* sql, int64_t id) {
     Statement s(hive, sql);
     s.Bind(1, id);
@@ -288,7 +408,7 @@ long OpenKey(uint32_t root, std::string_view path, uint32_t access, Key& result)
         result = Key();
         return ERROR_INVALID_HANDLE;
     }
-    return OpenFrom(*r, detail::HivePath(*r), std::nullopt, path, access, result);
+    return OpenFrom(*r, detail::HivePath(*r), std::nullopt, path, access, result, nullptr);
 }
 
 long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& result) {
@@ -297,11 +417,42 @@ long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& res
         return ERROR_INVALID_HANDLE;
     }
     Key::Impl from = *parent.impl(); // `result` may be `parent`
-    return OpenFrom(from.root, from.hivePath, from, path, access, result);
+    return OpenFrom(from.root, from.hivePath, from, path, access, result, from.transaction);
 }
 
-long CreateKey(uint32_t root, std::string_view path, uint32_t access,
-               const SecurityAttributes* attributes, Key& result, bool* created) {
+long CreateTransaction(Transaction& result) {
+    result = Transaction(std::make_shared<detail::HeldTransaction>());
+    return ERROR_SUCCESS;
+}
+
+long CommitTransaction(Transaction& transaction) {
+    if (!transaction.State())
+        return ERROR_INVALID_HANDLE;
+    return Hive::Finish(*transaction.State(), true);
+}
+
+long RollbackTransaction(Transaction& transaction) {
+    if (!transaction.State())
+        return ERROR_INVALID_HANDLE;
+    return Hive::Finish(*transaction.State(), false);
+}
+
+long OpenKeyTransacted(uint32_t root, std::string_view path, uint32_t access, Key& result,
+                       Transaction& transaction) {
+    auto r = RootOf(root);
+    if (!r || !transaction.State()) {
+        result = Key();
+        return ERROR_INVALID_HANDLE;
+    }
+    return OpenFrom(*r, detail::HivePath(*r), std::nullopt, path, access, result,
+                    transaction.State());
+}
+
+namespace {
+
+long CreateIn(uint32_t root, std::string_view path, uint32_t access,
+              const SecurityAttributes* attributes, Key& result, bool* created,
+              const std::shared_ptr<detail::HeldTransaction>& transaction) {
     if (created)
         *created = false;
     result = Key();
@@ -318,68 +469,92 @@ long CreateKey(uint32_t root, std::string_view path, uint32_t access,
 
     std::unique_ptr<Key::Impl> impl;
     bool made = false;
-    rc = Hive::Run(detail::HivePath(*r), *r, detail::Txn::Write, [&](Hive& hive) {
-        made = false;
-        KeyRow row;
-        long e = LoadKey(hive, detail::kRootKeyId, row);
-        if (e != ERROR_SUCCESS)
-            return e;
-        size_t i = 0;
-        for (; i < names.size(); ++i) {
-            KeyRow child;
-            e = FindChild(hive, row->id, names[i].folded, child);
-            if (e == ERROR_FILE_NOT_FOUND)
-                break;
+    rc = Hive::Run(
+        detail::HivePath(*r), *r, detail::Txn::Write,
+        [&](Hive& hive) {
+            made = false;
+            KeyRow row;
+            long e = LoadKey(hive, detail::kRootKeyId, row);
             if (e != ERROR_SUCCESS)
                 return e;
-            row = std::move(child);
-        }
-        uint32_t granted = 0;
-        if (i == names.size()) {
-            // The key is there: this is an open.
-            if ((e = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
+            size_t i = 0;
+            std::string scratch;
+            for (; i < names.size(); ++i) {
+                KeyRow child;
+                e = FindChild(hive, row->id, FormIn(hive, names[i].name, names[i].folded, scratch),
+                              child);
+                if (e == ERROR_FILE_NOT_FOUND)
+                    break;
+                if (e != ERROR_SUCCESS)
+                    return e;
+                row = std::move(child);
+            }
+            uint32_t granted = 0;
+            if (i == names.size()) {
+                // The key is there: this is an open.
+                if ((e = CheckAccess(hive, *row, access, granted)) != ERROR_SUCCESS)
+                    return e;
+                impl = MakeImpl(hive, *r, row->id, granted, transaction);
+                return long(ERROR_SUCCESS);
+            }
+            if (hive.ReadOnly())
+                return long(ERROR_ACCESS_DENIED);
+            if ((e = CheckAccess(hive, *row, KEY_CREATE_SUB_KEY, granted)) != ERROR_SUCCESS)
                 return e;
-            impl = MakeImpl(hive, *r, row->id, granted);
+            const std::string sddl = given ? CreationSddl(*given, row->sddl) : row->sddl;
+            const int64_t now = detail::FileTimeNow();
+            if ((e = Touch(hive, row->id)) != ERROR_SUCCESS)
+                return e;
+            hive.ForgetKeys();
+            int64_t id = row->id;
+            for (; i < names.size(); ++i) {
+                Statement s(hive, "INSERT INTO keys(parent, name, folded, sddl, last_write) "
+                                  "VALUES(?1, ?2, ?3, ?4, ?5)");
+                s.Bind(1, id)
+                    .Bind(2, names[i].name)
+                    .Bind(3, FormIn(hive, names[i].name, names[i].folded, scratch))
+                    .Bind(4, sddl)
+                    .Bind(5, now);
+                int step = s.Step();
+                if (step != SQLITE_DONE)
+                    return hive.Fail(step);
+                id = sqlite3_last_insert_rowid(hive.Db());
+            }
+            // The creator holds the access it asked for on the key it made,
+            // whatever the new key's descriptor says.
+            const GenericMapping mapping = detail::KeyMapping();
+            granted = (access & MAXIMUM_ALLOWED) ? uint32_t(KEY_ALL_ACCESS) : 0u;
+            granted |= detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping);
+            impl = MakeImpl(hive, *r, id, granted, transaction);
+            made = true;
             return long(ERROR_SUCCESS);
-        }
-        if (hive.ReadOnly())
-            return long(ERROR_ACCESS_DENIED);
-        if ((e = CheckAccess(hive, *row, KEY_CREATE_SUB_KEY, granted)) != ERROR_SUCCESS)
-            return e;
-        const std::string sddl = given ? CreationSddl(*given, row->sddl) : row->sddl;
-        const int64_t now = detail::FileTimeNow();
-        if ((e = Touch(hive, row->id)) != ERROR_SUCCESS)
-            return e;
-        hive.ForgetKeys();
-        int64_t id = row->id;
-        for (; i < names.size(); ++i) {
-            Statement s(hive, "INSERT INTO keys(parent, name, folded, sddl, last_write) "
-                              "VALUES(?1, ?2, ?3, ?4, ?5)");
-            s.Bind(1, id)
-                .Bind(2, names[i].name)
-                .Bind(3, names[i].folded)
-                .Bind(4, sddl)
-                .Bind(5, now);
-            int step = s.Step();
-            if (step != SQLITE_DONE)
-                return hive.Fail(step);
-            id = sqlite3_last_insert_rowid(hive.Db());
-        }
-        // The creator holds the access it asked for on the key it made,
-        // whatever the new key's descriptor says.
-        const GenericMapping mapping = detail::KeyMapping();
-        granted = (access & MAXIMUM_ALLOWED) ? uint32_t(KEY_ALL_ACCESS) : 0u;
-        granted |= detail::MapGenericRights(access & ~MAXIMUM_ALLOWED, mapping);
-        impl = MakeImpl(hive, *r, id, granted);
-        made = true;
-        return long(ERROR_SUCCESS);
-    });
+        },
+        detail::Via::Path, transaction.get());
     if (rc == ERROR_SUCCESS) {
         result = Key(std::move(impl));
         if (created)
             *created = made;
     }
     return rc;
+}
+
+} // namespace
+
+long CreateKey(uint32_t root, std::string_view path, uint32_t access,
+               const SecurityAttributes* attributes, Key& result, bool* created) {
+    return CreateIn(root, path, access, attributes, result, created, nullptr);
+}
+
+long CreateKeyTransacted(uint32_t root, std::string_view path, uint32_t access,
+                         const SecurityAttributes* attributes, Key& result,
+                         Transaction& transaction, bool* created) {
+    if (!transaction.State()) {
+        result = Key();
+        if (created)
+            *created = false;
+        return ERROR_INVALID_HANDLE;
+    }
+    return CreateIn(root, path, access, attributes, result, created, transaction.State());
 }
 
 long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vector<uint8_t>* data) {
@@ -393,39 +568,48 @@ long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vect
         return ERROR_ACCESS_DENIED;
     // One statement sees the key and its value in one snapshot, so it needs
     // no transaction around it.
-    return Hive::Run(k->hivePath, k->root, detail::Txn::Single, [&](Hive& hive) {
-        if (hive.Uid() != k->hiveUid)
-            return long(ERROR_KEY_DELETED);
-        Statement s(hive, "SELECT v.type, v.data FROM keys k LEFT JOIN vals v "
-                          "ON v.key = k.id AND v.folded = ?2 WHERE k.id = ?1");
-        s.Bind(1, k->id).Bind(2, folded);
-        int rc = s.Step();
-        if (rc == SQLITE_DONE)
-            return long(ERROR_KEY_DELETED);
-        if (rc != SQLITE_ROW)
-            return hive.Fail(rc);
-        if (sqlite3_column_type(s.Handle(), 0) == SQLITE_NULL)
-            return long(ERROR_FILE_NOT_FOUND);
-        if (type)
-            *type = static_cast<uint32_t>(s.Int(0));
-        if (data)
-            *data = s.Blob(1);
-        return long(ERROR_SUCCESS);
-    }, detail::Via::Handle);
+    return Hive::Run(
+        k->hivePath, k->root, detail::Txn::Single,
+        [&](Hive& hive) {
+            if (hive.Uid() != k->hiveUid)
+                return long(ERROR_KEY_DELETED);
+            std::string scratch;
+            Statement s(hive, "SELECT v.type, v.data FROM keys k LEFT JOIN vals v "
+                              "ON v.key = k.id AND v.folded = ?2 WHERE k.id = ?1");
+            s.Bind(1, k->id).Bind(2, FormIn(hive, name, folded, scratch));
+            int rc = s.Step();
+            if (rc == SQLITE_DONE)
+                return long(ERROR_KEY_DELETED);
+            if (rc != SQLITE_ROW)
+                return hive.Fail(rc);
+            if (sqlite3_column_type(s.Handle(), 0) == SQLITE_NULL)
+                return long(ERROR_FILE_NOT_FOUND);
+            if (type)
+                *type = static_cast<uint32_t>(s.Int(0));
+            if (data)
+                *data = s.Blob(1);
+            return long(ERROR_SUCCESS);
+        },
+        detail::Via::Handle, k->transaction.get());
 }
 
 long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<const uint8_t> data) {
     std::string folded;
     if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_SET_VALUE, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
         // A value written again keeps its name and its place in the order.
         Statement s(hive, "INSERT INTO vals(key, name, folded, seq, type, data) "
                           "VALUES(?1, ?2, ?3, (SELECT coalesce(max(seq), 0) + 1 FROM vals "
                           "WHERE key = ?1), ?4, ?5) "
                           "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, "
                           "data = excluded.data");
-        s.Bind(1, row->id).Bind(2, name).Bind(3, folded).Bind(4, int64_t(type)).BindBlob(5, data);
+        std::string scratch;
+        s.Bind(1, row->id)
+            .Bind(2, name)
+            .Bind(3, FormIn(hive, name, folded, scratch))
+            .Bind(4, int64_t(type))
+            .BindBlob(5, data);
         int rc = s.Step();
         if (rc != SQLITE_DONE)
             return hive.Fail(rc);
@@ -437,9 +621,10 @@ long DeleteValue(const Key& key, std::string_view name) {
     std::string folded;
     if (long rc = CheckValueName(name, folded); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, KEY_SET_VALUE, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_SET_VALUE, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
+        std::string scratch;
         Statement s(hive, "DELETE FROM vals WHERE key = ?1 AND folded = ?2");
-        s.Bind(1, row->id).Bind(2, folded);
+        s.Bind(1, row->id).Bind(2, FormIn(hive, name, folded, scratch));
         int rc = s.Step();
         if (rc != SQLITE_DONE)
             return hive.Fail(rc);
@@ -453,7 +638,7 @@ long DeleteKey(const Key& parent, std::string_view subKey) {
     std::vector<Component> names;
     if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
         return parent.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(parent, 0, true, [&](Hive& hive, const KeyRow& from) {
+    return WithKey(parent, 0, detail::Txn::Write, [&](Hive& hive, const KeyRow& from) {
         KeyRow target;
         long rc = Walk(hive, from, names, target);
         if (rc != ERROR_SUCCESS)
@@ -486,7 +671,7 @@ long DeleteTree(const Key& key, std::string_view subKey) {
     std::vector<Component> names;
     if (long rc = SplitPath(subKey, names); rc != ERROR_SUCCESS)
         return key.IsOpen() ? rc : long(ERROR_INVALID_HANDLE);
-    return WithKey(key, 0, true, [&](Hive& hive, const KeyRow& from) {
+    return WithKey(key, 0, detail::Txn::Write, [&](Hive& hive, const KeyRow& from) {
         KeyRow target;
         long rc = Walk(hive, from, names, target);
         if (rc != ERROR_SUCCESS)
@@ -500,8 +685,7 @@ long DeleteTree(const Key& key, std::string_view subKey) {
             return rc;
         for (const KeyRow& row : rows) {
             uint32_t granted = 0;
-            if ((rc = CheckAccess(hive, *row, KEY_READ | DELETE_ACCESS, granted)) !=
-                ERROR_SUCCESS)
+            if ((rc = CheckAccess(hive, *row, KEY_READ | DELETE_ACCESS, granted)) != ERROR_SUCCESS)
                 return rc;
         }
         int64_t above = 0;
@@ -523,7 +707,7 @@ long DeleteTree(const Key& key, std::string_view subKey) {
 }
 
 long QueryInfoKey(const Key& key, KeyInfo& info) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, KEY_QUERY_VALUE, detail::Txn::Read, [&](Hive& hive, const KeyRow& row) {
         KeyInfo out;
         Statement keys(hive, "SELECT name FROM keys WHERE parent = ?1");
         keys.Bind(1, row->id);
@@ -552,42 +736,33 @@ long QueryInfoKey(const Key& key, KeyInfo& info) {
 
 long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type,
                std::vector<uint8_t>* data) {
-    return WithKey(key, KEY_QUERY_VALUE, false, [&](Hive& hive, const KeyRow& row) {
-        Statement s(
-            hive,
-            "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
-        s.Bind(1, row->id).Bind(2, int64_t(index));
-        int rc = s.Step();
-        if (rc == SQLITE_DONE)
-            return long(ERROR_NO_MORE_ITEMS);
-        if (rc != SQLITE_ROW)
-            return hive.Fail(rc);
-        name = s.Text(0);
+    return WithKey(key, KEY_QUERY_VALUE, detail::Txn::Continue, [&](Hive& hive, const KeyRow& row) {
+        const detail::Listing::Entry* entry = nullptr;
+        long rc = EntryAt(hive, row->id, true, index, data != nullptr, entry);
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        name = entry->name;
         if (type)
-            *type = static_cast<uint32_t>(s.Int(1));
+            *type = entry->type;
         if (data)
-            *data = s.Blob(2);
+            *data = entry->data;
         return long(ERROR_SUCCESS);
     });
 }
 
 long EnumKey(const Key& key, uint32_t index, std::string& name) {
-    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, false, [&](Hive& hive, const KeyRow& row) {
-        Statement s(hive,
-                    "SELECT name FROM keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2");
-        s.Bind(1, row->id).Bind(2, int64_t(index));
-        int rc = s.Step();
-        if (rc == SQLITE_DONE)
-            return long(ERROR_NO_MORE_ITEMS);
-        if (rc != SQLITE_ROW)
-            return hive.Fail(rc);
-        name = s.Text(0);
-        return long(ERROR_SUCCESS);
-    });
+    return WithKey(key, KEY_ENUMERATE_SUB_KEYS, detail::Txn::Continue,
+                   [&](Hive& hive, const KeyRow& row) {
+                       const detail::Listing::Entry* entry = nullptr;
+                       long rc = EntryAt(hive, row->id, false, index, false, entry);
+                       if (rc == ERROR_SUCCESS)
+                           name = entry->name;
+                       return rc;
+                   });
 }
 
 long GetKeySecurity(const Key& key, uint32_t information, SecurityDescriptor& descriptor) {
-    return WithKey(key, READ_CONTROL, false, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, READ_CONTROL, detail::Txn::Read, [&](Hive& hive, const KeyRow& row) {
         const SecurityDescriptor& shown = row->Shown(hive.ReadOnly());
         SecurityDescriptor out;
         out.revision = SECURITY_DESCRIPTOR_REVISION;
@@ -612,7 +787,7 @@ long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescript
         needed |= WRITE_OWNER;
     if (key.IsOpen() && !descriptor.IsValid())
         return ERROR_INVALID_SECURITY_DESCR;
-    return WithKey(key, needed, true, [&](Hive& hive, const KeyRow& row) {
+    return WithKey(key, needed, detail::Txn::Write, [&](Hive& hive, const KeyRow& row) {
         SecurityDescriptor stored;
         if (auto parsed = SecurityDescriptor::FromSddl(row->sddl))
             stored = std::move(*parsed);
@@ -635,6 +810,11 @@ long SetKeySecurity(const Key& key, uint32_t information, const SecurityDescript
 
 void CloseThreadConnections() {
     Hive::CloseThreadConnections();
+}
+
+std::string HiveFile(uint32_t root) {
+    auto r = RootOf(root);
+    return r ? detail::HivePath(*r) : std::string();
 }
 
 } // namespace qm6::reg

@@ -19,6 +19,10 @@
 
 namespace qm6::reg {
 
+namespace detail {
+struct HeldTransaction;
+}
+
 // Win32 error codes the registry functions answer.
 enum : long {
     ERROR_SUCCESS = 0,
@@ -28,6 +32,7 @@ enum : long {
     ERROR_INVALID_HANDLE = 6,
     ERROR_NOT_ENOUGH_MEMORY = 8,
     ERROR_OUTOFMEMORY = 14,
+    ERROR_NOT_SUPPORTED = 50,
     ERROR_INVALID_PARAMETER = 87,
     ERROR_DISK_FULL = 112,
     ERROR_INSUFFICIENT_BUFFER = 122,
@@ -45,6 +50,7 @@ enum : long {
     ERROR_KEY_DELETED = 1018,
     ERROR_INVALID_SECURITY_DESCR = 1338,
     ERROR_BAD_IMPERSONATION_LEVEL = 1346,
+    ERROR_TRANSACTION_NOT_ACTIVE = 6701,
 };
 
 // Predefined root keys, as the 32-bit handle values the platform uses.
@@ -122,6 +128,30 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// A registry transaction, as CreateTransaction gives it to the transacted
+// registry functions: keys opened or created in it (and keys opened below
+// those) do all their work in it, unseen by others until it commits, and
+// none of it remains when it does not, also when the process ends first.
+// Here a transaction spans one hive, chosen by the first key opened in it,
+// and holds that hive's write lock from its first call to its end, so other
+// writers wait meanwhile. One thread at a time may use it. It rolls back
+// when it goes without having been committed. Move-only.
+class Transaction {
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(Transaction&&) noexcept;
+    Transaction& operator=(Transaction&&) noexcept;
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    const std::shared_ptr<detail::HeldTransaction>& State() const { return state_; }
+    explicit Transaction(std::shared_ptr<detail::HeldTransaction> state);
+
+private:
+    std::shared_ptr<detail::HeldTransaction> state_;
+};
+
 // A security-attributes record as RegCreateKeyEx takes it.
 struct SecurityAttributes {
     const SecurityDescriptor* descriptor = nullptr;
@@ -137,10 +167,12 @@ struct KeyInfo {
 };
 
 // RegOpenKeyEx: opens root\path with the access asked for. An empty path opens
-// the root itself. Paths are separated by backslashes and compared without
-// regard to case. Answers ERROR_FILE_NOT_FOUND for a missing key,
-// ERROR_ACCESS_DENIED when the key's descriptor or the hive does not grant the
-// access, ERROR_INVALID_HANDLE for a root other than HKCU and HKLM.
+// the root itself. Paths are separated by backslashes; names compare as the
+// platform compares them, each UTF-16 unit by its simple uppercase ("Ä" and
+// "ä" are one name, "Straße" and "STRASSE" two). Answers ERROR_FILE_NOT_FOUND
+// for a missing key, ERROR_ACCESS_DENIED when the key's descriptor or the
+// hive does not grant the access, ERROR_INVALID_HANDLE for a root other than
+// HKCU and HKLM.
 long OpenKey(uint32_t root, std::string_view path, uint32_t access, Key& result);
 long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& result);
 
@@ -150,14 +182,28 @@ long OpenKey(const Key& parent, std::string_view path, uint32_t access, Key& res
 long CreateKey(uint32_t root, std::string_view path, uint32_t access,
                const SecurityAttributes* attributes, Key& result, bool* created = nullptr);
 
+// CreateTransaction, CommitTransaction, RollbackTransaction. A transaction
+// that is over answers ERROR_TRANSACTION_NOT_ACTIVE to every call made in
+// it, as do its keys.
+long CreateTransaction(Transaction& result);
+long CommitTransaction(Transaction& transaction);
+long RollbackTransaction(Transaction& transaction);
+
+// RegOpenKeyTransacted / RegCreateKeyTransacted: OpenKey and CreateKey in a
+// transaction. A key of another hive than the transaction's is refused with
+// ERROR_NOT_SUPPORTED.
+long OpenKeyTransacted(uint32_t root, std::string_view path, uint32_t access, Key& result,
+                       Transaction& transaction);
+long CreateKeyTransacted(uint32_t root, std::string_view path, uint32_t access,
+                         const SecurityAttributes* attributes, Key& result,
+                         Transaction& transaction, bool* created = nullptr);
+
 // RegQueryValueEx: the type and the data of a value exactly as stored. An empty
 // name is the key's default value.
-long QueryValue(const Key& key, std::string_view name, uint32_t* type,
-                std::vector<uint8_t>* data);
+long QueryValue(const Key& key, std::string_view name, uint32_t* type, std::vector<uint8_t>* data);
 
 // RegSetValueEx: stores the bytes as they are, with any type code.
-long SetValue(const Key& key, std::string_view name, uint32_t type,
-              std::span<const uint8_t> data);
+long SetValue(const Key& key, std::string_view name, uint32_t type, std::span<const uint8_t> data);
 
 // RegDeleteValue.
 long DeleteValue(const Key& key, std::string_view name);
@@ -175,7 +221,8 @@ long QueryInfoKey(const Key& key, KeyInfo& info);
 
 // RegEnumValue / RegEnumKeyEx: the name at an index; ERROR_NO_MORE_ITEMS past
 // the end. Values come in the order they were created, subkeys in the order of
-// their case-folded names.
+// their names as they compare. Asking for the indexes in turn costs one pass
+// over the key in all: each call goes on from the one before.
 long EnumValue(const Key& key, uint32_t index, std::string& name, uint32_t* type = nullptr,
                std::vector<uint8_t>* data = nullptr);
 long EnumKey(const Key& key, uint32_t index, std::string& name);
@@ -198,5 +245,10 @@ std::string ExpandEnvironmentStrings(std::string_view text);
 
 // Closes this thread's cached hive connections (tests use it between hives).
 void CloseThreadConnections();
+
+// The file that holds the hive of a root, as the environment names it now,
+// for messages that tell an administrator which file a failure concerns;
+// empty for a root without a hive.
+std::string HiveFile(uint32_t root);
 
 } // namespace qm6::reg

@@ -19,6 +19,12 @@ std::string VbError::DescriptionOf(ErrorNumber number) {
         return "Type mismatch";
     case ErrorNumber::InvalidUseOfNull:
         return "Invalid use of Null";
+    case ErrorNumber::ObjectDoesntSupport:
+        return "Object doesn't support this property or method";
+    case ErrorNumber::ArgumentNotOptional:
+        return "Argument not optional";
+    case ErrorNumber::WrongArgumentCount:
+        return "Wrong number of arguments or invalid property assignment";
     case ErrorNumber::DuplicateKey:
         return "This key is already associated with an element of this collection";
     }

@@ -12,6 +12,9 @@ enum class ErrorNumber : int {
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
     InvalidUseOfNull = 94,
+    ObjectDoesntSupport = 438,
+    ArgumentNotOptional = 449,
+    WrongArgumentCount = 450,
     DuplicateKey = 457,
 };
 

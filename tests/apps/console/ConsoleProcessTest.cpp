@@ -1,6 +1,6 @@
 // The console program run as a process without a display: it works on a
 // copy of the bundled sample in the user's data folder (or on a file given),
-// renders each profile's page to a PNG that shows the editor, and says where.
+// renders each page of each panel to a PNG, and says where.
 
 #include "support/TestSupport.h"
 #include "contract/RulePriority.h"
@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -78,8 +79,12 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
     EXPECT_EQ(qm6::test::ReadFile(QM6_SAMPLE_DATABASE), sampleBefore);
     EXPECT_NE(run.output.find(pages.string()), std::string::npos) << run.output;
 
-    for (int id = 1; id <= 4; ++id) {
-        const fs::path png = pages / ("job-options-profile-" + std::to_string(id) + ".png");
+    std::vector<fs::path> expected;
+    for (int id = 1; id <= 4; ++id)
+        expected.push_back(pages / ("printer-profile-" + std::to_string(id) + "-job-options.png"));
+    for (int id = 1; id <= 3; ++id)
+        expected.push_back(pages / ("price-profile-" + std::to_string(id) + ".png"));
+    for (const fs::path& png : expected) {
         EXPECT_NE(run.output.find(png.string()), std::string::npos) << run.output;
         ExpectRealPicture(png);
     }
@@ -133,8 +138,8 @@ TEST(ConsoleProcessTest, ADamagedDatabaseIsToldPageByPageEveryPageIsRenderedAndT
 
     const ProcessRun run = RunConsole(home.Path(), "--pages '" + pages.string() + "' '" + file.string() + "'");
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("The job options of Front desk laser could not be loaded: the database file is "
-                              "damaged."),
+    EXPECT_NE(run.output.find("The Job options page of Front desk laser could not be loaded: the database file "
+                              "is damaged."),
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("Detail: database disk image is malformed (code 11)\n[no display: the box "
@@ -142,7 +147,7 @@ TEST(ConsoleProcessTest, ADamagedDatabaseIsToldPageByPageEveryPageIsRenderedAndT
               std::string::npos)
         << run.output;
     for (int id = 1; id <= 4; ++id)
-        ExpectRealPicture(pages / ("job-options-profile-" + std::to_string(id) + ".png"));
+        ExpectRealPicture(pages / ("printer-profile-" + std::to_string(id) + "-job-options.png"));
     EXPECT_EQ(qm6::test::ReadFile(file), bytes);
 }
 

@@ -1,11 +1,15 @@
-// The console's window over a copy of the sample database: editing through
-// the job options editor, saving and reopening, the title's change mark,
-// failures shown through the host, the texts of the built English string
-// library on its controls, and the save confirmation that can be told not to
+// The console's window over a copy of the sample database, driven as a user
+// drives it: editing a printer profile's pages, saving and reopening, the
+// title's change mark, failures shown through the host, the texts of the
+// built string libraries, and the save confirmation that can be told not to
 // appear again.
 
 #include "ConsoleWindow.h"
 #include "HeadlessHost.h"
+#include "JobOptionsTab.h"
+#include "ConsoleText.h"
+#include "PriceProfilesPanel.h"
+#include "PrinterProfilesPanel.h"
 
 #include "support/TestSupport.h"
 #include "common/ModuleState.h"
@@ -26,11 +30,20 @@
 #include "qm6data/SqliteConnection.h"
 #include "qm6data/testing/RecordingConnection.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -43,6 +56,46 @@ using forms::vbChecked;
 using forms::vbUnchecked;
 
 constexpr int kBareProfileRow = 3; // "Lab plotter", id 4, no job option rules
+
+PrinterProfilesPanel& Profiles(const ConsoleWindow& window) {
+    return window.PrinterProfiles();
+}
+
+ctlJobOptions& JobOptions(const ConsoleWindow& window) {
+    return dynamic_cast<JobOptionsTab&>(window.PrinterProfiles().Tab(0)).Editor();
+}
+
+QStringList MenuTitles(const ConsoleWindow& window) {
+    QStringList titles;
+    for (QAction* action : window.menuBar()->actions())
+        titles << action->text();
+    return titles;
+}
+
+// The panel's button on the toolbar by its menu's id, or nullptr.
+QAction* ToolbarButton(const ConsoleWindow& window, const QString& id) {
+    for (QAction* action : window.ToolBar()->actions())
+        if (action->objectName() == id)
+            return action;
+    return nullptr;
+}
+
+// The panel's menu on the menu bar by its id, or nullptr.
+QMenu* MenubarMenu(const ConsoleWindow& window, const QString& id) {
+    for (QAction* action : window.menuBar()->actions())
+        if (action->menu() && action->menu()->objectName() == id)
+            return action->menu();
+    return nullptr;
+}
+
+// A menu's entry by the id it hands to the panel.
+QAction* Entry(QMenu* menu, const QString& id) {
+    for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+        if (action->data().toString() == id)
+            return action;
+    ADD_FAILURE() << "no entry " << id.toStdString();
+    return nullptr;
+}
 
 class ConsoleWindowTest : public ::testing::Test {
 protected:
@@ -60,6 +113,8 @@ protected:
     void TearDown() override {
         SetModuleFolder("");
         ResetModuleState();
+        ReloadConsoleText();
+        vb::ResetNumberChars();
         reg::CloseThreadConnections();
     }
     clsRegistry ConsoleKey() const {
@@ -116,21 +171,21 @@ TEST_F(ConsoleWindowTest, EditsSavedThroughTheEditorAreInTheDatabaseWhenReopened
     {
         ConsoleWindow window(store_);
         window.show();
-        ASSERT_EQ(window.ProfileCount(), 4);
-        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-        profileId = window.ProfileId(kBareProfileRow);
-        EXPECT_FALSE(window.Modified());
+        ASSERT_EQ(Profiles(window).ProfileCount(), 4);
+        ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        profileId = Profiles(window).Profile(kBareProfileRow).id;
+        EXPECT_FALSE(Profiles(window).HasChanges());
         EXPECT_FALSE(window.windowTitle().startsWith('*'));
 
-        ctlJobOptions& editor = window.JobOptions();
+        ctlJobOptions& editor = JobOptions(window);
         forms::input::Click(editor.chkForceDuplex());
         forms::input::Choose(editor.cmbColor(), 2);
-        EXPECT_TRUE(window.Modified());
+        EXPECT_TRUE(Profiles(window).HasChanges());
         EXPECT_TRUE(window.windowTitle().startsWith('*'));
 
-        window.SaveButton()->click();
-        EXPECT_EQ(window.LastStatus(), nullptr);
-        EXPECT_FALSE(window.Modified());
+        Profiles(window).SaveButton()->click();
+        EXPECT_EQ(Profiles(window).LastStatus(), nullptr);
+        EXPECT_FALSE(Profiles(window).HasChanges());
         EXPECT_FALSE(window.windowTitle().startsWith('*'));
     }
     store_.reset();
@@ -138,10 +193,10 @@ TEST_F(ConsoleWindowTest, EditsSavedThroughTheEditorAreInTheDatabaseWhenReopened
 
     // A console on the reopened file shows what was stored, unchanged.
     ConsoleWindow again(Open());
-    ASSERT_TRUE(again.ShowProfile(kBareProfileRow));
-    EXPECT_EQ(again.JobOptions().cmbColor().ItemData(again.JobOptions().cmbColor().ListIndex()), 2);
-    EXPECT_EQ(again.JobOptions().chkForceDuplex().Value(), vbChecked);
-    EXPECT_FALSE(again.Modified());
+    ASSERT_TRUE(Profiles(again).ShowProfile(kBareProfileRow));
+    EXPECT_EQ(JobOptions(again).cmbColor().ItemData(JobOptions(again).cmbColor().ListIndex()), 2);
+    EXPECT_EQ(JobOptions(again).chkForceDuplex().Value(), vbChecked);
+    EXPECT_FALSE(Profiles(again).HasChanges());
     EXPECT_TRUE(host_.Boxes().empty());
 }
 
@@ -154,7 +209,7 @@ TEST_F(ConsoleWindowTest, ControlTextsAreThoseOfTheBuiltEnglishStringLibrary) {
         return s;
     };
     ConsoleWindow window(store_);
-    ctlJobOptions& editor = window.JobOptions();
+    ctlJobOptions& editor = JobOptions(window);
     EXPECT_EQ(editor.lblCaption(2).Caption(), text(402));
     EXPECT_EQ(editor.lblCaption(3).Caption(), text(403));
     EXPECT_EQ(editor.lblCaption(4).Caption(), text(404));
@@ -174,12 +229,12 @@ TEST_F(ConsoleWindowTest, AFailedSaveIsShownAndKeepsTheChangeMark) {
     auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
     ConsoleWindow window(recorder);
     window.show();
-    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-    forms::input::Click(window.JobOptions().chkForceNUp());
+    ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+    forms::input::Click(JobOptions(window).chkForceNUp());
     recorder->FailCall("SaveJobOptionRule", 8, "attempt to write a readonly database");
     host_.QueueAnswer(1);
 
-    EXPECT_FALSE(window.Save());
+    EXPECT_FALSE((Profiles(window).Save() == nullptr));
     ASSERT_EQ(host_.Boxes().size(), 1u);
     EXPECT_NE(host_.Boxes()[0].text.find("attempt to write a readonly database"), std::string::npos);
     EXPECT_EQ(host_.Boxes()[0].title, QM6AdminCommonGlobal().ProductName());
@@ -188,31 +243,56 @@ TEST_F(ConsoleWindowTest, AFailedSaveIsShownAndKeepsTheChangeMark) {
 
     // Once the store recovers the same edit is saved.
     recorder->ClearFailures();
-    EXPECT_TRUE(window.Save());
-    EXPECT_EQ(Stored(window.ProfileId(kBareProfileRow)), (std::set<int32_t>{3}));
+    EXPECT_TRUE((Profiles(window).Save() == nullptr));
+    EXPECT_EQ(Stored(Profiles(window).Profile(kBareProfileRow).id), (std::set<int32_t>{3}));
 }
 
-TEST_F(ConsoleWindowTest, RevertAndSwitchingProfilesDropOrKeepChanges) {
+TEST_F(ConsoleWindowTest, SwitchingWithUnsavedChangesAsksToSaveDiscardOrStay) {
+    struct Case {
+        int answer; // Yes, No, Cancel
+        bool panel; // switch to the price profiles panel, else to the first profile
+        bool switched;
+        std::set<int32_t> stored;
+    };
+    const std::vector<Case> cases{
+        {6, false, true, {2}}, {7, false, true, {}}, {2, false, false, {}},
+        {6, true, true, {2}},  {7, true, true, {}},  {2, true, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("answer " + std::to_string(c.answer) + (c.panel ? " switching panels" : " switching profiles"));
+        fs::copy_file(QM6_SAMPLE_DATABASE, file_, fs::copy_options::overwrite_existing);
+        ConsoleWindow window(Open());
+        window.show();
+        ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        forms::input::Click(JobOptions(window).chkForceDuplex());
+        ASSERT_TRUE(window.windowTitle().startsWith("*Lab plotter - "));
+        const size_t boxes = host_.Boxes().size();
+        host_.QueueAnswer(c.answer);
+        if (c.panel)
+            window.Navigation()->setCurrentRow(1); // as a click does
+        else
+            Profiles(window).List()->setCurrentRow(0);
+        ASSERT_EQ(host_.Boxes().size(), boxes + 1);
+        EXPECT_EQ(host_.Boxes().back().text, "Save the changes to Lab plotter?");
+        EXPECT_EQ(c.panel ? window.CurrentPanel() == 1 : Profiles(window).CurrentRow() == 0, c.switched);
+        EXPECT_EQ(c.panel ? window.Navigation()->currentRow() : Profiles(window).List()->currentRow(),
+                  c.switched ? (c.panel ? 1 : 0) : (c.panel ? 0 : kBareProfileRow));
+        EXPECT_EQ(Profiles(window).HasChanges(), !c.switched);
+        EXPECT_EQ(Stored(4), c.stored);
+    }
+}
+
+TEST_F(ConsoleWindowTest, ClosingWithUnsavedChangesAsksFirstAndCancelKeepsTheWindow) {
     ConsoleWindow window(store_);
     window.show();
-    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-    forms::input::Click(window.JobOptions().chkForceDuplex());
-    window.RevertButton()->click();
-    EXPECT_EQ(window.JobOptions().chkForceDuplex().Value(), vbUnchecked);
-    EXPECT_FALSE(window.windowTitle().startsWith('*'));
-
-    // Cancel keeps the page and its change; No drops the change.
-    forms::input::Click(window.JobOptions().chkForceDuplex());
+    ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+    forms::input::Click(JobOptions(window).chkForceNUp());
     host_.QueueAnswer(2);
-    EXPECT_FALSE(window.ShowProfile(0));
-    EXPECT_EQ(window.CurrentRow(), kBareProfileRow);
-    EXPECT_TRUE(window.Modified());
-    host_.QueueAnswer(7);
-    EXPECT_TRUE(window.ShowProfile(0));
-    EXPECT_EQ(window.CurrentRow(), 0);
-    EXPECT_FALSE(window.Modified());
-    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
-    EXPECT_EQ(host_.Boxes().size(), 2u);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    host_.QueueAnswer(6);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(Stored(4), (std::set<int32_t>{3}));
 }
 
 TEST_F(ConsoleWindowTest, FirstSaveOfARunIsConfirmedUntilTheUserClearsTheBox) {
@@ -236,33 +316,33 @@ TEST_F(ConsoleWindowTest, FirstSaveOfARunIsConfirmedUntilTheUserClearsTheBox) {
     {
         ConsoleWindow window(store_);
         window.show();
-        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-        ASSERT_EQ(window.ProfileId(kBareProfileRow), profileId);
-        forms::input::Click(window.JobOptions().chkForceDuplex());
+        ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        ASSERT_EQ(Profiles(window).Profile(kBareProfileRow).id, profileId);
+        forms::input::Click(JobOptions(window).chkForceDuplex());
 
         // The user clears the box and presses OK: saved.
         queueBox([](frmIdiotBox& box) {
             forms::input::Click(box.chkDoNotShow());
             forms::input::Click(box.cmdOK());
         });
-        window.SaveButton()->click();
+        Profiles(window).SaveButton()->click();
         EXPECT_EQ(shown, 1);
-        EXPECT_FALSE(window.Modified());
+        EXPECT_FALSE(Profiles(window).HasChanges());
         EXPECT_EQ(Stored(profileId), (std::set<int32_t>{2}));
         EXPECT_EQ(ConfirmSave(), "0");
 
         // Later saves of the same run are not asked about.
-        forms::input::Click(window.JobOptions().chkForceNUp());
-        EXPECT_TRUE(window.Save());
+        forms::input::Click(JobOptions(window).chkForceNUp());
+        EXPECT_TRUE((Profiles(window).Save() == nullptr));
         EXPECT_EQ(shown, 1);
     }
     // A new run over the same hive does not ask either.
     store_.reset();
     ConsoleWindow again(Open());
     again.show();
-    ASSERT_TRUE(again.ShowProfile(kBareProfileRow));
-    forms::input::Click(again.JobOptions().chkForceDuplex());
-    EXPECT_TRUE(again.Save());
+    ASSERT_TRUE(Profiles(again).ShowProfile(kBareProfileRow));
+    forms::input::Click(JobOptions(again).chkForceDuplex());
+    EXPECT_TRUE((Profiles(again).Save() == nullptr));
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(host_.PendingModals(), 0u);
     EXPECT_EQ(host_.UnscriptedModals(), 0);
@@ -275,8 +355,8 @@ TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNex
     for (int run = 0; run < 2; ++run) {
         ConsoleWindow window(store_);
         window.show();
-        ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-        forms::input::Click(window.JobOptions().chkForceDuplex());
+        ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        forms::input::Click(JobOptions(window).chkForceDuplex());
         if (run == 0) {
             // Cancel, even with the box cleared: no save, no choice stored.
             host_.QueueModal([&](forms::Form& form) {
@@ -285,16 +365,16 @@ TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNex
                 forms::input::Click(box.chkDoNotShow());
                 forms::input::Click(box.cmdCancel());
             });
-            EXPECT_FALSE(window.Save());
-            EXPECT_TRUE(window.Modified());
-            EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+            EXPECT_FALSE((Profiles(window).Save() == nullptr));
+            EXPECT_TRUE(Profiles(window).HasChanges());
+            EXPECT_TRUE(Stored(Profiles(window).Profile(kBareProfileRow).id).empty());
             EXPECT_EQ(ConfirmSave(), "(missing)");
         }
         host_.QueueModal([&](forms::Form& form) {
             ++shown;
             forms::input::Click(dynamic_cast<frmIdiotBox&>(form).cmdOK());
         });
-        EXPECT_TRUE(window.Save());
+        EXPECT_TRUE((Profiles(window).Save() == nullptr));
         EXPECT_EQ(shown, run == 0 ? 2 : 3);
         EXPECT_EQ(ConfirmSave(), "-1");
     }
@@ -304,24 +384,24 @@ TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoad
     auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
     ConsoleWindow window(recorder); // shows the first profile: rules of types 1 and 2
     recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
-    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
+    ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
     ASSERT_EQ(host_.Boxes().size(), 1u);
     EXPECT_EQ(host_.Boxes()[0].text,
-              "The job options of Lab plotter could not be loaded: the database file is damaged. "
+              "The Job options page of Lab plotter could not be loaded: the database file is damaged. "
               "Restore it from a backup. The page shows no rules and cannot be saved until they "
               "load; press Revert to try again.\n\nDetail: database disk image is malformed (code 11)");
-    EXPECT_FALSE(window.SaveButton()->isEnabled() || window.JobOptions().Enabled());
-    EXPECT_EQ(window.JobOptions().chkForceDuplex().Value(), vbUnchecked);
-    window.JobOptions().chkForceNUp().Value(vbChecked);
-    EXPECT_FALSE(window.Save());
+    EXPECT_FALSE(Profiles(window).SaveButton()->isEnabled() || JobOptions(window).Enabled());
+    EXPECT_EQ(JobOptions(window).chkForceDuplex().Value(), vbUnchecked);
+    JobOptions(window).chkForceNUp().Value(vbChecked);
+    EXPECT_FALSE((Profiles(window).Save() == nullptr));
     EXPECT_EQ(recorder->CallCount("SaveJobOptionRule"), 0);
     EXPECT_EQ(window.Failures(), 2);
 
     recorder->ClearFailures();
-    window.RevertButton()->click();
-    window.JobOptions().chkForceNUp().Value(vbChecked);
-    EXPECT_TRUE(window.Save());
-    EXPECT_EQ(Stored(window.ProfileId(kBareProfileRow)), (std::set<int32_t>{3}));
+    Profiles(window).RevertButton()->click();
+    JobOptions(window).chkForceNUp().Value(vbChecked);
+    EXPECT_TRUE((Profiles(window).Save() == nullptr));
+    EXPECT_EQ(Stored(Profiles(window).Profile(kBareProfileRow).id), (std::set<int32_t>{3}));
 }
 
 TEST_F(ConsoleWindowTest, OfTwoConsolesSavingTheSameProfileTheSecondIsToldToReloadAndWritesNothing) {
@@ -339,20 +419,20 @@ TEST_F(ConsoleWindowTest, OfTwoConsolesSavingTheSameProfileTheSecondIsToldToRelo
     for (const Case& c : cases) {
         SCOPED_TRACE(c.detail);
         ConsoleWindow first(Open()), second(Open());
-        ASSERT_TRUE(first.ShowProfile(c.row) && second.ShowProfile(c.row));
-        const int32_t id = first.ProfileId(c.row);
+        ASSERT_TRUE(Profiles(first).ShowProfile(c.row) && Profiles(second).ShowProfile(c.row));
+        const int32_t id = Profiles(first).Profile(c.row).id;
         if (c.firstColor < 0)
-            forms::input::Click(first.JobOptions().chkForceDuplex());
+            forms::input::Click(JobOptions(first).chkForceDuplex());
         else
-            forms::input::Choose(first.JobOptions().cmbColor(), c.firstColor);
-        ASSERT_TRUE(first.Save());
+            forms::input::Choose(JobOptions(first).cmbColor(), c.firstColor);
+        ASSERT_TRUE((Profiles(first).Save() == nullptr));
         ASSERT_EQ(Stored(id), c.afterFirst);
 
-        forms::input::Choose(second.JobOptions().cmbColor(), c.secondColor);
-        EXPECT_FALSE(second.Save());
+        forms::input::Choose(JobOptions(second).cmbColor(), c.secondColor);
+        EXPECT_FALSE((Profiles(second).Save() == nullptr));
         EXPECT_EQ(host_.Boxes().back().text.rfind(
-                      "The job options of " + second.ProfileName(c.row).toStdString() +
-                          " were not saved: another console changed them after they were loaded here, so "
+                      "The Job options page of " + Profiles(second).Profile(c.row).name +
+                          " was not saved: another console changed them after they were loaded here, so "
                           "they were not written. Press Revert",
                       0),
                   0u)
@@ -360,9 +440,9 @@ TEST_F(ConsoleWindowTest, OfTwoConsolesSavingTheSameProfileTheSecondIsToldToRelo
         EXPECT_NE(host_.Boxes().back().text.find("\n\nDetail: " + c.detail), std::string::npos);
         EXPECT_EQ(Stored(id), c.afterFirst);
 
-        second.Revert();
-        forms::input::Choose(second.JobOptions().cmbColor(), c.secondColor);
-        EXPECT_TRUE(second.Save());
+        Profiles(second).Revert();
+        forms::input::Choose(JobOptions(second).cmbColor(), c.secondColor);
+        EXPECT_TRUE((Profiles(second).Save() == nullptr));
         EXPECT_EQ(Stored(id), c.afterRetry);
     }
 }
@@ -379,17 +459,163 @@ TEST_F(ConsoleWindowTest, WithoutADisplayNothingWaitsAndNothingUnseenIsConfirmed
     // The save confirmation is a window no one can answer: closed, nothing saved.
     ForgetConfirmSave();
     ConsoleWindow window(store_);
-    ASSERT_TRUE(window.ShowProfile(kBareProfileRow));
-    forms::input::Click(window.JobOptions().chkForceDuplex());
-    EXPECT_FALSE(window.Save());
-    EXPECT_TRUE(Stored(window.ProfileId(kBareProfileRow)).empty());
+    ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+    forms::input::Click(JobOptions(window).chkForceDuplex());
+    EXPECT_FALSE((Profiles(window).Save() == nullptr));
+    EXPECT_TRUE(Stored(Profiles(window).Profile(kBareProfileRow).id).empty());
 
     std::string written(4096, '\0');
     std::rewind(out);
     written.resize(std::fread(written.data(), 1, written.size(), out));
     std::fclose(out);
     EXPECT_EQ(written.rfind("Title: text\n[no display: the box answered OK]\n", 0), 0u) << written;
-    EXPECT_NE(written.find("\nSaving writes the job options of this printer profile"), std::string::npos);
+    EXPECT_NE(written.find("\nSaving writes the changes on this page"), std::string::npos);
+}
+
+TEST_F(ConsoleWindowTest, TheMenusAndToolbarAreThoseOfTheChosenPanelAndUnhandledCommandsAreGrey) {
+    ConsoleWindow window(store_);
+    window.show();
+    ASSERT_EQ(window.Navigation()->count(), 2);
+    EXPECT_EQ(window.Navigation()->item(0)->text(), "Printer Profiles");
+    EXPECT_EQ(window.Navigation()->item(1)->text(), "Price Profiles");
+    EXPECT_FALSE(window.Navigation()->item(0)->icon().isNull() || window.Navigation()->item(1)->icon().isNull());
+    struct Expected {
+        QStringList menus;
+        std::vector<const char*> tools, noTools;
+        std::vector<QMAdminActions> enabled;
+    };
+    const std::vector<Expected> panels{
+        {{"&File", "&Edit", "&View", "Printer profile"}, {}, {"profile", "priceprofile", "add"}, {qmaSave, qmaRefresh}},
+        // The price profiles' own menu asks for the toolbar only, the add menu for both.
+        {{"&File", "&Edit", "&View", "Add"}, {"priceprofile", "add"}, {"profile"}, {qmaNew, qmaEdit, qmaSave, qmaRefresh}},
+    };
+    for (int index = 0; index < 2; ++index) {
+        SCOPED_TRACE(index);
+        ASSERT_TRUE(window.ShowPanel(index));
+        const Expected& e = panels[static_cast<size_t>(index)];
+        EXPECT_EQ(MenuTitles(window), e.menus);
+        for (const char* id : e.tools)
+            EXPECT_NE(ToolbarButton(window, id), nullptr) << id;
+        for (const char* id : e.noTools)
+            EXPECT_EQ(ToolbarButton(window, id), nullptr) << id;
+        for (int32_t n = qmaNew; n <= qmaExport; ++n) {
+            const auto action = static_cast<QMAdminActions>(n);
+            const bool handled = std::find(e.enabled.begin(), e.enabled.end(), action) != e.enabled.end();
+            EXPECT_EQ(window.Command(action)->isEnabled(), handled) << window.Command(action)->text().toStdString();
+        }
+    }
+    // The add button shows its current entry's picture and adds it.
+    EXPECT_FALSE(ToolbarButton(window, "add")->icon().isNull());
+    EXPECT_EQ(ToolbarButton(window, "add")->menu()->actions().size(), 1);
+}
+
+TEST_F(ConsoleWindowTest, CommandsAndMenuEntriesReachTheChosenPanelByTheirIds) {
+    ConsoleWindow window(store_);
+    window.show();
+    // The printer profiles' own menu, entry by entry.
+    Entry(MenubarMenu(window, "profile"), "next")->trigger();
+    EXPECT_EQ(Profiles(window).CurrentRow(), 1);
+    Entry(MenubarMenu(window, "profile"), "previous")->trigger();
+    EXPECT_EQ(Profiles(window).CurrentRow(), 0);
+
+    ASSERT_TRUE(window.ShowPanel(1));
+    PriceProfilesPanel& prices = window.PriceProfiles();
+    ASSERT_EQ(prices.ProfileCount(), 3);
+    // Numbers that name no command change nothing.
+    prices.StandardAction(static_cast<QMAdminActions>(0));
+    prices.StandardAction(static_cast<QMAdminActions>(14));
+    EXPECT_EQ(prices.ProfileCount(), 3);
+
+    // The add button adds its current entry; Save stores it.
+    ToolbarButton(window, "add")->trigger();
+    ASSERT_EQ(prices.ProfileCount(), 4);
+    EXPECT_EQ(prices.DescriptionBox()->text(), "New price profile");
+    EXPECT_TRUE(window.windowTitle().startsWith("*New price profile - Price Profiles - "));
+    prices.DescriptionBox()->setText("  Night shift ");
+    window.Command(qmaSave)->trigger();
+    EXPECT_FALSE(prices.HasChanges());
+    const int32_t id = prices.ProfileId(3);
+    std::shared_ptr<data::PriceProfile> stored;
+    ASSERT_EQ(Open()->LoadPriceProfile(stored, id), nullptr);
+    EXPECT_EQ(stored->Description(), "Night shift");
+
+    // Duplicate, from the panel's menu on the toolbar; Refresh asks about the
+    // copy, and No drops it.
+    Entry(ToolbarButton(window, "priceprofile")->menu(), "duplicate")->trigger();
+    ASSERT_EQ(prices.ProfileCount(), 5);
+    EXPECT_EQ(prices.DescriptionBox()->text(), "Night shift (copy)");
+    host_.QueueAnswer(7);
+    window.Command(qmaRefresh)->trigger();
+    EXPECT_EQ(prices.ProfileCount(), 4);
+    EXPECT_FALSE(prices.HasChanges());
+    EXPECT_EQ(host_.Boxes().size(), 1u);
+}
+
+TEST_F(ConsoleWindowTest, ASaveInOnePanelReachesTheOtherThroughANotification) {
+    ConsoleWindow window(store_);
+    window.show();
+    ASSERT_EQ(Profiles(window).CurrentRow(), 0); // Front desk laser, priced by profile 1
+    EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Price profile: Standard per page");
+
+    ASSERT_TRUE(window.ShowPanel(1));
+    PriceProfilesPanel& prices = window.PriceProfiles();
+    ASSERT_EQ(prices.ProfileId(prices.CurrentRow()), 1);
+    EXPECT_EQ(prices.UsedByLabel()->text(), "Front desk laser");
+    prices.DescriptionBox()->setText("Standard A4");
+    window.Command(qmaSave)->trigger();
+    EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Price profile: Standard A4");
+
+    // Another console changes the price profile; a save of the printer
+    // profile tells the price profiles panel, which shows what is stored now.
+    {
+        auto other = Open();
+        std::shared_ptr<data::PriceProfile> profile;
+        ASSERT_EQ(other->LoadPriceProfile(profile, 1), nullptr);
+        profile->SetBWCost(vb::Currency::FromScaled(2500));
+        ASSERT_EQ(profile->Save(*other), nullptr);
+    }
+    EXPECT_EQ(prices.BWCostLabel()->text(), "$0.10");
+    ASSERT_TRUE(window.ShowPanel(0));
+    forms::input::Click(JobOptions(window).chkForceNUp());
+    window.Command(qmaSave)->trigger();
+    EXPECT_EQ(prices.BWCostLabel()->text(), "$0.25");
+}
+
+TEST_F(ConsoleWindowTest, UnderGermanTheWholeConsoleIsGermanWithGermanNumbers) {
+    {
+        std::shared_ptr<data::PriceProfile> profile;
+        ASSERT_EQ(store_->LoadPriceProfile(profile, 1), nullptr);
+        profile->SetBWCost(vb::Currency::FromScaled(12345600)); // 1234.56
+        ASSERT_EQ(profile->Save(*store_), nullptr);
+    }
+    test::ScopedEnv german("LC_ALL", "de_DE.UTF-8");
+    ResetModuleState();
+    ReloadConsoleText();
+    vb::ResetNumberChars();
+
+    ConsoleWindow window(store_);
+    window.show();
+    EXPECT_EQ(MenuTitles(window), (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "Druckerprofil"}));
+    EXPECT_EQ(window.Command(qmaNew)->text(), "&Neu");
+    EXPECT_EQ(window.Navigation()->item(0)->text(), "Druckerprofile");
+    EXPECT_EQ(window.Navigation()->item(1)->text(), "Preisprofile");
+    EXPECT_EQ(Profiles(window).Tabs()->tabText(0), "Auftragsoptionen");
+    EXPECT_EQ(Profiles(window).SaveButton()->text(), "&Speichern");
+    EXPECT_EQ(Profiles(window).RevertButton()->text(), "&Zurücksetzen");
+    EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Preisprofil: Standard per page");
+    EXPECT_EQ(JobOptions(window).lblCaption(2).Caption(), "Farbe:");
+    EXPECT_TRUE(window.windowTitle().endsWith(" - Druckerprofile - " + QString::fromStdString(ProductTitle())));
+
+    forms::input::Click(JobOptions(window).chkForceDuplex());
+    host_.QueueAnswer(2);
+    EXPECT_FALSE(window.ShowPanel(1));
+    EXPECT_EQ(host_.Boxes().back().text, "Änderungen an Front desk laser speichern?");
+    host_.QueueAnswer(7);
+    ASSERT_TRUE(window.ShowPanel(1));
+    // The stored money format keeps its own symbol; the separators are German.
+    EXPECT_EQ(window.PriceProfiles().BWCostLabel()->text(), "$1.234,56");
+    EXPECT_EQ(window.PriceProfiles().ColorCostLabel()->text(), "$0,50");
+    EXPECT_EQ(MenuTitles(window).back(), "Hinzufügen");
 }
 
 } // namespace

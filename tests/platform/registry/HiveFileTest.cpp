@@ -108,7 +108,7 @@ TEST_F(BadHiveTest, DamagedHiveAnswersBadDb) {
     for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
         corrupt.replace(at, 8, 8, '\xFF');
     std::string newer = good;
-    newer[63] = 2; // a later schema version (user_version)
+    newer[63] = 3; // a later schema version (user_version)
     for (const std::string& bytes : {good.substr(0, good.size() / 2), good.substr(0, page),
                                      good.substr(0, 99), corrupt, newer}) {
         SCOPED_TRACE(bytes.size());
@@ -118,6 +118,105 @@ TEST_F(BadHiveTest, DamagedHiveAnswersBadDb) {
     // Put back whole, the hive reads again.
     qm6::test::WriteFile(HivePath(), good);
     EXPECT_EQ(Get("Software\\Filler", "v3"), std::string(500, '\x03'));
+}
+
+// A hive as version 1 wrote it: names compared after full case folding, in
+// write-ahead-log mode. Its rows are written directly, since the names "i"
+// and "ı" could not both be made under the current rule.
+class OldHiveTest : public HiveTest {
+protected:
+    void SetUp() override {
+        Put("Made", "v", "1"); // a current hive to start from
+        CloseThreadConnections();
+        Sql(HivePath(), R"sql(
+            PRAGMA journal_mode=WAL;
+            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
+                SELECT 100, 1, 'Old', 'old', sddl, 0 FROM keys WHERE id = 1;
+            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
+                SELECT 101, 100, 'Maße', 'masse', sddl, 0 FROM keys WHERE id = 1;
+            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
+                SELECT 102, 100, 'i', 'i', sddl, 0 FROM keys WHERE id = 1;
+            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
+                SELECT 103, 100, 'ı', 'ı', sddl, 0 FROM keys WHERE id = 1;
+            INSERT INTO vals(key, name, folded, seq, type, data) VALUES
+                (100, 'i', 'i', 1, 1, CAST('latin' AS BLOB)),
+                (100, 'Ärger', 'ärger', 2, 1, CAST('umlaut' AS BLOB)),
+                (100, 'ı', 'ı', 3, 1, CAST('dotless' AS BLOB)),
+                (101, 'Straße', 'strasse', 1, 1, CAST('sharp' AS BLOB)),
+                (101, 'ﬁle', 'file', 2, 1, CAST('ligature' AS BLOB)),
+                (103, '', '', 1, 1, CAST('key ı' AS BLOB));
+            UPDATE keys SET folded = lower(folded);
+            UPDATE vals SET folded = lower(folded) WHERE key NOT IN (100, 101, 103);
+            PRAGMA user_version=1;
+        )sql");
+    }
+
+    static std::string Rows(const fs::path& file, const char* sql) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr), SQLITE_OK) << sql;
+        std::string rows;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            rows += std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + ";";
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return rows;
+    }
+};
+
+TEST_F(OldHiveTest, IsBroughtToTheCurrentRuleWithoutLosingAValue) {
+    const struct {
+        const char* key;
+        const char* value;
+        const char* expected;
+    } cases[] = {
+        {"Old", "i", "latin"},
+        {"OLD", "I", "latin"},
+        {"Old", "ı", "latin"},       // now the same name as "i", which was made first
+        {"Old", "ı (2)", "dotless"}, // so the later one was renamed
+        {"Old", "ärger", "umlaut"},
+        {"Old\\MAßE", "STRAßE", "sharp"},
+        {"Old\\Maße", "ﬁLE", "ligature"},
+        {"Old\\MASSE", "Straße", "error 2"}, // full folding no longer applies
+        {"Old\\Maße", "file", "error 2"},
+        {"Old\\ı (2)", "", "key ı"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Get(c.key, c.value), c.expected) << c.key << " " << c.value;
+    CloseThreadConnections();
+    EXPECT_EQ(Rows(HivePath(), "PRAGMA user_version"), "2;");
+    EXPECT_EQ(Rows(HivePath(), "PRAGMA journal_mode"), "delete;");
+    EXPECT_EQ(Rows(HivePath(), "SELECT count(*) FROM vals"), "7;");
+    EXPECT_EQ(Rows(HivePath(), "SELECT name FROM keys WHERE parent = 100 ORDER BY folded"),
+              "i;ı (2);Maße;");
+}
+
+TEST_F(OldHiveTest, ThatMayNotBeWrittenIsReadByItsOwnRule) {
+    ASSERT_EQ(chmod(HivePath().c_str(), 0444), 0);
+    const std::string before = qm6::test::ReadFile(HivePath());
+    const struct {
+        const char* key;
+        const char* value;
+        const char* expected;
+    } cases[] = {
+        {"Old", "I", "latin"},
+        {"Old", "ı", "dotless"},
+        {"Old\\MASSE", "STRASSE", "sharp"},
+        {"Old\\Maße", "FILE", "ligature"},
+        {"old\\ı", "", "key ı"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Get(c.key, c.value), c.expected) << c.key << " " << c.value;
+    Key key;
+    EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Old\\New", KEY_WRITE, nullptr, key),
+              ERROR_ACCESS_DENIED);
+    CloseThreadConnections();
+    EXPECT_EQ(qm6::test::ReadFile(HivePath()), before);
+
+    // Once it may be written, the next connection brings it to the current rule.
+    ASSERT_EQ(chmod(HivePath().c_str(), 0644), 0);
+    EXPECT_EQ(Get("Old", "ı (2)"), "dotless");
 }
 
 TEST_F(HiveTest, EmptyFileBecomesANewHive) {

@@ -1,9 +1,11 @@
 // System message texts and %VAR% expansion.
 
+#include "platform/registry/Hive.h"
 #include "platform/registry/Registry.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <vector>
 
 namespace qm6::reg {
@@ -15,8 +17,7 @@ TEST(FormatSystemMessage, AnswersTheSystemTexts) {
     EXPECT_EQ(FormatSystemMessage(99999), "");
     EXPECT_EQ(FormatSystemMessage(-1), "");
 
-    // Every code the registry functions answer, and every SQLite primary
-    // result code (1 to 28, some passed through unmapped), has a text.
+    // Every code the registry functions answer has a text.
     std::vector<long> codes{ERROR_FILE_NOT_FOUND,
                             ERROR_ACCESS_DENIED,
                             ERROR_INVALID_HANDLE,
@@ -32,12 +33,36 @@ TEST(FormatSystemMessage, AnswersTheSystemTexts) {
                             ERROR_NO_TOKEN,
                             ERROR_INVALID_SECURITY_DESCR,
                             ERROR_BAD_IMPERSONATION_LEVEL};
-    for (long sqlite = 1; sqlite <= 28; ++sqlite)
-        codes.push_back(sqlite);
     for (long code : codes) {
         const std::string text = FormatSystemMessage(code);
         EXPECT_GT(text.size(), 2u) << code;
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << code;
+    }
+}
+
+TEST(MapSqliteError, GivesWin32CodesOrApplicationDefinedOnes) {
+    const struct {
+        int sqlite;
+        long win32;
+    } cases[] = {
+        {SQLITE_OK, ERROR_SUCCESS},
+        {SQLITE_CORRUPT, ERROR_BADDB},
+        {SQLITE_NOTADB, ERROR_BADDB},
+        {SQLITE_READONLY_ROLLBACK, ERROR_ACCESS_DENIED},
+        {SQLITE_FULL, ERROR_DISK_FULL},
+        {SQLITE_IOERR_SHORT_READ, ERROR_REGISTRY_IO_FAILED},
+        {SQLITE_BUSY_SNAPSHOT, ERROR_BUSY},
+        {SQLITE_NOMEM, ERROR_OUTOFMEMORY},
+        // No system code means the same: bit 29 marks the code as the
+        // application's own, and the system has no text for it.
+        {SQLITE_ERROR, 0x20000001},
+        {SQLITE_CONSTRAINT_UNIQUE, 0x20000013},
+        {SQLITE_TOOBIG, 0x20000012},
+        {SQLITE_MISUSE, 0x20000015},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(detail::MapSqliteError(c.sqlite), c.win32) << c.sqlite;
+        EXPECT_EQ(FormatSystemMessage(c.win32).empty(), c.win32 >= detail::kSqliteErrorBase);
     }
 }
 

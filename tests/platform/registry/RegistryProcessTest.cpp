@@ -166,11 +166,12 @@ TEST_F(HiveTest, KilledWriterLeavesEveryReportedWrite) {
     }
 }
 
-// Whether another process finds a lock of this one on SQLite's shared-lock
-// bytes of `file`. Every open connection to a hive (write-ahead-log mode)
-// holds a read lock there for as long as it is open; it is what tells another
-// process closing its own connection that it is not the hive's last user.
-bool SharedLockHeld(const std::filesystem::path& file) {
+// Whether another process finds a lock of this one on the bytes of `file`
+// that SQLite locks: the shared range (a reader's lock) and the reserved
+// byte (a writer's). A connection holds them while it is in a transaction;
+// they are what keeps other processes from writing under a read, and from
+// taking a running writer's journal for the remains of a crash.
+bool LockHeld(const std::filesystem::path& file, off_t start, off_t length) {
     pid_t pid = fork();
     if (pid == 0) {
         // Only async-signal-safe calls in the child of a threaded process.
@@ -178,8 +179,8 @@ bool SharedLockHeld(const std::filesystem::path& file) {
         struct flock probe = {};
         probe.l_type = F_WRLCK;
         probe.l_whence = SEEK_SET;
-        probe.l_start = 0x40000002; // SQLite's shared-lock range: pending byte + 2
-        probe.l_len = 510;
+        probe.l_start = start;
+        probe.l_len = length;
         if (fd < 0 || fcntl(fd, F_GETLK, &probe) != 0)
             _exit(2);
         _exit(probe.l_type == F_UNLCK ? 0 : 1);
@@ -190,45 +191,44 @@ bool SharedLockHeld(const std::filesystem::path& file) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 1;
 }
 
-TEST_F(HiveTest, ConnectingThreadKeepsTheLocksOfOtherConnections) {
-    // The main thread's connection stays open (and locked) throughout.
-    Put("Software\\Locks", "main", "1");
-    ASSERT_TRUE(SharedLockHeld(HivePath()));
+constexpr off_t kReservedByte = 0x40000001; // the pending byte + 1
+constexpr off_t kSharedRange = 0x40000002;
 
-    // Other threads make their first connections to the same file, one of
-    // them while the main thread is inside a write transaction: checking a
-    // hive file before SQLite opens it must not close a descriptor of it,
-    // since on Linux that drops every lock the process holds on the file.
-    std::thread([] { EXPECT_EQ(Get("Software\\Locks", "main"), "1"); }).join();
-    EXPECT_TRUE(SharedLockHeld(HivePath()));
+TEST_F(HiveTest, ConnectingThreadKeepsTheLocksOfATransaction) {
+    Put("Software\\Locks", "main", "1");
+
+    // Other threads make their first connections to the same file while the
+    // main thread is inside a write transaction: checking a hive file before
+    // SQLite opens it must not close a descriptor of it, since on Linux that
+    // drops every lock the process holds on the file.
     const std::string path = detail::HivePath(detail::HiveRoot::CurrentUser);
-    bool heldInside = false;
+    bool sharedInside = false, reservedInside = false;
     EXPECT_EQ(detail::Hive::Run(path, detail::HiveRoot::CurrentUser, detail::Txn::Write,
                                 [&](detail::Hive& hive) {
                                     detail::Statement s(hive, "UPDATE keys SET last_write = "
                                                               "last_write + 1 WHERE id = 1");
                                     EXPECT_EQ(s.Step(), SQLITE_DONE);
+                                    // Readers go on reading what was committed.
                                     std::thread([] {
                                         EXPECT_EQ(Get("Software\\Locks", "main"), "1");
+                                        CloseThreadConnections();
                                     }).join();
-                                    heldInside = SharedLockHeld(HivePath());
+                                    sharedInside = LockHeld(HivePath(), kSharedRange, 510);
+                                    reservedInside = LockHeld(HivePath(), kReservedByte, 1);
                                     return long(ERROR_SUCCESS);
                                 }),
               ERROR_SUCCESS);
-    EXPECT_TRUE(heldInside);
-    EXPECT_TRUE(SharedLockHeld(HivePath()));
+    EXPECT_TRUE(sharedInside);
+    EXPECT_TRUE(reservedInside);
+    // Between transactions a connection holds nothing.
+    EXPECT_FALSE(LockHeld(HivePath(), kReservedByte, 510 + 1));
 
-    // Had the lock gone, a writer process ending now would take itself for
-    // the hive's last user and delete the write-ahead log under this
-    // process's open connections.
     {
         Writer writer("W", 1);
         EXPECT_EQ(writer.Read().size(), 1u);
         int status = writer.Wait();
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    EXPECT_TRUE(std::filesystem::exists(HivePath().string() + "-wal"));
-    EXPECT_TRUE(SharedLockHeld(HivePath()));
     Put("Software\\Locks", "after", "2");
     EXPECT_EQ(Get(Path(0), "W-0"), Written("W", 0));
     EXPECT_EQ(Get("Software\\Locks", "after"), "2");

@@ -1,0 +1,149 @@
+// The console's panel interface: the empty class answers the empty value of
+// every type and does nothing; the same members are reached by name, with
+// the runtime's conversions of the arguments and its errors for a name the
+// interface lacks, a read-only property written and a wrong argument count.
+
+#include "contract/IQM6AdminControl.h"
+#include "contract/Connection.h"
+#include "platform/vb/CallByName.h"
+#include "../platform/vb/RaisedError.h"
+
+#include <gtest/gtest.h>
+
+#include <type_traits>
+
+namespace qm6 {
+namespace {
+
+using vb::CallType;
+using vb::Variant;
+using vb::test::RaisedError;
+
+static_assert(!std::is_constructible_v<IQM6AdminControl>, "only a panel that derives from it is made");
+
+// A panel that implements nothing of its own.
+class BarePanel : public IQM6AdminControl {};
+
+// A panel that keeps what it was given.
+class RecordingPanel : public IQM6AdminControl {
+public:
+    std::string Caption() const override { return "Printer profiles"; }
+    int32_t Left() const override { return left; }
+    void Left(int32_t plngLeft) override { left = plngLeft; }
+    fonts::FontPtr Font() const override { return font; }
+    void Font(fonts::FontPtr pinsFont) override { font = std::move(pinsFont); }
+    void StandardAction(QMAdminActions pintAction) override { action = pintAction; }
+    void Notification(const std::shared_ptr<IQM6AdminControl>& pinsNotifier, QMNotifyType type,
+                      Variant* changed) override {
+        notifier = pinsNotifier;
+        notifyType = type;
+        hadValue = changed != nullptr;
+        if (changed)
+            *changed = Variant("seen"); // by reference: the caller sees it
+    }
+
+    int32_t left = 0;
+    fonts::FontPtr font;
+    int32_t action = 0;
+    std::shared_ptr<IQM6AdminControl> notifier;
+    QMNotifyType notifyType = qmnObjectAdded;
+    bool hadValue = false;
+};
+
+Variant Call(const std::shared_ptr<IQM6AdminControl>& panel, std::string_view name, CallType type,
+             std::vector<Variant> args = {}) {
+    return vb::CallByName(panel, name, type, std::move(args));
+}
+
+TEST(AdminControl, TheInterfaceClassAnswersEmptyValuesAndDoesNothing) {
+    auto panel = std::make_shared<BarePanel>();
+    const Variant nothing{vb::ObjectRef()};
+    const std::vector<std::pair<const char*, Variant>> reads{
+        {"Name", Variant("")},          {"Caption", Variant("")},
+        {"NavGraphicLarge", nothing},   {"NavGraphicSmall", nothing},
+        {"Connection", nothing},        {"HelpContextId", Variant(int32_t{0})},
+        {"HelpFileName", Variant("")},  {"Visible", Variant(false)},
+        {"Left", Variant(int32_t{0})},  {"Top", Variant(int32_t{0})},
+        {"hwnd", Variant(int32_t{0})},  {"Font", nothing},
+        {"CustomMenus", nothing},       {"CurrentAddItem", nothing},
+        {"AddItemMenus", nothing},      {"Save", nothing},
+        {"ControlDone", Variant(false)},
+    };
+    // Writes and methods first: none of them changes what is read after.
+    Call(panel, "HelpFileName", CallType::Let, {Variant("help.chm")});
+    Call(panel, "Visible", CallType::Let, {Variant(true)});
+    Call(panel, "Left", CallType::Let, {Variant(int32_t{600})});
+    Call(panel, "Top", CallType::Let, {Variant(int32_t{600})});
+    Call(panel, "Font", CallType::Set, {vb::ObjectVariant(fonts::Font::Create())});
+    Call(panel, "SetConnection", CallType::Method, {Variant(vb::ObjectRef())});
+    for (int32_t action : {0, 1, 13, 14})
+        Call(panel, "StandardAction", CallType::Method, {Variant(action)});
+    Call(panel, "CustomAction", CallType::Method, {Variant("x")});
+    Call(panel, "AddItemClicked", CallType::Method, {Variant("x")});
+    Call(panel, "SetFocus", CallType::Method);
+    Call(panel, "Refresh", CallType::Method);
+    Call(panel, "Notification", CallType::Method, {vb::ObjectVariant(panel), Variant(int32_t{2})});
+    for (const auto& [name, empty] : reads)
+        EXPECT_EQ(Call(panel, name, CallType::Get), empty) << name;
+}
+
+TEST(AdminControl, MembersCalledByNameReachThePanelWithTheirArgumentsConverted) {
+    auto recording = std::make_shared<RecordingPanel>();
+    std::shared_ptr<IQM6AdminControl> panel = recording;
+    // Names compare without regard to case; a read answers a method call too.
+    EXPECT_EQ(Call(panel, "CAPTION", CallType::Method), Variant("Printer profiles"));
+    Call(panel, "left", CallType::Let, {Variant("1440")});
+    EXPECT_EQ(recording->left, 1440);
+    EXPECT_EQ(Call(panel, "Left", CallType::Get), Variant(int32_t{1440}));
+    Call(panel, "StandardAction", CallType::Method, {Variant(int16_t{qmaRefresh})});
+    EXPECT_EQ(recording->action, qmaRefresh);
+
+    // A font written by reference is the same object when read back.
+    const fonts::FontPtr font = fonts::Font::Create();
+    Call(panel, "Font", CallType::Set, {vb::ObjectVariant(font)});
+    EXPECT_EQ(vb::ObjectOf<fonts::Font>(Call(panel, "Font", CallType::Get)), font);
+
+    // The changed value is optional, and passed by reference when given.
+    auto other = std::make_shared<BarePanel>();
+    Call(panel, "Notification", CallType::Method, {vb::ObjectVariant(other), Variant(int32_t{qmnObjectDeleted})});
+    EXPECT_EQ(recording->notifier, other);
+    EXPECT_EQ(recording->notifyType, qmnObjectDeleted);
+    EXPECT_FALSE(recording->hadValue);
+    std::vector<Variant> args{vb::ObjectVariant(other), Variant(int32_t{qmnPropertyChanged}), Variant(int32_t{7})};
+    panel->Invoke("Notification", CallType::Method, args);
+    EXPECT_TRUE(recording->hadValue);
+    EXPECT_EQ(args[2], Variant("seen"));
+}
+
+TEST(AdminControl, ByNameTheRuntimesErrorsAreRaised) {
+    std::shared_ptr<IQM6AdminControl> panel = std::make_shared<RecordingPanel>();
+    struct Case {
+        const char* name;
+        CallType type;
+        std::vector<Variant> args;
+        int error;
+    };
+    const std::vector<Case> cases{
+        {"NoSuchMember", CallType::Method, {}, 438},
+        {"Name", CallType::Let, {Variant("x")}, 438},      // read-only
+        {"Font", CallType::Let, {Variant("Arial")}, 438},  // an object reference is Set
+        {"Visible", CallType::Set, {Variant(true)}, 438},
+        {"SetFocus", CallType::Method, {Variant(1)}, 450},
+        {"Notification", CallType::Method, {vb::ObjectVariant(panel)}, 450},
+        {"Caption", CallType::Get, {Variant(1)}, 450},
+        {"Left", CallType::Let, {Variant("wide")}, 13},
+        {"Left", CallType::Let, {Variant(3e10)}, 6},
+        {"SetConnection", CallType::Method, {Variant("store.qm6db")}, 13},
+        {"Font", CallType::Set, {vb::ObjectVariant(panel)}, 13}, // a panel is not a font
+        {"Notification", CallType::Method, {Variant(int32_t{1}), Variant(int32_t{2})}, 13},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RaisedError([&] { Call(panel, c.name, c.type, c.args); }), c.error)
+            << c.name << " as call type " << static_cast<int>(c.type);
+    // An object that cannot be called by name, and Nothing.
+    EXPECT_EQ(RaisedError([] { vb::CallByName(std::make_shared<vb::Object>(), "Name", CallType::Get); }), 438);
+    EXPECT_EQ(RaisedError([] { vb::CallByName(nullptr, "Name", CallType::Get); }), 438);
+}
+
+} // namespace
+} // namespace qm6

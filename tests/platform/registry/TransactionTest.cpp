@@ -1,0 +1,233 @@
+// Transactions that span calls, and listings of large keys by index.
+
+#include "HiveFixture.h"
+#include "platform/registry/Hive.h"
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace qm6::reg::test {
+namespace {
+
+using Blob = std::vector<uint8_t>;
+
+// What another connection (another thread's) reads.
+std::string GetElsewhere(std::string_view path, std::string_view name) {
+    std::string got;
+    std::thread([&] {
+        Key key;
+        std::vector<uint8_t> data;
+        long rc = OpenKey(HKEY_CURRENT_USER, path, KEY_READ, key);
+        if (rc == ERROR_SUCCESS)
+            rc = QueryValue(key, name, nullptr, &data);
+        got = rc == ERROR_SUCCESS ? std::string(data.begin(), data.end())
+                                  : "error " + std::to_string(rc);
+        CloseThreadConnections();
+    }).join();
+    return got;
+}
+
+TEST_F(HiveTest, TransactionChangesAreSeenAllAtOnceOrNever) {
+    Put("Txn", "old", "1");
+    enum class End { Commit, Rollback, Drop };
+    for (End end : {End::Commit, End::Rollback, End::Drop}) {
+        SCOPED_TRACE(int(end));
+        const std::string sub = "Txn\\Made" + std::to_string(int(end));
+        {
+            Transaction txn;
+            ASSERT_EQ(CreateTransaction(txn), 0);
+            Key made, old;
+            ASSERT_EQ(
+                CreateKeyTransacted(HKEY_CURRENT_USER, sub, KEY_ALL_ACCESS, nullptr, made, txn), 0);
+            ASSERT_EQ(SetValue(made, "v", REG_SZ, Bytes("new")), 0);
+            ASSERT_EQ(OpenKeyTransacted(HKEY_CURRENT_USER, "Txn", KEY_ALL_ACCESS, old, txn), 0);
+            ASSERT_EQ(DeleteValue(old, "old"), 0);
+            // Inside, the changes are there; outside, not yet.
+            std::vector<uint8_t> data;
+            EXPECT_EQ(QueryValue(made, "v", nullptr, &data), 0);
+            EXPECT_EQ(QueryValue(old, "old", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+            EXPECT_EQ(GetElsewhere(sub, "v"), "error 2");
+            EXPECT_EQ(GetElsewhere("Txn", "old"), "1");
+            if (end == End::Commit) {
+                EXPECT_EQ(CommitTransaction(txn), 0);
+            } else if (end == End::Rollback) {
+                EXPECT_EQ(RollbackTransaction(txn), 0);
+            }
+            if (end != End::Drop) {
+                // Over: its keys and the transaction refuse more work.
+                EXPECT_EQ(SetValue(made, "w", REG_SZ, Bytes("x")), ERROR_TRANSACTION_NOT_ACTIVE);
+                EXPECT_EQ(CommitTransaction(txn), ERROR_TRANSACTION_NOT_ACTIVE);
+            }
+        }
+        EXPECT_EQ(Get(sub, "v"), end == End::Commit ? "new" : "error 2");
+        EXPECT_EQ(Get("Txn", "old"), end == End::Commit ? "error 2" : "1");
+        Put("Txn", "old", "1");
+    }
+}
+
+TEST_F(HiveTest, AFailedCallInATransactionTakesBackOnlyItself) {
+    Put("Part\\Locked\\Inner", "v", "1");
+    Key locked;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Part\\Locked\\Inner", WRITE_DAC, locked), 0);
+    auto readOnly = SecurityDescriptor::FromSddl("D:(A;;KR;;;WD)");
+    ASSERT_TRUE(readOnly);
+    ASSERT_EQ(SetKeySecurity(locked, DACL_SECURITY_INFORMATION, *readOnly), 0);
+
+    Transaction txn;
+    ASSERT_EQ(CreateTransaction(txn), 0);
+    Key part, root;
+    ASSERT_EQ(CreateKeyTransacted(HKEY_CURRENT_USER, "Part", KEY_ALL_ACCESS, nullptr, part, txn),
+              0);
+    ASSERT_EQ(SetValue(part, "first", REG_SZ, Bytes("kept")), 0);
+    // The tree cannot go: a key in it refuses deletion. Nothing of it goes.
+    ASSERT_EQ(OpenKeyTransacted(HKEY_CURRENT_USER, "", KEY_ALL_ACCESS, root, txn), 0);
+    EXPECT_EQ(DeleteTree(root, "Part"), ERROR_ACCESS_DENIED);
+    // A key of another hive does not join it.
+    Key machine;
+    EXPECT_EQ(OpenKeyTransacted(HKEY_LOCAL_MACHINE, "", KEY_READ, machine, txn),
+              ERROR_NOT_SUPPORTED);
+    ASSERT_EQ(SetValue(part, "second", REG_SZ, Bytes("kept")), 0);
+    ASSERT_EQ(CommitTransaction(txn), 0);
+    EXPECT_EQ(Get("Part", "first"), "kept");
+    EXPECT_EQ(Get("Part", "second"), "kept");
+    EXPECT_EQ(Get("Part\\Locked\\Inner", "v"), "1");
+}
+
+// A key of `count` values named v0, v1, ... holding their own names, made in
+// one transaction.
+void MakeKey(std::string_view path, int count, size_t dataSize = 0) {
+    Transaction txn;
+    ASSERT_EQ(CreateTransaction(txn), 0);
+    Key key;
+    ASSERT_EQ(CreateKeyTransacted(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, nullptr, key, txn), 0);
+    for (int i = 0; i < count; ++i) {
+        std::string name = "v" + std::to_string(i);
+        Blob data(name.begin(), name.end());
+        data.resize(std::max(data.size(), dataSize), uint8_t(i));
+        ASSERT_EQ(SetValue(key, name, REG_BINARY, data), 0);
+    }
+    ASSERT_EQ(CommitTransaction(txn), 0);
+}
+
+TEST_F(HiveTest, ListingsByIndexGoOnAcrossPagesAndFollowChanges) {
+    constexpr int kCount = 1500; // several pages of a listing
+    MakeKey("Big", kCount);
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Big", KEY_ALL_ACCESS, key), 0);
+    std::string name;
+    Blob data;
+    for (bool withData : {false, true}) {
+        for (int i = 0; i < kCount; ++i) {
+            ASSERT_EQ(EnumValue(key, uint32_t(i), name, nullptr, withData ? &data : nullptr), 0)
+                << i;
+            ASSERT_EQ(name, "v" + std::to_string(i));
+            if (withData) {
+                ASSERT_EQ(std::string(data.begin(), data.end()), name);
+            }
+        }
+        EXPECT_EQ(EnumValue(key, kCount, name), ERROR_NO_MORE_ITEMS);
+    }
+    // Any index, in any order.
+    for (int i : {1499, 0, 1024, 511, 512, 513, 3}) {
+        ASSERT_EQ(EnumValue(key, uint32_t(i), name), 0);
+        EXPECT_EQ(name, "v" + std::to_string(i));
+    }
+
+    // A change between two calls shows in the next one, made here or by
+    // another connection of the process, however soon the next call comes.
+    struct WideWindow {
+        WideWindow() { detail::SetContinueWindow(std::chrono::hours(1)); }
+        ~WideWindow() { detail::SetContinueWindow(detail::kContinueWindow); }
+    } wide;
+    ASSERT_EQ(EnumValue(key, 700, name), 0);
+    ASSERT_EQ(DeleteValue(key, "v701"), 0);
+    ASSERT_EQ(EnumValue(key, 701, name), 0);
+    EXPECT_EQ(name, "v702");
+    std::thread([] {
+        Key other;
+        ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Big", KEY_SET_VALUE, other), 0);
+        ASSERT_EQ(DeleteValue(other, "v703"), 0);
+        ASSERT_EQ(SetValue(other, "added", REG_SZ, Bytes("x")), 0);
+        CloseThreadConnections();
+    }).join();
+    ASSERT_EQ(EnumValue(key, 702, name), 0);
+    EXPECT_EQ(name, "v704");
+    ASSERT_EQ(EnumValue(key, kCount - 2, name), 0);
+    EXPECT_EQ(name, "added");
+    EXPECT_EQ(EnumValue(key, kCount - 1, name), ERROR_NO_MORE_ITEMS);
+}
+
+TEST_F(HiveTest, ListingsOfLargeDataComeAFewValuesAPage) {
+    MakeKey("Large", 5, 700 * 1024);
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Large", KEY_ALL_ACCESS, key), 0);
+    std::string name;
+    Blob data;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(EnumValue(key, uint32_t(i), name, nullptr, &data), 0) << i;
+        EXPECT_EQ(name, "v" + std::to_string(i));
+        EXPECT_EQ(data.size(), 700u * 1024) << i;
+        EXPECT_EQ(data.back(), uint8_t(i));
+    }
+    EXPECT_EQ(EnumValue(key, 5, name, nullptr, &data), ERROR_NO_MORE_ITEMS);
+}
+
+TEST_F(HiveTest, ReadsOfAnUnchangedFileFollowEveryChangeMadeElsewhere) {
+    MakeKey("Settled\\Key", 3);
+    Key key;
+    ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_READ, key), 0);
+    // Once the file's last change lies a while back, reads through a handle
+    // are answered from the connection's caches while the file stays as it
+    // is; every kind of change made elsewhere must still show at once.
+    const std::function<void(Key&)> changes[] = {
+        [](Key& k) { ASSERT_EQ(SetValue(k, "v1", REG_SZ, Bytes("changed")), 0); },
+        [](Key& k) { ASSERT_EQ(DeleteValue(k, "v0"), 0); },
+        [](Key& k) { ASSERT_EQ(DeleteTree(k, ""), 0); },
+    };
+    const std::function<void()> checks[] = {
+        [&] {
+            std::string name;
+            Blob data;
+            ASSERT_EQ(EnumValue(key, 1, name, nullptr, &data), 0);
+            EXPECT_EQ(std::string(data.begin(), data.end()), "changed");
+        },
+        [&] {
+            std::string name;
+            ASSERT_EQ(EnumValue(key, 0, name), 0);
+            EXPECT_EQ(name, "v1");
+            EXPECT_EQ(Get("Settled\\Key", "v0"), "error 2");
+        },
+        [&] {
+            std::string name;
+            EXPECT_EQ(EnumValue(key, 0, name), ERROR_KEY_DELETED);
+            Key again;
+            EXPECT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_READ, again),
+                      ERROR_FILE_NOT_FOUND);
+        },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        std::string name;
+        for (int round = 0; round < 2; ++round) { // the second from the caches
+            ASSERT_EQ(EnumValue(key, 0, name), 0);
+            Key again;
+            ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_READ, again), 0);
+        }
+        std::thread([&] {
+            Key other;
+            ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_ALL_ACCESS, other), 0);
+            changes[i](other);
+            CloseThreadConnections();
+        }).join();
+        // Seen at once, and (with nothing read in between) once the changed
+        // file has settled in its turn.
+        if (i > 0)
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+        checks[i]();
+    }
+}
+
+} // namespace
+} // namespace qm6::reg::test
