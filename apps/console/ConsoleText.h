@@ -44,6 +44,7 @@ enum TextId : int32_t {
     kTxtRevertChanges = 206,
     kTxtPrinterProfileType = 207,
     kTxtJobOptionsTab = 208,
+    kTxtCustomFieldsTab = 209,
     // The price profiles panel.
     kTxtPriceProfiles = 300,
     kTxtDescription = 301,
@@ -62,6 +63,14 @@ enum TextId : int32_t {
     kTxtPaperSizeCount = 314,
     kTxtPriceProfileNotLoaded = 315,
     kTxtPriceProfileNotSaved = 316,
+    // The custom actions panel.
+    kTxtCustomActions = 500,
+    kTxtActionAsksForFields = 501,
+    kTxtActionAsksForNoFields = 502,
+    kTxtCustomActionsNotRead = 503,
+    kTxtCustomActionNotLoaded = 504,
+    kTxtCustomActionNotSaved = 505,
+    kTxtFieldListInPart = 506,
     // Failures.
     kTxtProfilesNotRead = 400,
     kTxtPriceProfilesNotRead = 401,

@@ -1,5 +1,6 @@
 #include "ProfileTabs.h"
 
+#include "CustomFieldsTab.h"
 #include "JobOptionsTab.h"
 
 namespace qm6::console {
@@ -12,6 +13,7 @@ namespace qm6::console {
 std::vector<std::unique_ptr<ProfileTab>> MakeProfileTabs() {
     std::vector<std::unique_ptr<ProfileTab>> tabs;
     tabs.push_back(std::make_unique<JobOptionsTab>());
+    tabs.push_back(std::make_unique<CustomFieldsTab>());
     return tabs;
 }
 

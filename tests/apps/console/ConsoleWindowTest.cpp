@@ -385,7 +385,8 @@ TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoad
     ConsoleWindow window(recorder); // shows the first profile: rules of types 1 and 2
     recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
     ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
-    ASSERT_EQ(host_.Boxes().size(), 1u);
+    ASSERT_EQ(host_.Boxes().size(), 2u); // the custom fields page reads the rules too
+    EXPECT_EQ(host_.Boxes()[1].text.rfind("The Custom fields page of Lab plotter could not be loaded", 0), 0u);
     EXPECT_EQ(host_.Boxes()[0].text,
               "The Job options page of Lab plotter could not be loaded: the database file is damaged. "
               "Restore it from a backup. The page shows no rules and cannot be saved until they "
@@ -395,7 +396,7 @@ TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoad
     JobOptions(window).chkForceNUp().Value(vbChecked);
     EXPECT_FALSE((Profiles(window).Save() == nullptr));
     EXPECT_EQ(recorder->CallCount("SaveJobOptionRule"), 0);
-    EXPECT_EQ(window.Failures(), 2);
+    EXPECT_EQ(window.Failures(), 3);
 
     recorder->ClearFailures();
     Profiles(window).RevertButton()->click();
@@ -475,9 +476,10 @@ TEST_F(ConsoleWindowTest, WithoutADisplayNothingWaitsAndNothingUnseenIsConfirmed
 TEST_F(ConsoleWindowTest, TheMenusAndToolbarAreThoseOfTheChosenPanelAndUnhandledCommandsAreGrey) {
     ConsoleWindow window(store_);
     window.show();
-    ASSERT_EQ(window.Navigation()->count(), 2);
+    ASSERT_EQ(window.Navigation()->count(), 3);
     EXPECT_EQ(window.Navigation()->item(0)->text(), "Printer Profiles");
     EXPECT_EQ(window.Navigation()->item(1)->text(), "Price Profiles");
+    EXPECT_EQ(window.Navigation()->item(2)->text(), "Custom Actions");
     EXPECT_FALSE(window.Navigation()->item(0)->icon().isNull() || window.Navigation()->item(1)->icon().isNull());
     struct Expected {
         QStringList menus;
