@@ -14,8 +14,7 @@
 #include "platform/forms/UserInput.h"
 #include "platform/vb/VbError.h"
 
-#include <QTableWidget>
-#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -68,15 +67,6 @@ protected:
         EXPECT_EQ(uint32_t(Grid().Cell(GridCellProperty::ForeColor, 0, 3).AsLong()),
                   usable ? 0x80000008u : 0x80000011u);
     }
-    void ClickCell(int row, int col, bool twice = false) {
-        auto* table = static_cast<QTableWidget*>(Grid().Widget());
-        const QPoint at = table->visualRect(table->model()->index(row - 1, col)).center();
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        if (twice)
-            QTest::mouseDClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        forms::input::Settle();
-    }
-
     std::unique_ptr<ctlCustomFieldChooser> chooser_;
     int changes_ = 0;
 };
@@ -87,10 +77,7 @@ TEST_F(CustomFieldChooserTest, TheGridShowsALinkedPairAsOneRowAndBlankFillerRows
     EXPECT_EQ(Grid().Rows(), 6);
     EXPECT_EQ(Grid().TextMatrix(2, 3), "Department/Cost centre");
     EXPECT_EQ(Check(5), forms::kGridNoCheckBox);
-    // No fields: no header, no rows. A child with no parent above it: a row of its own.
-    recorder_->ServeRecordSet("LoadCustomFields", kFieldColumns, {});
-    ASSERT_EQ(Load(kBareOwner), nullptr);
-    EXPECT_TRUE(Grid().Rows() == 1 && Grid().RowHidden(0));
+    // A child with no parent above it: a row of its own.
     recorder_->ServeRecordSet("LoadCustomFields", kFieldColumns, {{Variant(9), Variant("Orphan"), Variant(3), Variant(0)}});
     ASSERT_EQ(Load(kBareOwner), nullptr);
     EXPECT_EQ(Grid().TextMatrix(1, 3), "Orphan");
@@ -171,9 +158,10 @@ TEST_F(CustomFieldChooserTest, ADisabledChooserSavesWhatItShowsAndEnablingKeepsA
     chooser_->Enabled(true);
     EXPECT_TRUE(Grid().Enabled());
 
-    // Without fields the box means nothing: enabling clears it.
+    // Without fields no header, no rows, and the box means nothing: enabling clears it.
     recorder_->ServeRecordSet("LoadCustomFields", kFieldColumns, {});
     ASSERT_EQ(Load(kListOwner), nullptr);
+    EXPECT_TRUE(Grid().Rows() == 1 && Grid().RowHidden(0));
     EXPECT_EQ(chooser_->chkOverride().Value(), forms::vbChecked);
     chooser_->Enabled(true);
     EXPECT_EQ(chooser_->chkOverride().Value(), forms::vbUnchecked);
@@ -234,10 +222,10 @@ TEST_F(CustomFieldChooserTest, TheUserChangesOnlyTheBoxesOfFieldRowsAndEachChang
     Grid().Height(4000); // every row in view
     chooser_->Widget()->show();
     ASSERT_EQ(Load(kListOwner), nullptr);
-    ClickCell(5, 2);       // a filler row: no box to tick
-    ClickCell(1, 3, true); // a caption
+    forms::input::ClickCell(Grid(), 5, 2);       // a filler row: no box to tick
+    forms::input::DoubleClickCell(Grid(), 1, 3); // a caption
     EXPECT_FALSE(Grid().IsEditing());
-    ClickCell(1, 2);
+    forms::input::ClickCell(Grid(), 1, 2);
     EXPECT_EQ(chooser_->SelectedCustomFields(), "2,5,3");
     forms::input::Click(chooser_->chkOverride()); // off: every field out
     forms::input::Click(chooser_->chkOverride()); // on: every field in
