@@ -105,10 +105,31 @@ const Step kVersion2{
 ))sql",
     }};
 
+// Custom actions: actions an administrator defines once, each with a
+// description, an action type and its text parameters by position (a custom
+// field selection, type 8, holds its list of field ids in parameter 1). An
+// action and its parameters are written together and carry one row version.
+const Step kVersion3{
+    3,
+    {
+        R"sql(CREATE TABLE rule_actions (
+    action_id   {key},
+    description TEXT NOT NULL,
+    action_type INTEGER NOT NULL,
+    row_version BIGINT NOT NULL DEFAULT 1
+))sql",
+        R"sql(CREATE TABLE rule_action_parameters (
+    action_id INTEGER NOT NULL REFERENCES rule_actions ON DELETE CASCADE,
+    position  INTEGER NOT NULL CHECK (position >= 1),
+    value     TEXT NOT NULL,
+    PRIMARY KEY (action_id, position)
+))sql",
+    }};
+
 } // namespace
 
 const std::vector<Step>& Steps() {
-    static const std::vector<Step> steps{kVersion1, kVersion2};
+    static const std::vector<Step> steps{kVersion1, kVersion2, kVersion3};
     return steps;
 }
 

@@ -78,17 +78,20 @@ public:
     Status LoadPriceProfiles(std::shared_ptr<RecordSet>& records) override;
     Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                             int32_t priceProfileId) override;
+    Status LoadRuleActions(std::shared_ptr<vb::Collection>& actions) override;
 
     Status SaveJobOptionRule(JobOptionRule& rule, int32_t flags) override;
     Status DeleteJobOptionRule(JobOptionRule& rule) override;
     Status SavePrintingLimit(PrintingLimit& limit) override;
     Status DeletePrintingLimit(PrintingLimit& limit) override;
     Status SavePriceProfile(PriceProfile& profile) override;
+    Status SaveRuleAction(RuleAction& action) override;
 
     std::shared_ptr<JobOptionRule> NewJobOptionRule() override;
     std::shared_ptr<PrintingLimit> NewPrintingLimit() override;
     std::shared_ptr<PaperSizePrice> NewPaperSizePrice() override;
     std::shared_ptr<PriceProfile> NewPriceProfile() override;
+    std::shared_ptr<RuleAction> NewRuleAction() override;
 
 private:
     explicit SqliteConnection(sqlite3* db);

@@ -47,6 +47,7 @@ enum TextId : int32_t {
     kTxtLimitsTab = 209,
     kTxtPricingTab = 220,
     kTxtNoPriceProfileToEdit = 221,
+    kTxtCustomFieldsTab = 210,
     // The price profiles panel.
     kTxtPriceProfiles = 300,
     kTxtDescription = 301,
@@ -65,6 +66,14 @@ enum TextId : int32_t {
     kTxtPaperSizeCount = 314,
     kTxtPriceProfileNotLoaded = 315,
     kTxtPriceProfileNotSaved = 316,
+    // The custom actions panel.
+    kTxtCustomActions = 500,
+    kTxtActionAsksForFields = 501,
+    kTxtActionAsksForNoFields = 502,
+    kTxtCustomActionsNotRead = 503,
+    kTxtCustomActionNotLoaded = 504,
+    kTxtCustomActionNotSaved = 505,
+    kTxtFieldListInPart = 506,
     // Failures.
     kTxtProfilesNotRead = 400,
     kTxtPriceProfilesNotRead = 401,

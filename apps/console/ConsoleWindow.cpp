@@ -1,6 +1,7 @@
 #include "ConsoleWindow.h"
 
 #include "ConsoleText.h"
+#include "CustomActionsPanel.h"
 #include "FailureText.h"
 #include "PriceProfilesPanel.h"
 #include "PrinterProfilesPanel.h"
@@ -77,6 +78,7 @@ ConsoleWindow::ConsoleWindow(std::shared_ptr<data::Connection> connection, QWidg
 
     AddPanel(std::make_shared<PrinterProfilesPanel>());
     AddPanel(std::make_shared<PriceProfilesPanel>());
+    AddPanel(std::make_shared<CustomActionsPanel>());
     for (auto& panel : panels_)
         panel->SetConnection(connection);
 
@@ -107,6 +109,10 @@ PrinterProfilesPanel& ConsoleWindow::PrinterProfiles() const {
 
 PriceProfilesPanel& ConsoleWindow::PriceProfiles() const {
     return dynamic_cast<PriceProfilesPanel&>(Panel(1));
+}
+
+CustomActionsPanel& ConsoleWindow::CustomActions() const {
+    return dynamic_cast<CustomActionsPanel&>(Panel(2));
 }
 
 int ConsoleWindow::Failures() const {

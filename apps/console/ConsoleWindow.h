@@ -1,7 +1,7 @@
 #pragma once
 
 // The console's window, a host of panels that implement the panel contract:
-// the printer profiles and the price profiles. On the left the navigation
+// the printer profiles, the price profiles and the custom actions. On the left the navigation
 // lists each panel by its caption and small picture; the chosen panel fills
 // the rest. The menu bar holds the standard commands (File, Edit, View),
 // then the chosen panel's own menus and add menus that ask for the menu bar;
@@ -37,6 +37,7 @@ class QToolBar;
 
 namespace qm6::console {
 
+class CustomActionsPanel;
 class PrinterProfilesPanel;
 class PriceProfilesPanel;
 
@@ -59,6 +60,7 @@ public:
     bool ShowPanel(int index);
     PrinterProfilesPanel& PrinterProfiles() const;
     PriceProfilesPanel& PriceProfiles() const;
+    CustomActionsPanel& CustomActions() const;
 
     // The command of a standard action, on the menus and the toolbar.
     QAction* Command(QMAdminActions action) const { return commands_.at(static_cast<size_t>(action)); }

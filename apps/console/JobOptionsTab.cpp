@@ -1,21 +1,12 @@
 #include "JobOptionsTab.h"
 
 #include "ConsoleText.h"
+#include "EditorPlacement.h"
 
 #include "contract/RulePriority.h"
 #include "editors/joboptions/ctlJobOptions.h"
-#include "platform/forms/Screen.h"
-
-#include <QWidget>
 
 namespace qm6::console {
-
-namespace {
-
-// The editor's margin on its page, in twips.
-constexpr int32_t kMargin = 120;
-
-} // namespace
 
 JobOptionsTab::JobOptionsTab() : editor_(std::make_unique<ctlJobOptions>()) {
     editor_->OnJobOptionChanged = [this] { Changed(); };
@@ -30,9 +21,7 @@ std::string JobOptionsTab::Caption() const {
 }
 
 void JobOptionsTab::PlaceOn(QWidget* page) {
-    editor_->PlaceOn(page, kMargin, kMargin, ctlJobOptions::kDesignWidth, ctlJobOptions::kDesignHeight);
-    page->setFixedSize(forms::Screen::ToPixelsX(ctlJobOptions::kDesignWidth + 2 * kMargin),
-                       forms::Screen::ToPixelsY(ctlJobOptions::kDesignHeight + 2 * kMargin));
+    PlaceEditor(*editor_, page, ctlJobOptions::kDesignWidth, ctlJobOptions::kDesignHeight);
 }
 
 data::Status JobOptionsTab::LoadEditor(data::Connection& data, const PrinterProfile& profile) {

@@ -42,6 +42,26 @@ void DrawPriceTag(QPainter& p, double s) {
     p.drawLine(QPointF(s * 0.50, s * 0.64), QPointF(s * 0.80, s * 0.64));
 }
 
+// A form with three fields, the first two ticked.
+void DrawFields(QPainter& p, double s) {
+    p.setPen(QPen(QColor(40, 40, 48), s / 16));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(s * 0.10, s * 0.04, s * 0.80, s * 0.92), s / 12, s / 12);
+    for (int i = 0; i < 3; ++i) {
+        const double y = s * (0.18 + 0.26 * i);
+        p.setPen(QPen(QColor(40, 40, 48), s / 20));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(s * 0.20, y, s * 0.16, s * 0.16));
+        p.setPen(QPen(QColor(92, 102, 120), s / 12));
+        p.drawLine(QPointF(s * 0.46, y + s * 0.08), QPointF(s * 0.80, y + s * 0.08));
+        if (i < 2) {
+            p.setPen(QPen(QColor(30, 140, 60), s / 12));
+            p.drawLine(QPointF(s * 0.22, y + s * 0.08), QPointF(s * 0.28, y + s * 0.14));
+            p.drawLine(QPointF(s * 0.28, y + s * 0.14), QPointF(s * 0.38, y - s * 0.02));
+        }
+    }
+}
+
 } // namespace
 
 pictures::PicturePtr DrawNavPicture(NavPicture kind, int size) {
@@ -52,8 +72,10 @@ pictures::PicturePtr DrawNavPicture(NavPicture kind, int size) {
         painter.setRenderHint(QPainter::Antialiasing);
         if (kind == NavPicture::Printer)
             DrawPrinter(painter, size);
-        else
+        else if (kind == NavPicture::PriceTag)
             DrawPriceTag(painter, size);
+        else
+            DrawFields(painter, size);
     }
     pictures::Image pixels{size, size, std::vector<uint32_t>(static_cast<size_t>(size) * size)};
     for (int y = 0; y < size; ++y)

@@ -7,7 +7,7 @@
 
 namespace qm6::console {
 
-enum class NavPicture { Printer, PriceTag };
+enum class NavPicture { Printer, PriceTag, Fields };
 
 pictures::PicturePtr DrawNavPicture(NavPicture kind, int size);
 

@@ -1,5 +1,6 @@
 #include "ProfileTabs.h"
 
+#include "CustomFieldsTab.h"
 #include "JobOptionsTab.h"
 #include "LimitsTab.h"
 #include "PricingTab.h"
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<ProfileTab>> MakeProfileTabs() {
     tabs.push_back(std::make_unique<JobOptionsTab>());
     tabs.push_back(std::make_unique<LimitsTab>());
     tabs.push_back(std::make_unique<PricingTab>());
+    tabs.push_back(std::make_unique<CustomFieldsTab>());
     return tabs;
 }
 

@@ -53,6 +53,21 @@ INSERT INTO custom_fields (field_id, caption, display_order, link_parent_id) VAL
     (4, 'Course',         5, 0),
     (5, 'Cost centre',    6, 2);
 
+-- Custom actions. Type 8 asks the user for the custom fields whose ids its
+-- parameter 1 lists (a linked pair by parent then child); type 2 shows the
+-- message of its parameter 1.
+INSERT INTO rule_actions (action_id, description, action_type) VALUES
+    (1, 'Ask for a project code',            8),
+    (2, 'Ask for department and cost centre', 8),
+    (3, 'Ask for course and client',         8),
+    (4, 'Remind of the printing guidelines', 2);
+
+INSERT INTO rule_action_parameters (action_id, position, value) VALUES
+    (1, 1, '1'),
+    (2, 1, '2,5'),
+    (3, 1, '4,3'),
+    (4, 1, 'Please print double-sided where you can.');
+
 -- limit types: 1 pages per job, 2 pages per day, 3 cost per job, 4 cost per
 -- day (money), 5 jobs per day, 6 pages per month
 INSERT INTO printing_limits (rule_priority, parent_id, display_order, limit_type, limit_value,

@@ -170,6 +170,16 @@ Status RecordingConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& prof
     return inner_->LoadPriceProfile(profile, priceProfileId);
 }
 
+Status RecordingConnection::LoadRuleActions(std::shared_ptr<vb::Collection>& actions) {
+    if (Status s = Record("LoadRuleActions", {})) {
+        return s;
+    }
+    if (Served("LoadRuleActions", actions)) {
+        return nullptr;
+    }
+    return inner_->LoadRuleActions(actions);
+}
+
 Status RecordingConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t flags) {
     if (Status s = Record("SaveJobOptionRule",
                           {Variant(rule.OptionType()), Variant(rule.RulePriority()),
@@ -218,6 +228,15 @@ Status RecordingConnection::SavePriceProfile(PriceProfile& profile) {
     return inner_->SavePriceProfile(profile);
 }
 
+Status RecordingConnection::SaveRuleAction(RuleAction& action) {
+    if (Status s = Record("SaveRuleAction",
+                          {Variant(action.ActionId()), Variant(action.ActionType()),
+                           Variant(action.Description()), Variant(action.Parameter(1))})) {
+        return s;
+    }
+    return inner_->SaveRuleAction(action);
+}
+
 std::shared_ptr<JobOptionRule> RecordingConnection::NewJobOptionRule() {
     Record("NewJobOptionRule", {});
     return inner_->NewJobOptionRule();
@@ -236,6 +255,11 @@ std::shared_ptr<PaperSizePrice> RecordingConnection::NewPaperSizePrice() {
 std::shared_ptr<PriceProfile> RecordingConnection::NewPriceProfile() {
     Record("NewPriceProfile", {});
     return inner_->NewPriceProfile();
+}
+
+std::shared_ptr<RuleAction> RecordingConnection::NewRuleAction() {
+    Record("NewRuleAction", {});
+    return inner_->NewRuleAction();
 }
 
 } // namespace qm6::data::testing

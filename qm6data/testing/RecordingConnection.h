@@ -33,6 +33,7 @@ struct RecordedCall {
 //   DeletePrintingLimit: limit id
 //   SavePriceProfile: profile id, pricing option, job type, B/W cost,
 //                     colour cost, number of paper-size prices
+//   SaveRuleAction: action id, action type, description, parameter 1
 //   the other loads and the factory: none
 class RecordingConnection final : public Connection {
 public:
@@ -61,7 +62,8 @@ public:
     // rows on every call.
     void ServeRecordSet(std::string name, std::vector<std::string> fieldNames,
                         std::vector<std::vector<vb::Variant>> rows);
-    // A collection load (LoadJobOptionRules, LoadPrintingLimits) fills the
+    // A collection load (LoadJobOptionRules, LoadPrintingLimits,
+    // LoadRuleActions) fills the
     // caller's collection, as the store does, with the records the function
     // makes on each call (new objects each time, so a second load is not
     // handed what the editor changed).
@@ -84,15 +86,18 @@ public:
     Status LoadPriceProfiles(std::shared_ptr<RecordSet>& records) override;
     Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                             int32_t priceProfileId) override;
+    Status LoadRuleActions(std::shared_ptr<vb::Collection>& actions) override;
     Status SaveJobOptionRule(JobOptionRule& rule, int32_t flags) override;
     Status DeleteJobOptionRule(JobOptionRule& rule) override;
     Status SavePrintingLimit(PrintingLimit& limit) override;
     Status DeletePrintingLimit(PrintingLimit& limit) override;
     Status SavePriceProfile(PriceProfile& profile) override;
+    Status SaveRuleAction(RuleAction& action) override;
     std::shared_ptr<JobOptionRule> NewJobOptionRule() override;
     std::shared_ptr<PrintingLimit> NewPrintingLimit() override;
     std::shared_ptr<PaperSizePrice> NewPaperSizePrice() override;
     std::shared_ptr<PriceProfile> NewPriceProfile() override;
+    std::shared_ptr<RuleAction> NewRuleAction() override;
 
 private:
     struct Failure {

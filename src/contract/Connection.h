@@ -6,6 +6,7 @@
 #include "contract/PriceProfile.h"
 #include "contract/PrintingLimit.h"
 #include "contract/RecordSet.h"
+#include "contract/RuleAction.h"
 #include "contract/SystemSettings.h"
 #include "platform/vb/Collection.h"
 
@@ -50,6 +51,9 @@ public:
     // One price profile with its paper-size prices (by paper size id).
     virtual Status LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                     int32_t priceProfileId) = 0;
+    // The custom actions, RuleAction records with their descriptions and
+    // parameters, by id.
+    virtual Status LoadRuleActions(std::shared_ptr<vb::Collection>& actions) = 0;
 
     // What the records' own operations call. A save or delete of a record
     // that another connection changed or removed after it was loaded, or an
@@ -60,12 +64,14 @@ public:
     virtual Status SavePrintingLimit(PrintingLimit& limit) = 0;
     virtual Status DeletePrintingLimit(PrintingLimit& limit) = 0;
     virtual Status SavePriceProfile(PriceProfile& profile) = 0;
+    virtual Status SaveRuleAction(RuleAction& action) = 0;
 
     // New, unstored records, so that callers never name the store's classes.
     virtual std::shared_ptr<JobOptionRule> NewJobOptionRule() = 0;
     virtual std::shared_ptr<PrintingLimit> NewPrintingLimit() = 0;
     virtual std::shared_ptr<PaperSizePrice> NewPaperSizePrice() = 0;
     virtual std::shared_ptr<PriceProfile> NewPriceProfile() = 0;
+    virtual std::shared_ptr<RuleAction> NewRuleAction() = 0;
 };
 
 } // namespace qm6::data

@@ -20,6 +20,9 @@ public:
                               int32_t rulePriority, int32_t parentId) {
         return data.LoadPrintingLimits(limits, rulePriority, parentId);
     }
+    Status LoadRuleActions(Connection& data, std::shared_ptr<vb::Collection>& actions) {
+        return data.LoadRuleActions(actions);
+    }
     Status LoadPriceProfile(Connection& data, std::shared_ptr<PriceProfile>& profile,
                             int32_t priceProfileId) {
         return data.LoadPriceProfile(profile, priceProfileId);

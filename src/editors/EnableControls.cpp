@@ -1,11 +1,12 @@
 #include "editors/EnableControls.h"
 
-#include "platform/forms/Container.h"
+#include "platform/forms/UserControl.h"
 
 namespace qm6 {
 
-void EnableControls(const forms::Container& container, bool enabled) {
-    for (forms::Control* control : container.Controls()) {
+void EnableControls(forms::UserControl& editor, bool enabled) {
+    editor.forms::UserControl::Enabled(enabled);
+    for (forms::Control* control : editor.Controls()) {
         try {
             control->Enabled(enabled);
         } catch (...) {

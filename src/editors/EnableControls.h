@@ -1,14 +1,15 @@
 #pragma once
 
-// What an editor's Enabled does to its controls: each takes the state, and a
-// control that has no enabled state keeps what it has.
+// What enabling or disabling an editor does first: the editor itself and
+// then each of its controls, in the editor's control order. A control that
+// refuses to be enabled or disabled is skipped and keeps its state.
 
 namespace qm6::forms {
-class Container;
+class UserControl;
 }
 
 namespace qm6 {
 
-void EnableControls(const forms::Container& container, bool enabled);
+void EnableControls(forms::UserControl& editor, bool enabled);
 
 } // namespace qm6

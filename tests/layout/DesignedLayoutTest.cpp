@@ -8,6 +8,7 @@
 
 #include "common/ModuleState.h"
 #include "dialogs/frmIdiotBox.h"
+#include "editors/customfields/ctlCustomFieldChooser.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "editors/limits/ctlPrintingLimits.h"
 #include "editors/limits/frmLimit.h"
@@ -66,6 +67,11 @@ const std::vector<DesignedForm>& DesignedForms() {
          [] {
              auto editor = std::make_shared<ctlPricing>();
              return Designed{editor, editor.get()};
+         }},
+        {"ctlCustomFieldChooser",
+         [] {
+             auto chooser = std::make_shared<ctlCustomFieldChooser>();
+             return Designed{chooser, chooser.get()};
          }},
         {"frmIdiotBox",
          [] {

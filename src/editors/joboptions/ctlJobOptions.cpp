@@ -99,7 +99,6 @@ bool ctlJobOptions::Enabled() const {
 }
 
 void ctlJobOptions::Enabled(bool enabled) {
-    UserControl::Enabled(enabled);
     EnableControls(*this, enabled);
 }
 

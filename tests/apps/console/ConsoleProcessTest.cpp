@@ -80,9 +80,11 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
     EXPECT_NE(run.output.find(pages.string()), std::string::npos) << run.output;
 
     std::vector<fs::path> expected;
-    for (int id = 1; id <= 4; ++id)
-        for (const char* page : {"job-options", "pricing"})
+    for (int id = 1; id <= 4; ++id) {
+        for (const char* page : {"job-options", "pricing", "custom-fields"})
             expected.push_back(pages / ("printer-profile-" + std::to_string(id) + "-" + page + ".png"));
+        expected.push_back(pages / ("custom-action-" + std::to_string(id) + ".png"));
+    }
     for (int id = 1; id <= 3; ++id)
         expected.push_back(pages / ("price-profile-" + std::to_string(id) + ".png"));
     for (const fs::path& png : expected) {

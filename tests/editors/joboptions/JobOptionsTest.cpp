@@ -4,30 +4,24 @@
 
 #include "editors/joboptions/ctlJobOptions.h"
 
-#include "support/TestSupport.h"
+#include "editors/SampleStoreTest.h"
 #include "common/Language.h"
-#include "common/ModuleState.h"
 #include "contract/RulePriority.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/UserInput.h"
 #include <QWidget>
-#include "qm6data/SqliteConnection.h"
-#include "qm6data/testing/RecordingConnection.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 #include <vector>
 
 namespace qm6 {
 namespace {
 
-namespace fs = std::filesystem;
 using data::JobOptionRule;
-using data::testing::RecordingConnection;
 using forms::vbChecked;
 using forms::vbGrayed;
 using forms::vbUnchecked;
@@ -39,32 +33,23 @@ constexpr int32_t kMonoDuplexOwner = 1;
 constexpr int32_t kColorNUpOwner = 2;
 constexpr int32_t kBareOwner = 4;
 
-class JobOptionsTest : public ::testing::Test {
+class JobOptionsTest : public test::SampleStoreTest {
 protected:
     void SetUp() override {
-        ResetModuleState();
-        SetModuleFolder(QM6_BIN_DIR);
-        file_ = dir_.Path() / "store.qm6db";
-        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
-        std::shared_ptr<data::SqliteConnection> store;
-        ASSERT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
-        recorder_ = std::make_shared<RecordingConnection>(store);
+        SampleStoreTest::SetUp();
         editor_ = std::make_unique<ctlJobOptions>();
         editor_->OnJobOptionChanged = [this] { ++changes_; };
     }
     void TearDown() override {
         editor_.reset();
-        SetModuleFolder("");
-        ResetModuleState();
+        SampleStoreTest::TearDown();
     }
 
     // The option types stored for an owner, read through a connection of
     // its own so that nothing the editor holds is involved.
     std::set<int32_t> Stored(int32_t parentId) const {
-        std::shared_ptr<data::SqliteConnection> fresh;
-        EXPECT_EQ(data::SqliteConnection::Open(file_, fresh), nullptr);
         std::shared_ptr<vb::Collection> rules;
-        EXPECT_EQ(fresh->LoadJobOptionRules(rules, kPriority, parentId), nullptr);
+        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, kPriority, parentId), nullptr);
         std::set<int32_t> types;
         for (int32_t i = 1; rules && i <= rules->Count(); ++i)
             types.insert(std::dynamic_pointer_cast<JobOptionRule>(rules->Item(i).AsObject())->OptionType());
@@ -93,9 +78,6 @@ protected:
                 editor_->cmbColor().ListIndex(i);
     }
 
-    test::TempDir dir_;
-    fs::path file_;
-    std::shared_ptr<RecordingConnection> recorder_;
     std::unique_ptr<ctlJobOptions> editor_;
     int changes_ = 0;
 };

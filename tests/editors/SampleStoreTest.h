@@ -1,0 +1,47 @@
+#pragma once
+
+// The base of the editors' tests: the library started from the build's
+// folder (its string libraries included), and a copy of the sample store
+// behind the recording decorator, which counts calls, makes chosen ones fail
+// and serves chosen records.
+
+#include "common/ModuleState.h"
+#include "qm6data/SqliteConnection.h"
+#include "qm6data/testing/RecordingConnection.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace qm6::test {
+
+class SampleStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetModuleState();
+        SetModuleFolder(QM6_BIN_DIR);
+        file_ = dir_.Path() / "store.qm6db";
+        std::filesystem::copy_file(QM6_SAMPLE_DATABASE, file_);
+        recorder_ = std::make_shared<data::testing::RecordingConnection>(OpenStore());
+    }
+    void TearDown() override {
+        SetModuleFolder("");
+        ResetModuleState();
+    }
+
+    // A connection of its own to the copy, so that what a test reads back
+    // owes nothing to what an editor holds.
+    std::shared_ptr<data::SqliteConnection> OpenStore() const {
+        std::shared_ptr<data::SqliteConnection> store;
+        EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
+        return store;
+    }
+
+    TempDir dir_;
+    std::filesystem::path file_;
+    std::shared_ptr<data::testing::RecordingConnection> recorder_;
+};
+
+} // namespace qm6::test

@@ -1,0 +1,237 @@
+// The custom field chooser on a copy of the sample store, through the
+// recording decorator, on real widgets offscreen.
+//
+// The sample's fields, in grid rows: 1 Project code, 2 Department/Cost centre
+// (ids 2 and 5), 3 Client, 4 Course; owner 1 stores the list 1,2,3, owner 2
+// the list 4, owners 3 and 4 none.
+
+#include "editors/customfields/ctlCustomFieldChooser.h"
+
+#include "contract/RulePriority.h"
+#include "editors/SampleStoreTest.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/UserInput.h"
+#include "platform/vb/VbError.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace qm6 {
+namespace {
+
+using data::JobOptionRule;
+using forms::GridCellProperty;
+using vb::Variant;
+
+constexpr int32_t kListOwner = 1;   // stores 1,2,3
+constexpr int32_t kCourseOwner = 2; // stores 4
+constexpr int32_t kBareOwner = 4;
+constexpr int kOn = forms::kGridChecked, kOff = forms::kGridUnchecked;
+const std::vector<std::string> kFieldColumns = {"FieldId", "Caption", "LinkParentId", "LinkChildId"};
+
+class CustomFieldChooserTest : public test::SampleStoreTest {
+protected:
+    void SetUp() override {
+        SampleStoreTest::SetUp();
+        chooser_ = std::make_unique<ctlCustomFieldChooser>();
+        chooser_->OnCustomFieldsChanged = [this] { ++changes_; };
+    }
+    void TearDown() override {
+        chooser_.reset();
+        SampleStoreTest::TearDown();
+    }
+
+    data::Status Load(int32_t owner) { return chooser_->LoadData(*recorder_, 2, owner, "printer profile"); }
+    data::Status Save(int32_t owner) { return chooser_->SaveData(*recorder_, 2, owner); }
+    data::Status LoadAction(int32_t type, const std::string& list) {
+        return chooser_->LoadDataForCustomAction(*recorder_, data::RuleAction(type, {list}));
+    }
+    forms::Grid& Grid() const { return chooser_->grdCustomFields(); }
+    int32_t Check(int row) const { return Grid().Cell(GridCellProperty::Checked, row, 2).AsLong(); }
+    // An owner's stored list, or "none", as a connection of its own reads it.
+    std::string Stored(int32_t owner) const {
+        std::shared_ptr<vb::Collection> rules;
+        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, 2, owner), nullptr);
+        for (int32_t i = 1; i <= rules->Count(); ++i)
+            if (auto rule = data::ItemAs<JobOptionRule>(*rules, i); rule->OptionType() == 5)
+                return rule->ValueText();
+        return "none";
+    }
+    // The grid is usable, and coloured so, exactly when the restriction is on
+    // or the chooser embedded.
+    void ExpectGridFollowsRestriction() const {
+        const bool usable = chooser_->EmbeddedMode() || chooser_->chkOverride().Value() == forms::vbChecked;
+        EXPECT_EQ(Grid().Enabled(), usable);
+        EXPECT_EQ(uint32_t(Grid().Cell(GridCellProperty::ForeColor, 0, 3).AsLong()),
+                  usable ? 0x80000008u : 0x80000011u);
+    }
+    std::unique_ptr<ctlCustomFieldChooser> chooser_;
+    int changes_ = 0;
+};
+
+TEST_F(CustomFieldChooserTest, TheGridShowsALinkedPairAsOneRowAndBlankFillerRows) {
+    ASSERT_EQ(Load(kBareOwner), nullptr);
+    EXPECT_EQ(chooser_->FieldRowCount(), 4);
+    EXPECT_EQ(Grid().Rows(), 6);
+    EXPECT_EQ(Grid().TextMatrix(2, 3), "Department/Cost centre");
+    EXPECT_EQ(Check(5), forms::kGridNoCheckBox);
+    // A child with no parent above it: a row of its own.
+    recorder_->ServeRecordSet("LoadCustomFields", kFieldColumns, {{Variant(9), Variant("Orphan"), Variant(3), Variant(0)}});
+    ASSERT_EQ(Load(kBareOwner), nullptr);
+    EXPECT_EQ(Grid().TextMatrix(1, 3), "Orphan");
+    EXPECT_EQ(Grid().TextMatrix(0, 3), "Caption");
+}
+
+TEST_F(CustomFieldChooserTest, EveryLoadShowsItsOwnListWithTheGridUsableExactlyWhenRestricted) {
+    struct Step {
+        std::function<data::Status()> load;
+        int box;
+        std::vector<int32_t> checks; // rows 1 to 4
+        std::string selected;
+    };
+    const std::vector<Step> steps = {
+        {[&] { return Load(kListOwner); }, 1, {kOn, kOn, kOn, kOff}, "1,2,5,3"},
+        {[&] { return Load(kCourseOwner); }, 1, {kOff, kOff, kOff, kOn}, "4"}, // box already ticked
+        {[&] { return Load(kBareOwner); }, 0, {kOff, kOff, kOff, kOff}, ""},   // no rule carried over
+        {[&] { return LoadAction(8, "2,5"); }, 1, {kOff, kOn, kOff, kOff}, "2,5"}, // the list survives
+        {[&] { return LoadAction(8, "1"); }, 1, {kOn, kOff, kOff, kOff}, "1"},     // a second time too
+        {[&] { return LoadAction(2, "a message"); }, 1, {kOn, kOn, kOn, kOn}, "1,2,5,3,4"},
+        {[&] { return chooser_->LoadDataForEmbedded(*recorder_); }, 1, {kOn, kOn, kOn, kOn}, "1,2,5,3,4"},
+        {[&] { return Load(kBareOwner); }, 0, {kOn, kOn, kOn, kOn}, "1,2,5,3,4"}, // embedded for good
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(steps[i].load(), nullptr);
+        EXPECT_EQ(chooser_->chkOverride().Value(), steps[i].box);
+        for (int row = 1; row <= 4; ++row)
+            EXPECT_EQ(Check(row), steps[i].checks[size_t(row - 1)]) << row;
+        EXPECT_EQ(chooser_->SelectedCustomFields(), steps[i].selected);
+        ExpectGridFollowsRestriction();
+        EXPECT_EQ(Grid().Top(), i == 3 || i == 4 || i == 5 ? 0 : 360); // the box hidden for actions
+    }
+}
+
+TEST_F(CustomFieldChooserTest, SavingWritesTheOwnersOneRuleAndAFailedWriteIsCompletedByARetry) {
+    ASSERT_EQ(Load(kBareOwner), nullptr);
+    chooser_->Override(true);
+    chooser_->SelectedCustomFields(" 4 ,2");
+    recorder_->FailCall("SaveJobOptionRule", 5, "database is locked", 1);
+    ASSERT_NE(Save(kBareOwner), nullptr);
+    EXPECT_EQ(chooser_->CustomFieldRule(), nullptr); // not stored, not held
+    ASSERT_EQ(Save(kBareOwner), nullptr);
+    EXPECT_EQ(Stored(kBareOwner), "2,5,4");
+    const int32_t id = chooser_->CustomFieldRule()->RuleId();
+    chooser_->SelectedCustomFields("1");
+    ASSERT_EQ(Save(kBareOwner), nullptr);
+    EXPECT_EQ(chooser_->CustomFieldRule()->RuleId(), id);
+    // Saved for another owner than loaded: that owner gets a rule of its own.
+    ASSERT_EQ(Save(3), nullptr);
+    EXPECT_EQ(Stored(3), "1");
+    EXPECT_EQ(Stored(kBareOwner), "1");
+
+    ASSERT_EQ(Load(kListOwner), nullptr);
+    chooser_->Override(false);
+    recorder_->FailCall("DeleteJobOptionRule", 5, "database is locked", 1);
+    ASSERT_NE(Save(kListOwner), nullptr);
+    EXPECT_NE(chooser_->CustomFieldRule(), nullptr); // still stored, still held
+    EXPECT_EQ(Stored(kListOwner), "1,2,3");
+    recorder_->ClearCalls();
+    ASSERT_EQ(Save(kListOwner), nullptr);
+    ASSERT_EQ(Save(kListOwner), nullptr);
+    EXPECT_EQ(recorder_->CallNames(), std::vector<std::string>{"DeleteJobOptionRule"});
+    EXPECT_EQ(Stored(kListOwner), "none");
+}
+
+TEST_F(CustomFieldChooserTest, ADisabledChooserSavesWhatItShowsAndEnablingKeepsAnEmbeddedGridUsable) {
+    ASSERT_EQ(Load(kListOwner), nullptr);
+    chooser_->Enabled(false);
+    EXPECT_FALSE(chooser_->Override()); // checked but disabled
+    ASSERT_EQ(Save(kListOwner), nullptr);
+    EXPECT_EQ(Stored(kListOwner), "1,2,5,3"); // the pair parent then child
+    chooser_->Enabled(true);
+    EXPECT_TRUE(Grid().Enabled());
+
+    ASSERT_EQ(chooser_->LoadDataForEmbedded(*recorder_), nullptr);
+    chooser_->Override(false);
+    chooser_->Enabled(true);
+    EXPECT_TRUE(Grid().Enabled());
+
+    // Without fields no header, no rows, and the box means nothing: enabling clears it.
+    recorder_->ServeRecordSet("LoadCustomFields", kFieldColumns, {});
+    ASSERT_EQ(Load(kListOwner), nullptr);
+    EXPECT_TRUE(Grid().Rows() == 1 && Grid().RowHidden(0));
+    EXPECT_EQ(chooser_->chkOverride().Value(), forms::vbChecked);
+    chooser_->Enabled(true);
+    EXPECT_EQ(chooser_->chkOverride().Value(), forms::vbUnchecked);
+    EXPECT_FALSE(chooser_->Override());
+}
+
+TEST_F(CustomFieldChooserTest, AStoredListWithEmptyOrUnreadablePiecesLoadsTheIdsItNames) {
+    struct Case {
+        std::string stored;
+        bool status;
+        std::string shown;
+    };
+    for (const Case& c : {Case{"4,1,", false, "1,4"}, Case{"4,,1", false, "1,4"}, Case{"4,x", true, "4"},
+                          Case{"x", true, ""}}) {
+        SCOPED_TRACE(c.stored);
+        recorder_->ServeCollection("LoadJobOptionRules", [&] {
+            auto rule = std::make_shared<JobOptionRule>();
+            rule->DefineRule(5, 2, kBareOwner, c.stored);
+            return std::vector<std::shared_ptr<vb::Object>>{rule};
+        });
+        for (const auto& load : {std::function<data::Status()>([&] { return Load(kBareOwner); }),
+                                 std::function<data::Status()>([&] { return LoadAction(8, c.stored); })}) {
+            data::Status status;
+            ASSERT_NO_THROW(status = load());
+            EXPECT_EQ(status ? status->Code() : -1, c.status ? 0 : -1);
+            EXPECT_TRUE(chooser_->CanSave());
+            EXPECT_EQ(chooser_->SelectedCustomFields(), c.shown);
+            ExpectGridFollowsRestriction();
+        }
+    }
+    // Written by a host, such a list is an error of use and changes nothing.
+    EXPECT_THROW(chooser_->SelectedCustomFields("4,x"), vb::VbError);
+    EXPECT_EQ(chooser_->SelectedCustomFields(), "");
+}
+
+TEST_F(CustomFieldChooserTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
+    for (const char* failing : {"LoadCustomFields", "LoadJobOptionRules"}) {
+        SCOPED_TRACE(failing);
+        recorder_->ClearFailures();
+        ASSERT_EQ(Load(kListOwner), nullptr);
+        recorder_->FailCall(failing, 11, "database disk image is malformed");
+        ASSERT_NE(Load(kCourseOwner), nullptr);
+        EXPECT_TRUE(chooser_->chkOverride().Value() == forms::vbUnchecked && chooser_->SelectedCustomFields().empty());
+        chooser_->Override(true);
+        recorder_->ClearCalls();
+        const data::Status refused = Save(kCourseOwner);
+        EXPECT_EQ(refused ? refused->Code() : -1, 0);
+        EXPECT_TRUE(recorder_->Calls().empty());
+    }
+    recorder_->ClearFailures();
+    ASSERT_EQ(Load(kCourseOwner), nullptr);
+    chooser_->Override(false);
+    ASSERT_EQ(Save(kCourseOwner), nullptr);
+    EXPECT_EQ(Stored(kCourseOwner), "none");
+}
+
+TEST_F(CustomFieldChooserTest, TheUserChangesOnlyTheBoxesOfFieldRowsAndEachChangeIsReported) {
+    Grid().Height(4000); // every row in view
+    chooser_->Widget()->show();
+    ASSERT_EQ(Load(kListOwner), nullptr);
+    forms::input::ClickCell(Grid(), 5, 2);       // a filler row: no box to tick
+    forms::input::DoubleClickCell(Grid(), 1, 3); // a caption
+    EXPECT_FALSE(Grid().IsEditing());
+    forms::input::ClickCell(Grid(), 1, 2);
+    EXPECT_EQ(chooser_->SelectedCustomFields(), "2,5,3");
+    forms::input::Click(chooser_->chkOverride()); // off: every field out
+    forms::input::Click(chooser_->chkOverride()); // on: every field in
+    EXPECT_EQ(chooser_->SelectedCustomFields(), "1,2,5,3,4");
+    EXPECT_EQ(changes_, 4); // the load's, the cell's and the box's two
+}
+
+} // namespace
+} // namespace qm6
