@@ -44,6 +44,7 @@ enum TextId : int32_t {
     kTxtRevertChanges = 206,
     kTxtPrinterProfileType = 207,
     kTxtJobOptionsTab = 208,
+    kTxtLimitsTab = 209,
     // The price profiles panel.
     kTxtPriceProfiles = 300,
     kTxtDescription = 301,

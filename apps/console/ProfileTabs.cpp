@@ -1,6 +1,7 @@
 #include "ProfileTabs.h"
 
 #include "JobOptionsTab.h"
+#include "LimitsTab.h"
 
 namespace qm6::console {
 
@@ -12,6 +13,7 @@ namespace qm6::console {
 std::vector<std::unique_ptr<ProfileTab>> MakeProfileTabs() {
     std::vector<std::unique_ptr<ProfileTab>> tabs;
     tabs.push_back(std::make_unique<JobOptionsTab>());
+    tabs.push_back(std::make_unique<LimitsTab>());
     return tabs;
 }
 

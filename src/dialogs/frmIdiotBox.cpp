@@ -29,18 +29,6 @@ clsRegistry ChoiceKey(const std::string& sectionKey) {
     return key;
 }
 
-// Restores the screen's mouse pointer however the modal run ends.
-class SavedMousePointer {
-public:
-    SavedMousePointer() : saved_(forms::Screen::MousePointer()) {}
-    ~SavedMousePointer() { forms::Screen::MousePointer(saved_); }
-    SavedMousePointer(const SavedMousePointer&) = delete;
-    SavedMousePointer& operator=(const SavedMousePointer&) = delete;
-
-private:
-    int saved_;
-};
-
 } // namespace
 
 frmIdiotBox::frmIdiotBox() : Form("frmIdiotBox") {
@@ -122,7 +110,7 @@ bool frmIdiotBox::CheckAndShowIdiotBox(const std::string& pstrMesg, const std::s
     OuterHeight(cmdOK_->Top() + cmdOK_->Height() + 120 + (OuterHeight() - ScaleHeight()));
 
     {
-        SavedMousePointer pointer;
+        forms::SavedMousePointer pointer;
         forms::Screen::MousePointer(forms::vbDefault);
         Show(forms::vbModal);
     }

@@ -9,11 +9,14 @@
 #include "common/ModuleState.h"
 #include "dialogs/frmIdiotBox.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "editors/limits/ctlPrintingLimits.h"
+#include "editors/limits/frmLimit.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Container.h"
 #include "platform/forms/Label.h"
 #include "platform/registry/Registry.h"
+#include "qm6data/FixedLists.h"
 #include "registry/clsRegistry.h"
 #include "support/TestSupport.h"
 
@@ -64,6 +67,19 @@ const std::vector<DesignedForm>& DesignedForms() {
              auto box = std::make_shared<frmIdiotBox>();
              box->Load();
              return Designed{box, box.get()};
+         }},
+        {"ctlPrintingLimits",
+         [] {
+             auto editor = std::make_shared<ctlPrintingLimits>();
+             return Designed{editor, editor.get()};
+         }},
+        {"frmLimit",
+         [] {
+             // Loading sets the run-time captions and fills the type list.
+             data::InstallListSource(data::FixedLists());
+             auto dialog = std::make_shared<frmLimit>();
+             dialog->Load();
+             return Designed{dialog, dialog.get()};
          }},
     };
     return forms;

@@ -3,6 +3,7 @@
 #include "common/Language.h"
 #include "common/Utilities.h"
 #include "contract/RuleService.h"
+#include "editors/EnableControls.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"
@@ -99,13 +100,7 @@ bool ctlJobOptions::Enabled() const {
 
 void ctlJobOptions::Enabled(bool enabled) {
     UserControl::Enabled(enabled);
-    for (forms::Control* control : Controls()) {
-        try {
-            control->Enabled(enabled);
-        } catch (...) {
-            // A control that cannot be enabled or disabled keeps its state.
-        }
-    }
+    EnableControls(*this, enabled);
 }
 
 int32_t ctlJobOptions::ColorOption() const {

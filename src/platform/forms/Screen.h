@@ -34,4 +34,18 @@ public:
     static int32_t KeptOrActualY(int32_t keptTwips, int pixels);
 };
 
+// Keeps the mouse pointer of its creation and puts it back when it goes,
+// however the code between ends (a modal dialog switches the pointer to the
+// arrow while it is shown).
+class SavedMousePointer {
+public:
+    SavedMousePointer() : saved_(Screen::MousePointer()) {}
+    ~SavedMousePointer() { Screen::MousePointer(saved_); }
+    SavedMousePointer(const SavedMousePointer&) = delete;
+    SavedMousePointer& operator=(const SavedMousePointer&) = delete;
+
+private:
+    int saved_;
+};
+
 } // namespace qm6::forms

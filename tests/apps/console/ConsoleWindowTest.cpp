@@ -7,11 +7,13 @@
 #include "ConsoleWindow.h"
 #include "HeadlessHost.h"
 #include "JobOptionsTab.h"
+#include "LimitsTab.h"
 #include "ConsoleText.h"
 #include "PriceProfilesPanel.h"
 #include "PrinterProfilesPanel.h"
 
 #include "support/TestSupport.h"
+#include "common/Language.h"
 #include "common/ModuleState.h"
 #include "common/QM6AdminCommonGlobal.h"
 #include "dialogs/frmIdiotBox.h"
@@ -21,6 +23,11 @@
 #include "registry/clsRegistry.h"
 #include "contract/RulePriority.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "editors/limits/StoredLimits.h"
+#include "editors/limits/ctlPrintingLimits.h"
+#include "editors/limits/frmLimit.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/TextBox.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"
@@ -198,6 +205,60 @@ TEST_F(ConsoleWindowTest, EditsSavedThroughTheEditorAreInTheDatabaseWhenReopened
     EXPECT_EQ(JobOptions(again).chkForceDuplex().Value(), vbChecked);
     EXPECT_FALSE(Profiles(again).HasChanges());
     EXPECT_TRUE(host_.Boxes().empty());
+}
+
+TEST_F(ConsoleWindowTest, ALimitAddedThroughTheDialogIsStoredKeepsItsAmountAndGoesWithIgnoreAll) {
+    namespace input = forms::input;
+    const int32_t profileId = 4; // "Lab plotter", without limits
+    auto page = [&](ConsoleWindow& window) -> ctlPrintingLimits& {
+        EXPECT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        Profiles(window).Tabs()->setCurrentIndex(1);
+        return dynamic_cast<LimitsTab&>(Profiles(window).Tab(1)).Editor();
+    };
+    auto dialog = [&](const std::function<void(frmLimit&)>& act) {
+        host_.QueueModal([act](forms::Form& form) {
+            act(dynamic_cast<frmLimit&>(form));
+            input::Click(dynamic_cast<frmLimit&>(form).cmdSave());
+        });
+    };
+    {
+        ConsoleWindow window(store_);
+        window.show();
+        ctlPrintingLimits& limits = page(window);
+        EXPECT_EQ(Profiles(window).Tabs()->tabText(1), "Limits");
+        dialog([](frmLimit& d) {
+            input::Choose(d.cmbType(), 3); // cost per day
+            input::Type(d.txtLimit(), "12.3456");
+            input::Click(d.chkStopJob());
+            input::Type(d.txtTitle(), "Budget");
+            input::Type(d.txtMessage(), "Spent enough today.");
+        });
+        input::Click(limits.cmdAdd());
+        EXPECT_TRUE(window.windowTitle().startsWith('*'));
+        Profiles(window).SaveButton()->click();
+        EXPECT_EQ(Profiles(window).LastStatus(), nullptr);
+    }
+    EXPECT_EQ(test::StoredLimits(*Open(), profileId), std::vector<std::string>{"4 12.3456 Budget Spen 1"});
+
+    // Reopened: only the title changes, the amount stays to its four decimals.
+    ConsoleWindow again(Open());
+    again.show();
+    ctlPrintingLimits& limits = page(again);
+    ASSERT_EQ(limits.grdLimits().Rows(), 2);
+    limits.grdLimits().Row(1);
+    dialog([](frmLimit& d) { input::Type(d.txtTitle(), "Daily budget"); });
+    input::Click(limits.cmdEdit());
+    Profiles(again).SaveButton()->click();
+    EXPECT_EQ(test::StoredLimits(*Open(), profileId),
+              std::vector<std::string>{"4 12.3456 Daily budget Spen 1"});
+
+    // Ignoring all limits asks first, then stores the rule in their place.
+    input::Click(limits.chkIgnoreAll());
+    host_.QueueAnswer(6); // Yes
+    Profiles(again).SaveButton()->click();
+    EXPECT_EQ(Profiles(again).LastStatus(), nullptr);
+    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
+    EXPECT_EQ(test::StoredLimits(*Open(), profileId), std::vector<std::string>{"rule"});
 }
 
 TEST_F(ConsoleWindowTest, ControlTextsAreThoseOfTheBuiltEnglishStringLibrary) {
@@ -383,7 +444,8 @@ TEST_F(ConsoleWindowTest, CancelInTheBoxCancelsTheSaveAndACheckedBoxAsksAgainNex
 TEST_F(ConsoleWindowTest, AFailedLoadShowsNoRuleAndThePageSavesNothingUntilALoadSucceeds) {
     auto recorder = std::make_shared<data::testing::RecordingConnection>(store_);
     ConsoleWindow window(recorder); // shows the first profile: rules of types 1 and 2
-    recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+    // The job options page reads the rules first; the limits page after it loads.
+    recorder->FailCall("LoadJobOptionRules", 11, "database disk image is malformed", 1);
     ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
     ASSERT_EQ(host_.Boxes().size(), 1u);
     EXPECT_EQ(host_.Boxes()[0].text,
@@ -600,6 +662,7 @@ TEST_F(ConsoleWindowTest, UnderGermanTheWholeConsoleIsGermanWithGermanNumbers) {
     EXPECT_EQ(window.Navigation()->item(0)->text(), "Druckerprofile");
     EXPECT_EQ(window.Navigation()->item(1)->text(), "Preisprofile");
     EXPECT_EQ(Profiles(window).Tabs()->tabText(0), "Auftragsoptionen");
+    EXPECT_EQ(Profiles(window).Tabs()->tabText(1), "Drucklimits");
     EXPECT_EQ(Profiles(window).SaveButton()->text(), "&Speichern");
     EXPECT_EQ(Profiles(window).RevertButton()->text(), "&Zurücksetzen");
     EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Preisprofil: Standard per page");

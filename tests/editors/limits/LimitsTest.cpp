@@ -1,0 +1,449 @@
+// The limit dialog and the printing limits editor, driven through the
+// scripted host with real key events; the editor over a copy of the sample
+// store, wrapped in the recording decorator where calls are counted or made
+// to fail.
+
+#include "common/Language.h"
+#include "common/ModuleState.h"
+#include "editors/limits/StoredLimits.h"
+#include "editors/limits/ctlPrintingLimits.h"
+#include "editors/limits/frmLimit.h"
+#include "platform/forms/CheckBox.h"
+#include "platform/forms/ComboBox.h"
+#include "platform/forms/CommandButton.h"
+#include "platform/forms/Grid.h"
+#include "platform/forms/ScriptedHost.h"
+#include "platform/forms/TextBox.h"
+#include "platform/forms/UserInput.h"
+#include "qm6data/SqliteConnection.h"
+#include "qm6data/testing/RecordingConnection.h"
+#include "support/TestSupport.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace qm6 {
+namespace {
+
+namespace input = forms::input;
+using Act = std::function<void(frmLimit&)>;
+using Strings = std::vector<std::string>;
+constexpr int kReturn = 13, kEscape = 27, kYes = 6, kNo = 7;
+constexpr int32_t kPriority = data::RulePriorityPrinterProfile;
+// Owners of the sample: 1 has limits "1 200 Large job" and "4 12.5 Daily
+// budget", 3 the ignore-all rule, 4 nothing.
+constexpr int32_t kTwo = 1, kIgnoring = 3, kBare = 4;
+
+vb::Variant Money(int64_t scaled) {
+    return vb::Variant(vb::Currency::FromScaled(scaled));
+}
+
+data::PrintingLimit Limit(int32_t type, vb::Variant value) {
+    data::PrintingLimit limit;
+    limit.SetLimitType(type);
+    limit.SetLimitValue(std::move(value));
+    limit.SetTitle("Budget");
+    limit.SetMessageText("Spent.");
+    return limit;
+}
+
+// Every field of a limit, the value with its type, to see what was written.
+std::string Fields(const data::PrintingLimit& l) {
+    return std::to_string(l.LimitType()) + "|" + vb::CStr(l.LimitValue()) + "|" +
+           std::to_string(int(l.LimitValue().Type())) + "|" + l.Title() + "|" + l.MessageText() +
+           "|" + std::to_string(l.StopJob());
+}
+
+class LimitsTest : public ::testing::Test {
+protected:
+    LimitsTest() {
+        SetModuleFolder(QM6_BIN_DIR);
+        ResetModuleState();
+        vb::SetNumberChars(vb::NumberChars{});
+        settings_->SetCurrencyFormat("$#,##0.00;($#,##0.00)");
+        Fresh();
+    }
+    ~LimitsTest() override {
+        editor_.reset();
+        vb::ResetNumberChars();
+        ResetModuleState();
+        SetModuleFolder("");
+    }
+
+    // The dialog on a limit; act drives it while it is shown.
+    bool Open(data::PrintingLimit& limit, const Act& act, bool showStopJob = true) {
+        host_.QueueModal([&](forms::Form& form) { act(dynamic_cast<frmLimit&>(form)); });
+        const bool saved = frmLimit().EditLimit(limit, settings_, showStopJob);
+        EXPECT_EQ(host_.UnscriptedModals(), 0) << "the dialog stayed open after its script";
+        return saved;
+    }
+    static void OK(frmLimit& d) { input::Click(d.cmdSave()); }
+    static void Close(frmLimit& d) { input::Click(d.cmdClose()); }
+
+    // A new copy of the sample and a new editor on it.
+    void Fresh() {
+        file_ = dir_.Path() / ("store" + std::to_string(++copies_));
+        std::filesystem::copy_file(QM6_SAMPLE_DATABASE, file_);
+        recorder_ = std::make_shared<data::testing::RecordingConnection>(Store());
+        editor_ = std::make_unique<ctlPrintingLimits>();
+        editor_->OnLimitsChanged = [this] { ++changes_; };
+        editor_->Widget()->show();
+    }
+    std::shared_ptr<data::SqliteConnection> Store() const {
+        std::shared_ptr<data::SqliteConnection> store;
+        EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
+        return store;
+    }
+    Strings Stored(int32_t owner) const { return test::StoredLimits(*Store(), owner); }
+    data::Status Load(int32_t owner) {
+        return editor_->LoadData(*recorder_, kPriority, owner, "printer profile");
+    }
+    data::Status Save(int32_t owner) {
+        recorder_->ClearCalls();
+        return editor_->SaveData(*recorder_, kPriority, owner);
+    }
+    // Adds a limit through the dialog: the type list's entry, the amount, and
+    // the title, which is also the text.
+    void Add(int32_t typeIndex, const std::string& amount, const std::string& title,
+             bool save = true) {
+        host_.QueueModal([=](forms::Form& form) {
+            auto& d = dynamic_cast<frmLimit&>(form);
+            input::Choose(d.cmbType(), typeIndex);
+            input::Type(d.txtLimit(), amount);
+            input::Type(d.txtTitle(), title);
+            input::Type(d.txtMessage(), title);
+            input::Click(save ? d.cmdSave() : d.cmdClose());
+        });
+        input::Click(editor_->cmdAdd());
+    }
+    void Edit(int row, const std::string& title) {
+        editor_->grdLimits().Row(row);
+        host_.QueueModal([=](forms::Form& form) {
+            dynamic_cast<frmLimit&>(form).txtTitle().Text(title);
+            OK(dynamic_cast<frmLimit&>(form));
+        });
+        input::Click(editor_->cmdEdit());
+    }
+    void Remove(int row, int answer = kYes) {
+        editor_->grdLimits().Row(row);
+        host_.QueueAnswer(answer);
+        input::Click(editor_->cmdRemove());
+    }
+
+    forms::ScriptedHost host_;
+    forms::ScopedHost scope_{host_};
+    std::shared_ptr<data::SystemSettings> settings_ = std::make_shared<data::SystemSettings>();
+    qm6::test::TempDir dir_;
+    std::filesystem::path file_;
+    int copies_ = 0;
+    std::shared_ptr<data::testing::RecordingConnection> recorder_;
+    std::unique_ptr<ctlPrintingLimits> editor_;
+    int changes_ = 0;
+};
+
+TEST_F(LimitsTest, DialogAmountKeysFollowTheTypeAndATypeChangeFormatsOrRoundsHalvesToEven) {
+    struct Keys {
+        int32_t type; // 0: none chosen, a count until one is
+        const char *typed, *shown;
+        int beeps;
+    };
+    for (const Keys& c : {Keys{1, "12.5-a", "125", 3}, Keys{3, "12.5-a", "12.5", 2},
+                          Keys{0, "1.5", "15", 1}, Keys{2, "1234567890", "12345678", 0}}) {
+        data::PrintingLimit limit = Limit(c.type, vb::Variant(0));
+        const int beeps = host_.Beeps();
+        Open(limit, [&](frmLimit& d) {
+            EXPECT_EQ(d.txtLimit().Text(), ""); // an amount of 0 shows none
+            input::Type(d.txtLimit(), c.typed);
+            EXPECT_EQ(d.txtLimit().Text(), c.shown);
+            Close(d);
+        });
+        EXPECT_EQ(host_.Beeps() - beeps, c.beeps) << c.typed;
+    }
+    // Money is formatted on leaving the box; a count type rounds it.
+    struct Change {
+        const char *typed, *money, *count, *again;
+    };
+    for (const Change& c : {Change{"12.5", "$12.50", "12", "$12.00"},
+                            Change{"1013.5", "$1,013.50", "1014", "$1,014.00"}}) {
+        data::PrintingLimit limit = Limit(3, vb::Variant(0));
+        EXPECT_TRUE(Open(limit, [&](frmLimit& d) {
+            input::Type(d.txtLimit(), c.typed);
+            input::Focus(d.txtTitle());
+            EXPECT_EQ(d.txtLimit().Text(), c.money);
+            input::Choose(d.cmbType(), 0);
+            EXPECT_EQ(d.txtLimit().Text(), c.count);
+            input::Choose(d.cmbType(), 2);
+            EXPECT_EQ(d.txtLimit().Text(), c.again);
+            OK(d);
+        }));
+        EXPECT_EQ(limit.LimitValue(), vb::Variant(vb::CCur(vb::Variant(c.count))));
+    }
+}
+
+TEST_F(LimitsTest, DialogAFailedCheckShowsItsMessageAndWritesNothing) {
+    struct Case {
+        int32_t type;
+        const char *amount, *title, *text;
+        int32_t message;
+    };
+    for (const Case& c : {Case{3, "abc", "T", "M", 211}, Case{1, "  ", "T", "M", 212},
+                          Case{3, "-5", "T", "M", 211}, Case{2, "9999999999", "T", "M", 212},
+                          Case{1, "5", "   ", "M", 213}, Case{1, "5", "T", " ", 214}}) {
+        data::PrintingLimit limit = Limit(c.type, vb::Variant(7));
+        const std::string before = Fields(limit);
+        EXPECT_FALSE(Open(limit, [&](frmLimit& d) {
+            d.txtLimit().Text(c.amount); // as pasted, past the key filter
+            d.txtTitle().Text(c.title);
+            d.txtMessage().Text(c.text);
+            input::Click(d.chkStopJob());
+            OK(d);
+            EXPECT_TRUE(d.Widget()->isVisible());
+            Close(d);
+        }));
+        EXPECT_EQ(host_.Boxes().back().text, LangString(c.message)) << c.amount;
+        EXPECT_EQ(host_.Boxes().back().style, 48);
+        EXPECT_EQ(Fields(limit), before);
+    }
+}
+
+TEST_F(LimitsTest, DialogAnAmountShownUnchangedIsStoredExactlyWhenOnlyTheTitleChanges) {
+    struct Case {
+        int32_t type;
+        vb::Variant value;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{3, Money(12345600), "$1,234.56"}, Case{4, Money(123456700), "$12,345.67"},
+          Case{3, Money(12345678), "$1,234.57"}, Case{1, vb::Variant(123456789), "123456789"}}) {
+        data::PrintingLimit limit = Limit(c.type, c.value);
+        EXPECT_TRUE(Open(limit, [&](frmLimit& d) {
+            input::Focus(d.txtLimit());
+            input::Type(d.txtTitle(), "Renamed");
+            EXPECT_EQ(d.txtLimit().Text(), c.shown);
+            OK(d);
+        }));
+        EXPECT_EQ(limit.Title() + vb::CStr(limit.LimitValue()), "Renamed" + vb::CStr(c.value));
+        EXPECT_EQ(limit.LimitValue().Type(), c.value.Type());
+    }
+    // Where the euro is the currency symbol the format's "$" makes the text
+    // no number, yet the amount is kept.
+    vb::SetNumberChars(vb::NumberChars{",", ".", "€", "-", 3, 2});
+    data::PrintingLimit german = Limit(4, Money(12345600));
+    EXPECT_TRUE(Open(german, [](frmLimit& d) {
+        EXPECT_EQ(d.txtLimit().Text(), "$1.234,56");
+        OK(d);
+    }));
+    EXPECT_EQ(german.LimitValue(), Money(12345600));
+}
+
+TEST_F(LimitsTest, DialogCloseEscAndTheCloseBoxKeepTheLimitAndOKWaitsForAType) {
+    data::PrintingLimit limit = Limit(1, vb::Variant(5));
+    const std::string before = Fields(limit);
+    for (const Act& close :
+         {Act(Close), Act([](frmLimit& d) { input::PressKey(d.txtLimit(), kEscape); }),
+          Act([](frmLimit& d) { input::CloseBox(d); })}) {
+        EXPECT_FALSE(Open(limit, [&](frmLimit& d) {
+            input::Type(d.txtLimit(), "9");
+            input::Click(d.chkStopJob());
+            close(d);
+        }));
+        EXPECT_EQ(Fields(limit), before);
+    }
+    // Enter saves, also from the text; a hidden stop-job box writes the
+    // limit's own flag back.
+    limit.SetStopJob(true);
+    EXPECT_TRUE(Open(
+        limit,
+        [](frmLimit& d) {
+            EXPECT_EQ(d.Caption(), LangString(210));
+            input::PressKey(d.txtMessage(), kReturn);
+        },
+        false));
+    EXPECT_TRUE(limit.StopJob());
+
+    // A type the list lacks: OK and Enter do nothing until one is chosen.
+    data::PrintingLimit unknown = Limit(99, vb::Variant(40));
+    EXPECT_TRUE(Open(unknown, [](frmLimit& d) {
+        EXPECT_FALSE(d.cmdSave().Enabled());
+        input::PressKey(d.txtTitle(), kReturn);
+        EXPECT_FALSE(d.ValidateAndStore());
+        EXPECT_TRUE(d.Widget()->isVisible());
+        input::Choose(d.cmbType(), 4);
+        OK(d);
+    }));
+    EXPECT_EQ(Fields(unknown), "5|40|3|Budget|Spent.|0");
+}
+
+TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
+    forms::Grid& grid = editor_->grdLimits();
+    for (int32_t owner : {kTwo, kIgnoring, kBare}) {
+        recorder_->ClearCalls();
+        ASSERT_EQ(Load(owner), nullptr);
+        const bool ticked = owner == kIgnoring, listed = owner == kTwo;
+        EXPECT_EQ(grid.Rows(), listed ? 3 : 1) << owner;
+        // The rule is sought only without limits, and a stored one is not asked about.
+        EXPECT_EQ(recorder_->CallCount("LoadJobOptionRules"), listed ? 0 : 1);
+        EXPECT_TRUE(editor_->Validate());
+        EXPECT_EQ(editor_->IgnoreAllLimits(), ticked);
+        EXPECT_EQ(grid.Enabled() + editor_->cmdAdd().Enabled() * 2 +
+                      editor_->cmdEdit().Enabled() * 4,
+                  ticked   ? 0
+                  : listed ? 7
+                           : 3);
+        EXPECT_EQ(grid.Cell(forms::GridCellProperty::ForeColor, 0, 2).AsLong(),
+                  int32_t(ticked ? 0x80000011u : 0x80000008u));
+    }
+    ASSERT_EQ(Load(kTwo), nullptr);
+    EXPECT_EQ(editor_->chkIgnoreAll().Caption(), LangString(604, "printer profile"));
+    EXPECT_EQ(grid.TextMatrix(2, 0) + grid.TextMatrix(2, 1) + grid.TextMatrix(2, 2),
+              "Cost per day12.5Daily budget");
+    editor_->IgnoreAllLimits(true); // whatever row is current
+    EXPECT_FALSE(editor_->cmdEdit().Enabled() || editor_->cmdRemove().Enabled());
+    editor_->IgnoreAllLimits(false);
+    EXPECT_TRUE(editor_->cmdRemove().Enabled());
+
+    // Disabled by its host, the editor reads the box as clear, yet saving
+    // keeps the stored rule.
+    ASSERT_EQ(Load(kIgnoring), nullptr);
+    editor_->Enabled(false);
+    EXPECT_FALSE(editor_->IgnoreAllLimits());
+    ASSERT_EQ(Save(kIgnoring), nullptr);
+    EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
+}
+
+TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
+    ASSERT_EQ(Load(kTwo), nullptr);
+    changes_ = 0;
+    Add(0, "5", "Cancelled", false);
+    Remove(2, kNo);
+    EXPECT_EQ(changes_ + editor_->Limits()->Count(), 2);
+    Edit(1, "Huge");
+    Edit(1, "Huger");
+    EXPECT_EQ(editor_->ChangedLimits().Count(), 1);
+    Remove(2);
+    Remove(1);
+    EXPECT_EQ(editor_->ChangedLimits().Count() * 10 + editor_->RemovedLimits().Count(), 2);
+    Add(2, "3.25", "Pricey");
+    Add(1, "40", "Forty");
+    Remove(2); // new: dropped, nothing to delete
+    Add(5, "900", "Month");
+    Edit(2, "Monthly"); // new: saved from the list
+    EXPECT_EQ(editor_->ChangedLimits().Count() * 10 + editor_->RemovedLimits().Count(), 2);
+    EXPECT_EQ(changes_, 9);
+
+    ASSERT_EQ(Save(kBare), nullptr); // new limits take the save's owner
+    EXPECT_EQ(recorder_->CallNames(), (Strings{"SavePrintingLimit", "SavePrintingLimit",
+                                               "DeletePrintingLimit", "DeletePrintingLimit"}));
+    EXPECT_EQ(Stored(kTwo), Strings{});
+    EXPECT_EQ(Stored(kBare), (Strings{"3 3.25 Pricey Pric 0", "6 900 Monthly Mont 0"}));
+    Edit(1, "Costly"); // a stored limit now: updated
+    ASSERT_EQ(Save(kBare), nullptr);
+    EXPECT_EQ(Save(kBare), nullptr);
+    EXPECT_EQ(recorder_->CallNames(), Strings{}) << "nothing is written twice";
+    EXPECT_EQ(Stored(kBare)[0], "3 3.25 Costly Pric 0");
+}
+
+TEST_F(LimitsTest, EditorIgnoringAllAsksThenStoresTheRuleAndDeletesOnlyStoredLimits) {
+    ASSERT_EQ(Load(kTwo), nullptr);
+    Add(0, "7", "Seven");
+    Remove(2);
+    editor_->IgnoreAllLimits(true);
+    host_.QueueAnswer(kNo);
+    EXPECT_FALSE(editor_->Validate());
+    host_.QueueAnswer(kYes);
+    EXPECT_TRUE(editor_->Validate());
+    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
+    EXPECT_EQ(host_.Boxes().back().style, 4 + 48);
+    ASSERT_EQ(Save(kTwo), nullptr);
+    EXPECT_EQ(recorder_->CallNames(), (Strings{"NewJobOptionRule", "SaveJobOptionRule",
+                                               "DeletePrintingLimit", "DeletePrintingLimit"}));
+    EXPECT_EQ(Stored(kTwo), Strings{"rule"});
+    EXPECT_EQ(editor_->grdLimits().Rows(), 1);
+    ASSERT_EQ(Save(kTwo), nullptr);
+    EXPECT_EQ(recorder_->CallNames(), Strings{});
+}
+
+TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForTheRetry) {
+    struct Case {
+        int32_t owner;
+        std::function<void()> edit;
+        Strings failing; // each fails its first call still to come
+        Strings afterFailure, afterRetry;
+    };
+    const Strings sample = {"1 200 Large job This 1", "4 12.5 Daily budget You  0"};
+    // clang-format off
+    const std::vector<Case> cases = {
+        {kBare, [&] { Add(0, "1", "A"), Add(0, "2", "B"); }, {"SavePrintingLimit"}, {"1 2 B B 0"},
+         {"1 2 B B 0", "1 1 A A 0"}},
+        {kTwo, [&] { Edit(1, "Big"), Remove(2); }, {"SavePrintingLimit", "DeletePrintingLimit"},
+         sample, {"1 200 Big This 1"}},
+        // No limit is deleted until the rule is stored ...
+        {kTwo, [&] { editor_->IgnoreAllLimits(true); }, {"SaveJobOptionRule"}, sample, {"rule"}},
+        {kTwo, [&] { editor_->IgnoreAllLimits(true); }, {"DeletePrintingLimit"}, {sample[0], "rule"}, {"rule"}},
+        // ... and none is saved while the rule stays.
+        {kIgnoring, [&] { editor_->IgnoreAllLimits(false), Add(0, "3", "C"); }, {"DeleteJobOptionRule"},
+         {"rule"}, {"1 3 C C 0"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing.front() + " on " + std::to_string(c.owner));
+        Fresh();
+        ASSERT_EQ(Load(c.owner), nullptr);
+        c.edit();
+        for (size_t i = 0; i < c.failing.size(); ++i)
+            recorder_->FailCall(c.failing[i], int32_t(100 + i), "disk full", 1);
+        const data::Status failed = Save(c.owner);
+        ASSERT_NE(failed, nullptr);
+        EXPECT_EQ(failed->Code(), 100); // the first, not the last
+        EXPECT_EQ(Stored(c.owner), c.afterFailure);
+        EXPECT_EQ(editor_->IgnoreAllRule() != nullptr, c.afterFailure.back() == "rule");
+        recorder_->ClearFailures();
+        ASSERT_EQ(Save(c.owner), nullptr);
+        EXPECT_EQ(Stored(c.owner), c.afterRetry);
+        ASSERT_EQ(Save(c.owner), nullptr);
+        EXPECT_EQ(recorder_->CallNames(), Strings{}) << "all written by the retry";
+    }
+}
+
+TEST_F(LimitsTest, EditorALoadDropsTheEarlierOwnersRuleAndPendingLimitsAndAFailedOneSavesNothing) {
+    for (const char* failing : {"LoadSystemSettings", "LoadPrintingLimits", ""}) {
+        SCOPED_TRACE(failing);
+        recorder_->ClearFailures();
+        ASSERT_EQ(Load(kIgnoring), nullptr);
+        editor_->IgnoreAllLimits(false);
+        Add(0, "8", "Pending");
+        if (*failing)
+            recorder_->FailCall(failing, 11, "database disk image is malformed");
+        EXPECT_EQ(Load(kBare) != nullptr, *failing != '\0');
+        EXPECT_EQ(editor_->IgnoreAllRule(), nullptr);
+        EXPECT_EQ(editor_->IgnoreAllLimits() + editor_->grdLimits().Rows(), 1);
+        EXPECT_TRUE(editor_->Validate());
+        const data::Status saved = Save(kBare);
+        EXPECT_EQ(saved != nullptr, *failing != '\0'); // refused with a status of its own
+        EXPECT_EQ(recorder_->CallNames(), Strings{});
+        EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
+        EXPECT_EQ(Stored(kBare), Strings{});
+    }
+}
+
+TEST_F(LimitsTest, EditorEmbeddedHidesTheStopJobColumnAndTheBoxLeavesTheListOn) {
+    ASSERT_EQ(editor_->LoadDataForEmbedded(*recorder_, "user", vb::Variant(false)), nullptr);
+    EXPECT_EQ(editor_->chkIgnoreAll().Caption(), LangString(605, "user"));
+    EXPECT_TRUE(editor_->grdLimits().ColHidden(3));
+    EXPECT_EQ(editor_->grdLimits().ColWidth(2), 6255 - 3040 + 770);
+    editor_->IgnoreAllLimits(true);
+    EXPECT_TRUE(editor_->grdLimits().Enabled() && editor_->cmdAdd().Enabled());
+    host_.QueueModal([&](forms::Form& form) {
+        EXPECT_FALSE(dynamic_cast<frmLimit&>(form).chkStopJob().Visible());
+        Close(dynamic_cast<frmLimit&>(form));
+    });
+    input::Click(editor_->cmdAdd());
+    // No row: the Delete key and a double-click do nothing.
+    input::PressKey(editor_->grdLimits(), 46);
+    input::DoubleClick(editor_->grdLimits());
+    EXPECT_EQ(host_.Boxes().size() + host_.ModalForms().size(), 1u);
+}
+
+} // namespace
+} // namespace qm6
