@@ -101,13 +101,17 @@ std::optional<res::ResourceLibrary> OpenStringLibrary(const std::string& moduleN
 
 bool LoadLanguage(const std::string& moduleName) {
     auto& state = State().language;
-    if (state.library)
-        FreeLanguage();
-    // Kept before anything can fail, so that LangString can try again.
-    state.moduleName = moduleName;
     std::optional<res::ResourceLibrary> library = OpenStringLibrary(moduleName);
-    if (!library)
+    if (!library) {
+        // A working library stays with its module name until a replacement
+        // has loaded. Without one the name is kept, so that LangString can
+        // try again.
+        if (!state.library)
+            state.moduleName = moduleName;
         return false;
+    }
+    FreeLanguage();
+    state.moduleName = moduleName;
     state.library = std::move(library);
     state.codePage = loc::GetACP();
     state.texts.clear();
@@ -133,12 +137,13 @@ std::string FormatLangString(const std::string& text, const std::vector<vb::Vari
 
 std::string StringFromLibrary(const res::ResourceLibrary& library, unsigned codePage,
                               std::unordered_map<int32_t, std::string>& cache, int32_t id) {
-    if (id < 0 || id > 0xFFFF)
-        return {};
-    auto found = cache.find(id);
+    // The loader reads the id's low 16 bits, so the cache keeps them too.
+    const auto key = static_cast<int32_t>(static_cast<uint32_t>(id) & 0xFFFF);
+    auto found = cache.find(key);
     if (found == cache.end()) {
-        auto loaded = res::LoadString(library, static_cast<uint32_t>(id), kStringBufferBytes, codePage);
-        found = cache.emplace(id, loaded.length > 0 ? loaded.text : std::string()).first;
+        auto loaded =
+            res::LoadString(library, static_cast<uint32_t>(id), kStringBufferBytes, codePage);
+        found = cache.emplace(key, loaded.length > 0 ? loaded.text : std::string()).first;
     }
     return found->second;
 }

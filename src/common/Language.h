@@ -33,7 +33,8 @@ std::string LangString(int32_t id, const Args&... args) {
 }
 
 // Loads the string library of the module name for the user's locale, or the
-// 1033 one when that is missing or cannot be loaded. True when one was loaded.
+// 1033 one when that is missing or cannot be loaded. True when one was loaded;
+// when none was, the library loaded before stays in use with its module name.
 bool LoadLanguage(const std::string& moduleName);
 // The string library of a module for the user's locale, chosen as
 // LoadLanguage chooses (<lang folder>/<locale id>/<module>LangRes.dll, else
@@ -42,7 +43,8 @@ bool LoadLanguage(const std::string& moduleName);
 std::optional<res::ResourceLibrary> OpenStringLibrary(const std::string& moduleName);
 // The text of an id in a string library, cut as LangString cuts it (at 511
 // bytes of the code page, never inside a character); empty when the id has
-// none. Texts read once are kept in cache.
+// none. Only the id's low 16 bits count, as for the platform's loader. Texts
+// read once are kept in cache.
 std::string StringFromLibrary(const res::ResourceLibrary& library, unsigned codePage,
                               std::unordered_map<int32_t, std::string>& cache, int32_t id);
 // Unloads the string library, if one is loaded.

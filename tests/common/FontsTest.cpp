@@ -12,9 +12,7 @@
 #include "support/TestSupport.h"
 
 #include <QWidget>
-
 #include <gtest/gtest.h>
-
 #include <optional>
 
 namespace qm6 {
@@ -93,59 +91,60 @@ void ExpectFont(const FontPtr& font, const Expected& e) {
     EXPECT_FLOAT_EQ(font->Size(), e.size);
 }
 
-struct OverrideCase {
-    const char* label;
-    std::optional<Variant> charset;
-    std::optional<Variant> size;
-    Expected expected;
-};
-
 TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
-    const int32_t sz = reg::REG_SZ, dword = reg::REG_DWORD;
-    const OverrideCase cases[] = {
-        {"name alone", std::nullopt, std::nullopt, {"Courier New", 0, 8}},
-        {"half down to even", std::nullopt, Variant(std::string("10.5")), {"Courier New", 0, 10}},
-        {"half up to even", std::nullopt, Variant(std::string("11.5")), {"Courier New", 0, 12}},
-        {"both given", Variant(std::string("204")), Variant(std::string(" 12 ")), {"Courier New", 204, 12}},
-        {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {"Courier New", 161, 14}},
-        {"empty texts", Variant(std::string()), Variant(std::string()), {"Courier New", 0, 8}},
-        {"not numbers", Variant(std::string("Cyrillic")), Variant(std::string("big")), {"Courier New", 0, 8}},
-        {"outside 16 bits", Variant(std::string("70000")), Variant(std::string("40000")), {"Courier New", 0, 8}},
-        {"charset above a byte, size zero", Variant(std::string("300")), Variant(std::string("0")),
-         {"Courier New", 0, 8}},
-        {"negative", Variant(std::string("-1")), Variant(std::string("-9")), {"Courier New", 0, 8}},
-        {"size just below a half", std::nullopt, Variant(std::string("0.4")), {"Courier New", 0, 8}},
+    struct Case {
+        const char* label;
+        std::optional<Variant> charset, size;
+        Expected expected;
+        const char* name = "Courier New";
+        const char* locale = "en_US.UTF-8";
     };
-    for (const OverrideCase& c : cases) {
+    const Case cases[] = {
+        {"name alone", std::nullopt, std::nullopt, {"Courier New", 0, 8}},
+        {"half down to even", std::nullopt, Variant("10.5"), {"Courier New", 0, 10}},
+        {"half up to even", std::nullopt, Variant("11.5"), {"Courier New", 0, 12}},
+        {"both given", Variant("204"), Variant(" 12 "), {"Courier New", 204, 12}},
+        {"numbers as DWORDs",
+         Variant(int32_t(161)),
+         Variant(int32_t(14)),
+         {"Courier New", 161, 14}},
+        {"empty texts", Variant(""), Variant(""), {"Courier New", 0, 8}},
+        {"not numbers", Variant("Cyrillic"), Variant("big"), {"Courier New", 0, 8}},
+        {"outside 16 bits", Variant("70000"), Variant("40000"), {"Courier New", 0, 8}},
+        {"charset above a byte, size zero", Variant("300"), Variant("0"), {"Courier New", 0, 8}},
+        {"negative", Variant("-1"), Variant("-9"), {"Courier New", 0, 8}},
+        {"size just below a half", std::nullopt, Variant("0.4"), {"Courier New", 0, 8}},
+        {"the user's number format",
+         std::nullopt,
+         Variant("12,5"),
+         {"Arial", 0, 12},
+         "Arial",
+         "de_DE.UTF-8"},
+        // Charset goes in before the name: a face that lacks it is replaced
+        // by the font object, as the platform's would.
+        {"a face without the charset",
+         Variant("204"),
+         std::nullopt,
+         {"Arial", 204, 8},
+         "MS Sans Serif"},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         test::TempDir hive;
-        test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str());
+        test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str()), locale("LC_ALL", c.locale);
+        vb::ResetNumberChars();
         reg::CloseThreadConnections();
         ResetModuleState();
-        SetValue("FontName", Variant(std::string("Courier New")));
+        SetValue("FontName", Variant(c.name));
         if (c.charset)
-            SetValue("FontCharSet", *c.charset, c.charset->IsString() ? sz : dword);
+            SetValue("FontCharSet", *c.charset,
+                     c.charset->IsString() ? reg::REG_SZ : reg::REG_DWORD);
         if (c.size)
-            SetValue("FontSize", *c.size, c.size->IsString() ? sz : dword);
+            SetValue("FontSize", *c.size, c.size->IsString() ? reg::REG_SZ : reg::REG_DWORD);
         ExpectFont(LibraryFont(), c.expected);
         reg::CloseThreadConnections();
     }
-}
-
-TEST_F(LibraryFontTest, FontSizeIsReadInTheUserNumberFormat) {
-    test::ScopedEnv german("LC_ALL", "de_DE.UTF-8");
     vb::ResetNumberChars();
-    SetValue("FontName", Variant(std::string("Arial")));
-    SetValue("FontSize", Variant(std::string("12,5")));
-    ExpectFont(LibraryFont(), {"Arial", 0, 12});
-}
-
-TEST_F(LibraryFontTest, OverrideFaceIsTakenThroughTheFontObject) {
-    // Charset goes in before the name: a face that lacks it is replaced by
-    // the font object, as the platform's would.
-    SetValue("FontName", Variant(std::string("MS Sans Serif")));
-    SetValue("FontCharSet", Variant(std::string("204")));
-    ExpectFont(LibraryFont(), {"Arial", 204, 8});
 }
 
 struct LocaleCase {
@@ -156,17 +155,17 @@ struct LocaleCase {
 TEST_F(LibraryFontTest, LocaleFontFromTheSystemCodePage) {
     const int16_t newFontCharset = Font::Create()->Charset();
     const LocaleCase cases[] = {
-        {"1033", Expected{"MS Sans Serif", 0, 8}},       // 1252
-        {"1031", Expected{"MS Sans Serif", 0, 8}},       // 1252
-        {"1049", Expected{"Arial", 204, 8}},             // 1251: MS Sans Serif lacks it
-        {"1032", Expected{"Arial", 161, 8}},             // 1253
-        {"1066", Expected{"Tahoma", 163, 8}},            // 1258: only Tahoma has it
-        {"1041", Expected{kPGothic, 128, 9}},            // 932
-        {"1042", Expected{kGulim, 129, 9}},              // 949
-        {"2052", Expected{kSimSun, 134, 9}},             // 936
-        {"1028", Expected{kPMingLiU, 136, 9}},           // 950
-        {"1054", Expected{"Arial", newFontCharset, 8}},  // 874, no Thai face
-        {"1081", std::nullopt},                          // Hindi: no ANSI code page
+        {"1033", Expected{"MS Sans Serif", 0, 8}},      // 1252
+        {"1031", Expected{"MS Sans Serif", 0, 8}},      // 1252
+        {"1049", Expected{"Arial", 204, 8}},            // 1251: MS Sans Serif lacks it
+        {"1032", Expected{"Arial", 161, 8}},            // 1253
+        {"1066", Expected{"Tahoma", 163, 8}},           // 1258: only Tahoma has it
+        {"1041", Expected{kPGothic, 128, 9}},           // 932
+        {"1042", Expected{kGulim, 129, 9}},             // 949
+        {"2052", Expected{kSimSun, 134, 9}},            // 936
+        {"1028", Expected{kPMingLiU, 136, 9}},          // 950
+        {"1054", Expected{"Arial", newFontCharset, 8}}, // 874, no Thai face
+        {"1081", std::nullopt},                         // Hindi: no ANSI code page
     };
     for (const LocaleCase& c : cases) {
         SCOPED_TRACE(c.systemLocale);
@@ -214,7 +213,8 @@ TEST(StripAtNull, TrimsAndCutsAtTheFirstNul) {
 // itself; the tab strip has a second font for its selected tab.
 class TabStrip : public forms::Control {
 public:
-    TabStrip(forms::Container& parent, std::string name, int32_t index, bool refuseSelectedTab = false)
+    TabStrip(forms::Container& parent, std::string name, int32_t index,
+             bool refuseSelectedTab = false)
         : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
           refuseSelectedTab_(refuseSelectedTab) {}
     std::string TypeName() const override { return "SSActiveTabs"; }
@@ -300,7 +300,8 @@ TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
     EXPECT_FLOAT_EQ(grid.FontSize(), 9);
     EXPECT_EQ(grid.Font()->Charset(), 161);
     // None of them shares the new font object.
-    for (forms::Control* c : {static_cast<forms::Control*>(&same), static_cast<forms::Control*>(&grid)})
+    for (forms::Control* c :
+         {static_cast<forms::Control*>(&same), static_cast<forms::Control*>(&grid)})
         EXPECT_NE(c->Font(), newFont_);
 
     ExpectFont(form.Font(), {"Arial", 161, 9});
@@ -340,30 +341,28 @@ TEST_F(ApplyFontsTest, AFailingStepSkipsOnlyThatStep) {
     ExpectFont(form.Font(), {"Arial", 161, 9});
 }
 
-TEST_F(ApplyFontsTest, NoNewFontLeavesEverythingAsItWas) {
-    test::ScopedEnv hindi("QM6_SYSTEM_LOCALE", "1081");
-    ResetModuleState();
-    ASSERT_EQ(LibraryFont(), nullptr);
-    forms::Form form("frmTest");
-    auto& label = form.Add<forms::Label>("lbl");
-    const FontDesc before = label.Font()->Desc();
-    const FontDesc formBefore = form.Font()->Desc();
-
-    ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
-
-    EXPECT_EQ(label.Font()->Desc(), before);
-    EXPECT_EQ(form.Font()->Desc(), formBefore);
-}
-
-TEST_F(ApplyFontsTest, LibraryFontIsAppliedToAFormsControls) {
-    // The way the library's own dialogs use it: the thread's library font.
-    test::ScopedEnv russian("QM6_SYSTEM_LOCALE", "1049");
-    ResetModuleState();
-    forms::Form form("frmTest");
-    auto& label = form.Add<forms::Label>("lbl");
-    ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
-    ExpectFont(label.Font(), {"Arial", 204, 8});
-    ExpectFont(form.Font(), {"Arial", 204, 8});
+// The way the library's own dialogs use it: the thread's library font, and
+// nothing changes when there is none.
+TEST_F(ApplyFontsTest, TheLibraryFontIsAppliedToAFormsControlsWhenThereIsOne) {
+    for (const auto& [locale, expected] :
+         {std::pair{"1049", std::optional<Expected>({"Arial", 204, 8})},
+          std::pair{"1081", std::optional<Expected>()}}) {
+        SCOPED_TRACE(locale);
+        test::ScopedEnv system("QM6_SYSTEM_LOCALE", locale);
+        ResetModuleState();
+        forms::Form form("frmTest");
+        auto& label = form.Add<forms::Label>("lbl");
+        const FontDesc before = label.Font()->Desc(), formBefore = form.Font()->Desc();
+        ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
+        if (expected) {
+            ExpectFont(label.Font(), *expected);
+            ExpectFont(form.Font(), *expected);
+        } else {
+            EXPECT_EQ(LibraryFont(), nullptr);
+            EXPECT_EQ(label.Font()->Desc(), before);
+            EXPECT_EQ(form.Font()->Desc(), formBefore);
+        }
+    }
 }
 
 } // namespace

@@ -2,10 +2,8 @@
 // the built-in header logo, UseAlphaIcons over versions and display depths,
 // and the message operations through the scripted host.
 
-#include "common/QM6AdminCommonGlobal.h"
-
-#include "common/Language.h"
 #include "common/ModuleState.h"
+#include "common/QM6AdminCommonGlobal.h"
 #include "common/clsQM6Branding.h"
 #include "dialogs/frmIdiotBox.h"
 #include "platform/forms/CheckBox.h"
@@ -15,8 +13,8 @@
 #include "platform/registry/Registry.h"
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -29,7 +27,9 @@ using forms::ScriptedHost;
 // branding libraries found) or an empty temporary one (neither found).
 class GlobalTest : public ::testing::Test {
 protected:
-    GlobalTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) { reg::CloseThreadConnections(); }
+    GlobalTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) {
+        reg::CloseThreadConnections();
+    }
     ~GlobalTest() override {
         ResetModuleState();
         SetModuleFolder("");
@@ -92,12 +92,13 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
         bool expected;
     };
     const std::vector<Case> cases = {
-        {5, 0, 32, false}, {5, 0, 24, false}, {5, 1, 24, false}, {5, 1, 32, true},
+        {5, 0, 32, false}, {5, 0, 24, false}, {5, 1, 24, false},  {5, 1, 32, true},
         {6, 0, 32, true},  {6, 0, 16, false}, {4, 90, 32, false}, {10, 0, 32, true},
         {6, 1, 0, false},  {5, 2, 32, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + " at " + std::to_string(c.bits));
+        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + " at " +
+                     std::to_string(c.bits));
         sys::OSVersionInfo version;
         version.majorVersion = c.major;
         version.minorVersion = c.minor;
@@ -125,8 +126,9 @@ TEST_F(GlobalTest, MessagesUseTheirStylesAndTheProductNameAsTitle) {
     host_.QueueAnswer(2);
     EXPECT_EQ(global_.DisplayYesNoMessage("Save?", 3 + 32), 2);
 
-    const std::vector<std::pair<std::string, int>> expected = {
-        {"Stop", 16}, {"Warn", 48}, {"Default", 48}, {"Continue?", 52}, {"Continue?", 52}, {"Save?", 35}};
+    const std::vector<std::pair<std::string, int>> expected = {{"Stop", 16},      {"Warn", 48},
+                                                               {"Default", 48},   {"Continue?", 52},
+                                                               {"Continue?", 52}, {"Save?", 35}};
     ASSERT_EQ(host_.Boxes().size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(host_.Boxes()[i].text, expected[i].first);
@@ -138,40 +140,35 @@ TEST_F(GlobalTest, MessagesUseTheirStylesAndTheProductNameAsTitle) {
 TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndDefaultsToAFreshBox) {
     StartIn(QM6_BIN_DIR);
     const std::string section = "Software\\Quillmeter 6\\Global";
-    struct Seen {
-        bool cancelVisible;
-        std::string caption;
+    struct Case {
+        std::function<bool()> show;
+        bool pressOK, cancelVisible;
+        const char* caption;
         int32_t helpId;
     };
-    std::vector<Seen> seen;
-    auto record = [&](bool pressOK) {
-        host_.QueueModal([&, pressOK](forms::Form& form) {
-            auto& box = dynamic_cast<frmIdiotBox&>(form);
-            seen.push_back({box.cmdCancel().Visible(), box.chkDoNotShow().Caption(), box.HelpContextID()});
-            if (pressOK)
-                forms::input::Click(box.cmdOK());
-            else
-                forms::input::Click(box.cmdCancel());
-        });
+    const Case cases[] = {
+        // Four arguments: the default caption and Cancel offered.
+        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, true, true,
+         "Show this message again", 42},
+        // Six arguments, passed on unchanged.
+        {[&] { return global_.ShowIdiotBox("Hello", section, "Six", -1, "Keep asking", false); },
+         true, false, "Keep asking", -1},
+        // The box's answer is passed on: Cancel answers false.
+        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, false, true,
+         "Show this message again", 42},
     };
-    // Four arguments: the default caption and Cancel offered.
-    record(true);
-    EXPECT_TRUE(global_.ShowIdiotBox("Hello", section, "Four", 42));
-    // Six arguments, passed on unchanged.
-    record(true);
-    EXPECT_TRUE(global_.ShowIdiotBox("Hello", section, "Six", -1, "Keep asking", false));
-    // The box's answer is passed on: Cancel answers false.
-    record(false);
-    EXPECT_FALSE(global_.ShowIdiotBox("Hello", section, "Four", 42));
-
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_TRUE(seen[0].cancelVisible);
-    EXPECT_EQ(seen[0].caption, LangString(6));
-    EXPECT_FALSE(seen[0].caption.empty());
-    EXPECT_EQ(seen[0].helpId, 42);
-    EXPECT_FALSE(seen[1].cancelVisible);
-    EXPECT_EQ(seen[1].caption, "Keep asking");
-    EXPECT_EQ(seen[1].helpId, -1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        host_.QueueModal([&](forms::Form& form) {
+            auto& box = dynamic_cast<frmIdiotBox&>(form);
+            EXPECT_EQ(box.cmdCancel().Visible(), c.cancelVisible);
+            EXPECT_EQ(box.chkDoNotShow().Caption(), c.caption);
+            EXPECT_EQ(box.HelpContextID(), c.helpId);
+            forms::input::Click(c.pressOK ? box.cmdOK() : box.cmdCancel());
+        });
+        EXPECT_EQ(c.show(), c.pressOK);
+        EXPECT_EQ(host_.PendingModals(), 0u);
+    }
 }
 
 } // namespace

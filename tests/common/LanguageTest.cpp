@@ -123,6 +123,23 @@ TEST_F(LanguageStrings, WithoutALibraryEveryTextIsEmptyUntilOneAppears) {
     EXPECT_EQ(LangString(1), "Job options");
 }
 
+TEST_F(LanguageStrings, AFailedLoadKeepsTheWorkingLibraryAndItsName) {
+    Install(1033);
+    ASSERT_TRUE(LoadLanguage("qm6admcm"));
+    EXPECT_FALSE(LoadLanguage("nosuchmodule"));
+    EXPECT_EQ(LangString(1), "Job options");
+    // Loaded again by name, it is still the working module that loads.
+    FreeLanguage();
+    EXPECT_EQ(LangString(1), "Job options");
+
+    // A replacement that loads takes over, name and all.
+    fs::copy_file(kFixtures / "1031" / "qm6admcmLangRes.dll", Lang() / "1033" / "otherLangRes.dll");
+    EXPECT_TRUE(LoadLanguage("other"));
+    EXPECT_EQ(LangString(1), "Auftragsoptionen");
+    FreeLanguage();
+    EXPECT_EQ(LangString(1), "Auftragsoptionen");
+}
+
 TEST_F(LanguageStrings, TextsAreFilledAndCutAsLoaded) {
     Install(1033);
     EXPECT_EQ(LangString(2, "A", "B"), "Limit A of B");
@@ -132,7 +149,10 @@ TEST_F(LanguageStrings, TextsAreFilledAndCutAsLoaded) {
     EXPECT_EQ(LangString(Variant("3"), 1.5), "1.5 pages");
     EXPECT_EQ(LangString(4), "");
     EXPECT_EQ(LangString(999), "");
-    EXPECT_EQ(LangString(-1), "");
+    // Only the id's low 16 bits count, as for the platform's loader.
+    EXPECT_EQ(LangString(65549), "Thirteen");
+    EXPECT_EQ(LangString(Variant("-65523")), "Thirteen");
+    EXPECT_EQ(LangString(-1), "Last id");
     // A 512-byte buffer holds 511 bytes of text.
     EXPECT_EQ(LangString(40), std::string(511, 'a'));
 }
@@ -162,6 +182,9 @@ TEST(FormatLangString, FillsMarkersInOrderWithoutRefillingInsertedText) {
         {"%S pages", {Variant(int32_t{10})}, "10 pages"},
         {"%s and %s", {Variant("x%sy"), Variant("z")}, "x%sy and z"},
         {"%s%s", {Variant("%s"), Variant("b")}, "%sb"},
+        // The search goes on after the inserted text, not from the previous
+        // start moved on by its length.
+        {"Hi %s, %s", {Variant("%s"), Variant("Bob")}, "Hi %s, Bob"},
         {"no markers", {Variant("A")}, "no markers"},
         {"100%", {Variant("A")}, "100%"},
         {"%s", {}, "%s"},

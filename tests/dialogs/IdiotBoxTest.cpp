@@ -2,11 +2,8 @@
 // fixed metrics (and by relations on the real widgets), and the stored choice
 // round-tripping through a real temporary registry hive.
 
-#include "dialogs/frmIdiotBox.h"
-
-#include "common/Language.h"
 #include "common/ModuleState.h"
-#include "common/clsQM6Branding.h"
+#include "dialogs/frmIdiotBox.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Label.h"
@@ -20,9 +17,7 @@
 
 #include <QCheckBox>
 #include <QWidget>
-
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,45 +33,15 @@ constexpr const char* kValue = "ConfirmDelete";
 constexpr int kVbKeyEscape = 27;
 constexpr int kVbKeyReturn = 13;
 
-// What a script saw of the box while it was shown.
-struct Seen {
-    std::string title;
-    int32_t helpId = 0;
-    int checkValue = -1;
-    std::string checkCaption;
-    std::vector<std::string> buttonCaptions; // OK, Cancel, Help
-    int mousePointer = -1;
-    int32_t labelHeight = 0;
-    int32_t checkLeft = 0, checkTop = 0, checkWidth = 0;
-    int32_t okLeft = 0, okTop = 0, cancelLeft = 0, cancelTop = 0, helpLeft = 0, helpTop = 0;
-    bool cancelVisible = false, helpVisible = false;
-    int32_t innerHeight = 0, innerWidth = 0, outerHeight = 0;
-};
-
-Seen Look(frmIdiotBox& box) {
-    Seen s;
-    s.title = box.Caption();
-    s.helpId = box.HelpContextID();
-    s.checkValue = box.chkDoNotShow().Value();
-    s.checkCaption = box.chkDoNotShow().Caption();
-    s.buttonCaptions = {box.cmdOK().Caption(), box.cmdCancel().Caption(), box.cmdHelp().Caption()};
-    s.mousePointer = forms::Screen::MousePointer();
-    s.labelHeight = box.lblMesg().Height();
-    s.checkLeft = box.chkDoNotShow().Left();
-    s.checkTop = box.chkDoNotShow().Top();
-    s.checkWidth = box.chkDoNotShow().Width();
-    s.okLeft = box.cmdOK().Left();
-    s.okTop = box.cmdOK().Top();
-    s.cancelLeft = box.cmdCancel().Left();
-    s.cancelTop = box.cmdCancel().Top();
-    s.helpLeft = box.cmdHelp().Left();
-    s.helpTop = box.cmdHelp().Top();
-    s.cancelVisible = box.cmdCancel().Visible();
-    s.helpVisible = box.cmdHelp().Visible();
-    s.innerHeight = box.ScaleHeight();
-    s.innerWidth = box.ScaleWidth();
-    s.outerHeight = box.OuterHeight();
-    return s;
+// Where the box put its parts, in twips: the message's height, the check
+// box's left, top and width, then OK's left and top, Cancel's and Help's
+// left, and the window's inner height and width.
+std::vector<int32_t> Layout(frmIdiotBox& box) {
+    return {box.lblMesg().Height(),   box.chkDoNotShow().Left(),
+            box.chkDoNotShow().Top(), box.chkDoNotShow().Width(),
+            box.cmdOK().Left(),       box.cmdOK().Top(),
+            box.cmdCancel().Left(),   box.cmdHelp().Left(),
+            box.ScaleHeight(),        box.ScaleWidth()};
 }
 
 // Each test has a hive of its own, the build's string library and branding
@@ -97,7 +62,8 @@ protected:
         reg::CloseThreadConnections();
     }
 
-    static void WriteText(const std::string& section, const std::string& name, const std::string& text) {
+    static void WriteText(const std::string& section, const std::string& name,
+                          const std::string& text) {
         clsRegistry key;
         key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
         key.SectionKey(section);
@@ -108,7 +74,8 @@ protected:
     // The stored type and text (without its NUL), or nullopt when missing.
     static std::optional<std::pair<uint32_t, std::string>> Stored() {
         reg::Key key;
-        if (reg::OpenKey(reg::HKEY_CURRENT_USER, kSection, reg::KEY_READ, key) != reg::ERROR_SUCCESS)
+        if (reg::OpenKey(reg::HKEY_CURRENT_USER, kSection, reg::KEY_READ, key) !=
+            reg::ERROR_SUCCESS)
             return std::nullopt;
         uint32_t type = 0;
         std::vector<uint8_t> data;
@@ -120,17 +87,13 @@ protected:
         return std::make_pair(type, text);
     }
 
-    // Shows a fresh box whose script records what it saw and then acts.
-    bool Run(const std::string& message, int32_t helpId, const std::string& checkCaption, bool showCancel,
-             const std::function<void(frmIdiotBox&)>& act, Seen* seen = nullptr) {
-        host_.QueueModal([&](forms::Form& form) {
-            auto& box = dynamic_cast<frmIdiotBox&>(form);
-            if (seen)
-                *seen = Look(box);
-            act(box);
-        });
+    // Shows a fresh box whose script acts on it.
+    bool Run(const std::string& message, int32_t helpId, const std::string& checkCaption,
+             bool showCancel, const std::function<void(frmIdiotBox&)>& act) {
+        host_.QueueModal([&](forms::Form& form) { act(dynamic_cast<frmIdiotBox&>(form)); });
         frmIdiotBox box;
-        const bool answer = box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, checkCaption, showCancel);
+        const bool answer =
+            box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, checkCaption, showCancel);
         EXPECT_EQ(host_.PendingModals(), 0u) << "the box was not shown";
         return answer;
     }
@@ -152,110 +115,91 @@ std::string ThreeLineMessage() {
     return text;
 }
 
-TEST_F(IdiotBoxTest, LayoutInTwipsForEveryButtonCombinationAndMessageLength) {
+TEST_F(IdiotBoxTest, LayoutInTwipsForEveryButtonCombinationAndCaption) {
     ASSERT_EQ(forms::Screen::TwipsPerPixelX(), 15);
     struct Case {
         std::string message;
         int32_t helpId;
         bool showCancel;
-        int32_t labelHeight;
-        int32_t okLeft, cancelLeft, helpLeft;
+        std::string caption;
+        std::vector<int32_t> layout; // as Layout() lists it
     };
-    // Buttons at design time: OK 1380, Cancel 2640, Help 3900.
+    // Buttons at design time: OK 1380, Cancel 2640, Help 3900; those left of
+    // a hidden one move right. The check box (the 24-pixel box and its
+    // caption) is centred, but kept 90 twips inside the window.
+    const std::string shortText = "Delete the rule?";
     const std::vector<Case> cases = {
-        {"Delete the rule?", 77, true, 240, 1380, 2640, 3900},
-        {"Delete the rule?", -1, true, 240, 2640, 3900, 3900},
-        {"Delete the rule?", 77, false, 240, 2640, 2640, 3900},
-        {"Delete the rule?", -1, false, 240, 3900, 3900, 3900},
-        {ThreeLineMessage(), 77, true, 720, 1380, 2640, 3900},
-        {ThreeLineMessage(), -1, false, 720, 3900, 3900, 3900},
+        {shortText, 77, true, "", {240, 1175, 480, 2660, 1380, 855, 2640, 3900, 1350, 5130}},
+        {shortText, -1, true, "", {240, 1175, 480, 2660, 2640, 855, 3900, 3900, 1350, 5130}},
+        {shortText, 77, false, "", {240, 1175, 480, 2660, 2640, 855, 2640, 3900, 1350, 5130}},
+        {shortText, -1, false, "", {240, 1175, 480, 2660, 3900, 855, 3900, 3900, 1350, 5130}},
+        {ThreeLineMessage(),
+         77,
+         true,
+         "",
+         {720, 1175, 960, 2660, 1380, 1335, 2640, 3900, 1830, 5130}},
+        {ThreeLineMessage(),
+         -1,
+         false,
+         "",
+         {720, 1175, 960, 2660, 3900, 1335, 3900, 3900, 1830, 5130}},
+        {shortText,
+         5,
+         true,
+         "Remind me",
+         {240, 1875, 480, 1260, 1380, 855, 2640, 3900, 1350, 5130}},
+        // 60 characters would be 6360 wide; 45 (4860) fit but would start at 75.
+        {shortText,
+         5,
+         true,
+         std::string(60, 'x'),
+         {240, 90, 480, 4950, 1380, 855, 2640, 3900, 1350, 5130}},
+        {shortText,
+         5,
+         true,
+         std::string(45, 'y'),
+         {240, 90, 480, 4860, 1380, 855, 2640, 3900, 1350, 5130}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.substr(0, 20) + " help " + std::to_string(c.helpId) + " cancel " +
-                     std::to_string(c.showCancel));
-        Seen s;
-        EXPECT_TRUE(Run(c.message, c.helpId, "", c.showCancel, PressOK, &s));
-        EXPECT_EQ(s.labelHeight, c.labelHeight);
-        // The check box 240 below the message's height, the buttons 120 below it.
-        EXPECT_EQ(s.checkTop, c.labelHeight + 240);
-        EXPECT_EQ(s.okTop, c.labelHeight + 240 + 255 + 120);
-        EXPECT_EQ(s.cancelTop, s.okTop);
-        EXPECT_EQ(s.helpTop, s.okTop);
-        EXPECT_EQ(s.okLeft, c.okLeft);
-        EXPECT_EQ(s.cancelLeft, c.cancelLeft);
-        EXPECT_EQ(s.helpLeft, c.helpLeft);
-        EXPECT_EQ(s.helpVisible, c.helpId != -1);
-        EXPECT_EQ(s.cancelVisible, c.showCancel);
-        EXPECT_EQ(s.helpId, c.helpId);
-        // The window ends 120 below the buttons; the width stays as designed.
-        EXPECT_EQ(s.innerHeight, s.okTop + 375 + 120);
-        EXPECT_EQ(s.outerHeight, s.innerHeight + ScriptedHost::kNonClientHeight);
-        EXPECT_EQ(s.innerWidth, 5130);
-        // The default caption "Show this message again" (23 characters) and the
-        // 24-pixel box: 360 + 2300 twips, centred in (5130 - 120).
-        EXPECT_EQ(s.checkCaption, LangString(6));
-        EXPECT_EQ(s.checkWidth, 2660);
-        EXPECT_EQ(s.checkLeft, (5130 - 2660 - 120) / 2);
-    }
-}
-
-TEST_F(IdiotBoxTest, CheckBoxFitsACustomCaptionAndKeepsATooLongOneInsideTheWindow) {
-    struct Case {
-        std::string caption;
-        int32_t width, left;
-    };
-    const std::vector<Case> cases = {
-        {"Remind me", 360 + 900, (5130 - 1260 - 120) / 2},
-        {"Ask me again next time", 360 + 2200, (5130 - 2560 - 120) / 2},
-        // 60 characters would be 6360 wide: cut to the window less a margin each side.
-        {std::string(60, 'x'), 5130 - 2 * frmIdiotBox::kCheckBoxMargin, frmIdiotBox::kCheckBoxMargin},
-        // 45 characters (4860) fit between the margins but would start at 75,
-        // left of the margin: moved in, still ending before the right margin.
-        {std::string(45, 'y'), 4860, frmIdiotBox::kCheckBoxMargin},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        Seen s;
-        Run("Message", 5, c.caption, true, PressOK, &s);
-        EXPECT_EQ(s.checkCaption, c.caption);
-        EXPECT_EQ(s.checkWidth, c.width);
-        EXPECT_EQ(s.checkLeft, c.left);
-        EXPECT_GE(s.checkLeft, 0);
-        EXPECT_LE(s.checkLeft + s.checkWidth, 5130 - frmIdiotBox::kCheckBoxMargin);
+                     std::to_string(c.showCancel) + " caption " + c.caption.substr(0, 10));
+        EXPECT_TRUE(Run(c.message, c.helpId, c.caption, c.showCancel, [&](frmIdiotBox& box) {
+            EXPECT_EQ(Layout(box), c.layout);
+            EXPECT_EQ(box.cmdCancel().Top(), box.cmdOK().Top());
+            EXPECT_EQ(box.cmdHelp().Top(), box.cmdOK().Top());
+            EXPECT_EQ(box.cmdHelp().Visible(), c.helpId != -1);
+            EXPECT_EQ(box.cmdCancel().Visible(), c.showCancel);
+            EXPECT_EQ(box.HelpContextID(), c.helpId);
+            EXPECT_EQ(box.OuterHeight(), box.ScaleHeight() + ScriptedHost::kNonClientHeight);
+            EXPECT_EQ(box.chkDoNotShow().Caption(),
+                      c.caption.empty() ? "Show this message again" : c.caption);
+            PressOK(box);
+        }));
     }
 }
 
 TEST_F(IdiotBoxTest, LoadSetsCaptionsTitleFontAndTheCheckedBoxAndRestoresTheMousePointer) {
     forms::Screen::MousePointer(forms::vbHourglass);
-    Seen s;
-    Run("Message", -1, "", true, PressOK, &s);
+    EXPECT_TRUE(Run("Message", -1, "", true, [](frmIdiotBox& box) {
+        EXPECT_EQ(forms::Screen::MousePointer(), forms::vbDefault);
+        EXPECT_EQ(box.chkDoNotShow().Value(), forms::vbChecked);
+        EXPECT_EQ(box.Caption(), "Quillmeter 6");
+        EXPECT_EQ(box.cmdOK().Caption(), "OK");
+        EXPECT_EQ(box.cmdCancel().Caption(), "Cancel");
+        EXPECT_EQ(box.cmdHelp().Caption(), "&Help");
+        // The library font reached the form and its controls.
+        EXPECT_EQ(box.Font()->Name(), "DejaVu Sans");
+        EXPECT_EQ(box.lblMesg().Font()->Name(), "DejaVu Sans");
+        EXPECT_EQ(box.cmdOK().Font()->Name(), "DejaVu Sans");
+        PressOK(box);
+    }));
     EXPECT_EQ(forms::Screen::MousePointer(), forms::vbHourglass);
     forms::Screen::MousePointer(forms::vbDefault);
-
-    EXPECT_EQ(s.mousePointer, forms::vbDefault);
-    EXPECT_EQ(s.checkValue, forms::vbChecked);
-    EXPECT_EQ(s.title, Branding().ProductName());
-    EXPECT_FALSE(s.title.empty());
-    EXPECT_EQ(s.buttonCaptions, (std::vector<std::string>{LangString(3), LangString(2), LangString(4)}));
-    EXPECT_EQ(s.buttonCaptions[0], "OK") << "the build's English string library is found";
-
-    // The library font reached the form and its controls.
-    frmIdiotBox box;
-    host_.QueueModal([](forms::Form& form) {
-        auto& b = dynamic_cast<frmIdiotBox&>(form);
-        EXPECT_EQ(b.Font()->Name(), "DejaVu Sans");
-        EXPECT_EQ(b.lblMesg().Font()->Name(), "DejaVu Sans");
-        EXPECT_EQ(b.cmdOK().Font()->Name(), "DejaVu Sans");
-        forms::input::Click(b.cmdCancel());
-    });
-    EXPECT_FALSE(box.CheckAndShowIdiotBox("Message", kSection, kValue, -1, "", true));
 }
 
 TEST_F(IdiotBoxTest, StoredChoiceRoundTripsThroughTheHive) {
     // Never stored: shown, checked. OK with it checked stores "-1" as text.
-    Seen s;
-    EXPECT_TRUE(Run("First", -1, "", true, PressOK, &s));
-    EXPECT_EQ(s.checkValue, forms::vbChecked);
+    EXPECT_TRUE(Run("First", -1, "", true, PressOK));
     EXPECT_EQ(Stored(), std::make_pair(uint32_t{reg::REG_SZ}, std::string("-1")));
 
     // ... so it shows again; clearing the box and pressing Enter stores "0".
@@ -305,10 +249,18 @@ TEST_F(IdiotBoxTest, ValuesStoredByHandShowOrSuppressTheBox) {
         bool shown;
     };
     const std::vector<Case> cases = {
-        {"1", true}, {"True", true}, {"true", true}, {"-1", true}, {"5", true},
-        {"0", false}, {"False", false}, {"FALSE", false},
+        {"1", true},
+        {"True", true},
+        {"true", true},
+        {"-1", true},
+        {"5", true},
+        {"0", false},
+        {"False", false},
+        {"FALSE", false},
         // Neither a number nor a Boolean word: shown, never an error.
-        {"junk", true}, {"", true}, {"yes", true},
+        {"junk", true},
+        {"", true},
+        {"yes", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("stored \"" + c.stored + "\"");
@@ -332,7 +284,9 @@ public:
     forms::TextExtent MeasureText(const fonts::Font* font, const std::string& text) override {
         return qt_.MeasureText(font, text);
     }
-    forms::FrameExtent NonClientSize(const forms::Form& form) override { return qt_.NonClientSize(form); }
+    forms::FrameExtent NonClientSize(const forms::Form& form) override {
+        return qt_.NonClientSize(form);
+    }
 
 private:
     forms::QtHost qt_;
@@ -341,7 +295,8 @@ private:
 TEST_F(IdiotBoxTest, RealWidgetsKeepTheirOrderGapsAndRightPacking) {
     RealMetricsHost real;
     forms::ScopedHost scope(real);
-    for (const std::string& message : {std::string("Short"), ThreeLineMessage() + " " + ThreeLineMessage()}) {
+    for (const std::string& message :
+         {std::string("Short"), ThreeLineMessage() + " " + ThreeLineMessage()}) {
         for (const int32_t helpId : {-1, 3}) {
             for (const bool showCancel : {false, true}) {
                 SCOPED_TRACE(message.size());
@@ -360,7 +315,8 @@ TEST_F(IdiotBoxTest, RealWidgetsKeepTheirOrderGapsAndRightPacking) {
                     PressOK(box);
                 });
                 frmIdiotBox box;
-                ASSERT_TRUE(box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, "", showCancel));
+                ASSERT_TRUE(
+                    box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, "", showCancel));
                 ASSERT_FALSE(visibleButtons.empty());
                 EXPECT_EQ(visibleButtons.size(), 1u + (helpId != -1) + showCancel);
                 // The check box 240 twips below the message's height (which

@@ -110,7 +110,8 @@ LoadedString CutToAnsiBuffer(std::u16string_view text, std::size_t bufferBytes,
 
 LoadedString LoadString(const ResourceLibrary& library, std::uint32_t id, std::size_t bufferBytes,
                         std::uint32_t codePage) {
-    return CutToAnsiBuffer(library.String(id), bufferBytes, codePage);
+    // The platform's loader takes the id's low 16 bits: 65549 reads id 13.
+    return CutToAnsiBuffer(library.String(id & 0xFFFF), bufferBytes, codePage);
 }
 
 } // namespace qm6::res

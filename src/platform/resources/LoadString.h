@@ -32,7 +32,8 @@ struct LoadedString {
 };
 
 // The string id of a library cut for a buffer of bufferBytes bytes in the
-// ANSI code page codePage (1252, 932, 65001, ...).
+// ANSI code page codePage (1252, 932, 65001, ...). As on the platform only
+// the id's low 16 bits count, so 65549 reads id 13 and -1 id 65535.
 LoadedString LoadString(const ResourceLibrary& library, std::uint32_t id, std::size_t bufferBytes,
                         std::uint32_t codePage);
 

@@ -12,25 +12,19 @@ TEST_F(Qm6Tool, EveryTypeRoundTripsThroughAddQueryExportAndImport) {
         std::string data;
         std::string shown; // the data column of reg query
     };
+    // Each type's data forms have tests of their own; here each way through
+    // the tool (add, query, export, import) carries a few kinds of data.
     std::string longBinary;
     for (int i = 0; i < 200; ++i)
         longBinary += "0123456789ABCDEF"[i % 16];
     const std::vector<Case> cases = {
         {"", "REG_SZ", "default text", "default text"},
         {"sz", "REG_SZ", "Quillmeter \"6\" C:\\dir\\ caf\xc3\xa9 \xe2\x82\xac", ""},
-        {"empty sz", "REG_SZ", "", ""},
         {"expand", "REG_EXPAND_SZ", "%HOME%\\bin;\xc3\xa9", ""},
         {"multi", "REG_MULTI_SZ", "one\\0two \xc3\xa9\\0three", ""},
         {"dword", "REG_DWORD", "4294967295", "0xffffffff"},
-        {"dword hex", "REG_DWORD", "0x2A", "0x2a"},
         {"qword", "REG_QWORD", "0x123456789abcdef0", "0x123456789abcdef0"},
-        {"big endian", "REG_DWORD_BIG_ENDIAN", "0x1020304", "0x1020304"},
         {"binary", "REG_BINARY", longBinary, longBinary},
-        {"empty binary", "REG_BINARY", "", ""},
-        {"none", "REG_NONE", "00ff", "00FF"},
-        {"link", "REG_LINK", "4100", "4100"},
-        {"resources", "REG_RESOURCE_LIST", "0102", "0102"},
-        {"full resource", "REG_FULL_RESOURCE_DESCRIPTOR", "03", "03"},
         {"requirements", "REG_RESOURCE_REQUIREMENTS_LIST", "04", "04"},
     };
     for (const auto& c : cases) {
@@ -118,14 +112,12 @@ TEST_F(Qm6Tool, RootsMayBeShortOrLongAndOthersAreRefused) {
     EXPECT_EQ(Qm({"reg", "query", "HKEY_LOCAL_MACHINE\\Software\\Qm6Test", "/v", "m"}).out,
               "\nHKEY_LOCAL_MACHINE\\Software\\Qm6Test\n    m    REG_SZ    1\n\n");
     EXPECT_TRUE(fs::exists(hives_ / "HKLM.db"));
-
-    for (std::string key : {"HKCR\\Software\\X", "HKEY_USERS\\X", "HKXX\\X", "\\\\host\\HKCU\\X"}) {
-        SCOPED_TRACE(key);
-        Outcome run = Qm({"reg", "add", key, "/v", "a", "/d", "b", "/f"});
-        EXPECT_EQ(run.exit, 1);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err.rfind("ERROR: ", 0), 0u) << run.err;
-    }
+    // The roots refused are the key path's own table; the tool passes its
+    // error on.
+    Outcome run = Qm({"reg", "add", "HKCR\\Software\\X", "/v", "a", "/d", "b", "/f"});
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("ERROR: ", 0), 0u) << run.err;
 }
 
 TEST_F(Qm6Tool, BadAddInputIsRefusedAndChangesNothing) {
@@ -136,12 +128,6 @@ TEST_F(Qm6Tool, BadAddInputIsRefusedAndChangesNothing) {
     const std::vector<Case> cases = {
         {{"/v", "a", "/t", "REG_TEXT", "/d", "x"}, "Unsupported type"},
         {{"/v", "a", "/t", "REG_DWORD", "/d", "12x"}, "must be a number"},
-        {{"/v", "a", "/t", "REG_DWORD", "/d", "4294967296"}, "must be a number"},
-        {{"/v", "a", "/t", "REG_DWORD"}, "must be a number"},
-        {{"/v", "a", "/t", "REG_QWORD", "/d", "-1"}, "must be a number"},
-        {{"/v", "a", "/t", "REG_BINARY", "/d", "abc"}, "even number of hex digits"},
-        {{"/v", "a", "/t", "REG_NONE", "/d", "zz"}, "hex digits"},
-        {{"/v", "a", "/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"}, "empty string"},
         {{"/v", "a", "/t", "REG_SZ", "/s", ","}, "REG_MULTI_SZ data only"},
         {{"/v", std::string(16384, 'n'), "/d", "x"}, "parameter is incorrect"},
         {{"/v"}, "needs a value"},
@@ -205,9 +191,8 @@ TEST_F(Qm6Tool, ExportRefusesToOverwriteWithoutYesAndLeavesNoFileForAMissingKey)
     EXPECT_FALSE(fs::exists(missing));
 }
 
-// A hand-written file with deletions, continuation lines and comments, in the
-// encodings and both header versions a file may come in.
-TEST_F(Qm6Tool, ImportsHandWrittenFilesInEveryEncoding) {
+// A hand-written file with deletions, continuation lines and comments.
+TEST_F(Qm6Tool, ImportsAHandWrittenFile) {
     const std::string body = "\n; settings for the test\n"
                              "[HKEY_CURRENT_USER\\Software\\Qm6Test]\n"
                              "\"keep\"=\"new \\\"value\\\"\"\n"
@@ -221,26 +206,12 @@ TEST_F(Qm6Tool, ImportsHandWrittenFilesInEveryEncoding) {
                              "[HKCU\\Software\\Qm6Test\\New]   ; made here\n"
                              "@=\"x\"\n"
                              "\"n\"=dword:00000010\n";
-    auto withMulti = [&](std::string header, std::string multi) {
-        std::string text = header + "\n" + body;
-        text.replace(text.find("MULTI"), 5, multi);
-        return text;
-    };
-    const std::string utf16Multi = "hex(7):61,00,00,00,62,00,00,00,00,00";
-    const std::string v5 = withMulti("Windows Registry Editor Version 5.00", utf16Multi);
-    std::string crlf;
-    for (char c : v5)
-        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    struct Case {
-        const char* what;
-        std::string bytes;
-    };
-    const std::vector<Case> cases = {
-        {"UTF-16LE with BOM and CRLF", Utf16(crlf)},
-        {"UTF-8", v5},
-        {"UTF-8 with BOM and CRLF", "\xEF\xBB\xBF" + crlf},
-        {"REGEDIT4", withMulti("REGEDIT4", "hex(7):61,00,62,00,00")},
-    };
+    // The encodings and forms of the format have tests of their own; here a
+    // file in the usual encoding makes each kind of change.
+    std::string crlf = "Windows Registry Editor Version 5.00\n" + body;
+    crlf.replace(crlf.find("MULTI"), 5, "hex(7):61,00,00,00,62,00,00,00,00,00");
+    for (size_t at = 0; (at = crlf.find('\n', at)) != std::string::npos; at += 2)
+        crlf.insert(at, "\r");
     const std::string expected = "\n" + kKey +
                                  "\n"
                                  "    keep    REG_SZ    new \"value\"\n"
@@ -252,15 +223,11 @@ TEST_F(Qm6Tool, ImportsHandWrittenFilesInEveryEncoding) {
                                  "    (Default)    REG_SZ    x\n"
                                  "    n    REG_DWORD    0x10\n"
                                  "\n";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        UseEmptyHives();
-        Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
-        Ok({"reg", "add", kKey, "/v", "old", "/d", "1"});
-        Ok({"reg", "add", kKey + "\\Gone\\Deeper", "/v", "x", "/d", "y"});
-        Ok({"reg", "import", File("hand.reg", c.bytes).string()});
-        EXPECT_EQ(Query(), expected);
-    }
+    Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
+    Ok({"reg", "add", kKey, "/v", "old", "/d", "1"});
+    Ok({"reg", "add", kKey + "\\Gone\\Deeper", "/v", "x", "/d", "y"});
+    Ok({"reg", "import", File("hand.reg", Utf16(crlf)).string()});
+    EXPECT_EQ(Query(), expected);
 }
 
 TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothing) {
@@ -295,10 +262,6 @@ TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothing) {
     };
     const std::vector<Case> cases = {
         {"bad dword on the last line", changes + "\"bad\"=dword:xyz\n", "line 10:"},
-        {"continuation at the end", changes + "\"bin\"=hex:01,\\\n", "line 10:"},
-        {"second root", changes + "[HKEY_LOCAL_MACHINE\\Software\\Qm6Test]\n", "line 10:"},
-        {"no header", "[" + kKey + "]\n\"a\"=\"b\"\n", "line 1:"},
-        {"UTF-16 odd byte", Utf16(changes) + "x", "line 10:"},
         {"registry refuses a value name", changes + "\"" + std::string(16384, 'n') + "\"=\"x\"\n",
          "line 10:"},
         {"registry refuses a key name", changes + "[" + kKey + "\\" + std::string(256, 'k') + "]\n",

@@ -2,12 +2,11 @@
 
 #include "Builders.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
-
-#include <cstdlib>
 #include <string>
+#include <zlib.h>
 
 namespace qm6::pictures::test {
 namespace {
@@ -35,58 +34,57 @@ const PngCase kPngCases[] = {
 // Source pixels and the 0xAARRGGBB each must decode to, per colour type.
 uint32_t PngSource(const PngCase& c, int32_t x, int32_t y) {
     if (x < 0) // palette entry y
-        return uint32_t(255 - y * 8) << 24 | uint32_t(y * 16) << 16 | uint32_t(200 - y * 5) << 8 | uint32_t(y * 3);
+        return uint32_t(255 - y * 8) << 24 | uint32_t(y * 16) << 16 | uint32_t(200 - y * 5) << 8 |
+               uint32_t(y * 3);
     if (c.colorType == PNG_COLOR_TYPE_PALETTE)
         return uint32_t(x + 2 * y) % 16;
     if (c.bitDepth == 1)
         return uint32_t(x + y) % 2;
-    return uint32_t(255 - x * 20) << 24 | uint32_t(x * 25) << 16 | uint32_t(y * 30) << 8 | uint32_t(x * 7 + y);
+    return uint32_t(255 - x * 20) << 24 | uint32_t(x * 25) << 16 | uint32_t(y * 30) << 8 |
+           uint32_t(x * 7 + y);
 }
 
 uint32_t PngExpect(const PngCase& c, int32_t x, int32_t y) {
     const uint32_t p = PngSource(c, x, y);
     const uint32_t low = p & 0xFF;
     switch (c.colorType) {
-    case PNG_COLOR_TYPE_PALETTE: return PngSource(c, -1, int32_t(p));
+    case PNG_COLOR_TYPE_PALETTE:
+        return PngSource(c, -1, int32_t(p));
     case PNG_COLOR_TYPE_GRAY: {
         const uint32_t g = c.bitDepth == 1 ? (low ? 255 : 0) : low;
         return 0xFF000000u | g << 16 | g << 8 | g;
     }
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return (p & 0xFF000000u) | low << 16 | low << 8 | low;
-    case PNG_COLOR_TYPE_RGB: return 0xFF000000u | (p & 0xFFFFFF);
-    default: return p;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return (p & 0xFF000000u) | low << 16 | low << 8 | low;
+    case PNG_COLOR_TYPE_RGB:
+        return 0xFF000000u | (p & 0xFFFFFF);
+    default:
+        return p;
     }
 }
 
-class PngTest : public ::testing::TestWithParam<PngCase> {};
-
-TEST_P(PngTest, DecodesEveryPixel) {
-    const PngCase c = GetParam();
-    const Bytes png = MakePng(11, 6, c.colorType, c.bitDepth, [&](int32_t x, int32_t y) { return PngSource(c, x, y); },
-                              c.interlaced);
-    const auto image = DecodePng(png);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->width, 11);
-    ASSERT_EQ(image->height, 6);
-    for (int32_t y = 0; y < 6; ++y)
-        for (int32_t x = 0; x < 11; ++x)
-            ASSERT_EQ(image->Pixel(x, y), PngExpect(c, x, y)) << x << "," << y;
+TEST(PngTest, DecodesEveryPixelOfEveryTypeAndRefusesCutsInsideTheData) {
+    for (const PngCase& c : kPngCases) {
+        SCOPED_TRACE(c.name);
+        const Bytes png = MakePng(
+            11, 6, c.colorType, c.bitDepth,
+            [&](int32_t x, int32_t y) { return PngSource(c, x, y); }, c.interlaced);
+        const auto image = DecodePng(png);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->width, 11);
+        ASSERT_EQ(image->height, 6);
+        for (int32_t y = 0; y < 6; ++y)
+            for (int32_t x = 0; x < 11; ++x)
+                ASSERT_EQ(image->Pixel(x, y), PngExpect(c, x, y)) << x << "," << y;
+        // Everything up to the last 12 bytes (the IEND chunk) is needed.
+        for (size_t n = 0; n + 12 < png.size(); ++n)
+            ASSERT_FALSE(DecodePng(std::span(png.data(), n))) << "cut at " << n;
+    }
 }
-
-TEST_P(PngTest, CutsInsideTheImageDataAreRefused) {
-    const PngCase c = GetParam();
-    const Bytes png = MakePng(11, 6, c.colorType, c.bitDepth, [&](int32_t x, int32_t y) { return PngSource(c, x, y); },
-                              c.interlaced);
-    // Everything up to the last 12 bytes (the IEND chunk) is needed.
-    for (size_t n = 0; n + 12 < png.size(); ++n)
-        ASSERT_FALSE(DecodePng(std::span(png.data(), n))) << "cut at " << n;
-}
-
-INSTANTIATE_TEST_SUITE_P(Types, PngTest, ::testing::ValuesIn(kPngCases),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(PngFileTest, RefusesDamageAndHugeSizes) {
-    const Bytes png = MakePng(4, 4, PNG_COLOR_TYPE_RGB, 8, [](int32_t x, int32_t y) { return uint32_t(x * y); });
+    const Bytes png =
+        MakePng(4, 4, PNG_COLOR_TYPE_RGB, 8, [](int32_t x, int32_t y) { return uint32_t(x * y); });
     ASSERT_TRUE(DecodePng(png));
     Bytes bad = png;
     bad[0] = 0x88;
@@ -112,7 +110,8 @@ TEST(PngFileTest, RefusesDamageAndHugeSizes) {
         EXPECT_FALSE(DecodePng(bad)) << w << "x" << h;
     }
     // A wide image that is really there decodes.
-    const Bytes wide = MakePng(20000, 1, PNG_COLOR_TYPE_GRAY, 1, [](int32_t, int32_t) { return 0u; });
+    const Bytes wide =
+        MakePng(20000, 1, PNG_COLOR_TYPE_GRAY, 1, [](int32_t, int32_t) { return 0u; });
     EXPECT_TRUE(DecodePng(wide));
 }
 
@@ -121,7 +120,8 @@ TEST(PngFileTest, EncodeRoundTrips) {
     image.width = 9;
     image.height = 4;
     for (int32_t i = 0; i < 36; ++i)
-        image.pixels.push_back(uint32_t(i * 7) << 24 | uint32_t(i * 5) << 16 | uint32_t(255 - i) << 8 | uint32_t(i));
+        image.pixels.push_back(uint32_t(i * 7) << 24 | uint32_t(i * 5) << 16 |
+                               uint32_t(255 - i) << 8 | uint32_t(i));
     const Bytes png = EncodePng(image);
     const auto back = DecodePng(png);
     ASSERT_TRUE(back);
@@ -162,37 +162,35 @@ const JpegCase kJpegCases[] = {
     {"Ycck", JpegKind::Ycck, true, 0x00FFFFFF, 0xFFFFFF80, 0xFF00FFFF, 0xFF808080},
 };
 
-class JpegTest : public ::testing::TestWithParam<JpegCase> {};
+TEST(JpegTest, DecodesSizeAndColoursAndRefusesCutsSilently) {
+    for (const JpegCase& c : kJpegCases) {
+        SCOPED_TRACE(c.name);
+        // 37 x 21: neither a multiple of 8 nor of 16.
+        const auto image = DecodeJpeg(MakeJpeg(
+            37, 21, c.kind, [&](int32_t x, int32_t) { return x < 18 ? c.left : c.right; },
+            c.progressive));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 37);
+        EXPECT_EQ(image->height, 21);
+        EXPECT_TRUE(Near(image->Pixel(4, 10), c.leftColor, 10)) << std::hex << image->Pixel(4, 10);
+        EXPECT_TRUE(Near(image->Pixel(32, 10), c.rightColor, 10))
+            << std::hex << image->Pixel(32, 10);
 
-TEST_P(JpegTest, DecodesSizeAndColours) {
-    const JpegCase c = GetParam();
-    // 37 x 21: neither a multiple of 8 nor of 16.
-    const Bytes jpeg = MakeJpeg(37, 21, c.kind, [&](int32_t x, int32_t) { return x < 18 ? c.left : c.right; },
-                                c.progressive);
-    const auto image = DecodeJpeg(jpeg);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 37);
-    EXPECT_EQ(image->height, 21);
-    EXPECT_TRUE(Near(image->Pixel(4, 10), c.leftColor, 10)) << std::hex << image->Pixel(4, 10);
-    EXPECT_TRUE(Near(image->Pixel(32, 10), c.rightColor, 10)) << std::hex << image->Pixel(32, 10);
+        const Bytes noisy = MakeJpeg(
+            37, 21, c.kind,
+            [&](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; },
+            c.progressive);
+        ::testing::internal::CaptureStderr();
+        for (size_t n = 0; n < noisy.size(); n += (n < 700 || n + 16 > noisy.size() ? 1 : 7))
+            ASSERT_FALSE(DecodeJpeg(std::span(noisy.data(), n))) << "cut at " << n;
+        EXPECT_TRUE(DecodeJpeg(noisy));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    }
 }
-
-TEST_P(JpegTest, CutShortIsRefusedSilently) {
-    const JpegCase c = GetParam();
-    const Bytes jpeg = MakeJpeg(37, 21, c.kind, [&](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; },
-                                c.progressive);
-    ::testing::internal::CaptureStderr();
-    for (size_t n = 0; n < jpeg.size(); n += (n < 700 || n + 16 > jpeg.size() ? 1 : 7))
-        ASSERT_FALSE(DecodeJpeg(std::span(jpeg.data(), n))) << "cut at " << n;
-    EXPECT_TRUE(DecodeJpeg(jpeg));
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, JpegTest, ::testing::ValuesIn(kJpegCases),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST(JpegFileTest, RefusesGarbageSilently) {
-    const Bytes good = MakeJpeg(16, 16, JpegKind::Rgb, [](int32_t x, int32_t y) { return uint32_t(x * 16 + y); });
+    const Bytes good =
+        MakeJpeg(16, 16, JpegKind::Rgb, [](int32_t x, int32_t y) { return uint32_t(x * 16 + y); });
     ::testing::internal::CaptureStderr();
     Bytes noise(600);
     for (size_t i = 0; i < noise.size(); ++i)
@@ -222,7 +220,9 @@ size_t AfterSegment(const Bytes& jpeg, uint8_t marker) {
 }
 
 TEST(JpegFileTest, ScanDataEndingEarlyIsRefused) {
-    const Bytes good = MakeJpeg(40, 40, JpegKind::Rgb, [](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; });
+    const Bytes good = MakeJpeg(40, 40, JpegKind::Rgb, [](int32_t x, int32_t y) {
+        return uint32_t(x * 977 + y * 131) * 2654435761u;
+    });
     const size_t scan = AfterSegment(good, 0xDA);
     ASSERT_GT(scan, 0u);
     ::testing::internal::CaptureStderr();
@@ -237,7 +237,7 @@ TEST(JpegFileTest, ScanDataEndingEarlyIsRefused) {
     // is refused when the data runs out, not filled in.
     Bytes huge = good;
     const size_t sof = AfterSegment(good, 0xC0) - 19; // the SOF0 marker: its segment is 17 bytes
-    huge[sof + 5] = 0xFE; // height 65200
+    huge[sof + 5] = 0xFE;                             // height 65200
     huge[sof + 6] = 0xB0;
     huge[sof + 7] = 0x07; // width 1900
     huge[sof + 8] = 0x6C;
@@ -265,7 +265,9 @@ TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
         const Bytes* file;
         PictureType type;
         int32_t w, h;
-    } cases[] = {{&bmp, PictureType::Bitmap, 3, 2}, {&jpeg, PictureType::Bitmap, 8, 5}, {&ico, PictureType::Icon, 3, 2}};
+    } cases[] = {{&bmp, PictureType::Bitmap, 3, 2},
+                 {&jpeg, PictureType::Bitmap, 8, 5},
+                 {&ico, PictureType::Icon, 3, 2}};
     for (const auto& c : cases) {
         const PicturePtr picture = LoadPicture(*c.file);
         ASSERT_TRUE(picture);

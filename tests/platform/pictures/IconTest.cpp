@@ -3,12 +3,10 @@
 // resource library.
 
 #include "Builders.h"
-
 #include "platform/resources/ResourceLibrary.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
-
 #include <string>
 
 namespace qm6::pictures::test {
@@ -16,7 +14,8 @@ namespace {
 
 // An icon image of one solid colour (0xAARRGGBB; for fewer than 32 bits an
 // 8-bit image whose one palette entry is the colour) with a mask.
-Bytes SolidIcon(int32_t size, uint16_t bpp, uint32_t color, std::function<bool(int32_t, int32_t)> mask = {}) {
+Bytes SolidIcon(int32_t size, uint16_t bpp, uint32_t color,
+                std::function<bool(int32_t, int32_t)> mask = {}) {
     DibLayout s;
     s.width = size;
     s.height = size;
@@ -85,8 +84,9 @@ TEST(IconImageTest, ThirtyTwoBitsUseAlphaElseTheMask) {
 }
 
 TEST(IconImageTest, PngEntryAndRefusals) {
-    const Bytes png = MakePng(3, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8,
-                              [](int32_t x, int32_t y) { return uint32_t(0x40 * (x + 1)) << 24 | uint32_t(x * 80 + y); });
+    const Bytes png = MakePng(3, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, [](int32_t x, int32_t y) {
+        return uint32_t(0x40 * (x + 1)) << 24 | uint32_t(x * 80 + y);
+    });
     const auto image = DecodeIconImage(png);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 3);
@@ -115,44 +115,39 @@ res::IconGroupEntry E(uint8_t w, uint8_t h, uint16_t bits, uint8_t colors = 0) {
     return e;
 }
 
-struct ChoiceCase {
-    const char* name;
-    std::vector<res::IconGroupEntry> entries;
-    int32_t width, height;
-    int32_t expect;
-};
-
-const std::vector<res::IconGroupEntry> kGroup = {E(16, 16, 4), E(16, 16, 8),  E(32, 32, 4),
-                                                 E(32, 32, 32), E(48, 48, 32), E(0, 0, 32)};
-
-const ChoiceCase kChoices[] = {
-    {"ExactSizeDeepest16", kGroup, 16, 16, 1},
-    {"ExactSizeDeepest32", kGroup, 32, 32, 3},
-    {"ExactSize48", kGroup, 48, 48, 4},
-    {"ZeroTakesFirstEntrysSize", kGroup, 0, 0, 1},
-    {"ZeroWidthTakesFirstEntrysWidth", kGroup, 0, 32, 1},
-    {"NearestSize", kGroup, 20, 20, 1},
-    {"NearestSizeAbove", kGroup, 44, 44, 4},
-    {"EqualDistancesSameDepthFirst", kGroup, 40, 40, 3},
-    {"EqualDistancesThenDepth", kGroup, 24, 24, 3},
-    {"SameSumOtherSplitLoses", kGroup, 16, 32, 1},
-    {"ZeroSizeEntryIs256", kGroup, 256, 256, 5},
-    {"LargeTakes256", kGroup, 200, 200, 5},
-    {"DepthFromColorCount", {E(32, 32, 0, 2), E(32, 32, 0, 16), E(32, 32, 0, 0)}, 32, 32, 2},
-    {"TieTakesFirst", {E(32, 32, 32), E(32, 32, 32)}, 32, 32, 0},
-    {"DepthAbove32", {E(32, 32, 48), E(32, 32, 24)}, 32, 32, 1},
-    {"Empty", {}, 32, 32, -1},
-};
-
-class ChooseIconEntryTest : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(ChooseIconEntryTest, FollowsTheLoadersRule) {
-    const ChoiceCase& c = GetParam();
-    EXPECT_EQ(ChooseIconEntry(c.entries, c.width, c.height), c.expect);
+TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
+    const std::vector<res::IconGroupEntry> group = {E(16, 16, 4),  E(16, 16, 8),  E(32, 32, 4),
+                                                    E(32, 32, 32), E(48, 48, 32), E(0, 0, 32)};
+    const struct {
+        const char* name;
+        std::vector<res::IconGroupEntry> entries;
+        int32_t width, height;
+        int32_t expect;
+    } cases[] = {
+        {"exact size, deepest", group, 16, 16, 1},
+        {"exact size, deepest", group, 32, 32, 3},
+        {"zero takes the first entry's size", group, 0, 0, 1},
+        {"zero width takes the first entry's width", group, 0, 32, 1},
+        {"nearest size", group, 20, 20, 1},
+        {"nearest size above", group, 44, 44, 4},
+        {"equal distances: the same depth first", group, 40, 40, 3},
+        {"equal distances: then depth", group, 24, 24, 3},
+        {"the same sum split otherwise loses", group, 16, 32, 1},
+        {"a zero size entry is 256", group, 256, 256, 5},
+        {"large takes 256", group, 200, 200, 5},
+        {"depth from the colour count",
+         {E(32, 32, 0, 2), E(32, 32, 0, 16), E(32, 32, 0, 0)},
+         32,
+         32,
+         2},
+        {"a tie takes the first", {E(32, 32, 32), E(32, 32, 32)}, 32, 32, 0},
+        {"depth above 32", {E(32, 32, 48), E(32, 32, 24)}, 32, 32, 1},
+        {"empty", {}, 32, 32, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseIconEntry(c.entries, c.width, c.height), c.expect)
+            << c.name << " at " << c.width << " x " << c.height;
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ChooseIconEntryTest, ::testing::ValuesIn(kChoices),
-                         [](const auto& p) { return std::string(p.param.name); });
 
 // An .ico file with three sizes of different colours.
 Bytes ThreeSizes() {
@@ -168,11 +163,10 @@ TEST(IcoFileTest, ChoosesAndStretches) {
         int32_t expectW, expectH;
         uint32_t color;
     } cases[] = {
-        {0, 0, 32, 32, 0xFF00FF00},    // the default icon size, at its own size
-        {16, 16, 16, 16, 0xFFFF0000},
-        {48, 48, 48, 48, 0xFF0000FF},
-        {24, 24, 24, 24, 0xFF00FF00},  // 16 and 32 are as near: the deeper one, shrunk
-        {64, 64, 64, 64, 0xFF0000FF},  // 48 stretched
+        {0, 0, 32, 32, 0xFF00FF00}, // the default icon size, at its own size
+        {16, 16, 16, 16, 0xFFFF0000}, {48, 48, 48, 48, 0xFF0000FF},
+        {24, 24, 24, 24, 0xFF00FF00}, // 16 and 32 are as near: the deeper one, shrunk
+        {64, 64, 64, 64, 0xFF0000FF}, // 48 stretched
         {16, 0, 16, 16, 0xFFFF0000},
     };
     for (const auto& c : cases) {
@@ -185,7 +179,8 @@ TEST(IcoFileTest, ChoosesAndStretches) {
     }
 
     // A PNG entry.
-    const Bytes png = MakePng(20, 20, PNG_COLOR_TYPE_RGB, 8, [](int32_t, int32_t) { return 0x336699u; });
+    const Bytes png =
+        MakePng(20, 20, PNG_COLOR_TYPE_RGB, 8, [](int32_t, int32_t) { return 0x336699u; });
     const auto fromPng = DecodeIcoFile(MakeIcoFile({{20, 20, 32, png}}), 20, 20);
     ASSERT_TRUE(fromPng);
     EXPECT_EQ(fromPng->Pixel(19, 19), 0xFF336699u);
@@ -201,8 +196,10 @@ TEST(IcoFileTest, RefusesDamage) {
         int size;
         uint32_t value;
     } damage[] = {
-        {"Reserved", 0, 2, 1},     {"Cursor", 2, 2, 2},
-        {"NoImages", 4, 2, 0},     {"MoreImagesThanDirectory", 4, 2, 0xFFFF},
+        {"Reserved", 0, 2, 1},
+        {"Cursor", 2, 2, 2},
+        {"NoImages", 4, 2, 0},
+        {"MoreImagesThanDirectory", 4, 2, 0xFFFF},
         {"SizeBeyondFile", 6 + 16 + 8, 4, 0x10000},
         {"OffsetBeyondFile", 6 + 16 + 12, 4, 0xFFFFFFF0},
         {"SizeTooSmallForImage", 6 + 16 + 8, 4, 40},
@@ -215,14 +212,16 @@ TEST(IcoFileTest, RefusesDamage) {
     }
 }
 
-// The branding fixture library built for the resource tests: bitmaps 101
+// The branding fixture library built for the resource tests (its two image
+// formats are the resource library's concern): bitmaps 101
 // and HEADERLOGO (3 x 2, 24 bits), icon groups 1 and APPICON (2 x 2 and
 // 4 x 4, 32 bits; image i of a size has blue = shade, green = i, red =
 // 255 - i, stored bottom-up).
-class ResourcePictureTest : public ::testing::TestWithParam<std::string> {
+class ResourcePictureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto loaded = res::ResourceLibrary::Load(std::string(QM6_RES_FIXTURE_BIN) + "/" + GetParam() + "/branding.dll");
+        auto loaded =
+            res::ResourceLibrary::Load(std::string(QM6_RES_FIXTURE_BIN) + "/x86_64/branding.dll");
         ASSERT_TRUE(loaded) << loaded.error;
         library_ = std::move(loaded.library);
     }
@@ -234,7 +233,7 @@ uint32_t FixtureIconPixel(int32_t size, uint32_t shade, int32_t x, int32_t y) {
     return 0xFF000000u | (255 - i) << 16 | i << 8 | shade;
 }
 
-TEST_P(ResourcePictureTest, BitmapsAtTheirOwnSizeOrStretched) {
+TEST_F(ResourcePictureTest, BitmapsAtTheirOwnSizeOrStretched) {
     for (const res::ResourceId& name : {res::ResourceId(101), res::ResourceId("HEADERLOGO")}) {
         const auto image = LoadBitmapResource(*library_, name);
         ASSERT_TRUE(image);
@@ -242,7 +241,8 @@ TEST_P(ResourcePictureTest, BitmapsAtTheirOwnSizeOrStretched) {
         ASSERT_EQ(image->height, 2);
         for (int32_t y = 0; y < 2; ++y)
             for (int32_t x = 0; x < 3; ++x)
-                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | 200u << 16 | uint32_t(20 * (1 - y)) << 8 | uint32_t(10 * x));
+                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | 200u << 16 |
+                                                  uint32_t(20 * (1 - y)) << 8 | uint32_t(10 * x));
         // Twice the size: every pixel becomes a 2 x 2 block.
         const auto big = LoadBitmapResource(*library_, name, 6, 4);
         ASSERT_TRUE(big);
@@ -254,7 +254,7 @@ TEST_P(ResourcePictureTest, BitmapsAtTheirOwnSizeOrStretched) {
     EXPECT_FALSE(LoadBitmapResource(*library_, 101, 16385, 16385));
 }
 
-TEST_P(ResourcePictureTest, IconsAtTheSizeAsked) {
+TEST_F(ResourcePictureTest, IconsAtTheSizeAsked) {
     for (const res::ResourceId& name : {res::ResourceId(1), res::ResourceId("APPICON")}) {
         // No size: the group's first image at its own size.
         auto image = LoadIconResource(*library_, name);
@@ -285,7 +285,7 @@ TEST_P(ResourcePictureTest, IconsAtTheSizeAsked) {
 // A size asked for above kMaxRequestedSide a side is refused by every loader
 // that stretches, before any image is made (16000 x 16000 would be a
 // gigabyte); up to it the picture comes at that size.
-TEST_P(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
+TEST_F(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
     const Bytes ico = ThreeSizes();
     const std::function<std::optional<Image>(int32_t, int32_t)> loaders[] = {
         [&](int32_t w, int32_t h) { return LoadBitmapResource(*library_, 101, w, h); },
@@ -309,9 +309,6 @@ TEST_P(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
             }
         }
 }
-
-INSTANTIATE_TEST_SUITE_P(Archs, ResourcePictureTest, ::testing::Values("x86_64", "i686"),
-                         [](const auto& p) { return p.param; });
 
 } // namespace
 } // namespace qm6::pictures::test

@@ -64,7 +64,9 @@ TEST_P(LoadStringTest, CutsAtTheLastWholeCharacterThatFits) {
         // Markers stay as they are; empty and missing strings answer nothing.
         {"strings_1033", 2, 512, 1252, "Limit %s of %s", 14},
         {"strings_1033", 17, 512, 1252, "", 0},
-        {"strings_1033", 70000, 512, 1252, "", 0},
+        // Only the id's low 16 bits count.
+        {"strings_1033", 65536 + 101, 512, 1252, "Café crème", 10},
+        {"strings_1033", 0xFFFFFFFF, 512, 1252, "Last id", 7},
     };
     for (const auto& c : cases) {
         auto loaded = ResourceLibrary::Load(test::FixtureDll(GetParam(), c.library));
