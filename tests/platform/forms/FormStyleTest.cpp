@@ -1,6 +1,6 @@
 // The focus order (TabIndex, TabStop), the window's border styles, Enter in
-// a multi-line text box, a user control's own Enabled, and a check box's box
-// at a designed height smaller than the style's.
+// a multi-line text box, and a check box's box at a designed height smaller
+// than the style's.
 
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
@@ -9,9 +9,8 @@
 #include "platform/forms/Screen.h"
 #include "platform/forms/Shape.h"
 #include "platform/forms/TextBox.h"
-#include "platform/forms/UserControl.h"
 #include "platform/forms/UserInput.h"
-#include "platform/vb/VbError.h"
+#include "platform/vb/RaisedError.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,15 +30,6 @@ namespace {
 std::string FocusedName() {
     const QWidget* w = QApplication::focusWidget();
     return w ? w->objectName().toStdString() : std::string("(none)");
-}
-
-int ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const qm6::vb::VbError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 // Four text boxes a to d, a label and a shape, in that order of creation.
@@ -64,8 +54,8 @@ TEST(TabOrder, SettingAnIndexRenumbersTheOthers) {
     EXPECT_EQ(f.Indexes(), (std::vector<int>{0, 1, 2, 4, 3}));
     f.a.TabIndex(99); // past the end: last
     EXPECT_EQ(f.Indexes(), (std::vector<int>{4, 0, 1, 3, 2}));
-    EXPECT_EQ(ErrorOf([&] { f.b.TabIndex(-1); }), 380);
-    EXPECT_EQ(ErrorOf([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.b.TabIndex(-1); }), 380);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
 }
 
 TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
@@ -122,7 +112,7 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
         EXPECT_EQ(window->width(), Screen::ToPixelsX(3000));
     }
     Form form("frmBad");
-    EXPECT_EQ(ErrorOf([&] { form.BorderStyle(6); }), 380);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { form.BorderStyle(6); }), 380);
 }
 
 TEST(FormBorder, ShowInTaskbarFalseMakesADialogWindowAndTheIconIsShown) {
@@ -181,17 +171,6 @@ TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
         EXPECT_EQ(f.txt.Text(), c.text);
         EXPECT_EQ(f.presses, c.presses);
     }
-}
-
-TEST(UserControlState, EnabledReadsTheControlsOwnStateNotItsHosts) {
-    QWidget host;
-    UserControl control("ctlEditor");
-    control.PlaceOn(&host, 0, 0, 3000, 1000);
-    host.setEnabled(false);
-    EXPECT_TRUE(control.Enabled());
-    control.Enabled(false);
-    host.setEnabled(true);
-    EXPECT_FALSE(control.Enabled());
 }
 
 TEST(CheckBoxBox, TheBoxIsWholeAtTheDesignedHeight) {
