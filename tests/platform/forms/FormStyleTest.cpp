@@ -1,8 +1,6 @@
-// The focus order (TabIndex, TabStop), the window's border styles, Enter in
-// a multi-line text box, and a check box's box at a designed height smaller
-// than the style's.
+// The focus order (TabIndex, TabStop), the window's border styles and Enter
+// in a multi-line text box.
 
-#include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Label.h"
@@ -13,8 +11,6 @@
 #include "platform/vb/RaisedError.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QStyleOptionButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -170,24 +166,6 @@ TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
         input::Type(f.txt, "b");
         EXPECT_EQ(f.txt.Text(), c.text);
         EXPECT_EQ(f.presses, c.presses);
-    }
-}
-
-TEST(CheckBoxBox, TheBoxIsWholeAtTheDesignedHeight) {
-    Form form("frmChecks");
-    form.Move(0, 0, 6000, 2000);
-    for (int32_t height : {195, 150, 375}) {
-        SCOPED_TRACE(height);
-        CheckBox& box = form.Add<CheckBox>("chk", height);
-        box.Move(120, 120, 3735, height);
-        box.Caption("Require double-sided (duplex) printing");
-        form.Show();
-        auto* widget = static_cast<QCheckBox*>(box.Widget());
-        QStyleOptionButton option;
-        option.initFrom(widget);
-        option.text = widget->text();
-        const QRect indicator = widget->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, widget);
-        EXPECT_TRUE(widget->rect().contains(indicator)) << indicator.y() << "+" << indicator.height();
     }
 }
 
