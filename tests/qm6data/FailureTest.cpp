@@ -110,6 +110,17 @@ TEST_F(StoreTest, DecoratorFailsTheChosenCallWithoutReachingTheStore) {
     EXPECT_EQ(limits->Count(), 2); // untouched by the failed loads
     recording->ClearFailures();
     EXPECT_EQ(recording->LoadPrintingLimits(limits, 0, 0), nullptr);
+
+    // A failure wins over served records, for the chosen call only.
+    recording->ServeRecordSet("LoadCustomFields", {"FieldId"}, {{vb::Variant(int32_t{4})}});
+    recording->FailCall("LoadCustomFields", 3021, "lost", 2);
+    std::vector<std::string> outcomes;
+    for (int call = 0; call < 3; ++call) {
+        std::shared_ptr<RecordSet> fields;
+        const Status status = recording->LoadCustomFields(fields);
+        outcomes.push_back(status ? status->Message() : std::to_string(fields->RecordCount()));
+    }
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"1", "lost", "1"}));
 }
 
 } // namespace

@@ -17,13 +17,15 @@ TEST_F(StoreTest, PaperSizesCarryTheirFieldsAsTheirTypes) {
     std::shared_ptr<RecordSet> sizes;
     ASSERT_EQ(store_->LoadPaperSizes(sizes), nullptr);
     ASSERT_EQ(sizes->RecordCount(), 2);
-    EXPECT_EQ(sizes->Fields("PaperSizeId").Value, vb::Variant(int32_t{1}));
-    EXPECT_EQ(sizes->Fields("Description").Value, vb::Variant("Photo"));
-    EXPECT_EQ(sizes->Fields("Width").Value, vb::Variant(int32_t{1000}));
-    EXPECT_EQ(sizes->Fields("Height").Value, vb::Variant(int32_t{1500}));
-    EXPECT_EQ(sizes->Fields("UnitType").Value, vb::Variant(int32_t{2}));
-    EXPECT_EQ(sizes->Fields("BWPageCost").Value, vb::Variant(Currency::FromScaled(1)));
-    EXPECT_EQ(sizes->Fields("ColorPageCost").Value, vb::Variant(Currency::FromScaled(123456789)));
+    const std::vector<vb::Variant> photo{int32_t{1},  "Photo",
+                                         int32_t{1000}, int32_t{1500},
+                                         int32_t{2},  Currency::FromScaled(1),
+                                         Currency::FromScaled(123456789)};
+    std::vector<vb::Variant> read;
+    for (const char* name : {"PaperSizeId", "Description", "Width", "Height", "UnitType",
+                             "BWPageCost", "ColorPageCost"})
+        read.push_back(sizes->Fields(name).Value);
+    EXPECT_EQ(read, photo);
     sizes->MoveNext();
     EXPECT_EQ(sizes->Fields("description").Value, vb::Variant("Letter"));
 }
@@ -59,49 +61,34 @@ TEST_F(StoreTest, SettingsCarryTheStoredCurrencyFormat) {
     EXPECT_EQ(settings->CurrencyFormat(), "#,##0.0000 €");
 }
 
-TEST(RecordSetNavigation, WalksForwardAndRaisesOnMisuse) {
-    auto number = [](const RecordSetError& e) { return e.Number(); };
-    RecordSet empty({"A"}, {});
-    EXPECT_EQ(empty.RecordCount(), 0);
-    EXPECT_TRUE(empty.Bof());
-    EXPECT_TRUE(empty.Eof());
+// The error number a call raises, or 0.
+int Raised(const std::function<void()>& call) {
     try {
-        (void)empty.Fields("A");
-        ADD_FAILURE();
+        call();
     } catch (const RecordSetError& e) {
-        EXPECT_EQ(number(e), 3021);
+        return e.Number();
     }
+    return 0;
+}
+
+TEST(RecordSetNavigation, WalksForwardAndRaisesOnMisuse) {
+    RecordSet empty({"A"}, {});
+    EXPECT_TRUE(empty.Bof() && empty.Eof());
+    EXPECT_EQ(Raised([&] { (void)empty.Fields("A"); }), 3021);
 
     RecordSet two({"A", "B"}, {{int32_t{1}, "x"}, {int32_t{2}, "y"}});
-    EXPECT_FALSE(two.Bof());
-    EXPECT_FALSE(two.Eof());
+    EXPECT_FALSE(two.Bof() || two.Eof());
     EXPECT_EQ(two.Fields("b").Value, vb::Variant("x"));
     two.MoveNext();
     EXPECT_EQ(two.Fields("A").Value, vb::Variant(int32_t{2}));
     two.MoveNext();
     EXPECT_TRUE(two.Eof());
-    try {
-        two.MoveNext();
-        ADD_FAILURE();
-    } catch (const RecordSetError& e) {
-        EXPECT_EQ(number(e), 3021);
-    }
+    EXPECT_EQ(Raised([&] { two.MoveNext(); }), 3021);
     two.MoveFirst();
     EXPECT_EQ(two.Fields("A").Value, vb::Variant(int32_t{1}));
-    try {
-        (void)two.Fields("C");
-        ADD_FAILURE();
-    } catch (const RecordSetError& e) {
-        EXPECT_EQ(number(e), 3265);
-    }
+    EXPECT_EQ(Raised([&] { (void)two.Fields("C"); }), 3265);
     two.Close();
-    EXPECT_FALSE(two.IsOpen());
-    try {
-        (void)two.RecordCount();
-        ADD_FAILURE();
-    } catch (const RecordSetError& e) {
-        EXPECT_EQ(number(e), 3704);
-    }
+    EXPECT_EQ(Raised([&] { (void)two.RecordCount(); }), 3704);
 }
 
 TEST(FixedLists, ListsAreTwoColumnArraysWithTheCodesTheEditorsRelyOn) {

@@ -1,6 +1,6 @@
 // The recording decorator hands out chosen records (values the store would
-// refuse included) without reaching the store, a failure still wins over
-// them, and the recording list source orders and counts list reads.
+// refuse included) without reaching the store, and the recording list
+// source orders and counts list reads.
 
 #include "StoreFixture.h"
 
@@ -69,19 +69,6 @@ TEST_F(StoreTest, ServedRecordsReachTheCallerOnEveryCallAndNeverTheStore) {
     std::shared_ptr<RecordSet> direct;
     ASSERT_EQ(store_->LoadPaperSizes(direct), nullptr);
     EXPECT_EQ(sizes->RecordCount(), direct->RecordCount());
-}
-
-TEST_F(StoreTest, AnInjectedFailureWinsOverServedRecordsForTheChosenCallOnly) {
-    auto recording = std::make_shared<RecordingConnection>(store_);
-    recording->ServeRecordSet("LoadCustomFields", {"FieldId"}, {{Variant(int32_t{4})}});
-    recording->FailCall("LoadCustomFields", 3021, "lost", 2);
-    std::vector<std::string> outcomes;
-    for (int call = 0; call < 3; ++call) {
-        std::shared_ptr<RecordSet> fields;
-        const Status status = recording->LoadCustomFields(fields);
-        outcomes.push_back(status ? status->Message() : std::to_string(fields->RecordCount()));
-    }
-    EXPECT_EQ(outcomes, (std::vector<std::string>{"1", "lost", "1"}));
 }
 
 TEST(RecordingLists, ListReadsAreRecordedInOrderWhileInstalled) {

@@ -57,43 +57,36 @@ TEST_F(StoreTest, RulesOfEveryOptionTypeComeBackForTheirOwnerOnly) {
     EXPECT_EQ(Rules(*store_, 2, 11)->Count(), 0);
 }
 
-TEST_F(StoreTest, SavingALoadedRuleUpdatesItAndDeleteRemovesIt) {
+TEST_F(StoreTest, ASavedRuleIsUpdatedASecondOfTheSameOptionConflictsAndDeleteRemovesIt) {
     auto rule = store_->NewJobOptionRule();
     rule->DefineRule(5, 2, 1, "1,2");
     ASSERT_EQ(rule->Save(*store_, 0), nullptr);
     const int32_t id = rule->RuleId();
-
     rule->DefineRule(5, 2, 1, "3");
     ASSERT_EQ(rule->Save(*store_, 0), nullptr);
+
+    auto second = store_->NewJobOptionRule();
+    second->DefineRule(5, 2, 1, "");
+    const Status status = second->Save(*store_, 0);
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->IsConflict());
+    EXPECT_EQ(status->Message(),
+              "a job option rule of option type 5 for rule priority 2, parent 1 is already stored");
+    EXPECT_TRUE(second->IsNew());
+    auto bad = store_->NewJobOptionRule();
+    bad->DefineRule(6, 2, 1, "");
+    EXPECT_EQ(bad->Save(*store_, 0)->Code(), SQLITE_CONSTRAINT);
+
     auto rules = Rules(*store_, 2, 1);
     ASSERT_EQ(rules->Count(), 1);
     EXPECT_EQ(ItemAs<JobOptionRule>(*rules, 1)->RuleId(), id);
     EXPECT_EQ(ItemAs<JobOptionRule>(*rules, 1)->ValueText(), "3");
-
     // A held collection is refilled in place.
     const vb::Collection* held = rules.get();
     ASSERT_EQ(ItemAs<JobOptionRule>(*rules, 1)->Delete(*store_), nullptr);
     ASSERT_EQ(store_->LoadJobOptionRules(rules, 2, 1), nullptr);
     EXPECT_EQ(rules.get(), held);
     EXPECT_EQ(rules->Count(), 0);
-}
-
-TEST_F(StoreTest, SecondRuleOfTheSameOptionIsAConflictAndABadOptionAConstraint) {
-    auto first = store_->NewJobOptionRule();
-    first->DefineRule(2, 2, 1, "");
-    ASSERT_EQ(first->Save(*store_, 0), nullptr);
-    auto second = store_->NewJobOptionRule();
-    second->DefineRule(2, 2, 1, "");
-    const Status status = second->Save(*store_, 0);
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(status->IsConflict());
-    EXPECT_EQ(status->Message(),
-              "a job option rule of option type 2 for rule priority 2, parent 1 is already stored");
-    EXPECT_TRUE(second->IsNew());
-
-    auto bad = store_->NewJobOptionRule();
-    bad->DefineRule(6, 2, 1, "");
-    EXPECT_EQ(bad->Save(*store_, 0)->Code(), SQLITE_CONSTRAINT);
 }
 
 std::shared_ptr<PrintingLimit> NewLimit(Connection& store, int32_t type, vb::Variant value,
@@ -123,6 +116,7 @@ TEST_F(StoreTest, LimitsKeepDisplayOrderIdsAndExactMoney) {
         {5, Currency::FromScaled(25000), int32_t{2}}, // a count rounds as CLng: 2.5 to 2
     };
     std::vector<int32_t> ids;
+    std::vector<std::shared_ptr<PrintingLimit>> made;
     for (size_t i = 0; i < cases.size(); ++i) {
         auto limit = NewLimit(*store_, cases[i].type, cases[i].value, "L" + std::to_string(i));
         limit->SetStopJob(i % 2 == 0);
@@ -130,6 +124,7 @@ TEST_F(StoreTest, LimitsKeepDisplayOrderIdsAndExactMoney) {
         ASSERT_EQ(limit->Save(*store_), nullptr) << i;
         EXPECT_FALSE(limit->IsNew());
         ids.push_back(limit->LimitId());
+        made.push_back(limit);
     }
     const auto limits = Limits(*store_, 2, 4);
     ASSERT_EQ(limits->Count(), static_cast<int32_t>(cases.size()));
@@ -144,32 +139,20 @@ TEST_F(StoreTest, LimitsKeepDisplayOrderIdsAndExactMoney) {
         EXPECT_EQ(limit->StopJob(), i % 2 == 0);
         EXPECT_FALSE(limit->IsNew());
     }
-}
 
-TEST_F(StoreTest, ASavedLimitUpdatesInPlaceAndKeepsItsPosition) {
-    auto a = NewLimit(*store_, 1, int32_t{10}, "a");
-    auto b = NewLimit(*store_, 3, Currency::FromScaled(5), "b");
-    auto c = NewLimit(*store_, 2, int32_t{30}, "c");
-    for (auto* limit : {&a, &b, &c}) {
-        ASSERT_EQ((*limit)->Save(*store_), nullptr);
-    }
-    const int32_t id = a->LimitId();
-    a->SetTitle("a2");
-    a->SetLimitValue(int32_t{11});
-    ASSERT_EQ(a->Save(*store_), nullptr);
-    EXPECT_EQ(a->LimitId(), id);
-    ASSERT_EQ(b->Delete(*store_), nullptr);
-    EXPECT_TRUE(b->IsNew());
-    auto d = NewLimit(*store_, 1, int32_t{40}, "d");
-    ASSERT_EQ(d->Save(*store_), nullptr);
-
-    const auto limits = Limits(*store_, 2, 4);
+    // A saved limit is updated in place and keeps its position; a deleted
+    // one is new again, and a limit added later comes last.
+    made[0]->SetTitle("L0b");
+    ASSERT_EQ(made[0]->Save(*store_), nullptr);
+    EXPECT_EQ(made[0]->LimitId(), ids[0]);
+    ASSERT_EQ(made[1]->Delete(*store_), nullptr);
+    EXPECT_TRUE(made[1]->IsNew());
+    ASSERT_EQ(NewLimit(*store_, 1, int32_t{40}, "L6")->Save(*store_), nullptr);
     std::vector<std::string> titles;
-    for (int32_t i = 1; i <= limits->Count(); ++i) {
-        titles.push_back(ItemAs<PrintingLimit>(*limits, i)->Title());
-    }
-    EXPECT_EQ(titles, (std::vector<std::string>{"a2", "c", "d"}));
-    EXPECT_EQ(ItemAs<PrintingLimit>(*limits, 1)->LimitValue(), vb::Variant(int32_t{11}));
+    const auto after = Limits(*store_, 2, 4);
+    for (int32_t i = 1; i <= after->Count(); ++i)
+        titles.push_back(ItemAs<PrintingLimit>(*after, i)->Title());
+    EXPECT_EQ(titles, (std::vector<std::string>{"L0b", "L2", "L3", "L4", "L5", "L6"}));
 }
 
 TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {

@@ -1,13 +1,12 @@
-// Forms: the client area against the window with its frame, the text
-// measured in the form's font, and the display depth, with the scripted
-// host's fixed numbers and with the real window system offscreen.
+// Forms: the client area against the window with its frame and the text
+// measured in the form's font, with the scripted host's fixed numbers and
+// with the real window system offscreen.
 
 #include "platform/forms/Form.h"
 #include "platform/forms/QtHost.h"
 #include "platform/forms/ScriptedHost.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -37,14 +36,10 @@ TEST(FormFrameTest, ScriptedHostFrameSeparatesOuterFromInnerSizeExactly) {
     EXPECT_EQ(form.Height(), 0);
 }
 
-TEST(FormFrameTest, TextIsMeasuredInTheFormsFontAndHelpIdIsCarried) {
+TEST(FormFrameTest, TextIsMeasuredInTheFormsFont) {
     ScriptedHost host;
     ScopedHost scope(host);
     Form form("frmText");
-    EXPECT_EQ(form.HelpContextID(), 0);
-    form.HelpContextID(1234);
-    EXPECT_EQ(form.HelpContextID(), 1234);
-
     auto font = fonts::Font::Create();
     font->Size(8);
     form.Font(font);
@@ -53,18 +48,6 @@ TEST(FormFrameTest, TextIsMeasuredInTheFormsFontAndHelpIdIsCarried) {
     // The form's font counts, not a default one: twice the size, twice the width.
     font->Size(16);
     EXPECT_EQ(form.TextWidth("abcd"), 800);
-}
-
-TEST(FormFrameTest, DisplayDepthComesFromTheHost) {
-    ScriptedHost host;
-    EXPECT_EQ(host.DisplayBitsPerPixel(), 32);
-    host.DisplayBitsPerPixel(16);
-    EXPECT_EQ(host.DisplayBitsPerPixel(), 16);
-
-    QtHost qt;
-    ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
-    EXPECT_EQ(qt.DisplayBitsPerPixel(), QGuiApplication::primaryScreen()->depth());
-    EXPECT_GT(qt.DisplayBitsPerPixel(), 0);
 }
 
 TEST(FormFrameTest, QtHostFrameKeepsTheClientAreaWhenTheOuterHeightIsSet) {

@@ -1,21 +1,16 @@
-// The focus order (TabIndex, TabStop), the window's border styles, Enter in
-// a multi-line text box, a user control's own Enabled, and a check box's box
-// at a designed height smaller than the style's.
+// The focus order (TabIndex, TabStop), the window's border styles and Enter
+// in a multi-line text box.
 
-#include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Screen.h"
 #include "platform/forms/Shape.h"
 #include "platform/forms/TextBox.h"
-#include "platform/forms/UserControl.h"
 #include "platform/forms/UserInput.h"
-#include "platform/vb/VbError.h"
+#include "platform/vb/RaisedError.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QStyleOptionButton>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -31,15 +26,6 @@ namespace {
 std::string FocusedName() {
     const QWidget* w = QApplication::focusWidget();
     return w ? w->objectName().toStdString() : std::string("(none)");
-}
-
-int ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const qm6::vb::VbError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 // Four text boxes a to d, a label and a shape, in that order of creation.
@@ -64,8 +50,8 @@ TEST(TabOrder, SettingAnIndexRenumbersTheOthers) {
     EXPECT_EQ(f.Indexes(), (std::vector<int>{0, 1, 2, 4, 3}));
     f.a.TabIndex(99); // past the end: last
     EXPECT_EQ(f.Indexes(), (std::vector<int>{4, 0, 1, 3, 2}));
-    EXPECT_EQ(ErrorOf([&] { f.b.TabIndex(-1); }), 380);
-    EXPECT_EQ(ErrorOf([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.b.TabIndex(-1); }), 380);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
 }
 
 TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
@@ -122,7 +108,7 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
         EXPECT_EQ(window->width(), Screen::ToPixelsX(3000));
     }
     Form form("frmBad");
-    EXPECT_EQ(ErrorOf([&] { form.BorderStyle(6); }), 380);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { form.BorderStyle(6); }), 380);
 }
 
 TEST(FormBorder, ShowInTaskbarFalseMakesADialogWindowAndTheIconIsShown) {
@@ -180,35 +166,6 @@ TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
         input::Type(f.txt, "b");
         EXPECT_EQ(f.txt.Text(), c.text);
         EXPECT_EQ(f.presses, c.presses);
-    }
-}
-
-TEST(UserControlState, EnabledReadsTheControlsOwnStateNotItsHosts) {
-    QWidget host;
-    UserControl control("ctlEditor");
-    control.PlaceOn(&host, 0, 0, 3000, 1000);
-    host.setEnabled(false);
-    EXPECT_TRUE(control.Enabled());
-    control.Enabled(false);
-    host.setEnabled(true);
-    EXPECT_FALSE(control.Enabled());
-}
-
-TEST(CheckBoxBox, TheBoxIsWholeAtTheDesignedHeight) {
-    Form form("frmChecks");
-    form.Move(0, 0, 6000, 2000);
-    for (int32_t height : {195, 150, 375}) {
-        SCOPED_TRACE(height);
-        CheckBox& box = form.Add<CheckBox>("chk", height);
-        box.Move(120, 120, 3735, height);
-        box.Caption("Require double-sided (duplex) printing");
-        form.Show();
-        auto* widget = static_cast<QCheckBox*>(box.Widget());
-        QStyleOptionButton option;
-        option.initFrom(widget);
-        option.text = widget->text();
-        const QRect indicator = widget->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, widget);
-        EXPECT_TRUE(widget->rect().contains(indicator)) << indicator.y() << "+" << indicator.height();
     }
 }
 

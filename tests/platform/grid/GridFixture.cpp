@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QTest>
 
-#include <cstdlib>
 #include <string>
 
 namespace qm6::forms::test {
@@ -14,16 +13,6 @@ Panel::Panel() : widget_(std::make_unique<QWidget>()) {
 
 Panel::~Panel() {
     DestroyControls();
-}
-
-void GridFixture::SetUpTestSuite() {
-    if (QApplication::instance())
-        return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "grid_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives for the whole test program
 }
 
 void GridFixture::SetUp() {

@@ -30,7 +30,6 @@ private:
 
 class GridFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
 

@@ -2,10 +2,9 @@
 
 #include "GridFixture.h"
 
-#include "platform/forms/GridColor.h"
 #include "platform/forms/Screen.h"
 #include "platform/vb/Conversions.h"
-#include "platform/vb/VbError.h"
+#include "platform/vb/RaisedError.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -19,15 +18,6 @@ namespace qm6::forms::test {
 namespace {
 
 using GridBasics = GridFixture;
-
-int ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const vb::VbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 TEST_F(GridBasics, ShapeCountsTheFixedRowWhichIsTheHeader) {
     EXPECT_EQ(grid->TypeName(), "VSFlexGrid");
@@ -77,7 +67,7 @@ TEST_F(GridBasics, BadIndicesAndValuesRaiseTheRuntimeErrors) {
         {"check state 7", [&] { grid->Cell(GridCellProperty::Checked, 1, 1, 1, 1, int32_t(7)); }, 5},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ErrorOf(c.call), c.number) << c.what;
+        EXPECT_EQ(qm6::vb::test::RaisedError(c.call), c.number) << c.what;
 }
 
 TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
@@ -207,6 +197,14 @@ TEST_F(GridBasics, CursorStartsOnFirstVisibleDataCellAndRowColChangeReportsMoves
     EXPECT_EQ(changes, 4);
     grid->Row(1);
     EXPECT_EQ(changes, 5);
+
+    // A double-click on a cell moves there and is reported; it edits nothing.
+    int clicks = 0;
+    grid->OnDblClick = [&] { ++clicks; };
+    DoubleClick(2, 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_FALSE(grid->IsEditing());
 }
 
 TEST_F(GridBasics, KeyDownGivesPlatformCodeAndShiftStateAndCanStopTheKey) {
@@ -230,15 +228,6 @@ TEST_F(GridBasics, KeyDownGivesPlatformCodeAndShiftStateAndCanStopTheKey) {
     swallow = false;
     KeyToGrid(Qt::Key_Down);
     EXPECT_EQ(grid->Row(), 3);
-}
-
-TEST_F(GridBasics, DoubleClickOnACellIsReported) {
-    int clicks = 0;
-    grid->OnDblClick = [&] { ++clicks; };
-    DoubleClick(2, 1);
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(grid->Row(), 2);
-    EXPECT_FALSE(grid->IsEditing());
 }
 
 // Counts the paint events a widget receives.
@@ -298,27 +287,6 @@ TEST_F(GridBasics, CellTextColourIsPaintedAndGridColourAppliesToTheRest) {
     EXPECT_EQ(PixelsNear(image, rectOf(2, 1), Qt::green), 0);
     EXPECT_GT(PixelsNear(image, rectOf(3, 1), Qt::green), 5);
     EXPECT_EQ(PixelsNear(image, rectOf(3, 1), Qt::red), 0);
-}
-
-TEST(GridColor, SystemColoursComeFromThePaletteAndOthersAreBgr) {
-    QPalette p;
-    p.setColor(QPalette::Active, QPalette::WindowText, QColor(1, 2, 3));
-    p.setColor(QPalette::Disabled, QPalette::Text, QColor(4, 5, 6));
-    p.setColor(QPalette::Active, QPalette::ButtonText, QColor(7, 8, 9));
-    p.setColor(QPalette::Active, QPalette::Highlight, QColor(10, 11, 12));
-    p.setColor(QPalette::Active, QPalette::Base, QColor(13, 14, 15));
-    struct Case {
-        uint32_t value;
-        QColor expected;
-    };
-    const std::vector<Case> cases = {
-        {0x80000008u, QColor(1, 2, 3)},   {0x80000011u, QColor(4, 5, 6)},
-        {0x80000012u, QColor(7, 8, 9)},   {0x8000000Du, QColor(10, 11, 12)},
-        {0x80000005u, QColor(13, 14, 15)}, {0x80000063u, QColor(1, 2, 3)},
-        {0x000000FFu, QColor(255, 0, 0)}, {0x00102030u, QColor(0x30, 0x20, 0x10)},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ResolveColor(c.value, p), c.expected) << std::hex << c.value;
 }
 
 TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {

@@ -64,18 +64,6 @@ protected:
     }
 };
 
-TEST_F(BadHiveTest, GarbageAnswersBadDb) {
-    std::string noise(8192, '\0');
-    std::mt19937 rng(7);
-    for (char& c : noise)
-        c = char(rng());
-    for (const std::string& bytes : {noise, std::string("hello, not a hive\n"),
-                                     std::string("SQLite format 3") + std::string(1, '\0')}) {
-        qm6::test::WriteFile(HivePath(), bytes);
-        ExpectBadDb();
-    }
-}
-
 TEST_F(BadHiveTest, ForeignDatabaseAnswersBadDb) {
     Sql(HivePath(), "CREATE TABLE keys(x); INSERT INTO keys VALUES(1);");
     ExpectBadDb();
@@ -101,16 +89,20 @@ TEST_F(BadHiveTest, ForeignDatabaseAnswersBadDb) {
     EXPECT_EQ(qm6::test::ReadFile(walPath), wal);
 }
 
-TEST_F(BadHiveTest, DamagedHiveAnswersBadDb) {
+TEST_F(BadHiveTest, GarbageAndDamagedHivesAnswerBadDb) {
     const std::string good = GoodHive();
     const size_t page = 4096;
-    std::string corrupt = good;
+    std::string corrupt = good, noise(8192, '\0');
     for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
         corrupt.replace(at, 8, 8, '\xFF');
     std::string newer = good;
     newer[63] = 3; // a later schema version (user_version)
-    for (const std::string& bytes : {good.substr(0, good.size() / 2), good.substr(0, page),
-                                     good.substr(0, 99), corrupt, newer}) {
+    std::mt19937 rng(7);
+    for (char& c : noise)
+        c = char(rng());
+    for (const std::string& bytes :
+         {noise, std::string("hello, not a hive\n"), std::string("SQLite format 3") + '\0',
+          good.substr(0, good.size() / 2), good.substr(0, page), good.substr(0, 99), corrupt, newer}) {
         SCOPED_TRACE(bytes.size());
         qm6::test::WriteFile(HivePath(), bytes);
         ExpectBadDb();

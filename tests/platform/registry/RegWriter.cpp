@@ -3,8 +3,10 @@
 // each i, the key Software\Writers\G<i % 8> is created if it is missing and
 // the value "<tag>-<i>" is set to the string "<tag>:<i>" (stored with its
 // terminating NUL). After every finished write it prints i on its own line.
+// With "wait", it opens the hive and then waits for a line on stdin before
+// the first write, so that several writers can be started at one moment.
 //
-//   qm6_reg_writer <tag> <count>
+//   qm6_reg_writer <tag> <count> [wait]
 
 #include "platform/registry/Registry.h"
 #include "registry/clsRegistry.h"
@@ -17,8 +19,8 @@
 using namespace qm6::reg;
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <tag> <count>\n", argv[0]);
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "wait")) {
+        std::fprintf(stderr, "usage: %s <tag> <count> [wait]\n", argv[0]);
         return 2;
     }
     const std::string tag = argv[1];
@@ -26,6 +28,13 @@ int main(int argc, char** argv) {
     qm6::clsRegistry registry;
     registry.ClassKey(static_cast<int32_t>(HKEY_CURRENT_USER));
     registry.ValueType(REG_SZ);
+    if (argc == 4) {
+        Key root; // the hive's connection made before the start
+        OpenKey(HKEY_CURRENT_USER, "", KEY_READ, root);
+        char go = 0;
+        if (read(STDIN_FILENO, &go, 1) != 1)
+            return 1;
+    }
     for (long i = 0; i < count; ++i) {
         registry.SectionKey("Software\\Writers\\G" + std::to_string(i % 8));
         std::string error;

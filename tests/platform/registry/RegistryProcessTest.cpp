@@ -21,21 +21,26 @@ namespace {
 // A running qm6_reg_writer whose stdout the test reads.
 class Writer {
 public:
-    Writer(const std::string& tag, long count) {
-        int fds[2];
-        if (pipe(fds) != 0)
+    // With `wait`, the writer makes its first write only after Start().
+    Writer(const std::string& tag, long count, bool wait = false) {
+        int fds[2], in[2];
+        if (pipe(fds) != 0 || pipe(in) != 0)
             throw std::runtime_error("pipe");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-        std::string program = QM6_REG_WRITER, countText = std::to_string(count);
-        char* argv[] = {program.data(), const_cast<char*>(tag.c_str()), countText.data(), nullptr};
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        for (int fd : {fds[0], fds[1], in[0], in[1]})
+            posix_spawn_file_actions_addclose(&actions, fd);
+        std::string program = QM6_REG_WRITER, countText = std::to_string(count), mode = "wait";
+        char* argv[] = {program.data(), const_cast<char*>(tag.c_str()), countText.data(),
+                        wait ? mode.data() : nullptr, nullptr};
         int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ);
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
+        close(in[0]);
         out_ = fds[0];
+        in_ = in[1];
         if (rc != 0)
             throw std::runtime_error("cannot start " + program);
     }
@@ -45,7 +50,10 @@ public:
             Wait();
         }
         close(out_);
+        close(in_);
     }
+
+    void Start() { EXPECT_EQ(write(in_, "\n", 1), 1); }
 
     // Reads reported writes until `until` of them are in, or the pipe ends.
     const std::vector<long>& Read(size_t until = SIZE_MAX) {
@@ -71,7 +79,7 @@ public:
 
 private:
     pid_t pid_ = -1;
-    int out_ = -1;
+    int out_ = -1, in_ = -1;
     std::string pending_;
     std::vector<long> reported_;
 };
@@ -86,11 +94,15 @@ std::string Path(long i) {
 }
 
 TEST_F(HiveTest, ConcurrentWritersLoseNothing) {
+    // The writers start together, so that their writes overlap from the
+    // first on: the first eight of each race to create the same keys.
     constexpr int kWriters = 4;
-    constexpr long kWrites = 500;
+    constexpr long kWrites = 150;
     std::vector<std::unique_ptr<Writer>> writers;
     for (int w = 0; w < kWriters; ++w)
-        writers.push_back(std::make_unique<Writer>("P" + std::to_string(w), kWrites));
+        writers.push_back(std::make_unique<Writer>("P" + std::to_string(w), kWrites, true));
+    for (auto& writer : writers)
+        writer->Start();
     for (int w = 0; w < kWriters; ++w) {
         EXPECT_EQ(writers[size_t(w)]->Read().size(), size_t(kWrites)) << w;
         int status = writers[size_t(w)]->Wait();

@@ -9,11 +9,7 @@
 namespace qm6::vb {
 namespace {
 
-using test::kDeDe;
-using test::kEnUs;
-using test::kFrFr;
-using test::kJaJp;
-using test::LocaleScope;
+using namespace test;
 
 Currency Cur(int64_t scaled) {
     return Currency::FromScaled(scaled);
@@ -121,22 +117,14 @@ TEST(Format, CurrencyValuesUseTheirExactDigits) {
 TEST(Format, NamedFormats) {
     const LocaleScope locale(kEnUs);
     const Case cases[] = {
-        {1234.5, "General Number", "1234.5"}, {-1234.5, "General Number", "-1234.5"},
-        {0.5, "General Number", "0.5"}, {1.0 / 3, "General Number", "0.333333333333333"},
-        {1234.5, "Currency", "$1,234.50"}, {-1234.5, "Currency", "($1,234.50)"},
-        {0.5, "Currency", "$0.50"}, {0.0, "Currency", "$0.00"},
-        {1234.5, "Fixed", "1234.50"}, {-1234.5, "Fixed", "-1234.50"}, {0.2, "Fixed", "0.20"},
-        {1234.5, "Standard", "1,234.50"}, {-1234.5, "Standard", "-1,234.50"},
-        {562486.2356, "Standard", "562,486.24"}, {0.0, "Standard", "0.00"},
-        {1234.5, "Percent", "123450.00%"}, {0.7521, "Percent", "75.21%"}, {0.0, "Percent", "0.00%"},
-        {1234.5, "Scientific", "1.23E+03"}, {0.5, "Scientific", "5.00E-01"},
-        {562486.2356, "Scientific", "5.62E+05"}, {1.0, "Scientific", "1.00E+00"},
-        {23.0, "Yes/No", "Yes"}, {-1234.5, "Yes/No", "Yes"}, {0.0, "Yes/No", "No"},
+        {-1234.5, "General Number", "-1234.5"}, {1.0 / 3, "General Number", "0.333333333333333"},
+        {-1234.5, "Currency", "($1,234.50)"}, {0.0, "Currency", "$0.00"}, {-1234.5, "Fixed", "-1234.50"},
+        {0.2, "Fixed", "0.20"}, {-1234.5, "Standard", "-1,234.50"}, {562486.2356, "Standard", "562,486.24"},
+        {0.7521, "Percent", "75.21%"}, {0.0, "Percent", "0.00%"}, {1234.5, "Scientific", "1.23E+03"},
+        {0.5, "Scientific", "5.00E-01"}, {-1234.5, "Yes/No", "Yes"}, {0.0, "Yes/No", "No"},
         {23.0, "True/False", "True"}, {0.0, "True/False", "False"}, {0.5, "On/Off", "On"},
-        {0.0, "On/Off", "Off"}, {true, "Yes/No", "Yes"}, {Cur(1), "On/Off", "On"},
-        {1234.5, "standard", "1,234.50"}, {1234.5, "CURRENCY", "$1,234.50"},
-        {0.0, "yes/NO", "No"}, {1234.5, "Standard ", "Standard "},
-        {23.0, "", "23"}, {true, "", "True"}, {Variant(), "", ""}, {Variant::Null(), "", ""},
+        {Cur(1), "On/Off", "On"}, {1234.5, "standard", "1,234.50"}, {0.0, "yes/NO", "No"},
+        {1234.5, "Standard ", "Standard "}, {23.0, "", "23"}, {true, "", "True"}, {Variant::Null(), "", ""},
         {true, "General Number", "-1"}, {"1.5", "Fixed", "1.50"}, {"abc", "Fixed", "abc"},
         {"1.50", "", "1.50"}, {"$1,000", "General Number", "1000"},
         {std::numeric_limits<double>::infinity(), "0.00", "1.#INF"},
@@ -197,6 +185,23 @@ TEST(Format, CurrencyPatternsPerLocale) {
     const LocaleScope locale(kDeDe);
     EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1,5", "0.00"); }), 13);
     EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1e300", "$0.00"); }), 6);
+}
+
+TEST(Format, CurrencySymbolStandsWhereTheLocalePlacesItAndReadsBack) {
+    const struct { int placement; std::string positive; } cases[] = {
+        {0, "kr1,234.50"}, {1, "1,234.50kr"}, {2, "kr 1,234.50"}, {3, "1,234.50 kr"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.positive);
+        NumberChars chars;
+        chars.currency = "kr";
+        chars.currencyPlacement = c.placement;
+        SetNumberChars(chars);
+        EXPECT_EQ(Format(1234.5, "Currency"), c.positive);
+        EXPECT_EQ(Format(-1234.5, "Currency"), "(" + c.positive + ")");
+        EXPECT_EQ(CCur(c.positive).Scaled(), 12345000);
+        EXPECT_EQ(CCur("(" + c.positive + ")").Scaled(), -12345000);
+    }
+    ResetNumberChars();
 }
 
 TEST(Format, ValuesThatAreNoNumbersRaiseAsTheConversionsDo) {

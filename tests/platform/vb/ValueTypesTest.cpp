@@ -8,7 +8,7 @@
 namespace qm6::vb {
 namespace {
 
-using test::RaisedError;
+using namespace test;
 
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
