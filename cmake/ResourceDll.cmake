@@ -21,6 +21,7 @@
 # not treat a .rc file as C.
 
 include_guard(GLOBAL)
+include(${CMAKE_CURRENT_LIST_DIR}/Install.cmake)
 
 function(qm6_add_resource_dll target rc_file output_path arch)
     cmake_parse_arguments(PARSE_ARGV 4 RES "" "" "DEPENDS")
@@ -84,7 +85,8 @@ endfunction()
 # The string libraries of a module, one per locale: each <folder>/<locale
 # id>.rc (relative to the current source folder; a new file is a new locale)
 # becomes lang/<locale id>/<module>LangRes.dll in the build folder, where the
-# walk up from build/bin finds it. The target <module>_lang builds them all.
+# walk up from build/bin finds it, and is installed into the private library
+# folder's lang/<locale id>. The target <module>_lang builds them all.
 function(qm6_add_string_libraries module folder)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.rc)
     set(targets)
@@ -93,6 +95,7 @@ function(qm6_add_string_libraries module folder)
         qm6_add_resource_dll(${module}_lang_${lcid} ${folder}/${lcid}.rc
                              ${CMAKE_BINARY_DIR}/lang/${lcid}/${module}LangRes.dll x86_64)
         list(APPEND targets ${module}_lang_${lcid})
+        qm6_install_resource(${CMAKE_BINARY_DIR}/lang/${lcid}/${module}LangRes.dll lang/${lcid})
     endforeach ()
     add_custom_target(${module}_lang DEPENDS ${targets})
 endfunction()
