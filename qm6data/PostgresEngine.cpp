@@ -204,7 +204,8 @@ void PostgresEngine::EnsureConnected() {
 }
 
 void PostgresEngine::ThrowFailure(PGresult* result, std::string_view during) {
-    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const char* field = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string state = field ? field : "";
     const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
     std::string message = primary ? primary : Trimmed(PQerrorMessage(conn_));
     PQclear(result);
@@ -215,9 +216,9 @@ void PostgresEngine::ThrowFailure(PGresult* result, std::string_view during) {
                     : "; nothing of this call was stored";
         throw Failure(kUnreachable, text);
     }
-    const auto [code, extended] = CodeOfSqlState(state ? state : "");
-    if (state) {
-        message += " (SQLSTATE " + std::string(state) + ")";
+    const auto [code, extended] = CodeOfSqlState(state);
+    if (!state.empty()) {
+        message += " (SQLSTATE " + state + ")";
     }
     throw Failure(code, message, extended);
 }

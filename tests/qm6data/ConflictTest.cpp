@@ -40,11 +40,15 @@ TEST_F(StoreTest, ARecordChangedOrDeletedSinceItWasLoadedIsNotWrittenEvenUnderAR
     ASSERT_EQ(fields->Save(*store_, 0), nullptr);
     ASSERT_EQ(mono->Delete(*store_), nullptr);
     auto color = AddRule(*store_, JobOptionRule::ColorRequired);
-    ASSERT_EQ(color->RuleId(), ItemAs<JobOptionRule>(*stale, 1)->RuleId());
+    // A file gives the largest id again after a delete; a server never does.
+    if (!OnServer()) {
+        ASSERT_EQ(color->RuleId(), ItemAs<JobOptionRule>(*stale, 1)->RuleId());
+    }
     Rules(*other);
 
     ExpectConflict(ItemAs<JobOptionRule>(*stale, 1)->Delete(*other),
-                   "was changed by another connection");
+                   OnServer() ? "was deleted by another connection"
+                              : "was changed by another connection");
     ExpectConflict(ItemAs<JobOptionRule>(*stale, 2)->Save(*other, 0),
                    "job option rule " + std::to_string(fields->RuleId()) +
                        " was changed by another connection");
