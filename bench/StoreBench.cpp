@@ -6,7 +6,9 @@
 // server on the same machine (a network adds its round trips).
 //
 // The server is the one QM6_BENCH_SERVER locates (scripts/test.sh starts
-// one); without it the server's measurements are skipped.
+// one); without it the server's measurements are skipped. That test server
+// does not wait for the disk at a commit (fsync off), while the file does, so
+// the save's ratio flatters the server; the load's is a fair first figure.
 
 #include "RatioReporter.h"
 

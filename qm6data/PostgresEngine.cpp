@@ -152,7 +152,7 @@ std::unique_ptr<PostgresEngine> PostgresEngine::Connect(const std::string& locat
     }
     std::unique_ptr<PostgresEngine> engine(new PostgresEngine(conn, lockTimeoutMs));
     if (PQstatus(conn) != CONNECTION_OK) {
-        error = "the " + engine->Describe() + " cannot be reached (" +
+        error = "no connection to the " + engine->Describe() + " could be made (" +
                 Trimmed(PQerrorMessage(conn)) + ")";
         return nullptr;
     }
@@ -197,7 +197,7 @@ void PostgresEngine::EnsureConnected() {
     }
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK) {
-        throw Failure(kUnreachable, "the " + Describe() + " cannot be reached (" +
+        throw Failure(kUnreachable, "no connection to the " + Describe() + " could be made (" +
                                         Trimmed(PQerrorMessage(conn_)) + ")");
     }
     Configure();
