@@ -3,13 +3,17 @@
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Control.h"
 #include "platform/forms/Form.h"
+#include "platform/forms/Grid.h"
 #include "platform/forms/QtSupport.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
+
+#include <utility>
 
 namespace qm6::forms::input {
 namespace {
@@ -62,12 +66,24 @@ void SendKey(QWidget* target, int qtKey, Qt::KeyboardModifiers modifiers, const 
     QApplication::processEvents();
 }
 
-void SendMouse(QWidget* widget, QEvent::Type type) {
-    const QPointF local(std::min(6, widget->width() / 2), widget->height() / 2);
+void SendMouse(QWidget* widget, QEvent::Type type, const QPointF& local) {
     const QPointF global = widget->mapToGlobal(local);
     QMouseEvent event(type, local, global, Qt::LeftButton,
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &event);
+}
+
+// Near the left edge, where a check box's box is.
+void SendMouse(QWidget* widget, QEvent::Type type) {
+    SendMouse(widget, type, QPointF(std::min(6, widget->width() / 2), widget->height() / 2));
+}
+
+// The viewport of a grid's table and the centre of a cell on it.
+std::pair<QWidget*, QPointF> CellPoint(Grid& grid, int row, int col) {
+    auto* table = static_cast<QAbstractItemView*>(grid.Widget());
+    Activate(table);
+    const QModelIndex index = table->model()->index(row - grid.FixedRows(), col);
+    return {table->viewport(), QPointF(table->visualRect(index).center())};
 }
 } // namespace
 
@@ -108,6 +124,21 @@ void DoubleClick(Control& control) {
     SendMouse(control.Widget(), QEvent::MouseButtonRelease);
     SendMouse(control.Widget(), QEvent::MouseButtonDblClick);
     SendMouse(control.Widget(), QEvent::MouseButtonRelease);
+    QApplication::processEvents();
+}
+
+void ClickCell(Grid& grid, int row, int col) {
+    const auto [viewport, at] = CellPoint(grid, row, col);
+    SendMouse(viewport, QEvent::MouseButtonPress, at);
+    SendMouse(viewport, QEvent::MouseButtonRelease, at);
+    QApplication::processEvents();
+}
+
+void DoubleClickCell(Grid& grid, int row, int col) {
+    const auto [viewport, at] = CellPoint(grid, row, col);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+        SendMouse(viewport, type, at);
     QApplication::processEvents();
 }
 

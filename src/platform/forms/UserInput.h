@@ -14,6 +14,7 @@ namespace qm6::forms {
 class ComboBox;
 class Control;
 class Form;
+class Grid;
 
 namespace input {
 
@@ -32,6 +33,10 @@ void PressKey(Form& form, int keyCode, int shift = 0);
 // a check box's box is).
 void Click(Control& control);
 void DoubleClick(Control& control);
+// Clicks the centre of a grid's cell (row and column as the grid counts
+// them, the fixed rows included); the cell must be in view.
+void ClickCell(Grid& grid, int row, int col);
+void DoubleClickCell(Grid& grid, int row, int col);
 // Chooses an entry of a drop-down list with the keyboard (Home, then Down).
 void Choose(ComboBox& combo, int32_t index);
 // Presses the form's close box (through its window, as the window system does).

@@ -1,10 +1,12 @@
 // The console's window over a copy of the sample database, driven as a user
-// drives it: editing a printer profile's pages, saving and reopening, the
+// drives it: editing a printer profile's pages and the custom actions, saving and reopening, the
 // title's change mark, failures shown through the host, the texts of the
 // built string libraries, and the save confirmation that can be told not to
 // appear again.
 
 #include "ConsoleWindow.h"
+#include "CustomActionsPanel.h"
+#include "CustomFieldsTab.h"
 #include "HeadlessHost.h"
 #include "JobOptionsTab.h"
 #include "ConsoleText.h"
@@ -20,9 +22,11 @@
 #include "platform/vb/Conversions.h"
 #include "registry/clsRegistry.h"
 #include "contract/RulePriority.h"
+#include "editors/customfields/ctlCustomFieldChooser.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
+#include "platform/forms/Grid.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/UserInput.h"
@@ -66,6 +70,10 @@ PrinterProfilesPanel& Profiles(const ConsoleWindow& window) {
 
 ctlJobOptions& JobOptions(const ConsoleWindow& window) {
     return dynamic_cast<JobOptionsTab&>(window.PrinterProfiles().Tab(0)).Editor();
+}
+
+ctlCustomFieldChooser& CustomFields(const ConsoleWindow& window) {
+    return dynamic_cast<CustomFieldsTab&>(window.PrinterProfiles().Tab(1)).Editor();
 }
 
 QStringList MenuTitles(const ConsoleWindow& window) {
@@ -618,6 +626,10 @@ TEST_F(ConsoleWindowTest, UnderGermanTheWholeConsoleIsGermanWithGermanNumbers) {
     EXPECT_EQ(window.Navigation()->item(0)->text(), "Druckerprofile");
     EXPECT_EQ(window.Navigation()->item(1)->text(), "Preisprofile");
     EXPECT_EQ(Profiles(window).Tabs()->tabText(0), "Auftragsoptionen");
+    EXPECT_EQ(Profiles(window).Tabs()->tabText(1), "Zusatzfelder");
+    EXPECT_EQ(CustomFields(window).chkOverride().Caption(), "Nur ausgewählte Zusatzfelder verwenden (Druckerprofil)");
+    EXPECT_EQ(CustomFields(window).grdCustomFields().TextMatrix(0, 2), "Aktiv");
+    EXPECT_EQ(window.Navigation()->item(2)->text(), "Eigene Aktionen");
     EXPECT_EQ(Profiles(window).SaveButton()->text(), "&Speichern");
     EXPECT_EQ(Profiles(window).RevertButton()->text(), "&Zurücksetzen");
     EXPECT_EQ(Profiles(window).PriceProfileLabel()->text(), "Preisprofil: Standard per page");
@@ -634,6 +646,55 @@ TEST_F(ConsoleWindowTest, UnderGermanTheWholeConsoleIsGermanWithGermanNumbers) {
     EXPECT_EQ(window.PriceProfiles().BWCostLabel()->text(), "$1.234,56");
     EXPECT_EQ(window.PriceProfiles().ColorCostLabel()->text(), "$0,50");
     EXPECT_EQ(MenuTitles(window).back(), "Hinzufügen");
+}
+
+TEST_F(ConsoleWindowTest, TheCustomFieldsTabStoresTheTickedFieldsAsTheProfilesRuleAParentBeforeItsChild) {
+    {
+        ConsoleWindow window(store_);
+        window.show();
+        ASSERT_TRUE(Profiles(window).ShowProfile(kBareProfileRow));
+        Profiles(window).Tabs()->setCurrentIndex(1);
+        forms::Grid& grid = CustomFields(window).grdCustomFields();
+        forms::input::Click(CustomFields(window).chkOverride()); // every field in
+        forms::input::ClickCell(grid, 1, 2);                     // Project code out
+        forms::input::ClickCell(grid, 3, 2);                     // Client out
+        Profiles(window).SaveButton()->click();
+        EXPECT_FALSE(Profiles(window).HasChanges());
+    }
+    store_.reset();
+    std::shared_ptr<vb::Collection> rules;
+    ASSERT_EQ(Open()->LoadJobOptionRules(rules, data::RulePriorityPrinterProfile, 4), nullptr);
+    ASSERT_EQ(rules->Count(), 1);
+    EXPECT_TRUE(data::ItemAs<data::JobOptionRule>(*rules, 1)->IsOption(5, data::RulePriorityPrinterProfile, 4));
+    EXPECT_EQ(data::ItemAs<data::JobOptionRule>(*rules, 1)->ValueText(), "2,5,4");
+
+    ConsoleWindow again(Open());
+    ASSERT_TRUE(Profiles(again).ShowProfile(kBareProfileRow));
+    EXPECT_EQ(CustomFields(again).SelectedCustomFields(), "2,5,4");
+    EXPECT_TRUE(host_.Boxes().empty());
+}
+
+TEST_F(ConsoleWindowTest, CustomActionsAreListedTheirFieldListsEditedAndShownAgainOnReopening) {
+    constexpr int kCourseAndClient = 2; // stores 4,3
+    {
+        ConsoleWindow window(store_);
+        window.show();
+        ASSERT_TRUE(window.ShowPanel(2));
+        CustomActionsPanel& actions = window.CustomActions();
+        ASSERT_EQ(actions.List()->count(), 4);
+        ASSERT_TRUE(actions.ShowProfile(3)); // of another kind: no list to edit
+        EXPECT_FALSE(actions.SaveButton()->isEnabled() || actions.Chooser().Enabled());
+        ASSERT_TRUE(actions.ShowProfile(kCourseAndClient));
+        EXPECT_EQ(actions.Chooser().SelectedCustomFields(), "3,4");
+        forms::input::ClickCell(actions.Chooser().grdCustomFields(), 2, 2); // Department/Cost centre
+        actions.SaveButton()->click();
+        EXPECT_FALSE(actions.HasChanges());
+    }
+    ConsoleWindow again(Open());
+    ASSERT_TRUE(again.ShowPanel(2));
+    ASSERT_TRUE(again.CustomActions().ShowProfile(kCourseAndClient));
+    EXPECT_EQ(again.CustomActions().Chooser().SelectedCustomFields(), "2,5,3,4");
+    EXPECT_TRUE(host_.Boxes().empty());
 }
 
 } // namespace
