@@ -231,6 +231,25 @@ TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAg
     EXPECT_EQ(rules->Count(), 1);
 }
 
+// libpq hands texts over up to their first NUL; a title holding one is
+// refused rather than stored cut short.
+TEST(ServerStore, ATextHoldingANulIsRefusedRatherThanCut) {
+    ServerDatabase database;
+    std::shared_ptr<PostgresConnection> store;
+    ASSERT_EQ(Open(database.Location(), store, OpenOptions{true}), nullptr);
+    auto limit = store->NewPrintingLimit();
+    limit->SetRulePriority(2);
+    limit->SetParentId(1);
+    limit->SetLimitType(1);
+    limit->SetLimitValue(vb::Variant(int32_t{5}));
+    limit->SetTitle(std::string("before\0after", 12));
+    const Status status = limit->Save(*store);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(KindOf(*status), StatusKind::Refused) << Describe(status);
+    EXPECT_TRUE(limit->IsNew());
+    EXPECT_EQ(ServerRows(database.Location(), "SELECT count(*) FROM printing_limits"), "0\n");
+}
+
 TEST(ServerStore, AServerThatCannotBeReachedAnswersUnreachable) {
     std::shared_ptr<PostgresConnection> store;
     const Status status =
