@@ -2,16 +2,18 @@
 // record to the callers, loaded as of one moment and written in one
 // transaction.
 
-#include "qm6data/Sqlite.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/RecordVersions.h"
+#include "qm6data/StoreConnection.h"
+
+#include <sqlite3.h>
 
 #include <map>
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
-Status SqliteConnection::LoadRuleActions(std::shared_ptr<vb::Collection>& actions) {
+Status StoreConnection::LoadRuleActions(std::shared_ptr<vb::Collection>& actions) {
     return Guarded([&] {
         Transaction read(db_, Transaction::Read);
         std::map<int64_t, std::shared_ptr<RuleAction>> byId;
@@ -46,18 +48,17 @@ Status SqliteConnection::LoadRuleActions(std::shared_ptr<vb::Collection>& action
 
 // The action's row and its whole set of parameters are written together: the
 // parameters stored afterwards are exactly the action's.
-Status SqliteConnection::SaveRuleAction(RuleAction& action) {
+Status StoreConnection::SaveRuleAction(RuleAction& action) {
     return Guarded([&] {
         Write write(db_, *seen_);
         int32_t id = action.ActionId();
         if (action.IsNew()) {
             Statement insert(db_, "INSERT INTO rule_actions (description, action_type, "
-                                  "row_version) VALUES (?, ?, ?)");
+                                  "row_version) VALUES (?, ?, ?) RETURNING action_id");
             insert.Bind(1, action.Description())
                 .Bind(2, action.ActionType())
                 .Bind(3, write.Change());
-            insert.Run();
-            id = ToId(sqlite3_last_insert_rowid(db_));
+            id = ToId(Returned(insert));
         } else {
             CheckRowVersion(db_, "rule_actions", "action_id", id, action.RowVersion(),
                             "custom action " + std::to_string(id));
@@ -83,7 +84,7 @@ Status SqliteConnection::SaveRuleAction(RuleAction& action) {
     });
 }
 
-std::shared_ptr<RuleAction> SqliteConnection::NewRuleAction() {
+std::shared_ptr<RuleAction> StoreConnection::NewRuleAction() {
     return std::make_shared<RuleAction>();
 }
 

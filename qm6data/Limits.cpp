@@ -3,12 +3,12 @@
 // a write made on an older view of the set than the store's is refused.
 
 #include "platform/vb/Conversions.h"
-#include "qm6data/Sqlite.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/RecordVersions.h"
+#include "qm6data/StoreConnection.h"
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
 namespace {
 
@@ -33,7 +33,7 @@ RuleSet LimitsOf(int32_t rulePriority, int32_t parentId) {
 
 } // namespace
 
-Status SqliteConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits,
+Status StoreConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& limits,
                                             int32_t rulePriority, int32_t parentId) {
     return Guarded([&] {
         // The limits and their set's version as of one moment.
@@ -65,7 +65,7 @@ Status SqliteConnection::LoadPrintingLimits(std::shared_ptr<vb::Collection>& lim
     });
 }
 
-Status SqliteConnection::SavePrintingLimit(PrintingLimit& limit) {
+Status StoreConnection::SavePrintingLimit(PrintingLimit& limit) {
     return Guarded([&] {
         const int64_t value = StoredValue(limit);
         Write write(db_, *seen_);
@@ -79,7 +79,8 @@ Status SqliteConnection::SavePrintingLimit(PrintingLimit& limit) {
             const int64_t order = last.Int(0) + 1;
             Statement insert(db_, "INSERT INTO printing_limits (rule_priority, parent_id, "
                                   "display_order, limit_type, limit_value, title, message_text, "
-                                  "stop_job, row_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                                  "stop_job, row_version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                  "RETURNING limit_id");
             insert.Bind(1, limit.RulePriority())
                 .Bind(2, limit.ParentId())
                 .Bind(3, order)
@@ -89,8 +90,7 @@ Status SqliteConnection::SavePrintingLimit(PrintingLimit& limit) {
                 .Bind(7, limit.MessageText())
                 .Bind(8, limit.StopJob() ? 1 : 0)
                 .Bind(9, write.Change());
-            insert.Run();
-            const int32_t id = ToId(sqlite3_last_insert_rowid(db_));
+            const int32_t id = ToId(Returned(insert));
             write.Commit();
             limit.MarkStored(id, write.Change());
             return;
@@ -122,7 +122,7 @@ Status SqliteConnection::SavePrintingLimit(PrintingLimit& limit) {
 
 // Deleting a limit that is not stored (never saved, or deleted through this
 // record) has nothing to do and succeeds.
-Status SqliteConnection::DeletePrintingLimit(PrintingLimit& limit) {
+Status StoreConnection::DeletePrintingLimit(PrintingLimit& limit) {
     return Guarded([&] {
         if (limit.IsNew()) {
             return;

@@ -1,15 +1,15 @@
 // Paper sizes, custom fields, system settings and printer profiles: read-only
 // lookups handed out as record sets and a settings object.
 
-#include "qm6data/SqliteConnection.h"
-#include "qm6data/Sqlite.h"
+#include "qm6data/StoreConnection.h"
+#include "qm6data/RecordVersions.h"
 
 #include <unordered_map>
 #include <unordered_set>
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
 namespace {
 
@@ -73,7 +73,7 @@ std::vector<std::vector<vb::Variant>> LinkedOrder(const std::vector<CustomField>
 
 } // namespace
 
-Status SqliteConnection::LoadPaperSizes(std::shared_ptr<RecordSet>& records) {
+Status StoreConnection::LoadPaperSizes(std::shared_ptr<RecordSet>& records) {
     return Guarded([&] {
         Statement select(db_, "SELECT paper_size_id, description, width, height, unit_type, "
                               "bw_page_cost, color_page_cost FROM paper_sizes "
@@ -91,7 +91,7 @@ Status SqliteConnection::LoadPaperSizes(std::shared_ptr<RecordSet>& records) {
     });
 }
 
-Status SqliteConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records) {
+Status StoreConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records) {
     return Guarded([&] {
         Statement select(db_, "SELECT field_id, caption, link_parent_id FROM custom_fields "
                               "ORDER BY display_order, field_id");
@@ -106,7 +106,7 @@ Status SqliteConnection::LoadCustomFields(std::shared_ptr<RecordSet>& records) {
     });
 }
 
-Status SqliteConnection::LoadSystemSettings(std::shared_ptr<SystemSettings>& settings) {
+Status StoreConnection::LoadSystemSettings(std::shared_ptr<SystemSettings>& settings) {
     return Guarded([&] {
         Statement select(db_, "SELECT currency_format FROM system_settings WHERE settings_id = 1");
         auto loaded = std::make_shared<SystemSettings>();
@@ -115,7 +115,7 @@ Status SqliteConnection::LoadSystemSettings(std::shared_ptr<SystemSettings>& set
     });
 }
 
-Status SqliteConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) {
+Status StoreConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records) {
     return Guarded([&] {
         Statement select(db_, "SELECT printer_profile_id, description, "
                               "coalesce(price_profile_id, 0) FROM printer_profiles "
@@ -130,7 +130,7 @@ Status SqliteConnection::LoadPrinterProfiles(std::shared_ptr<RecordSet>& records
     });
 }
 
-Status SqliteConnection::LoadPriceProfiles(std::shared_ptr<RecordSet>& records) {
+Status StoreConnection::LoadPriceProfiles(std::shared_ptr<RecordSet>& records) {
     return Guarded([&] {
         Statement select(db_, "SELECT price_profile_id, description FROM price_profiles "
                               "ORDER BY price_profile_id");

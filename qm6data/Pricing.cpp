@@ -1,13 +1,15 @@
 // Price profiles with their paper-size prices.
 
-#include "qm6data/Sqlite.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/RecordVersions.h"
+#include "qm6data/StoreConnection.h"
+
+#include <sqlite3.h>
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
-Status SqliteConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
+Status StoreConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile,
                                           int32_t priceProfileId) {
     return Guarded([&] {
         // The profile and its prices as of one moment.
@@ -50,22 +52,21 @@ Status SqliteConnection::LoadPriceProfile(std::shared_ptr<PriceProfile>& profile
 // transaction: the prices stored afterwards are exactly the collection's. A
 // profile saved by another connection after this one loaded it is not
 // overwritten.
-Status SqliteConnection::SavePriceProfile(PriceProfile& profile) {
+Status StoreConnection::SavePriceProfile(PriceProfile& profile) {
     return Guarded([&] {
         Write write(db_, *seen_);
         int32_t id = profile.PriceProfileId();
         if (profile.IsNew()) {
             Statement insert(db_, "INSERT INTO price_profiles (description, pricing_option, "
                                   "job_type, bw_cost, color_cost, row_version) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)");
+                                  "VALUES (?, ?, ?, ?, ?, ?) RETURNING price_profile_id");
             insert.Bind(1, profile.Description())
                 .Bind(2, profile.PricingOption())
                 .Bind(3, profile.JobType())
                 .Bind(4, profile.BWCost().Scaled())
                 .Bind(5, profile.ColorCost().Scaled())
                 .Bind(6, write.Change());
-            insert.Run();
-            id = ToId(sqlite3_last_insert_rowid(db_));
+            id = ToId(Returned(insert));
         } else {
             CheckRowVersion(db_, "price_profiles", "price_profile_id", id, profile.RowVersion(),
                             "price profile " + std::to_string(id));

@@ -3,12 +3,14 @@
 // the store's is refused as a conflict, so two consoles saving the same
 // owner's rules never mix their changes.
 
-#include "qm6data/Sqlite.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/RecordVersions.h"
+#include "qm6data/StoreConnection.h"
+
+#include <sqlite3.h>
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
 namespace {
 
@@ -16,11 +18,14 @@ RuleSet RulesOf(int32_t rulePriority, int32_t parentId) {
     return {RuleSet::JobOptionRules, rulePriority, parentId};
 }
 
-// Runs the insert or update of a rule; meeting a stored rule of the same
-// option and owner is a conflict.
-void RunUnique(Statement& write, const JobOptionRule& rule) {
+// Runs the insert or update of a rule and answers the first column of its
+// row, if any; meeting a stored rule of the same option and owner is a
+// conflict.
+int64_t RunUnique(Statement& write, const JobOptionRule& rule) {
     try {
+        const int64_t returned = write.Step() ? write.Int(0) : 0;
         write.Run();
+        return returned;
     } catch (const Failure& failure) {
         if (failure.ExtendedCode() != SQLITE_CONSTRAINT_UNIQUE) {
             throw;
@@ -33,7 +38,7 @@ void RunUnique(Statement& write, const JobOptionRule& rule) {
 
 } // namespace
 
-Status SqliteConnection::LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules,
+Status StoreConnection::LoadJobOptionRules(std::shared_ptr<vb::Collection>& rules,
                                             int32_t rulePriority, int32_t parentId) {
     return Guarded([&] {
         // The rules and their set's version as of one moment.
@@ -58,7 +63,7 @@ Status SqliteConnection::LoadJobOptionRules(std::shared_ptr<vb::Collection>& rul
     });
 }
 
-Status SqliteConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t /*flags*/) {
+Status StoreConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t /*flags*/) {
     return Guarded([&] {
         Write write(db_, *seen_);
         const RuleSet owner = RulesOf(rule.RulePriority(), rule.ParentId());
@@ -67,14 +72,13 @@ Status SqliteConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t /*flags*
             Statement insert(db_,
                              "INSERT INTO job_option_rules "
                              "(rule_priority, parent_id, option_type, value_text, row_version) "
-                             "VALUES (?, ?, ?, ?, ?)");
+                             "VALUES (?, ?, ?, ?, ?) RETURNING rule_id");
             insert.Bind(1, rule.RulePriority())
                 .Bind(2, rule.ParentId())
                 .Bind(3, rule.OptionType())
                 .Bind(4, rule.ValueText())
                 .Bind(5, write.Change());
-            RunUnique(insert, rule);
-            const int32_t id = ToId(sqlite3_last_insert_rowid(db_));
+            const int32_t id = ToId(RunUnique(insert, rule));
             write.Commit();
             rule.MarkStored(id, write.Change());
             return;
@@ -102,7 +106,7 @@ Status SqliteConnection::SaveJobOptionRule(JobOptionRule& rule, int32_t /*flags*
 
 // Deleting a rule that is not stored (never saved, or deleted through this
 // record) has nothing to do and succeeds.
-Status SqliteConnection::DeleteJobOptionRule(JobOptionRule& rule) {
+Status StoreConnection::DeleteJobOptionRule(JobOptionRule& rule) {
     return Guarded([&] {
         if (rule.IsNew()) {
             return;

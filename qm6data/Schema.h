@@ -10,15 +10,21 @@
 // accepts. Where the engines differ they name a placeholder that each
 // engine's Dialect fills in:
 //
-//   {key}  an integer primary key numbered by the engine itself
+//   {key}    an integer primary key numbered by the engine itself
+//   {money}  an integer of 64 bits: an amount of money in ten-thousandths
 //
 // Marking a store as ours and recording its version are each engine's own
 // (SQLite keeps them in the file's header).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace qm6::data::engine {
+class Engine;
+}
 
 namespace qm6::data::schema {
 
@@ -35,10 +41,18 @@ int32_t CurrentVersion();
 // What an engine writes for each placeholder.
 struct Dialect {
     std::string_view key;
+    std::string_view money;
 };
 
 // A statement of the steps in one engine's SQL.
 std::string Render(std::string_view statement, const Dialect& dialect);
+
+// Lays out an empty store (from 0), or takes an older one to the current
+// version, inside the caller's transaction: runs the steps after version
+// from, calling mark with each step's version once it is applied (the engine
+// records it), then onStep when there is one.
+void Apply(engine::Engine& engine, int32_t from, const Dialect& dialect,
+           const std::function<void(int32_t)>& mark, const std::function<void(int32_t)>& onStep);
 
 } // namespace qm6::data::schema
 
@@ -51,3 +65,11 @@ constexpr int32_t kApplicationId = 0x514D3644;
 const schema::Dialect& Dialect();
 
 } // namespace qm6::data::sqlite
+
+namespace qm6::data::postgres {
+
+// On a server the marks are the table qm6data_store: the application id (the
+// same as a file's) and the schema version, in one row.
+const schema::Dialect& Dialect();
+
+} // namespace qm6::data::postgres

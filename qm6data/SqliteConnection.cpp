@@ -1,7 +1,7 @@
 #include "qm6data/SqliteConnection.h"
 
 #include "qm6data/Schema.h"
-#include "qm6data/Sqlite.h"
+#include "qm6data/SqliteEngine.h"
 
 #include <algorithm>
 #include <array>
@@ -15,7 +15,7 @@
 
 namespace qm6::data {
 
-using namespace sqlite;
+using namespace engine;
 
 namespace {
 
@@ -53,7 +53,7 @@ RawHeader ReadRawHeader(const std::string& path) {
     // The application id: four bytes, big-endian, at offset 68.
     const uint32_t id = uint32_t{bytes[68]} << 24 | uint32_t{bytes[69]} << 16 |
                         uint32_t{bytes[70]} << 8 | uint32_t{bytes[71]};
-    header.ours = header.sqlite && id == static_cast<uint32_t>(kApplicationId);
+    header.ours = header.sqlite && id == static_cast<uint32_t>(sqlite::kApplicationId);
     return header;
 }
 
@@ -109,14 +109,15 @@ std::optional<Failure> ReadMarks(const std::string& path, int busyTimeoutMs, Mar
                          : Failure(SQLITE_NOMEM, "out of memory");
     }
     sqlite3_busy_timeout(handle.db, busyTimeoutMs);
+    SqliteEngine db(handle.Release());
     try {
-        Statement app(handle.db, "PRAGMA application_id");
+        Statement app(db, "PRAGMA application_id");
         app.Step();
         marks.applicationId = app.Int(0);
-        Statement ver(handle.db, "PRAGMA user_version");
+        Statement ver(db, "PRAGMA user_version");
         ver.Step();
         marks.version = ver.Int(0);
-        Statement count(handle.db, "SELECT count(*) FROM sqlite_schema");
+        Statement count(db, "SELECT count(*) FROM sqlite_schema");
         count.Step();
         marks.objects = count.Int(0);
     } catch (const Failure& failure) {
@@ -163,7 +164,7 @@ Status Inspect(const std::string& path, const OpenOptions& options, FileKind& ki
         kind = FileKind::Empty;
         return nullptr;
     }
-    if (marks.applicationId != kApplicationId) {
+    if (marks.applicationId != sqlite::kApplicationId) {
         return MakeStatus(SQLITE_NOTADB, path + " is not a qm6data database");
     }
     const int32_t current = schema::CurrentVersion();
@@ -189,27 +190,19 @@ Status Inspect(const std::string& path, const OpenOptions& options, FileKind& ki
 // Lays out an empty store, or takes an older one to the current version,
 // inside the caller's transaction: the steps after version from, then the
 // marks.
-void ApplySteps(sqlite3* db, int32_t from, const UpgradeStepHandler& onStep) {
-    for (const schema::Step& step : schema::Steps()) {
-        if (step.version <= from) {
-            continue;
-        }
-        for (const std::string_view statement : step.statements) {
-            Exec(db, schema::Render(statement, sqlite::Dialect()).c_str());
-        }
-        Exec(db, ("PRAGMA user_version = " + std::to_string(step.version)).c_str());
-        if (onStep) {
-            onStep(step.version);
-        }
-    }
-    Exec(db, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
+void ApplySteps(Engine& db, int32_t from, const UpgradeStepHandler& onStep) {
+    schema::Apply(
+        db, from, sqlite::Dialect(),
+        [&](int32_t version) { db.Execute("PRAGMA user_version = " + std::to_string(version)); },
+        onStep);
+    db.Execute("PRAGMA application_id = " + std::to_string(sqlite::kApplicationId));
 }
 
 // Upgrades a store found at an older version, all in one transaction, and
 // answers the refusal of a damaged store; the engine's failures are thrown.
 // The version is read again under the write lock, since another program may
 // have upgraded the store since it was inspected.
-Status Upgrade(sqlite3* db, const std::string& path, const UpgradeStepHandler& onStep) {
+Status Upgrade(Engine& db, const std::string& path, const UpgradeStepHandler& onStep) {
     Transaction transaction(db);
     Statement ver(db, "PRAGMA user_version");
     ver.Step();
@@ -231,8 +224,6 @@ Status Upgrade(sqlite3* db, const std::string& path, const UpgradeStepHandler& o
 }
 
 } // namespace
-
-SqliteConnection::SqliteConnection(sqlite3* db) : db_(db), seen_(std::make_unique<SeenSets>()) {}
 
 Status SqliteConnection::Open(const std::filesystem::path& file,
                               std::shared_ptr<SqliteConnection>& out, const OpenOptions& options,
@@ -263,6 +254,7 @@ Status SqliteConnection::Open(const std::filesystem::path& file,
         return status;
     }
     sqlite3_busy_timeout(handle.db, options.busyTimeoutMs);
+    auto db = std::make_unique<SqliteEngine>(handle.Release());
     if (kind == FileKind::Ours && version < schema::CurrentVersion() && !writable) {
         return MakeStatus(SQLITE_READONLY, path + " is a qm6data database of schema version " +
                                                std::to_string(version) +
@@ -271,53 +263,21 @@ Status SqliteConnection::Open(const std::filesystem::path& file,
                                                " before use, but the file cannot be written");
     }
     try {
-        Exec(handle.db, "PRAGMA foreign_keys = ON");
+        db->Execute("PRAGMA foreign_keys = ON");
         if (kind == FileKind::Empty) {
-            Transaction transaction(handle.db);
-            ApplySteps(handle.db, 0, nullptr);
+            Transaction transaction(*db);
+            ApplySteps(*db, 0, nullptr);
             transaction.Commit();
         } else if (version < schema::CurrentVersion()) {
-            if (Status refused = Upgrade(handle.db, path, onUpgradeStep)) {
+            if (Status refused = Upgrade(*db, path, onUpgradeStep)) {
                 return refused;
             }
         }
     } catch (const Failure& failure) {
         return Explain(path, failure, options.busyTimeoutMs);
     }
-    out.reset(new SqliteConnection(handle.Release()));
+    out.reset(new SqliteConnection(std::move(db), kind == FileKind::Empty));
     return nullptr;
-}
-
-SqliteConnection::~SqliteConnection() {
-    sqlite3_close_v2(db_);
-}
-
-bool SqliteConnection::IsReadOnly() const {
-    return sqlite3_db_readonly(db_, "main") == 1;
-}
-
-Status SqliteConnection::ExecuteScript(std::string_view sql) {
-    return Guarded([&] {
-        Transaction transaction(db_);
-        Exec(db_, std::string(sql).c_str());
-        transaction.Commit();
-    });
-}
-
-std::shared_ptr<JobOptionRule> SqliteConnection::NewJobOptionRule() {
-    return std::make_shared<JobOptionRule>();
-}
-
-std::shared_ptr<PrintingLimit> SqliteConnection::NewPrintingLimit() {
-    return std::make_shared<PrintingLimit>();
-}
-
-std::shared_ptr<PaperSizePrice> SqliteConnection::NewPaperSizePrice() {
-    return std::make_shared<PaperSizePrice>();
-}
-
-std::shared_ptr<PriceProfile> SqliteConnection::NewPriceProfile() {
-    return std::make_shared<PriceProfile>();
 }
 
 } // namespace qm6::data

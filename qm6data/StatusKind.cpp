@@ -11,6 +11,9 @@ StatusKind KindOf(const DataStatus& status) {
     if (status.IsConflict()) {
         return StatusKind::Conflict;
     }
+    if (status.Code() == kUnreachable) {
+        return StatusKind::Unreachable;
+    }
     // SQLite's primary code, also of an extended one.
     switch (status.Code() & 0xFF) {
     case SQLITE_BUSY:

@@ -7,6 +7,13 @@
 
 namespace qm6::data {
 
+// The code of a status whose call found the store's server unreachable: it
+// could not be reached, or the connection was lost during the call. Nothing of
+// the call was stored, unless its message says that this is not known (the
+// connection went during a commit). The next call connects again. Like
+// DataStatus::kConflict it lies above every code an engine answers.
+constexpr int32_t kUnreachable = 0x00010002;
+
 enum class StatusKind {
     Editor,   // code 0: a failure an editor found itself; its message says it
     Conflict, // another connection changed what was loaded: load again
@@ -15,6 +22,7 @@ enum class StatusKind {
     Damaged,  // the file is damaged, or is no database
     Full,     // the disk is full
     Io,       // reading or writing the file failed
+    Unreachable, // the server cannot be reached or the connection was lost: try again
     Missing,  // what was asked for is not stored
     Refused,  // the store refused a value (a constraint, a value of the wrong kind)
     Other,

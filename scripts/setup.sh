@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build ccache pkg-config
-    libsqlite3-dev sqlite3 libicu-dev libfontconfig-dev libjpeg62-turbo-dev libpng-dev
+    libsqlite3-dev sqlite3 libpq-dev postgresql libicu-dev libfontconfig-dev libjpeg62-turbo-dev libpng-dev
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -94,6 +94,7 @@ enum TextId : int32_t {
     kTxtMissing = 417,
     kTxtRefused = 418,
     kTxtOtherFailure = 419,
+    kTxtUnreachable = 420,
 };
 
 // The text with its "%s" markers filled from the arguments in order.

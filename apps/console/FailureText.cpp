@@ -25,6 +25,8 @@ int32_t WhatHappened(data::StatusKind kind, Doing doing) {
         return kTxtIo;
     case StatusKind::Missing:
         return kTxtMissing;
+    case StatusKind::Unreachable:
+        return kTxtUnreachable;
     case StatusKind::Refused:
         return kTxtRefused;
     case StatusKind::Editor:

@@ -1,9 +1,12 @@
 // qm6console: shows the editors of the library over a qm6data database.
 //
-//   qm6console [--pages FOLDER] [DATABASE]
+//   qm6console [--pages FOLDER] [FILE|URL]
 //
-// Without DATABASE it opens the user's working copy of the bundled sample,
-// made on first run. With a display it is an ordinary window. Without one
+// FILE is an SQLite database file; URL a PostgreSQL server's database that
+// every console of an organisation shares (a postgresql:// URI or libpq
+// key=value pairs, without a password: that comes from ~/.pgpass or a
+// service file). Without either it opens the user's working copy of the
+// bundled sample, made on first run. With a display it is an ordinary window. Without one
 // (neither DISPLAY nor WAYLAND_DISPLAY set) it runs in Qt's offscreen mode,
 // renders every panel to PNG files in FOLDER (by default the "pages" folder
 // beside the working copy): each page of each printer profile and each price
@@ -18,7 +21,7 @@
 #include "common/Language.h"
 #include "platform/forms/Host.h"
 #include "platform/locale/Lcid.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/OpenStore.h"
 
 #include <QApplication>
 #include <QImage>
@@ -47,7 +50,7 @@ bool HasDisplay() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: qm6console [--pages FOLDER] [DATABASE]\n");
+    std::fprintf(stderr, "usage: qm6console [--pages FOLDER] [FILE|URL]\n");
     return 2;
 }
 
@@ -105,7 +108,7 @@ int main(int argc, char** argv) {
     QTranslator qtTranslator;
     LoadQtTranslation(app, qtTranslator);
 
-    fs::path database;
+    std::string database;
     fs::path pages;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -123,11 +126,17 @@ int main(int argc, char** argv) {
         const fs::path sample =
             qm6::console::BundledSample(QApplication::applicationDirPath().toStdString());
         std::string error;
-        database = qm6::console::EnsureWorkingCopy(sample, error);
+        database = qm6::console::EnsureWorkingCopy(sample, error).string();
         if (database.empty()) {
             std::fprintf(stderr, "qm6console: %s\n", error.c_str());
             return 1;
         }
+    }
+    if (qm6::data::HasPassword(database)) {
+        std::fprintf(stderr, "qm6console: the location holds a password; put it in the password "
+                             "file ~/.pgpass or a service file instead, since a command line is "
+                             "visible to every user of the machine\n");
+        return 2;
     }
     // Without a display, nothing may wait for a click.
     HeadlessHost headlessHost;
@@ -135,9 +144,9 @@ int main(int argc, char** argv) {
     if (headless)
         scopedHost.emplace(headlessHost);
 
-    std::shared_ptr<qm6::data::SqliteConnection> store;
+    std::shared_ptr<qm6::data::StoreConnection> store;
     const qm6::data::Status status =
-        qm6::data::SqliteConnection::Open(database, store, {}, [&](int32_t version) {
+        qm6::data::OpenStore(database, store, {}, [&](int32_t version) {
             std::printf("qm6console: upgrading %s to schema version %d\n", database.c_str(),
                         static_cast<int>(version));
             std::fflush(stdout);

@@ -32,6 +32,7 @@ using CommandFn = int (*)(std::span<const std::string> args, const Console& cons
 int Dispatch(std::span<const std::string> args, const Console& console);
 
 // The commands.
+int RunData(std::span<const std::string> args, const Console& console);
 int RunBrand(std::span<const std::string> args, const Console& console);
 int RunGlobal(std::span<const std::string> args, const Console& console);
 int RunLang(std::span<const std::string> args, const Console& console);

@@ -15,6 +15,7 @@ struct CommandEntry {
 // Every command of the tool; a new one joins by adding its line.
 constexpr CommandEntry kCommands[] = {
     {"brand", RunBrand, "print a member of the branding library, or write its picture to a PNG"},
+    {"data", RunData, "lay out a qm6data store in a file or on a PostgreSQL server"},
     {"global", RunGlobal, "print a member of the library's global object, or write its picture"},
     {"lang", RunLang, "print a text of the string library, with its markers filled"},
     {"reg", RunReg, "read and change registry settings, as the Windows reg tool does"},

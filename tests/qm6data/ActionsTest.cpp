@@ -30,21 +30,21 @@ TEST_F(StoreTest, ACustomActionIsStoredWithExactlyItsParametersAndAStaleCopyIsRe
     action->SetParameter(3, "third"); // the positions before it hold empty texts
     action->SetParameter(1, "7,9");
     ASSERT_EQ(action->Save(*store_), nullptr);
-    EXPECT_EQ(Actions(*OpenAt(File())), std::vector<std::string>{"1 8 Ask for a room [7,9] [] [third]"});
+    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [7,9] [] [third]"});
 
     std::shared_ptr<vb::Collection> stale;
-    ASSERT_EQ(OpenAt(File())->LoadRuleActions(stale), nullptr);
+    ASSERT_EQ(OpenAt(Location())->LoadRuleActions(stale), nullptr);
     RuleAction shorter(RuleAction::CustomFieldSelection, {"9"});
     shorter.SetDescription("Ask for a room");
     shorter.MarkStored(action->ActionId(), action->RowVersion());
     ASSERT_EQ(shorter.Save(*store_), nullptr);
-    EXPECT_EQ(Actions(*OpenAt(File())), std::vector<std::string>{"1 8 Ask for a room [9]"});
+    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [9]"});
 
-    auto other = OpenAt(File());
+    auto other = OpenAt(Location());
     const Status refused = ItemAs<RuleAction>(*stale, 1)->Save(*other);
     ASSERT_NE(refused, nullptr);
     EXPECT_EQ(KindOf(*refused), StatusKind::Conflict);
-    EXPECT_EQ(Actions(*OpenAt(File())), std::vector<std::string>{"1 8 Ask for a room [9]"});
+    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [9]"});
 }
 
 } // namespace

@@ -14,7 +14,7 @@ namespace {
 
 using testing::RecordingConnection;
 
-TEST_F(StoreTest, AFileWithoutWriteBitsFailsEveryWriteAsReadOnly) {
+TEST_F(FileStoreTest, AFileWithoutWriteBitsFailsEveryWriteAsReadOnly) {
     store_.reset();
     ASSERT_EQ(::chmod(File().c_str(), 0444), 0);
     const std::string before = qm6::test::ReadFile(File());
@@ -36,7 +36,7 @@ TEST_F(StoreTest, AFileWithoutWriteBitsFailsEveryWriteAsReadOnly) {
     EXPECT_EQ(qm6::test::ReadFile(File()), before);
 }
 
-TEST_F(StoreTest, AWriteLockHeldElsewhereFailsAsBusy) {
+TEST_F(FileStoreTest, AWriteLockHeldElsewhereFailsAsBusy) {
     auto store = OpenAt(File(), OpenOptions{false, 50});
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(File().c_str(), &other), SQLITE_OK);

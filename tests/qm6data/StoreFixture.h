@@ -1,6 +1,8 @@
 #pragma once
 
+#include "qm6data/OpenStore.h"
 #include "qm6data/SqliteConnection.h"
+#include "support/TestServer.h"
 #include "support/TestSupport.h"
 
 #include <sqlite3.h>
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 #include <memory>
+#include <optional>
 
 namespace qm6::data::test {
 
@@ -20,17 +23,26 @@ inline std::string Describe(const Status& status) {
     return status ? std::to_string(status->Code()) + " " + status->Message() : "success";
 }
 
-// A fresh store in a temporary file for each test.
+// A fresh store for each test: a temporary file, or a database of its own
+// on the run's PostgreSQL server when there is one (QM6_TEST_SERVER).
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { store_ = OpenAt(File(), OpenOptions{true, 2000}); }
+    void SetUp() override {
+        if (!qm6::test::TestServer().empty()) {
+            server_.emplace();
+        }
+        store_ = OpenAt(Location(), OpenOptions{true, 2000});
+    }
+    void TearDown() override { store_.reset(); }
 
+    bool OnServer() const { return server_.has_value(); }
     std::filesystem::path File() const { return dir_.Path() / "store.qm6db"; }
+    std::string Location() const { return server_ ? server_->Location() : File().string(); }
 
-    static std::shared_ptr<SqliteConnection> OpenAt(const std::filesystem::path& file,
-                                                    OpenOptions options = {}) {
-        std::shared_ptr<SqliteConnection> store;
-        const Status status = SqliteConnection::Open(file, store, options);
+    static std::shared_ptr<StoreConnection> OpenAt(const std::string& location,
+                                                   OpenOptions options = {}) {
+        std::shared_ptr<StoreConnection> store;
+        const Status status = OpenStore(location, store, options);
         EXPECT_EQ(status, nullptr) << Describe(status);
         return store;
     }
@@ -41,7 +53,11 @@ protected:
     }
 
     qm6::test::TempDir dir_;
-    std::shared_ptr<SqliteConnection> store_;
+    std::optional<qm6::test::ServerDatabase> server_;
+    std::shared_ptr<StoreConnection> store_;
 };
+
+// Cases about the store's file itself, run on SQLite only.
+class FileStoreTest : public StoreTest {};
 
 } // namespace qm6::data::test

@@ -38,7 +38,9 @@
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/UserInput.h"
 #include "platform/resources/LoadString.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/OpenStore.h"
+#include "qm6data/SampleScript.h"
+#include "support/TestServer.h"
 #include "qm6data/testing/RecordingConnection.h"
 
 #include <QAction>
@@ -57,6 +59,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 namespace qm6::console {
@@ -119,7 +122,18 @@ protected:
         ResetModuleState();
         SetModuleFolder(QM6_BIN_DIR);
         file_ = dir_.Path() / "console.qm6db";
-        fs::copy_file(QM6_SAMPLE_DATABASE, file_);
+        if (test::TestServer().empty()) {
+            fs::copy_file(QM6_SAMPLE_DATABASE, file_);
+            location_ = file_.string();
+        } else {
+            // The sample on the run's server, as "qm6 data init --sample"
+            // lays it out.
+            server_.emplace();
+            location_ = server_->Location();
+            std::shared_ptr<data::StoreConnection> store;
+            ASSERT_EQ(data::OpenStore(location_, store, data::OpenOptions{true}), nullptr);
+            ASSERT_EQ(store->ExecuteScript(data::SampleScript()), nullptr);
+        }
         store_ = Open();
         // The user chose long ago not to confirm saves; the test of the
         // confirmation clears this.
@@ -152,9 +166,9 @@ protected:
         clsRegistry key = ConsoleKey();
         return vb::CStr(key.GetValueOrDefault(ConsoleWindow::kConfirmSaveValue, vb::Variant("(missing)")));
     }
-    std::shared_ptr<data::SqliteConnection> Open() const {
-        std::shared_ptr<data::SqliteConnection> store;
-        EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
+    std::shared_ptr<data::StoreConnection> Open() const {
+        std::shared_ptr<data::StoreConnection> store;
+        EXPECT_EQ(data::OpenStore(location_, store), nullptr);
         return store;
     }
     // Job option types 0 to 3 stored for a printer profile, read anew from the file.
@@ -176,7 +190,9 @@ protected:
     test::TempDir hive_;
     test::ScopedEnv registry_{"QM6_REGISTRY_DIR", hive_.Str()};
     fs::path file_;
-    std::shared_ptr<data::SqliteConnection> store_;
+    std::optional<test::ServerDatabase> server_;
+    std::string location_;
+    std::shared_ptr<data::StoreConnection> store_;
     forms::ScriptedHost host_;
     forms::ScopedHost scoped_{host_};
 };
