@@ -8,35 +8,28 @@
 // fields it does name and told to the user; the page stays usable, so that
 // saving stores the list as shown.
 
-#include "ProfileTab.h"
-
-#include <memory>
-
-namespace qm6 {
-class ctlCustomFieldChooser;
-}
+#include "RuleEditorTab.h"
+#include "editors/customfields/ctlCustomFieldChooser.h"
 
 namespace qm6::console {
 
-class CustomFieldsTab : public ProfileTab {
+class CustomFieldsTab : public RuleEditorTab<ctlCustomFieldChooser> {
 public:
-    CustomFieldsTab();
-    ~CustomFieldsTab() override;
-
-    std::string Caption() const override;
-    std::string Key() const override { return "custom-fields"; }
-    void PlaceOn(QWidget* page) override;
-
-    ctlCustomFieldChooser& Editor() const { return *editor_; }
+    CustomFieldsTab() : RuleEditorTab(kTxtCustomFieldsTab, "custom-fields") {
+        Editor().OnCustomFieldsChanged = [this] { Changed(); };
+    }
 
 protected:
-    data::Status LoadEditor(data::Connection& data, const PrinterProfile& profile) override;
-    bool ValidateEditor() override;
-    data::Status SaveEditor(data::Connection& data, const PrinterProfile& profile) override;
-    void EnableEditor(bool enabled) override;
-
-private:
-    std::unique_ptr<ctlCustomFieldChooser> editor_;
+    data::Status LoadEditor(data::Connection& data, const PrinterProfile& profile) override {
+        data::Status status = RuleEditorTab::LoadEditor(data, profile);
+        if (status && Editor().CanSave()) {
+            // The rule was read, with a list in part unreadable: told, and
+            // the page stays usable so that the list can be stored as shown.
+            status->Show();
+            return nullptr;
+        }
+        return status;
+    }
 };
 
 } // namespace qm6::console

@@ -3,35 +3,16 @@
 // The job options of the chosen printer profile: the job options editor on
 // the printer profiles panel.
 
-#include "ProfileTab.h"
-
-#include <memory>
-
-namespace qm6 {
-class ctlJobOptions;
-}
+#include "RuleEditorTab.h"
+#include "editors/joboptions/ctlJobOptions.h"
 
 namespace qm6::console {
 
-class JobOptionsTab : public ProfileTab {
+class JobOptionsTab : public RuleEditorTab<ctlJobOptions> {
 public:
-    JobOptionsTab();
-    ~JobOptionsTab() override;
-
-    std::string Caption() const override;
-    std::string Key() const override { return "job-options"; }
-    void PlaceOn(QWidget* page) override;
-
-    ctlJobOptions& Editor() const { return *editor_; }
-
-protected:
-    data::Status LoadEditor(data::Connection& data, const PrinterProfile& profile) override;
-    bool ValidateEditor() override;
-    data::Status SaveEditor(data::Connection& data, const PrinterProfile& profile) override;
-    void EnableEditor(bool enabled) override;
-
-private:
-    std::unique_ptr<ctlJobOptions> editor_;
+    JobOptionsTab() : RuleEditorTab(kTxtJobOptionsTab, "job-options") {
+        Editor().OnJobOptionChanged = [this] { Changed(); };
+    }
 };
 
 } // namespace qm6::console

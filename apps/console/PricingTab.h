@@ -11,7 +11,6 @@
 // one a printer profile uses is kept with the printer profile, not here.
 
 #include "ProfileTab.h"
-
 #include "contract/PriceProfile.h"
 
 #include <memory>
