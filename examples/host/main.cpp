@@ -32,7 +32,9 @@
 #include "qm6data/OpenStore.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -189,7 +191,8 @@ public:
     HostWindow(std::shared_ptr<Connection> store, int32_t owner) : store_(std::move(store)), owner_(owner) {
         setWindowTitle(QString::fromStdString(qm6::QM6AdminCommonGlobal().ProductName()));
         auto* layout = new QVBoxLayout(this);
-        auto* tabs = new QTabWidget(this);
+        tabs_ = new QTabWidget(this);
+        auto* tabs = tabs_;
         auto addPage = [tabs](auto& editorPage, const char* caption) {
             auto* page = new QWidget(tabs);
             editorPage.PlaceOn(page);
@@ -232,10 +235,25 @@ public:
     JobOptionsPage& JobOptions() { return jobOptions_; }
     CustomFieldsPage& CustomFields() { return customFields_; }
     LimitsPage& Limits() { return limits_; }
+    // The window with each tab in front in turn, one below the other.
+    QImage RenderEveryTab() {
+        adjustSize();
+        const QSize size = this->size();
+        QImage image(size.width(), size.height() * tabs_->count(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        for (int i = 0; i < tabs_->count(); ++i) {
+            tabs_->setCurrentIndex(i);
+            painter.drawPixmap(0, i * size.height(), grab());
+        }
+        tabs_->setCurrentIndex(0);
+        return image;
+    }
 
 private:
     std::shared_ptr<Connection> store_;
     int32_t owner_;
+    QTabWidget* tabs_ = nullptr;
     // Members go before the widgets they were placed on.
     JobOptionsPage jobOptions_;
     CustomFieldsPage customFields_;
@@ -285,8 +303,7 @@ int Check(HostWindow& window, const std::string& file, int32_t owner, const std:
         jobOptions.Values() + "\n  " + customFields.Values() + "\n  " + limits.Values();
     std::printf("read back: %s\n", read.c_str());
 
-    window.adjustSize();
-    if (!window.grab().save(QString::fromStdString(png), "PNG")) {
+    if (!window.RenderEveryTab().save(QString::fromStdString(png), "PNG")) {
         std::fprintf(stderr, "qm6host: cannot write %s\n", png.c_str());
         return 1;
     }
