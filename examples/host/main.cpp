@@ -2,7 +2,9 @@
 //
 //   qm6host STORE [OWNER]               a window with the editors of printer
 //                                       profile OWNER (1 when not given) of the
-//                                       qm6data store STORE, and a Save button
+//                                       qm6data store STORE (a file, or a
+//                                       postgresql:// location), one tab each,
+//                                       and a Save button
 //   qm6host STORE [OWNER] --check PNG   no window to click: changes every value
 //                                       the editors show, saves, reads the rules
 //                                       back through a second connection, renders
@@ -18,17 +20,24 @@
 #include "common/QM6AdminCommonGlobal.h"
 #include "contract/DataStatus.h"
 #include "contract/RulePriority.h"
+#include "editors/customfields/ctlCustomFieldChooser.h"
 #include "editors/joboptions/ctlJobOptions.h"
+#include "editors/limits/ctlPrintingLimits.h"
+#include "editors/pricing/ctlPricing.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"
+#include "platform/forms/Grid.h"
 #include "platform/forms/Screen.h"
-#include "qm6data/SqliteConnection.h"
+#include "qm6data/OpenStore.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -47,16 +56,19 @@ using qm6::data::Status;
 // The editor's margin on the window, in twips.
 constexpr int32_t kMargin = 120;
 
-// The job options editor as this host drives it; another editor is another
-// class of this shape and one line in HostWindow's constructor.
+// Places an editor on its page with a margin all round, at its design size.
+template <typename Editor>
+void PlaceWithMargin(Editor& editor, QWidget* page) {
+    editor.PlaceOn(page, kMargin, kMargin, Editor::kDesignWidth, Editor::kDesignHeight);
+    page->setFixedSize(qm6::forms::Screen::ToPixelsX(Editor::kDesignWidth + 2 * kMargin),
+                       qm6::forms::Screen::ToPixelsY(Editor::kDesignHeight + 2 * kMargin));
+}
+
+// The job options editor as this host drives it; each editor is a class of
+// this shape and one tab in HostWindow's constructor.
 class JobOptionsPage {
 public:
-    void PlaceOn(QWidget* page) {
-        editor_.PlaceOn(page, kMargin, kMargin, qm6::ctlJobOptions::kDesignWidth,
-                        qm6::ctlJobOptions::kDesignHeight);
-        page->setFixedSize(qm6::forms::Screen::ToPixelsX(qm6::ctlJobOptions::kDesignWidth + 2 * kMargin),
-                           qm6::forms::Screen::ToPixelsY(qm6::ctlJobOptions::kDesignHeight + 2 * kMargin));
-    }
+    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
     Status Load(Connection& store, int32_t owner) {
         return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
     }
@@ -86,14 +98,111 @@ private:
     qm6::ctlJobOptions editor_;
 };
 
+// The custom fields a job of the profile may be asked for.
+class CustomFieldsPage {
+public:
+    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
+    Status Load(Connection& store, int32_t owner) {
+        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
+    }
+    bool Validate() const { return editor_.Validate(); }
+    Status Save(Connection& store, int32_t owner) {
+        return editor_.SaveData(store, qm6::data::RulePriorityPrinterProfile, owner);
+    }
+    std::string Values() const {
+        return "restricted=" + std::to_string(editor_.Override()) + " fields=" + editor_.SelectedCustomFields();
+    }
+    // Restricts the profile to its first field alone (a linked pair counts
+    // as one), or, when it already is, to every field.
+    void ChangeAll() {
+        if (editor_.FieldRowCount() == 0)
+            return;
+        const bool wasOn = editor_.Override();
+        const std::string before = editor_.SelectedCustomFields();
+        editor_.Override(true);
+        editor_.SelectedCustomFields(
+            editor_.grdCustomFields().TextMatrix(1, qm6::ctlCustomFieldChooser::ColFieldId));
+        if (wasOn && editor_.SelectedCustomFields() == before) {
+            editor_.Override(false);
+            editor_.Override(true); // includes every field
+        }
+    }
+
+private:
+    qm6::ctlCustomFieldChooser editor_;
+};
+
+// The profile's printing limits; the user adds and edits them through the
+// editor's own dialog.
+class LimitsPage {
+public:
+    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
+    Status Load(Connection& store, int32_t owner) {
+        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
+    }
+    bool Validate() { return editor_.Validate(); }
+    Status Save(Connection& store, int32_t owner) {
+        return editor_.SaveData(store, qm6::data::RulePriorityPrinterProfile, owner);
+    }
+    std::string Values() const {
+        return "ignore_all=" + std::to_string(editor_.IgnoreAllLimits()) +
+               " limits=" + std::to_string(editor_.Limits() ? editor_.Limits()->Count() : 0);
+    }
+
+private:
+    qm6::ctlPrintingLimits editor_;
+};
+
+// The prices of the price profile the printer profile uses. The editor
+// edits the price profile object itself; the host loads and saves it.
+class PricingPage {
+public:
+    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
+    Status Load(const std::shared_ptr<Connection>& store, int32_t owner) {
+        editor_.DataObject(store);
+        int32_t priceProfileId = 0;
+        std::shared_ptr<qm6::data::RecordSet> records;
+        if (Status status = store->LoadPrinterProfiles(records))
+            return status;
+        for (; !records->Eof(); records->MoveNext())
+            if (records->Fields("PrinterProfileId").Value.AsLong() == owner)
+                priceProfileId = records->Fields("PriceProfileId").Value.AsLong();
+        records->Close();
+        std::shared_ptr<qm6::data::PriceProfile> loaded;
+        Status status;
+        if (priceProfileId != 0)
+            status = store->LoadPriceProfile(loaded, priceProfileId);
+        // After a failure nothing is shown, so nothing stale is saved.
+        profile_ = status ? nullptr : std::move(loaded);
+        editor_.PriceProfile(profile_);
+        editor_.Enabled(profile_ != nullptr);
+        return status;
+    }
+    bool Validate() { return !profile_ || editor_.Validate(true); }
+    Status Save(Connection& store) { return profile_ ? profile_->Save(store) : nullptr; }
+
+private:
+    std::shared_ptr<qm6::data::PriceProfile> profile_;
+    qm6::ctlPricing editor_;
+};
+
 class HostWindow : public QWidget {
 public:
     HostWindow(std::shared_ptr<Connection> store, int32_t owner) : store_(std::move(store)), owner_(owner) {
         setWindowTitle(QString::fromStdString(qm6::QM6AdminCommonGlobal().ProductName()));
         auto* layout = new QVBoxLayout(this);
-        auto* page = new QWidget(this);
-        jobOptions_.PlaceOn(page);
-        layout->addWidget(page);
+        tabs_ = new QTabWidget(this);
+        auto* tabs = tabs_;
+        auto addPage = [tabs](auto& editorPage, const char* caption) {
+            auto* page = new QWidget(tabs);
+            editorPage.PlaceOn(page);
+            tabs->addTab(page, QString::fromUtf8(caption));
+        };
+        addPage(jobOptions_, "Job options");
+        addPage(customFields_, "Custom fields");
+        addPage(limits_, "Limits");
+        addPage(pricing_, "Pricing");
+        layout->addWidget(tabs);
         auto* save = new QPushButton(QStringLiteral("Save"), this);
         layout->addWidget(save, 0, Qt::AlignRight);
         connect(save, &QPushButton::clicked, this, [this] {
@@ -102,26 +211,63 @@ public:
         });
     }
 
-    Status Load() { return jobOptions_.Load(*store_, owner_); }
+    // Every editor is loaded; the first failure is answered.
+    Status Load() {
+        for (Status status : {jobOptions_.Load(*store_, owner_), customFields_.Load(*store_, owner_),
+                              limits_.Load(*store_, owner_), pricing_.Load(store_, owner_)})
+            if (status)
+                return status;
+        return nullptr;
+    }
     // Every editor validates before any saves; the first failure is answered.
     Status Save() {
-        if (!jobOptions_.Validate())
+        if (!jobOptions_.Validate() || !customFields_.Validate() || !limits_.Validate() ||
+            !pricing_.Validate())
             return qm6::data::MakeStatus(0, "The values cannot be stored.");
-        return jobOptions_.Save(*store_, owner_);
+        if (Status status = jobOptions_.Save(*store_, owner_))
+            return status;
+        if (Status status = customFields_.Save(*store_, owner_))
+            return status;
+        if (Status status = limits_.Save(*store_, owner_))
+            return status;
+        return pricing_.Save(*store_);
     }
     JobOptionsPage& JobOptions() { return jobOptions_; }
+    CustomFieldsPage& CustomFields() { return customFields_; }
+    LimitsPage& Limits() { return limits_; }
+    // The window with each tab in front in turn, one below the other.
+    QImage RenderEveryTab() {
+        adjustSize();
+        const QSize size = this->size();
+        QImage image(size.width(), size.height() * tabs_->count(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        for (int i = 0; i < tabs_->count(); ++i) {
+            tabs_->setCurrentIndex(i);
+            painter.drawPixmap(0, i * size.height(), grab());
+        }
+        tabs_->setCurrentIndex(0);
+        return image;
+    }
 
 private:
     std::shared_ptr<Connection> store_;
     int32_t owner_;
+    QTabWidget* tabs_ = nullptr;
     // Members go before the widgets they were placed on.
     JobOptionsPage jobOptions_;
+    CustomFieldsPage customFields_;
+    LimitsPage limits_;
+    PricingPage pricing_;
 };
 
-Status OpenStore(const std::string& file, std::shared_ptr<Connection>& store) {
-    std::shared_ptr<qm6::data::SqliteConnection> sqlite;
-    Status status = qm6::data::SqliteConnection::Open(file, sqlite);
-    store = sqlite;
+// A file path opens an SQLite store, a postgresql:// location a server.
+Status OpenStore(const std::string& location, std::shared_ptr<Connection>& store) {
+    if (qm6::data::HasPassword(location))
+        return qm6::data::MakeStatus(0, "A password does not belong on the command line; use the password file.");
+    std::shared_ptr<qm6::data::StoreConnection> opened;
+    Status status = qm6::data::OpenStore(location, opened);
+    store = opened;
     return status;
 }
 
@@ -136,22 +282,28 @@ int Check(HostWindow& window, const std::string& file, int32_t owner, const std:
     std::printf("lang folder: %s\n", qm6::GetLangFolder().c_str());
     std::printf("texts: %s\n", window.JobOptions().Texts().c_str());
     window.JobOptions().ChangeAll();
+    window.CustomFields().ChangeAll();
     if (Status status = window.Save())
         return Fail(status);
-    const std::string saved = window.JobOptions().Values();
+    const std::string saved = window.JobOptions().Values() + "\n  " + window.CustomFields().Values() +
+                              "\n  " + window.Limits().Values();
     std::printf("saved: %s\n", saved.c_str());
 
     std::shared_ptr<Connection> other;
     if (Status status = OpenStore(file, other))
         return Fail(status);
-    JobOptionsPage reader;
-    if (Status status = reader.Load(*other, owner))
-        return Fail(status);
-    const std::string read = reader.Values();
+    JobOptionsPage jobOptions;
+    CustomFieldsPage customFields;
+    LimitsPage limits;
+    for (Status status : {jobOptions.Load(*other, owner), customFields.Load(*other, owner),
+                          limits.Load(*other, owner)})
+        if (status)
+            return Fail(status);
+    const std::string read =
+        jobOptions.Values() + "\n  " + customFields.Values() + "\n  " + limits.Values();
     std::printf("read back: %s\n", read.c_str());
 
-    window.adjustSize();
-    if (!window.grab().save(QString::fromStdString(png), "PNG")) {
+    if (!window.RenderEveryTab().save(QString::fromStdString(png), "PNG")) {
         std::fprintf(stderr, "qm6host: cannot write %s\n", png.c_str());
         return 1;
     }
