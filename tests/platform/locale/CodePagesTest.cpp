@@ -34,20 +34,15 @@ TEST(CharsetOfCodePage, AnswersTheFontCharacterSetOfEachAnsiCodePage) {
         unsigned codePage;
         std::optional<int> charset;
     } cases[] = {
-        {1252, 0},           {1250, 238},
-        {1251, 204},         {1253, 161},
-        {1254, 162},         {1255, 177},
-        {1256, 178},         {1257, 186},
-        {1258, 163},         {874, 222},
-        {932, 128},          {936, 134},
-        {949, 129},          {950, 136},
-        {1361, 130},         {42, 2},
-        {0, std::nullopt},   {65001, std::nullopt},
-        {437, std::nullopt}, {850, std::nullopt},
+        // clang-format off
+        {1252, 0}, {1250, 238}, {1251, 204}, {1253, 161}, {1254, 162}, {1255, 177}, {1256, 178},
+        {1257, 186}, {1258, 163}, {874, 222}, {932, 128}, {936, 134}, {949, 129}, {950, 136},
+        {1361, 130}, {42, 2}, {0, std::nullopt}, {65001, std::nullopt}, {437, std::nullopt},
+        {850, std::nullopt},
+        // clang-format on
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(CharsetOfCodePage(c.codePage), c.charset) << c.codePage;
-    }
 }
 
 TEST(GetACP, IsTheCodePageOfTheSystemLocale) {

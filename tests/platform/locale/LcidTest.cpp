@@ -11,13 +11,11 @@ namespace {
 
 using test::ScopedEnv;
 
-struct NameCase {
-    const char* name;
-    std::optional<Lcid> lcid;
-};
-
-TEST(LocaleNameToLcid, MapsPosixAndBcp47NamesToTheirLocale) {
-    const NameCase cases[] = {
+TEST(LocaleNameToLcid, MapsNamesToTheirOrTheClosestLocale) {
+    const struct {
+        const char* name;
+        std::optional<Lcid> lcid;
+    } cases[] = {
         {"en_US.UTF-8", 1033},
         {"de_DE.UTF-8", 1031},
         {"de_DE@euro", 1031},
@@ -41,14 +39,7 @@ TEST(LocaleNameToLcid, MapsPosixAndBcp47NamesToTheirLocale) {
         // Old language codes glibc still uses.
         {"iw_IL", 1037},
         {"tl_PH", 1124},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LocaleNameToLcid(c.name), c.lcid) << c.name;
-    }
-}
-
-TEST(LocaleNameToLcid, AnswersTheClosestLocaleOfAKnownLanguage) {
-    const NameCase cases[] = {
+        // A known language: the closest locale.
         {"de", 1031},           // a language alone: its main locale
         {"zh", 2052},           //
         {"zh_Hant", 1028},      // a script: the main region of that script
@@ -56,20 +47,12 @@ TEST(LocaleNameToLcid, AnswersTheClosestLocaleOfAKnownLanguage) {
         {"en_DE", 1033},        //
         {"sr_Latn_XK", 0x241A}, // the script is kept when the region is unknown
         {"sw_TZ", 0x0441},      // the likely region has no LCID: the default sublanguage
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(LocaleNameToLcid(c.name), c.lcid) << c.name;
-    }
-}
-
-TEST(LocaleNameToLcid, TreatsCAndPosixAsEnglishAndRejectsUnknownNames) {
-    const NameCase cases[] = {
+        // C and POSIX are US English; unknown names have no locale.
         {"C", 1033},        {"POSIX", 1033},          {"C.UTF-8", 1033},   {"xx_YY", std::nullopt},
         {"", std::nullopt}, {"de__DE", std::nullopt}, {"!", std::nullopt},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(LocaleNameToLcid(c.name), c.lcid) << c.name;
-    }
 }
 
 TEST(LcidToLocaleName, NamesLocalesAsWindowsDoes) {
@@ -90,9 +73,8 @@ TEST(LcidToLocaleName, NamesLocalesAsWindowsDoes) {
         {0x7407, std::nullopt}, // unknown sublanguage of German
         {LOCALE_INVARIANT, std::nullopt},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(LcidToLocaleName(c.lcid), c.name) << c.lcid;
-    }
 }
 
 TEST(ConvertDefaultLocale, ResolvesPseudoAndNeutralLocales) {
@@ -161,9 +143,8 @@ TEST_F(SystemLocaleFile, ReadsTheLastLangLineOfTheFile) {
         {"LANG=\n", 1033},
         {"", 1033},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(GetSystemDefaultLCID(Write(c.text)), c.expected) << c.text;
-    }
     EXPECT_EQ(GetSystemDefaultLCID(dir_.Path() / "missing"), 1033u);
 }
 

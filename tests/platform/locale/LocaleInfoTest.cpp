@@ -98,10 +98,11 @@ TEST(GetLocaleInfo, AnswersWindowsFormsWhereIcuDiffers) {
         {1033, LOCALE_SINTLSYMBOL, "USD"},     //
         {1031, LOCALE_SMONDECIMALSEP, ","},    //
         {1031, LOCALE_SENGCOUNTRY, "Germany"}, //
+        {1081, LOCALE_IDEFAULTANSICODEPAGE, "0"}, // hi-IN: Unicode only, no code pages
+        {1081, LOCALE_IDEFAULTCODEPAGE, "1"},  //
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(Info(c.lcid, c.type), c.expected) << "lcid " << c.lcid << " type " << c.type;
-    }
 }
 
 TEST(GetLocaleInfo, ResolvesPseudoLocalesOnEveryCall) {
@@ -119,11 +120,6 @@ TEST(GetLocaleInfo, ResolvesPseudoLocalesOnEveryCall) {
     }
     EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE), "932");
     EXPECT_EQ(Info(7, LOCALE_SISO3166CTRYNAME), "DE"); // a neutral LCID: its main locale
-}
-
-TEST(GetLocaleInfo, UnicodeOnlyLocalesHaveNoCodePages) {
-    EXPECT_EQ(Info(1081, LOCALE_IDEFAULTANSICODEPAGE), "0"); // hi-IN
-    EXPECT_EQ(Info(1081, LOCALE_IDEFAULTCODEPAGE), "1");
 }
 
 TEST(GetLocaleInfo, FailsWithAnEmptyTextAndTheWin32Error) {
