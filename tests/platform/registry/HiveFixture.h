@@ -6,8 +6,10 @@
 #include "platform/registry/Registry.h"
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qm6::reg::test {
@@ -42,6 +44,22 @@ protected:
         if (long rc = QueryValue(key, name, nullptr, &data); rc != ERROR_SUCCESS)
             return "error " + std::to_string(rc);
         return {data.begin(), data.end()};
+    }
+
+    // Runs `work` on another thread, which has a connection of its own: its
+    // commits are another connection's changes to this thread.
+    static void OnOtherConnection(const std::function<void()>& work) {
+        std::thread([&] {
+            work();
+            CloseThreadConnections();
+        }).join();
+    }
+
+    // What another connection reads.
+    static std::string GetElsewhere(std::string_view path, std::string_view name) {
+        std::string got;
+        OnOtherConnection([&] { got = Get(path, name); });
+        return got;
     }
 
     qm6::test::TempDir dir_;

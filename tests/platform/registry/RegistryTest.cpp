@@ -245,21 +245,9 @@ TEST_F(HiveTest, HandleWorksOnAnotherThread) {
     Key key;
     ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Threads", KEY_ALL_ACCESS, key), 0);
     long rc = -1;
-    std::thread([&] {
-        rc = SetValue(key, "w", REG_SZ, Bytes("2"));
-        CloseThreadConnections();
-    }).join();
+    OnOtherConnection([&] { rc = SetValue(key, "w", REG_SZ, Bytes("2")); });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(Get("Threads", "w"), "2");
-}
-
-// Runs `work` on another thread, which has a connection of its own: its
-// commits are another connection's changes to this thread.
-void OnOtherConnection(const std::function<void()>& work) {
-    std::thread([&] {
-        work();
-        CloseThreadConnections();
-    }).join();
 }
 
 TEST_F(HiveTest, KeysCachedByAConnectionFollowOtherConnections) {

@@ -12,22 +12,6 @@ namespace {
 
 using Blob = std::vector<uint8_t>;
 
-// What another connection (another thread's) reads.
-std::string GetElsewhere(std::string_view path, std::string_view name) {
-    std::string got;
-    std::thread([&] {
-        Key key;
-        std::vector<uint8_t> data;
-        long rc = OpenKey(HKEY_CURRENT_USER, path, KEY_READ, key);
-        if (rc == ERROR_SUCCESS)
-            rc = QueryValue(key, name, nullptr, &data);
-        got = rc == ERROR_SUCCESS ? std::string(data.begin(), data.end())
-                                  : "error " + std::to_string(rc);
-        CloseThreadConnections();
-    }).join();
-    return got;
-}
-
 TEST_F(HiveTest, TransactionChangesAreSeenAllAtOnceOrNever) {
     Put("Txn", "old", "1");
     enum class End { Commit, Rollback, Drop };
@@ -144,13 +128,12 @@ TEST_F(HiveTest, ListingsByIndexGoOnAcrossPagesAndFollowChanges) {
     ASSERT_EQ(DeleteValue(key, "v701"), 0);
     ASSERT_EQ(EnumValue(key, 701, name), 0);
     EXPECT_EQ(name, "v702");
-    std::thread([] {
+    OnOtherConnection([] {
         Key other;
         ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Big", KEY_SET_VALUE, other), 0);
         ASSERT_EQ(DeleteValue(other, "v703"), 0);
         ASSERT_EQ(SetValue(other, "added", REG_SZ, Bytes("x")), 0);
-        CloseThreadConnections();
-    }).join();
+    });
     ASSERT_EQ(EnumValue(key, 702, name), 0);
     EXPECT_EQ(name, "v704");
     ASSERT_EQ(EnumValue(key, kCount - 2, name), 0);
@@ -215,12 +198,11 @@ TEST_F(HiveTest, ReadsOfAnUnchangedFileFollowEveryChangeMadeElsewhere) {
             Key again;
             ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_READ, again), 0);
         }
-        std::thread([&] {
+        OnOtherConnection([&] {
             Key other;
             ASSERT_EQ(OpenKey(HKEY_CURRENT_USER, "Settled\\Key", KEY_ALL_ACCESS, other), 0);
             changes[i](other);
-            CloseThreadConnections();
-        }).join();
+        });
         // Seen at once, and (with nothing read in between) once the changed
         // file has settled in its turn.
         if (i > 0)
