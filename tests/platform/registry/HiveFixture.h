@@ -46,6 +46,19 @@ protected:
         return {data.begin(), data.end()};
     }
 
+    // The names of a key's subkeys or values, in the order listed by index;
+    // the index after the last answers ERROR_NO_MORE_ITEMS.
+    static std::vector<std::string> Listed(const Key& key, bool subKeys) {
+        std::vector<std::string> names;
+        std::string name;
+        long rc = 0;
+        for (uint32_t i = 0;
+             (rc = subKeys ? EnumKey(key, i, name) : EnumValue(key, i, name)) == ERROR_SUCCESS; ++i)
+            names.push_back(name);
+        EXPECT_EQ(rc, ERROR_NO_MORE_ITEMS);
+        return names;
+    }
+
     // Runs `work` on another thread, which has a connection of its own: its
     // commits are another connection's changes to this thread.
     static void OnOtherConnection(const std::function<void()>& work) {
