@@ -12,9 +12,8 @@ namespace {
 
 std::string Repeat(std::string_view text, std::size_t times, std::string_view prefix = {}) {
     std::string out(prefix);
-    for (std::size_t i = 0; i < times; ++i) {
+    for (std::size_t i = 0; i < times; ++i)
         out += text;
-    }
     return out;
 }
 
@@ -71,11 +70,11 @@ TEST_P(LoadStringTest, CutsAtTheLastWholeCharacterThatFits) {
     for (const auto& c : cases) {
         auto loaded = ResourceLibrary::Load(test::FixtureDll(GetParam(), c.library));
         ASSERT_TRUE(loaded) << c.library;
+        SCOPED_TRACE(std::string(c.library) + " id " + std::to_string(c.id) + " buffer " +
+                     std::to_string(c.buffer) + " code page " + std::to_string(c.codePage));
         const auto got = LoadString(*loaded.library, c.id, c.buffer, c.codePage);
-        EXPECT_EQ(got.text, c.text)
-            << c.library << " id " << c.id << " buffer " << c.buffer << " code page " << c.codePage;
-        EXPECT_EQ(got.length, c.length)
-            << c.library << " id " << c.id << " buffer " << c.buffer << " code page " << c.codePage;
+        EXPECT_EQ(got.text, c.text);
+        EXPECT_EQ(got.length, c.length);
     }
 }
 

@@ -22,9 +22,8 @@ protected:
     ResourceLibrary Open(std::string_view name, LanguageDefaults languages = {}) {
         auto loaded = ResourceLibrary::Load(FixtureDll(GetParam(), name), languages);
         EXPECT_TRUE(loaded) << name << ": error " << loaded.error;
-        if (!loaded) {
+        if (!loaded)
             throw std::runtime_error("fixture not loadable");
-        }
         EXPECT_EQ(loaded.library->IsPe32Plus(), GetParam() == "x86_64") << name;
         return *std::move(loaded.library);
     }
@@ -54,10 +53,9 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
         {"strings_1041", 65535, u"最後の ID"},
         {"strings_1041", 500, std::u16string(300, u'あ')},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(std::u16string(Open(c.library).String(c.id)), c.text)
             << c.library << " id " << c.id;
-    }
 }
 
 TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
@@ -113,10 +111,9 @@ TEST_P(ResourceLibraryTest, EachStringBlockTakesItsOwnLanguage) {
         {0x0407, 1, u"Markenname"}, {0x0407, 16, u"Nur auf Deutsch"},
         {0x0411, 1, u"Brand name"}, // neither language: US English
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(std::u16string(Open("branding", {c.user, c.user}).String(c.id)), c.text)
             << "user " << c.user << " id " << c.id;
-    }
 }
 
 TEST_P(ResourceLibraryTest, TypeAndNameLookupIgnoresCase) {
