@@ -111,7 +111,11 @@ protected:
     int changes_ = 0;
 };
 
-TEST_F(PricingTest, CreationListsAFontForEveryControlAndAFixedSize) {
+TEST_F(PricingTest, CreationCaptionsListsFontAndFixedSize) {
+    EXPECT_EQ(editor_->lblCaption(2).Caption() + "|" + editor_->lblCaption(3).Caption() + "|" +
+                  editor_->lblBWCost().Caption() + "|" + editor_->lblColorCost().Caption() + "|" +
+                  editor_->lblNotInUse().Caption(),
+              "Pricing option:|Job type:|B/W cost per:|Color cost per:|<Not Using Paper Sizes>");
     // Every pricing option; the job types from the second entry on.
     for (auto [combo, first] : {std::pair{&editor_->cmbPricingOption(), 0}, std::pair{&editor_->cmbJobType(), 1}}) {
         EXPECT_EQ(std::vector({combo->ItemData(0), combo->ItemData(3), combo->ListCount(), combo->ListIndex()}),
