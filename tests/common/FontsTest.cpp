@@ -94,40 +94,32 @@ void ExpectFont(const FontPtr& font, const Expected& e) {
 TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
     struct Case {
         const char* label;
-        std::optional<Variant> charset, size;
+        Variant charset, size;
         Expected expected;
         const char* name = "Courier New";
         const char* locale = "en_US.UTF-8";
     };
+    const std::string cn = "Courier New";
+    const Variant none; // not stored
+    // clang-format off
     const Case cases[] = {
-        {"name alone", std::nullopt, std::nullopt, {"Courier New", 0, 8}},
-        {"half down to even", std::nullopt, Variant("10.5"), {"Courier New", 0, 10}},
-        {"half up to even", std::nullopt, Variant("11.5"), {"Courier New", 0, 12}},
-        {"both given", Variant("204"), Variant(" 12 "), {"Courier New", 204, 12}},
-        {"numbers as DWORDs",
-         Variant(int32_t(161)),
-         Variant(int32_t(14)),
-         {"Courier New", 161, 14}},
-        {"empty texts", Variant(""), Variant(""), {"Courier New", 0, 8}},
-        {"not numbers", Variant("Cyrillic"), Variant("big"), {"Courier New", 0, 8}},
-        {"outside 16 bits", Variant("70000"), Variant("40000"), {"Courier New", 0, 8}},
-        {"charset above a byte, size zero", Variant("300"), Variant("0"), {"Courier New", 0, 8}},
-        {"negative", Variant("-1"), Variant("-9"), {"Courier New", 0, 8}},
-        {"size just below a half", std::nullopt, Variant("0.4"), {"Courier New", 0, 8}},
-        {"the user's number format",
-         std::nullopt,
-         Variant("12,5"),
-         {"Arial", 0, 12},
-         "Arial",
-         "de_DE.UTF-8"},
+        {"name alone", none, none, {cn, 0, 8}},
+        {"half down to even", none, Variant("10.5"), {cn, 0, 10}},
+        {"half up to even", none, Variant("11.5"), {cn, 0, 12}},
+        {"both given", Variant("204"), Variant(" 12 "), {cn, 204, 12}},
+        {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {cn, 161, 14}},
+        {"empty texts", Variant(""), Variant(""), {cn, 0, 8}},
+        {"not numbers", Variant("Cyrillic"), Variant("big"), {cn, 0, 8}},
+        {"outside 16 bits", Variant("70000"), Variant("40000"), {cn, 0, 8}},
+        {"charset above a byte, size zero", Variant("300"), Variant("0"), {cn, 0, 8}},
+        {"negative", Variant("-1"), Variant("-9"), {cn, 0, 8}},
+        {"size just below a half", none, Variant("0.4"), {cn, 0, 8}},
+        {"the user's number format", none, Variant("12,5"), {"Arial", 0, 12}, "Arial", "de_DE.UTF-8"},
         // Charset goes in before the name: a face that lacks it is replaced
         // by the font object, as the platform's would.
-        {"a face without the charset",
-         Variant("204"),
-         std::nullopt,
-         {"Arial", 204, 8},
-         "MS Sans Serif"},
+        {"a face without the charset", Variant("204"), none, {"Arial", 204, 8}, "MS Sans Serif"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         test::TempDir hive;
@@ -136,11 +128,9 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
         reg::CloseThreadConnections();
         ResetModuleState();
         SetValue("FontName", Variant(c.name));
-        if (c.charset)
-            SetValue("FontCharSet", *c.charset,
-                     c.charset->IsString() ? reg::REG_SZ : reg::REG_DWORD);
-        if (c.size)
-            SetValue("FontSize", *c.size, c.size->IsString() ? reg::REG_SZ : reg::REG_DWORD);
+        for (const auto& [name, value] : {std::pair{"FontCharSet", c.charset}, {"FontSize", c.size}})
+            if (!value.IsEmpty())
+                SetValue(name, value, value.IsString() ? reg::REG_SZ : reg::REG_DWORD);
         ExpectFont(LibraryFont(), c.expected);
         reg::CloseThreadConnections();
     }

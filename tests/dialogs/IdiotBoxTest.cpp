@@ -128,38 +128,21 @@ TEST_F(IdiotBoxTest, LayoutInTwipsForEveryButtonCombinationAndCaption) {
     // a hidden one move right. The check box (the 24-pixel box and its
     // caption) is centred, but kept 90 twips inside the window.
     const std::string shortText = "Delete the rule?";
+    const std::string three = ThreeLineMessage();
+    // clang-format off
     const std::vector<Case> cases = {
         {shortText, 77, true, "", {240, 1175, 480, 2660, 1380, 855, 2640, 3900, 1350, 5130}},
         {shortText, -1, true, "", {240, 1175, 480, 2660, 2640, 855, 3900, 3900, 1350, 5130}},
         {shortText, 77, false, "", {240, 1175, 480, 2660, 2640, 855, 2640, 3900, 1350, 5130}},
         {shortText, -1, false, "", {240, 1175, 480, 2660, 3900, 855, 3900, 3900, 1350, 5130}},
-        {ThreeLineMessage(),
-         77,
-         true,
-         "",
-         {720, 1175, 960, 2660, 1380, 1335, 2640, 3900, 1830, 5130}},
-        {ThreeLineMessage(),
-         -1,
-         false,
-         "",
-         {720, 1175, 960, 2660, 3900, 1335, 3900, 3900, 1830, 5130}},
-        {shortText,
-         5,
-         true,
-         "Remind me",
-         {240, 1875, 480, 1260, 1380, 855, 2640, 3900, 1350, 5130}},
+        {three, 77, true, "", {720, 1175, 960, 2660, 1380, 1335, 2640, 3900, 1830, 5130}},
+        {three, -1, false, "", {720, 1175, 960, 2660, 3900, 1335, 3900, 3900, 1830, 5130}},
+        {shortText, 5, true, "Remind me", {240, 1875, 480, 1260, 1380, 855, 2640, 3900, 1350, 5130}},
         // 60 characters would be 6360 wide; 45 (4860) fit but would start at 75.
-        {shortText,
-         5,
-         true,
-         std::string(60, 'x'),
-         {240, 90, 480, 4950, 1380, 855, 2640, 3900, 1350, 5130}},
-        {shortText,
-         5,
-         true,
-         std::string(45, 'y'),
-         {240, 90, 480, 4860, 1380, 855, 2640, 3900, 1350, 5130}},
+        {shortText, 5, true, std::string(60, 'x'), {240, 90, 480, 4950, 1380, 855, 2640, 3900, 1350, 5130}},
+        {shortText, 5, true, std::string(45, 'y'), {240, 90, 480, 4860, 1380, 855, 2640, 3900, 1350, 5130}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message.substr(0, 20) + " help " + std::to_string(c.helpId) + " cancel " +
                      std::to_string(c.showCancel) + " caption " + c.caption.substr(0, 10));
@@ -248,20 +231,10 @@ TEST_F(IdiotBoxTest, ValuesStoredByHandShowOrSuppressTheBox) {
         std::string stored;
         bool shown;
     };
-    const std::vector<Case> cases = {
-        {"1", true},
-        {"True", true},
-        {"true", true},
-        {"-1", true},
-        {"5", true},
-        {"0", false},
-        {"False", false},
-        {"FALSE", false},
-        // Neither a number nor a Boolean word: shown, never an error.
-        {"junk", true},
-        {"", true},
-        {"yes", true},
-    };
+    // Neither a number nor a Boolean word ("junk", "", "yes"): shown, never an error.
+    const std::vector<Case> cases = {{"1", true},     {"True", true},   {"true", true},  {"-1", true},
+                                     {"5", true},     {"0", false},     {"False", false}, {"FALSE", false},
+                                     {"junk", true},  {"", true},       {"yes", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE("stored \"" + c.stored + "\"");
         WriteText(kSection, kValue, c.stored);

@@ -52,13 +52,6 @@ TEST(KeyPathParse, TakesShortAndLongRootsAndRefusesOthers) {
     }
 }
 
-TEST(KeyPathParse, FullNameUsesTheLongRoot) {
-    std::string error;
-    EXPECT_EQ(ParseKeyPath("hklm\\A", error)->Full(), "HKEY_LOCAL_MACHINE\\A");
-    EXPECT_EQ(ParseKeyPath("HKCU", error)->Full(), "HKEY_CURRENT_USER");
-    EXPECT_EQ(ParseKeyPath("HKCU", error)->Child("X").Child("Y").Full(), "HKEY_CURRENT_USER\\X\\Y");
-}
-
 TEST(RegDataTypes, NamesRoundTripAndAliasesResolve) {
     for (uint32_t type = 0; type <= 11; ++type) {
         auto parsed = ParseTypeName(TypeName(type));
