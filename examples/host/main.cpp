@@ -26,21 +26,20 @@
 #include "editors/pricing/ctlPricing.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
-#include "platform/forms/Label.h"
 #include "platform/forms/Grid.h"
+#include "platform/forms/Label.h"
 #include "platform/forms/Screen.h"
 #include "qm6data/OpenStore.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWidget>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,25 +56,33 @@ using qm6::data::Status;
 constexpr int32_t kMargin = 120;
 
 // Places an editor on its page with a margin all round, at its design size.
-template <typename Editor>
-void PlaceWithMargin(Editor& editor, QWidget* page) {
+template <typename Editor> void PlaceWithMargin(Editor& editor, QWidget* page) {
     editor.PlaceOn(page, kMargin, kMargin, Editor::kDesignWidth, Editor::kDesignHeight);
     page->setFixedSize(qm6::forms::Screen::ToPixelsX(Editor::kDesignWidth + 2 * kMargin),
                        qm6::forms::Screen::ToPixelsY(Editor::kDesignHeight + 2 * kMargin));
 }
 
-// The job options editor as this host drives it; each editor is a class of
-// this shape and one tab in HostWindow's constructor.
-class JobOptionsPage {
+// An editor that keeps a rule of the printer profile, as this host drives
+// it: placed on its page, loaded, validated and saved at the profile's
+// priority. Each page below adds what it shows and how it changes it.
+template <typename Editor> class RulePage {
 public:
     void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
     Status Load(Connection& store, int32_t owner) {
-        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
+        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner,
+                                "Printer profile");
     }
-    bool Validate() const { return editor_.Validate(); }
+    bool Validate() { return editor_.Validate(); }
     Status Save(Connection& store, int32_t owner) {
         return editor_.SaveData(store, qm6::data::RulePriorityPrinterProfile, owner);
     }
+
+protected:
+    Editor editor_;
+};
+
+class JobOptionsPage : public RulePage<qm6::ctlJobOptions> {
+public:
     // What the editor shows, as one line.
     std::string Values() const {
         return "color=" + std::to_string(editor_.cmbColor().ListIndex()) +
@@ -90,27 +97,17 @@ public:
         editor_.chkForceNUp().Value(editor_.chkForceNUp().Value() == 1 ? 0 : 1);
     }
     std::string Texts() const {
-        return editor_.lblCaption(2).Caption() + " | " + editor_.chkForceDuplex().Caption() + " | " +
-               editor_.chkForceNUp().Caption();
+        return editor_.lblCaption(2).Caption() + " | " + editor_.chkForceDuplex().Caption() +
+               " | " + editor_.chkForceNUp().Caption();
     }
-
-private:
-    qm6::ctlJobOptions editor_;
 };
 
 // The custom fields a job of the profile may be asked for.
-class CustomFieldsPage {
+class CustomFieldsPage : public RulePage<qm6::ctlCustomFieldChooser> {
 public:
-    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
-    Status Load(Connection& store, int32_t owner) {
-        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
-    }
-    bool Validate() const { return editor_.Validate(); }
-    Status Save(Connection& store, int32_t owner) {
-        return editor_.SaveData(store, qm6::data::RulePriorityPrinterProfile, owner);
-    }
     std::string Values() const {
-        return "restricted=" + std::to_string(editor_.Override()) + " fields=" + editor_.SelectedCustomFields();
+        return "restricted=" + std::to_string(editor_.Override()) +
+               " fields=" + editor_.SelectedCustomFields();
     }
     // Restricts the profile to its first field alone (a linked pair counts
     // as one), or, when it already is, to every field.
@@ -127,30 +124,16 @@ public:
             editor_.Override(true); // includes every field
         }
     }
-
-private:
-    qm6::ctlCustomFieldChooser editor_;
 };
 
 // The profile's printing limits; the user adds and edits them through the
 // editor's own dialog.
-class LimitsPage {
+class LimitsPage : public RulePage<qm6::ctlPrintingLimits> {
 public:
-    void PlaceOn(QWidget* page) { PlaceWithMargin(editor_, page); }
-    Status Load(Connection& store, int32_t owner) {
-        return editor_.LoadData(store, qm6::data::RulePriorityPrinterProfile, owner, "Printer profile");
-    }
-    bool Validate() { return editor_.Validate(); }
-    Status Save(Connection& store, int32_t owner) {
-        return editor_.SaveData(store, qm6::data::RulePriorityPrinterProfile, owner);
-    }
     std::string Values() const {
         return "ignore_all=" + std::to_string(editor_.IgnoreAllLimits()) +
                " limits=" + std::to_string(editor_.Limits() ? editor_.Limits()->Count() : 0);
     }
-
-private:
-    qm6::ctlPrintingLimits editor_;
 };
 
 // The prices of the price profile the printer profile uses. The editor
@@ -188,7 +171,8 @@ private:
 
 class HostWindow : public QWidget {
 public:
-    HostWindow(std::shared_ptr<Connection> store, int32_t owner) : store_(std::move(store)), owner_(owner) {
+    HostWindow(std::shared_ptr<Connection> store, int32_t owner)
+        : store_(std::move(store)), owner_(owner) {
         setWindowTitle(QString::fromStdString(qm6::QM6AdminCommonGlobal().ProductName()));
         auto* layout = new QVBoxLayout(this);
         tabs_ = new QTabWidget(this);
@@ -213,8 +197,9 @@ public:
 
     // Every editor is loaded; the first failure is answered.
     Status Load() {
-        for (Status status : {jobOptions_.Load(*store_, owner_), customFields_.Load(*store_, owner_),
-                              limits_.Load(*store_, owner_), pricing_.Load(store_, owner_)})
+        for (Status status :
+             {jobOptions_.Load(*store_, owner_), customFields_.Load(*store_, owner_),
+              limits_.Load(*store_, owner_), pricing_.Load(store_, owner_)})
             if (status)
                 return status;
         return nullptr;
@@ -264,7 +249,8 @@ private:
 // A file path opens an SQLite store, a postgresql:// location a server.
 Status OpenStore(const std::string& location, std::shared_ptr<Connection>& store) {
     if (qm6::data::HasPassword(location))
-        return qm6::data::MakeStatus(0, "A password does not belong on the command line; use the password file.");
+        return qm6::data::MakeStatus(
+            0, "A password does not belong on the command line; use the password file.");
     std::shared_ptr<qm6::data::StoreConnection> opened;
     Status status = qm6::data::OpenStore(location, opened);
     store = opened;
@@ -272,7 +258,8 @@ Status OpenStore(const std::string& location, std::shared_ptr<Connection>& store
 }
 
 int Fail(const Status& status) {
-    std::fprintf(stderr, "qm6host: %s (%d)\n", status->Message().c_str(), static_cast<int>(status->Code()));
+    std::fprintf(stderr, "qm6host: %s (%d)\n", status->Message().c_str(),
+                 static_cast<int>(status->Code()));
     return 1;
 }
 
@@ -285,8 +272,8 @@ int Check(HostWindow& window, const std::string& file, int32_t owner, const std:
     window.CustomFields().ChangeAll();
     if (Status status = window.Save())
         return Fail(status);
-    const std::string saved = window.JobOptions().Values() + "\n  " + window.CustomFields().Values() +
-                              "\n  " + window.Limits().Values();
+    const std::string saved = window.JobOptions().Values() + "\n  " +
+                              window.CustomFields().Values() + "\n  " + window.Limits().Values();
     std::printf("saved: %s\n", saved.c_str());
 
     std::shared_ptr<Connection> other;
@@ -330,7 +317,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Statuses a host asks the library to show come here.
     qm6::data::SetStatusHandler([](const qm6::data::DataStatus& status) {
-        QMessageBox::warning(nullptr, QString::fromStdString(qm6::QM6AdminCommonGlobal().ProductName()),
+        QMessageBox::warning(nullptr,
+                             QString::fromStdString(qm6::QM6AdminCommonGlobal().ProductName()),
                              QString::fromStdString(status.Message()));
     });
 

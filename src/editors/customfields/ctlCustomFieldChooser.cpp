@@ -6,6 +6,7 @@
 #include "editors/EnableControls.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/Grid.h"
+#include "platform/forms/SystemColors.h"
 #include "platform/vb/Conversions.h"
 #include "platform/vb/Strings.h"
 
@@ -26,8 +27,6 @@ enum : int32_t {
     kStrOverrideEmbedded = 304,
 };
 
-constexpr uint32_t kWindowText = 0x80000008u;
-constexpr uint32_t kGrayText = 0x80000011u;
 // Between the box and the grid below it.
 constexpr int32_t kOverrideGap = 120;
 // The caption column fills the grid's width less this.
@@ -35,7 +34,7 @@ constexpr int32_t kCaptionColumnMargin = 820;
 constexpr int kIncludeColumnWidth = 720;
 
 vb::Variant Colour(bool usable) {
-    return vb::Variant(static_cast<int32_t>(usable ? kWindowText : kGrayText));
+    return vb::Variant(static_cast<int32_t>(usable ? forms::kSysWindowText : forms::kSysGrayText));
 }
 
 // The pieces of a comma-separated list; an empty text has none.
@@ -45,7 +44,8 @@ std::vector<std::string> SplitList(const std::string& list) {
         return pieces;
     for (size_t at = 0;;) {
         const size_t comma = list.find(',', at);
-        pieces.push_back(list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
+        pieces.push_back(
+            list.substr(at, comma == std::string::npos ? std::string::npos : comma - at));
         if (comma == std::string::npos)
             return pieces;
         at = comma + 1;
@@ -303,8 +303,8 @@ void ctlCustomFieldChooser::FillGrid(data::RecordSet& records) {
         grid.Rows(kMinimumRows);
     // The filler rows show no box.
     if (grid.Rows() - 1 > fieldRowCount_)
-        grid.Cell(forms::GridCellProperty::Checked, fieldRowCount_ + 1, ColInclude,
-                  grid.Rows() - 1, ColInclude, vb::Variant(int32_t{forms::kGridNoCheckBox}));
+        grid.Cell(forms::GridCellProperty::Checked, fieldRowCount_ + 1, ColInclude, grid.Rows() - 1,
+                  ColInclude, vb::Variant(int32_t{forms::kGridNoCheckBox}));
 }
 
 data::Status ctlCustomFieldChooser::LoadCustomFieldRule(data::Connection& data,
@@ -402,8 +402,8 @@ data::Status ctlCustomFieldChooser::SaveData(data::Connection& pinsData, int32_t
     if (RestrictionOn()) {
         std::shared_ptr<data::JobOptionRule> rule =
             customFieldRule_ ? customFieldRule_ : pinsData.NewJobOptionRule();
-        rule->DefineRule(data::JobOptionRule::CustomFieldSelection, plngRulePriority,
-                         plngParentId, SelectedCustomFields());
+        rule->DefineRule(data::JobOptionRule::CustomFieldSelection, plngRulePriority, plngParentId,
+                         SelectedCustomFields());
         data::Status status = rule->Save(pinsData, 0);
         if (!status)
             customFieldRule_ = std::move(rule);

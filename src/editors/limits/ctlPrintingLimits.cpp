@@ -11,6 +11,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Grid.h"
+#include "platform/forms/SystemColors.h"
 #include "platform/vb/Conversions.h"
 
 #include <algorithm>
@@ -32,10 +33,6 @@ enum : int32_t {
     kStrRemoveQuestion = 610,
     kStrIgnoreAllQuestion = 611,
 };
-
-// System colours of the grid's text.
-constexpr uint32_t kWindowText = 0x80000008u;
-constexpr uint32_t kGrayText = 0x80000011u;
 
 constexpr int kKeyDelete = 46;
 
@@ -223,7 +220,8 @@ void ctlPrintingLimits::RefreshEnabledState() {
     cmdAdd_->Enabled(grid.Enabled());
     if (grid.Rows() >= 1 && grid.Cols() >= 1) {
         grid.Cell(forms::GridCellProperty::ForeColor, 0, 0, grid.Rows() - 1, grid.Cols() - 1,
-                  vb::Variant(static_cast<int32_t>(grid.Enabled() ? kWindowText : kGrayText)));
+                  vb::Variant(static_cast<int32_t>(grid.Enabled() ? forms::kSysWindowText
+                                                                  : forms::kSysGrayText)));
     }
     UpdateEditRemoveButtons();
 }

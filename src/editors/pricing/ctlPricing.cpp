@@ -12,6 +12,7 @@
 #include "platform/forms/Grid.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Shape.h"
+#include "platform/forms/SystemColors.h"
 #include "platform/forms/TextBox.h"
 #include "platform/vb/Conversions.h"
 #include "platform/vb/Format.h"
@@ -55,8 +56,6 @@ constexpr int32_t kPricingOptionList = 2;
 constexpr int32_t kJobTypeList = 9;
 // A cost is at most this many characters, in a box or typed in a cell.
 constexpr int32_t kCostLength = 8;
-constexpr uint32_t kGreyText = 0x80000011u;
-constexpr uint32_t kButtonText = 0x80000012u;
 constexpr int kKeyBack = 8;
 constexpr int kKeyD = 'D';
 
@@ -456,7 +455,7 @@ void ctlPricing::GridKeyDown(int& keyCode, int shift) {
 void ctlPricing::SetUpGrid() {
     forms::Grid& grid = *grdPaperSizes_;
     grid.Cols(kGridColumns);
-    grid.ForeColor(kGreyText);
+    grid.ForeColor(forms::kSysGrayText);
     grid.ColHidden(kColPaperSizeId, true);
     const struct {
         int col;
@@ -546,7 +545,7 @@ void ctlPricing::FillPaperSizeGrid() {
                             SizeText(vb::CLng(records.Fields("Width").Value),
                                      vb::CLng(records.Fields("Height").Value), unitType));
             grid.Cell(forms::GridCellProperty::ForeColor, row, kColBWCost, row, kColColorCost,
-                      vb::Variant(static_cast<int32_t>(kButtonText)));
+                      vb::Variant(static_cast<int32_t>(forms::kSysButtonText)));
             grid.TextMatrix(row, kColDefaultBWCost, vb::CStr(vb::Variant(bwDefault)));
             grid.TextMatrix(row, kColDefaultColorCost, vb::CStr(vb::Variant(colorDefault)));
             const auto price = prices.find(id);

@@ -2,9 +2,10 @@
 
 // Platform colour values to Qt colours for the grid.
 
+#include "platform/forms/SystemColors.h"
+
 #include <QColor>
 #include <QPalette>
-
 #include <cstdint>
 
 namespace qm6::forms {
@@ -14,10 +15,5 @@ namespace qm6::forms {
 // text, ...); an index outside the table gives the window text colour. Any
 // other value is an RGB colour stored as 0x00BBGGRR (the high byte ignored).
 QColor ResolveColor(uint32_t value, const QPalette& palette);
-
-// True for a system colour value (0x800000nn).
-constexpr bool IsSystemColor(uint32_t value) {
-    return (value & 0xFFFFFF00u) == 0x80000000u;
-}
 
 } // namespace qm6::forms

@@ -5,12 +5,12 @@
 // filters keys typed in the cell editor.
 
 #include "platform/forms/Grid.h"
+#include "platform/forms/SystemColors.h"
 
 #include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-
 #include <string>
 #include <vector>
 
@@ -78,7 +78,7 @@ public:
     bool headerHidden = false; // row 0 hidden while it is the fixed row
     bool redraw = true;
     bool editable = false;
-    uint32_t foreColor = 0x80000008u;
+    uint32_t foreColor = kSysWindowText;
     std::vector<Column> columns;
 
     // The cell whose editor is open, and how its edit is going.

@@ -6,6 +6,7 @@
 // 0x00BBGGRR values or system colours 0x800000nn.
 
 #include "platform/forms/Control.h"
+#include "platform/forms/SystemColors.h"
 
 namespace qm6::forms {
 
@@ -49,11 +50,11 @@ protected:
 private:
     friend class ShapeWidget;
     int kind_ = vbShapeRectangle;
-    uint32_t borderColor_ = 0x80000008; // window text
+    uint32_t borderColor_ = kSysWindowText;
     int borderWidth_ = 1;
     uint32_t fillColor_ = 0;
     int fillStyle_ = vbFSTransparent;
-    uint32_t backColor_ = 0x80000005; // window background
+    uint32_t backColor_ = kSysWindowBackground;
     int backStyle_ = vbTransparent;
 };
 } // namespace qm6::forms
