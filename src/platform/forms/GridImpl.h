@@ -103,8 +103,13 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Rows as high as the platform's grid makes them: one line of the
+    // grid's font and a small margin, not the style's taller default.
+    void FitRowsToFont();
+
     Grid::Impl* g_ = nullptr;
 };
 

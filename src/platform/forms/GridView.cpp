@@ -3,6 +3,7 @@
 #include "platform/forms/QtSupport.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -47,6 +48,20 @@ bool IsToggleEvent(const QEvent* event) {
 
 GridView::GridView(QWidget* parent) : QTableWidget(parent) {
     setItemDelegate(new GridDelegate(this));
+    verticalHeader()->setMinimumSectionSize(1);
+    FitRowsToFont();
+}
+
+void GridView::FitRowsToFont() {
+    // The margin leaves room for a check box's indicator around the text.
+    constexpr int kRowMargin = 4;
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowMargin);
+}
+
+void GridView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        FitRowsToFont();
+    QTableWidget::changeEvent(event);
 }
 
 void GridView::Attach(Grid::Impl* grid) {
@@ -208,7 +223,8 @@ bool GridDelegate::eventFilter(QObject* object, QEvent* event) {
         const int typed = KeyAsciiOf(*static_cast<QKeyEvent*>(event));
         if (editor && typed >= 0) {
             int key = typed;
-            g_->owner.OnKeyPressEdit(g_->ToGridRow(g_->editIndex.row()), g_->editIndex.column(), key);
+            g_->owner.OnKeyPressEdit(g_->ToGridRow(g_->editIndex.row()), g_->editIndex.column(),
+                                     key);
             if (key == 0)
                 return true; // dropped
             if (key != typed) {
