@@ -73,7 +73,6 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
             bool own = false;
         } formats[] = {
             {"Currency", currencyDigits},
-            {"Standard", 2},
             {"Fixed", 2},
             {"#,##0.00", 2},
             {"#,##0.00;(#,##0.00)", 2},
@@ -81,7 +80,6 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
             {"#,##0.00 " + symbol + ";(#,##0.00 " + symbol + ");\"0\"", 2},
             {symbol + "0.0000", 4},
             {"#,##0.000", 3},
-            {"#,##0.0", 1},
             {"#,##0", 0},
             {"0.00##", 4},
             {"$#,##0.00;($#,##0.00)", 2, true},
