@@ -4,7 +4,6 @@
 #include "GridFixture.h"
 
 #include <QTest>
-
 #include <string>
 #include <tuple>
 #include <vector>
@@ -55,10 +54,9 @@ protected:
 
 TEST_F(GridEdit, TypingOpensEditorAndEnterCommitsThroughValidateAndAfterEdit) {
     StartTyping(2, 1, Qt::Key_X);
-    ASSERT_NE(Editor(), nullptr);
     EXPECT_EQ(before, (std::vector<Cell>{{2, 1}}));
     Type("yz");
-    EXPECT_EQ(grid->EditText(), "xyz"); // the first key replaced the old text
+    EXPECT_EQ(grid->EditText(), "xyz");        // the first key replaced the old text
     EXPECT_EQ(grid->TextMatrix(2, 1), "r2c1"); // nothing committed yet
     PressInEditor(Qt::Key_Return);
     EXPECT_FALSE(grid->IsEditing());
@@ -182,32 +180,32 @@ TEST_F(GridEdit, CheckBoxCellTogglesOnClickAndSpaceAndNotifies) {
     grid->ColDataType(2, GridDataType::Boolean);
     EXPECT_EQ(grid->TextMatrix(1, 2), "False");
     Click(1, 2);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 2).AsLong(), kGridChecked);
+    EXPECT_EQ(Checked(1, 2), kGridChecked);
     EXPECT_EQ(grid->TextMatrix(1, 2), "True");
     EXPECT_EQ(before, (std::vector<Cell>{{1, 2}}));
     EXPECT_EQ(after, (std::vector<Cell>{{1, 2}}));
     EXPECT_FALSE(grid->IsEditing()); // a check cell has no text editor
 
     KeyToGrid(Qt::Key_Space);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 2).AsLong(), kGridUnchecked);
+    EXPECT_EQ(Checked(1, 2), kGridUnchecked);
     EXPECT_EQ(after.size(), 2u);
 
     refuseCol = 2;
     Click(2, 2);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 2).AsLong(), kGridUnchecked);
+    EXPECT_EQ(Checked(2, 2), kGridUnchecked);
     EXPECT_EQ(after.size(), 2u);
 
     // A check state given to a text cell makes it a check cell; the text stays.
     refuseCol = -1;
     grid->Cell(GridCellProperty::Checked, 2, 0, 2, 0, int32_t(kGridUnchecked));
     Click(2, 0);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 0).AsLong(), kGridChecked);
+    EXPECT_EQ(Checked(2, 0), kGridChecked);
     EXPECT_EQ(grid->TextMatrix(2, 0), "r2c0");
     EXPECT_FALSE(grid->IsEditing());
 
     grid->Editable(false);
     Click(3, 2);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 3, 2).AsLong(), kGridUnchecked);
+    EXPECT_EQ(Checked(3, 2), kGridUnchecked);
 }
 
 } // namespace

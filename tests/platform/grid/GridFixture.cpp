@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTest>
-
 #include <string>
 
 namespace qm6::forms::test {
@@ -40,13 +39,22 @@ void GridFixture::TearDown() {
     Settle();
 }
 
-QPoint GridFixture::CellCenter(int row, int col) const {
-    const int tableRow = row - grid->FixedRows();
-    return table->visualRect(table->model()->index(tableRow, col)).center();
+QRect GridFixture::CellRect(int row, int col) const {
+    return table->visualRect(table->model()->index(row - grid->FixedRows(), col));
+}
+
+int32_t GridFixture::Checked(int row, int col) const {
+    return grid->Cell(GridCellProperty::Checked, row, col).AsLong();
+}
+
+QImage GridFixture::Shot() const {
+    Settle();
+    return table->viewport()->grab().toImage();
 }
 
 void GridFixture::Click(int row, int col) {
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(row, col));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      CellRect(row, col).center());
     Settle();
 }
 
@@ -54,7 +62,7 @@ void GridFixture::DoubleClick(int row, int col) {
     // What a widget receives from a double-click: press, release, then the
     // second press as a double-click event, and its release.
     QWidget* viewport = table->viewport();
-    const QPoint at = CellCenter(row, col);
+    const QPoint at = CellRect(row, col).center();
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);

@@ -7,12 +7,11 @@
 #include "platform/forms/Container.h"
 #include "platform/forms/Grid.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QPoint>
 #include <QTableWidget>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace qm6::forms::test {
@@ -33,8 +32,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The centre of a cell in the viewport (grid coordinates, row 0 fixed).
-    QPoint CellCenter(int row, int col) const;
+    // A cell's place in the viewport (grid coordinates, row 0 fixed).
+    QRect CellRect(int row, int col) const;
+    // A cell's check state.
+    int32_t Checked(int row, int col) const;
+    // The viewport as painted once queued work has run.
+    QImage Shot() const;
     void Click(int row, int col);
     void DoubleClick(int row, int col);
     // Sends a key to the table itself (not to an editor).
