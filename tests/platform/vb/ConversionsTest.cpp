@@ -2,6 +2,7 @@
 
 #include "LocaleScope.h"
 #include "RaisedError.h"
+#include "platform/vb/Format.h"
 #include "support/TestSupport.h"
 
 #include <cmath>
@@ -14,8 +15,6 @@ namespace {
 
 using namespace test;
 
-constexpr int Overflow = 6;
-constexpr int TypeMismatch = 13;
 const double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -156,8 +155,9 @@ TEST(Conversions, BooleanOfNumbersAndText) {
 // clang-format on
 
 // Null raises "invalid use of Null" and what is no scalar a type mismatch in
-// every conversion; IsNumeric answers false for them without raising, and
-// true for every scalar that is not text.
+// every conversion and in Format (which writes Null as empty text); IsNumeric
+// answers false for them without raising, and true for every scalar that is
+// not text.
 TEST(Conversions, NullAndNonScalarsAreRejectedByEveryConversion) {
     // clang-format off
     const struct { Variant value; int error; } cases[] = {
@@ -176,6 +176,7 @@ TEST(Conversions, NullAndNonScalarsAreRejectedByEveryConversion) {
         EXPECT_EQ(RaisedError([&] { CDbl(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CSng(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CStr(c.value); }), c.error);
+        EXPECT_EQ(RaisedError([&] { Format(c.value, "Fixed"); }), c.value.IsNull() ? 0 : c.error);
     }
 }
 

@@ -10,8 +10,6 @@ namespace {
 
 using namespace test;
 
-constexpr int Overflow = 6;
-constexpr int TypeMismatch = 13;
 #define NBSP "\u00A0"
 
 // clang-format off
