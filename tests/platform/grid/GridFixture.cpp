@@ -6,17 +6,10 @@
 
 namespace qm6::forms::test {
 
-Panel::Panel() : widget_(std::make_unique<QWidget>()) {
-    widget_->resize(800, 400);
-}
-
-Panel::~Panel() {
-    DestroyControls();
-}
-
 void GridFixture::SetUp() {
-    panel = std::make_unique<Panel>();
-    grid = &panel->Add<Grid>("grdTest");
+    form = std::make_unique<Form>("frmGrid");
+    form->Move(0, 0, 12000, 6000);
+    grid = &form->Add<Grid>("grdTest");
     table = static_cast<QTableWidget*>(grid->Widget());
     grid->Move(0, 0, 9000, 4500);
     grid->Cols(4);
@@ -24,8 +17,8 @@ void GridFixture::SetUp() {
     for (int r = 1; r < 5; ++r)
         for (int c = 0; c < 4; ++c)
             grid->TextMatrix(r, c, "r" + std::to_string(r) + "c" + std::to_string(c));
-    QWidget* window = panel->ClientWidget();
-    window->show();
+    form->Show();
+    QWidget* window = form->Widget();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     table->setFocus();
@@ -35,7 +28,7 @@ void GridFixture::SetUp() {
 void GridFixture::TearDown() {
     grid = nullptr;
     table = nullptr;
-    panel.reset();
+    form.reset();
     Settle();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-// A grid on a shown panel, offscreen, with four columns and four data rows
+// A grid on a shown form, offscreen, with four columns and four data rows
 // whose cells read "r<row>c<col>"; helpers that drive it with the same
 // mouse and key events a user's input produces.
 
-#include "platform/forms/Container.h"
+#include "platform/forms/Form.h"
 #include "platform/forms/Grid.h"
 
 #include <QImage>
@@ -15,17 +15,6 @@
 #include <memory>
 
 namespace qm6::forms::test {
-
-// A bare container for the grid: a top-level widget.
-class Panel : public Container {
-public:
-    Panel();
-    ~Panel() override;
-    QWidget* ClientWidget() const override { return widget_.get(); }
-
-private:
-    std::unique_ptr<QWidget> widget_;
-};
 
 class GridFixture : public ::testing::Test {
 protected:
@@ -47,7 +36,7 @@ protected:
     // Runs queued work (the commit after Enter, the editor's refocus).
     static void Settle();
 
-    std::unique_ptr<Panel> panel;
+    std::unique_ptr<Form> form;
     Grid* grid = nullptr;
     QTableWidget* table = nullptr;
 };
