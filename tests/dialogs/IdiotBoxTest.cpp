@@ -7,6 +7,7 @@
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/Label.h"
+#include "platform/forms/QtHost.h"
 #include "platform/forms/Screen.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/UserInput.h"
@@ -222,6 +223,40 @@ TEST_F(IdiotBoxTest, ValuesStoredByHandShowOrSuppressTheBox) {
     for (const auto& [stored, shown] : cases) {
         WriteText(kSection, kValue, stored);
         EXPECT_EQ(frmIdiotBox::ReadShowSetting(kSection, kValue), shown) << '"' << stored << '"';
+    }
+}
+
+// The scripted host's modal runs with the real font metrics and frame of the
+// Qt host: the box sizes its check box from the host's measure of the
+// caption, which must be room enough for the real widget to show it.
+class RealMetricsHost : public ScriptedHost {
+public:
+    forms::TextExtent MeasureText(const fonts::Font* font, const std::string& text) override {
+        return qt_.MeasureText(font, text);
+    }
+    forms::FrameExtent NonClientSize(const forms::Form& form) override {
+        return qt_.NonClientSize(form);
+    }
+
+private:
+    forms::QtHost qt_;
+};
+
+TEST_F(IdiotBoxTest, RealCheckBoxHasRoomForItsCaptionInsideTheWindow) {
+    RealMetricsHost real;
+    forms::ScopedHost scope(real);
+    for (const std::string caption : {"", "Remind me", "Ask again before every deletion"}) {
+        SCOPED_TRACE(caption);
+        real.QueueModal([](forms::Form& form) {
+            auto& box = dynamic_cast<frmIdiotBox&>(form);
+            const QWidget* check = box.chkDoNotShow().Widget();
+            EXPECT_GE(check->width() + 2, check->sizeHint().width());
+            EXPECT_GE(check->x(), 0);
+            EXPECT_LE(check->geometry().right(), box.Widget()->rect().right());
+            PressOK(box);
+        });
+        frmIdiotBox box;
+        EXPECT_TRUE(box.CheckAndShowIdiotBox("Message", kSection, kValue, 3, caption, true));
     }
 }
 
