@@ -29,12 +29,10 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,42 +54,26 @@ struct DesignedForm {
     std::function<Designed()> make;
 };
 
+// Made as the library makes it; a dialog also loaded, which sets its run-time
+// captions, the library font and its lists.
+template <typename T, bool load = false> Designed Make() {
+    auto made = std::make_shared<T>();
+    if constexpr (load)
+        made->Load();
+    return Designed{made, made.get()};
+}
+
 const std::vector<DesignedForm>& DesignedForms() {
     static const std::vector<DesignedForm> forms = {
-        {"ctlJobOptions",
-         [] {
-             auto editor = std::make_shared<ctlJobOptions>();
-             return Designed{editor, editor.get()};
-         }},
-        {"ctlPricing",
-         [] {
-             auto editor = std::make_shared<ctlPricing>();
-             return Designed{editor, editor.get()};
-         }},
-        {"ctlCustomFieldChooser",
-         [] {
-             auto chooser = std::make_shared<ctlCustomFieldChooser>();
-             return Designed{chooser, chooser.get()};
-         }},
-        {"frmIdiotBox",
-         [] {
-             // Loading sets the run-time captions and the library font.
-             auto box = std::make_shared<frmIdiotBox>();
-             box->Load();
-             return Designed{box, box.get()};
-         }},
-        {"ctlPrintingLimits",
-         [] {
-             auto editor = std::make_shared<ctlPrintingLimits>();
-             return Designed{editor, editor.get()};
-         }},
+        {"ctlJobOptions", Make<ctlJobOptions>},
+        {"ctlPricing", Make<ctlPricing>},
+        {"ctlCustomFieldChooser", Make<ctlCustomFieldChooser>},
+        {"frmIdiotBox", Make<frmIdiotBox, true>},
+        {"ctlPrintingLimits", Make<ctlPrintingLimits>},
         {"frmLimit",
          [] {
-             // Loading sets the run-time captions and fills the type list.
              data::InstallListSource(data::FixedLists());
-             auto dialog = std::make_shared<frmLimit>();
-             dialog->Load();
-             return Designed{dialog, dialog.get()};
+             return Make<frmLimit, true>();
          }},
     };
     return forms;
@@ -118,19 +100,25 @@ void CheckFits(const forms::Container& container) {
         const auto fits = [&](QString text, int room) {
             text.remove('&'); // an access key's mark is not shown
             const int needed = QFontMetrics(widget->font()).horizontalAdvance(text);
-            EXPECT_LE(needed, room) << control->Name() << " \"" << text.toStdString() << "\" in " << Face(widget);
+            EXPECT_LE(needed, room)
+                << control->Name() << " \"" << text.toStdString() << "\" in " << Face(widget);
         };
         QStyleOptionButton option;
         option.initFrom(widget);
         if (auto* box = qobject_cast<QCheckBox*>(widget)) {
             option.text = box->text();
-            fits(box->text(), box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width());
-            const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-            EXPECT_TRUE(box->rect().contains(indicator)) << control->Name() << ": box cut at " << box->height();
+            fits(box->text(),
+                 box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width());
+            const QRect indicator =
+                box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+            EXPECT_TRUE(box->rect().contains(indicator))
+                << control->Name() << ": box cut at " << box->height();
         } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
             option.text = button->text();
             fits(button->text(),
-                 button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+                 button->style()
+                     ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                     .width());
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             // A label that sizes itself to its text fits by construction.
             const auto* designed = dynamic_cast<forms::Label*>(control);
@@ -175,7 +163,8 @@ TEST_F(DesignedLayout, EveryCaptionFitsItsDesignedBoxInEveryShippedLocale) {
             const Designed designed = form.make();
             ASSERT_FALSE(designed.controls->Controls().empty());
             CheckFits(*designed.controls);
-            if (locale == 1033 && std::string(form.name) == "ctlJobOptions") { // the face measured in
+            if (locale == 1033 &&
+                std::string(form.name) == "ctlJobOptions") { // the face measured in
                 EXPECT_EQ(Face(designed.controls->Controls().front()->Widget()), "Liberation Sans");
             }
         }

@@ -12,9 +12,7 @@
 
 #include <QApplication>
 #include <QWidget>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,7 +36,9 @@ struct TabForm {
     TextBox& c = form.Add<TextBox>("c");
     TextBox& d = form.Add<TextBox>("d");
 
-    std::vector<int> Indexes() const { return {a.TabIndex(), label.TabIndex(), b.TabIndex(), c.TabIndex(), d.TabIndex()}; }
+    std::vector<int> Indexes() const {
+        return {a.TabIndex(), label.TabIndex(), b.TabIndex(), c.TabIndex(), d.TabIndex()};
+    }
 };
 
 TEST(TabOrder, SettingAnIndexRenumbersTheOthers) {
@@ -51,7 +51,8 @@ TEST(TabOrder, SettingAnIndexRenumbersTheOthers) {
     f.a.TabIndex(99); // past the end: last
     EXPECT_EQ(f.Indexes(), (std::vector<int>{4, 0, 1, 3, 2}));
     EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.b.TabIndex(-1); }), 380);
-    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.shape.TabIndex(); }), PropertyNotSupported::kNumber);
+    EXPECT_EQ(qm6::vb::test::RaisedError([&] { f.shape.TabIndex(); }),
+              PropertyNotSupported::kNumber);
 }
 
 TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
@@ -61,10 +62,21 @@ TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
         std::vector<std::string> visited; // from a, pressing Tab each time
     };
     const Case cases[] = {
-        {"reordered", [](TabForm& f) { f.d.TabIndex(1); f.c.TabIndex(0); }, {"d", "b", "c", "a"}},
-        {"TabStop false is passed by", [](TabForm& f) { f.b.TabStop(false); }, {"c", "d", "a", "c"}},
+        {"reordered",
+         [](TabForm& f) {
+             f.d.TabIndex(1);
+             f.c.TabIndex(0);
+         },
+         {"d", "b", "c", "a"}},
+        {"TabStop false is passed by",
+         [](TabForm& f) { f.b.TabStop(false); },
+         {"c", "d", "a", "c"}},
         {"disabled and hidden are passed by",
-         [](TabForm& f) { f.c.Enabled(false); f.d.Visible(false); }, {"b", "a", "b", "a"}},
+         [](TabForm& f) {
+             f.c.Enabled(false);
+             f.d.Visible(false);
+         },
+         {"b", "a", "b", "a"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -89,7 +101,8 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
         bool fixed;
         bool minMax;
     };
-    const Case cases[] = {{vbSizable, false, true}, {vbFixedDialog, true, false}, {vbBSNone, true, false}};
+    const Case cases[] = {
+        {vbSizable, false, true}, {vbFixedDialog, true, false}, {vbBSNone, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
         Form form("frmLimit");
@@ -129,18 +142,6 @@ TEST(FormBorder, ShowInTaskbarFalseMakesADialogWindowAndTheIconIsShown) {
     EXPECT_EQ(shown.pixelColor(8, 8), QColor(0x33, 0x66, 0x99));
 }
 
-// A form with a multi-line text box and, optionally, a default button.
-struct MessageForm {
-    Form form{"frmMessage"};
-    TextBox& txt = form.Add<TextBox>("txtMessage", -1, true);
-    CommandButton& ok = form.Add<CommandButton>("cmdSave");
-    int presses = 0;
-    MessageForm() {
-        ok.OnClick = [this] { ++presses; };
-        form.Show();
-    }
-};
-
 TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
     struct Case {
         const char* what;
@@ -158,14 +159,19 @@ TEST(MultiLineText, EnterPressesTheDefaultButtonAndCtrlEnterBreaksTheLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MessageForm f;
-        f.ok.Default(c.isDefault);
-        f.ok.Enabled(c.enabled);
-        input::Type(f.txt, "a");
-        input::PressKey(f.txt, 13, c.shift);
-        input::Type(f.txt, "b");
-        EXPECT_EQ(f.txt.Text(), c.text);
-        EXPECT_EQ(f.presses, c.presses);
+        Form form("frmMessage");
+        auto& txt = form.Add<TextBox>("txtMessage", -1, true);
+        auto& ok = form.Add<CommandButton>("cmdSave");
+        int presses = 0;
+        ok.OnClick = [&] { ++presses; };
+        form.Show();
+        ok.Default(c.isDefault);
+        ok.Enabled(c.enabled);
+        input::Type(txt, "a");
+        input::PressKey(txt, 13, c.shift);
+        input::Type(txt, "b");
+        EXPECT_EQ(txt.Text(), c.text);
+        EXPECT_EQ(presses, c.presses);
     }
 }
 

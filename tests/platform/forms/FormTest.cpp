@@ -1,9 +1,10 @@
 // Forms: modal runs driven by the scripted host, Enter and Esc reaching the
 // default and cancel buttons, the close box with a cancelling QueryUnload,
-// and the scripted host's records.
+// the hosts' text metrics and the window's frame outside the client area.
+
+#include "platform/forms/Form.h"
 
 #include "platform/forms/CommandButton.h"
-#include "platform/forms/Form.h"
 #include "platform/forms/QtHost.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/TextBox.h"
@@ -11,7 +12,6 @@
 #include "platform/forms/UserInput.h"
 
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 using namespace qm6::forms;
@@ -136,21 +136,42 @@ TEST(FormTest, CloseBoxAsksQueryUnloadWhichCanKeepTheFormOpen) {
     EXPECT_TRUE(d.form.Unload());
 }
 
-TEST(FormTest, ScriptedHostAnswersFromItsQueueAndRecordsBoxes) {
+TEST(FormTest, ScriptedHostAnswersFromItsQueueAndMeasuresCharactersInTheFormsFont) {
     ScriptedHost host;
+    ScopedHost scope(host);
     host.QueueAnswer(7);
     EXPECT_EQ(host.MsgBox("Save?", 4 + 32, "Title"), 7);
     EXPECT_EQ(host.MsgBox("Go on?", 3, ""), 6); // nothing queued: the first button, unscripted
     ASSERT_EQ(host.Boxes().size(), 2u);
     EXPECT_EQ(host.Boxes()[0].style, 36);
     EXPECT_EQ(host.UnscriptedBoxes(), 1);
-    // Lines and characters are counted as characters, not bytes.
+
+    // 100 twips a character (not a byte) and 240 a line at 8 points, in the
+    // form's font: twice the size, twice the width.
+    Form form("frmText");
     auto font = qm6::fonts::Font::Create({"Any", 8});
-    EXPECT_EQ(host.MeasureText(font.get(), "ab\r\nc\xC3\xA9" "d"), (TextExtent{300, 480}));
+    form.Font(font);
+    EXPECT_EQ(host.MeasureText(font.get(), "ab\r\nc\xC3\xA9"
+                                           "d"),
+              (TextExtent{300, 480}));
+    EXPECT_EQ(form.TextHeight("ab\ncd"), 480);
+    font->Size(16);
+    EXPECT_EQ(form.TextWidth("abcd"), 800);
+
+    // The frame stays outside the client area, and never leaves a negative one.
+    form.Move(0, 0, 5130, 2070);
+    EXPECT_EQ(form.OuterWidth(), 5130 + ScriptedHost::kNonClientWidth);
+    form.OuterHeight(3000);
+    EXPECT_EQ(form.OuterHeight(), 3000);
+    EXPECT_EQ(form.Height(), 3000 - ScriptedHost::kNonClientHeight);
+    EXPECT_EQ(form.Width(), 5130);
+    form.OuterHeight(100);
+    EXPECT_EQ(form.Height(), 0);
 }
 
-TEST(FormTest, QtHostMeasuresLongerAndTallerTextAsLarger) {
+TEST(FormTest, QtHostMeasuresTextAndFrameWithTheRealWindowSystem) {
     QtHost host;
+    ScopedHost scope(host);
     auto font = qm6::fonts::Font::Create({"DejaVu Sans", 10});
     const TextExtent one = host.MeasureText(font.get(), "abc");
     const TextExtent longer = host.MeasureText(font.get(), "abcabc");
@@ -159,6 +180,15 @@ TEST(FormTest, QtHostMeasuresLongerAndTallerTextAsLarger) {
     EXPECT_GT(longer.width, one.width);
     EXPECT_EQ(two.width, one.width);
     EXPECT_EQ(two.height, 2 * one.height);
+
+    Form form("frmQtFrame");
+    form.Move(0, 0, 4500, 3000);
+    const FrameExtent frame = host.NonClientSize(form);
+    EXPECT_GE(frame.height, frame.width)
+        << "a title bar is at least as high as the borders are wide";
+    EXPECT_EQ(form.OuterHeight() - form.ScaleHeight(), frame.height);
+    form.OuterHeight(form.OuterHeight() + 600);
+    EXPECT_EQ(form.ScaleHeight(), 3600);
 }
 
 TEST(FormTest, UserControlPlacedOnAFormFollowsItsSizeAndRaisesResize) {
@@ -171,7 +201,6 @@ TEST(FormTest, UserControlPlacedOnAFormFollowsItsSizeAndRaisesResize) {
     host.Show();
     input::Settle();
     EXPECT_EQ(ctl.Widget()->parentWidget(), host.Widget());
-    EXPECT_EQ(ctl.Width(), 3000);
     const int before = resizes;
     ctl.Move(150, 150, 4500, 1500);
     input::Settle();

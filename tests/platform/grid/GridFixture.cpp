@@ -2,22 +2,14 @@
 
 #include <QApplication>
 #include <QTest>
-
 #include <string>
 
 namespace qm6::forms::test {
 
-Panel::Panel() : widget_(std::make_unique<QWidget>()) {
-    widget_->resize(800, 400);
-}
-
-Panel::~Panel() {
-    DestroyControls();
-}
-
 void GridFixture::SetUp() {
-    panel = std::make_unique<Panel>();
-    grid = &panel->Add<Grid>("grdTest");
+    form = std::make_unique<Form>("frmGrid");
+    form->Move(0, 0, 12000, 6000);
+    grid = &form->Add<Grid>("grdTest");
     table = static_cast<QTableWidget*>(grid->Widget());
     grid->Move(0, 0, 9000, 4500);
     grid->Cols(4);
@@ -25,8 +17,8 @@ void GridFixture::SetUp() {
     for (int r = 1; r < 5; ++r)
         for (int c = 0; c < 4; ++c)
             grid->TextMatrix(r, c, "r" + std::to_string(r) + "c" + std::to_string(c));
-    QWidget* window = panel->ClientWidget();
-    window->show();
+    form->Show();
+    QWidget* window = form->Widget();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     table->setFocus();
@@ -36,17 +28,26 @@ void GridFixture::SetUp() {
 void GridFixture::TearDown() {
     grid = nullptr;
     table = nullptr;
-    panel.reset();
+    form.reset();
     Settle();
 }
 
-QPoint GridFixture::CellCenter(int row, int col) const {
-    const int tableRow = row - grid->FixedRows();
-    return table->visualRect(table->model()->index(tableRow, col)).center();
+QRect GridFixture::CellRect(int row, int col) const {
+    return table->visualRect(table->model()->index(row - grid->FixedRows(), col));
+}
+
+int32_t GridFixture::Checked(int row, int col) const {
+    return grid->Cell(GridCellProperty::Checked, row, col).AsLong();
+}
+
+QImage GridFixture::Shot() const {
+    Settle();
+    return table->viewport()->grab().toImage();
 }
 
 void GridFixture::Click(int row, int col) {
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, CellCenter(row, col));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      CellRect(row, col).center());
     Settle();
 }
 
@@ -54,7 +55,7 @@ void GridFixture::DoubleClick(int row, int col) {
     // What a widget receives from a double-click: press, release, then the
     // second press as a double-click event, and its release.
     QWidget* viewport = table->viewport();
-    const QPoint at = CellCenter(row, col);
+    const QPoint at = CellRect(row, col).center();
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);

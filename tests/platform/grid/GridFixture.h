@@ -1,40 +1,32 @@
 #pragma once
 
-// A grid on a shown panel, offscreen, with four columns and four data rows
+// A grid on a shown form, offscreen, with four columns and four data rows
 // whose cells read "r<row>c<col>"; helpers that drive it with the same
 // mouse and key events a user's input produces.
 
-#include "platform/forms/Container.h"
+#include "platform/forms/Form.h"
 #include "platform/forms/Grid.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QPoint>
 #include <QTableWidget>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace qm6::forms::test {
-
-// A bare container for the grid: a top-level widget.
-class Panel : public Container {
-public:
-    Panel();
-    ~Panel() override;
-    QWidget* ClientWidget() const override { return widget_.get(); }
-
-private:
-    std::unique_ptr<QWidget> widget_;
-};
 
 class GridFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The centre of a cell in the viewport (grid coordinates, row 0 fixed).
-    QPoint CellCenter(int row, int col) const;
+    // A cell's place in the viewport (grid coordinates, row 0 fixed).
+    QRect CellRect(int row, int col) const;
+    // A cell's check state.
+    int32_t Checked(int row, int col) const;
+    // The viewport as painted once queued work has run.
+    QImage Shot() const;
     void Click(int row, int col);
     void DoubleClick(int row, int col);
     // Sends a key to the table itself (not to an editor).
@@ -44,7 +36,7 @@ protected:
     // Runs queued work (the commit after Enter, the editor's refocus).
     static void Settle();
 
-    std::unique_ptr<Panel> panel;
+    std::unique_ptr<Form> form;
     Grid* grid = nullptr;
     QTableWidget* table = nullptr;
 };

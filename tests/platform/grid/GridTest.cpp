@@ -1,7 +1,6 @@
 // The grid's shape, cells, colours, drawing and non-edit notifications.
 
 #include "GridFixture.h"
-
 #include "platform/forms/Screen.h"
 #include "platform/vb/Conversions.h"
 #include "platform/vb/RaisedError.h"
@@ -10,7 +9,6 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QTest>
-
 #include <string>
 #include <vector>
 
@@ -60,7 +58,8 @@ TEST_F(GridBasics, BadIndicesAndValuesRaiseTheRuntimeErrors) {
         {"current row on the header", [&] { grid->Row(0); }, 9},
         {"two fixed rows", [&] { grid->FixedRows(2); }, 5},
         {"negative row count", [&] { grid->Rows(-1); }, 5},
-        {"check state 7", [&] { grid->Cell(GridCellProperty::Checked, 1, 1, 1, 1, int32_t(7)); }, 5},
+        {"check state 7", [&] { grid->Cell(GridCellProperty::Checked, 1, 1, 1, 1, int32_t(7)); },
+         5},
     };
     for (const Case& c : cases)
         EXPECT_EQ(qm6::vb::test::RaisedError(c.call), c.number) << c.what;
@@ -79,7 +78,6 @@ TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
     // Numbers become text as the runtime writes them.
     grid->Cell(GridCellProperty::Text, 4, 0, 4, 0, 2.5);
     EXPECT_EQ(grid->TextMatrix(4, 0), "2.5");
-
     const int32_t grey = int32_t(0x80000011u);
     grid->Cell(GridCellProperty::ForeColor, 1, 0, 4, 3, int32_t(0x80000008u));
     grid->Cell(GridCellProperty::ForeColor, 1, 3, 4, 3, grey);
@@ -91,60 +89,54 @@ TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
     grid->Cell(GridCellProperty::ForeColor, 0, 0, 0, 1, grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 1).AsLong(), grey);
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 2).AsLong(), int32_t(0x80000012u));
-
-    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 1).AsLong(), kGridChecked);
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 3, 1).AsLong(), kGridNoCheckBox);
-    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridNoCheckBox));
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 1, 1).AsLong(), kGridNoCheckBox);
-    EXPECT_EQ(grid->TextMatrix(1, 1), "r1c1");
 }
 
-TEST_F(GridBasics, BooleanColumnKeepsCheckStatesAndReadsThemAsText) {
-    grid->TextMatrix(1, 3, "1");
-    grid->ColDataType(3, GridDataType::Boolean); // existing text becomes a state
-    struct Case {
-        const char* text;
-        const char* reads;
-    };
-    const std::vector<Case> cases = {{"True", "True"}, {"false", "False"}, {"-1", "True"},
-                                     {"0", "False"},   {"", "False"},      {"2.5", "True"},
-                                     {"yes", "False"}};
-    for (const Case& c : cases) {
-        grid->TextMatrix(2, 3, c.text);
-        EXPECT_EQ(grid->TextMatrix(2, 3), c.reads) << c.text;
-    }
-    EXPECT_EQ(grid->TextMatrix(1, 3), "True");
-    EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 4, 3).AsLong(), kGridUnchecked);
-}
-
-// Pixels of a cell that differ from the cell's background.
-int InkIn(const QImage& image, const QRect& rect) {
+// Pixels of a cell, its border left out, for which `match` holds.
+template <typename Match> int PixelsOf(const QImage& image, const QRect& rect, Match match) {
     int n = 0;
     for (int y = rect.top() + 1; y < rect.bottom() - 1; ++y)
         for (int x = rect.left() + 1; x < rect.right() - 1; ++x)
-            n += image.pixel(x, y) != image.pixel(rect.left() + 1, rect.top() + 1);
+            n += match(image.pixelColor(x, y), image.pixelColor(rect.left() + 1, rect.top() + 1));
     return n;
 }
 
-TEST_F(GridBasics, BooleanCellWithStateZeroHasNoBoxUntilGivenAState) {
-    grid->ColDataType(3, GridDataType::Boolean);
+int Ink(const QImage& image, const QRect& rect) {
+    return PixelsOf(image, rect, [](QColor p, QColor background) { return p != background; });
+}
+
+TEST_F(GridBasics, CheckStatesReadAsTextAndStateZeroHasNoBox) {
+    grid->TextMatrix(1, 3, "1");
+    grid->ColDataType(3, GridDataType::Boolean); // existing text becomes a state
+    EXPECT_EQ(grid->TextMatrix(1, 3), "True");
+    EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
+    EXPECT_EQ(Checked(3, 3), kGridUnchecked);
+    const std::pair<const char*, const char*> texts[] = {
+        {"True", "True"}, {"false", "False"}, {"-1", "True"},  {"0", "False"},
+        {"", "False"},    {"2.5", "True"},    {"yes", "False"}};
+    for (const auto& [text, reads] : texts) {
+        grid->TextMatrix(4, 3, text);
+        EXPECT_EQ(grid->TextMatrix(4, 3), reads) << text;
+    }
+
+    // State zero: no box and nothing to toggle until the cell is given a state.
     grid->Editable(true);
     grid->Cell(GridCellProperty::Checked, 2, 3, 2, 3, int32_t(kGridNoCheckBox));
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
-    const auto ink = [&](int r) {
-        Settle();
-        return InkIn(table->viewport()->grab().toImage(), table->visualRect(table->model()->index(r - 1, 3)));
-    };
-    EXPECT_EQ(ink(2), 0);
-    EXPECT_GT(ink(1), 10); // an unchecked box
-    Click(2, 3); // nothing to toggle
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridNoCheckBox);
+    EXPECT_EQ(Ink(Shot(), CellRect(2, 3)), 0);
+    EXPECT_GT(Ink(Shot(), CellRect(3, 3)), 10); // an unchecked box
+    Click(2, 3);
+    EXPECT_EQ(Checked(2, 3), kGridNoCheckBox);
     grid->Row(1);
     grid->TextMatrix(2, 3, "True");
-    EXPECT_EQ(grid->Cell(GridCellProperty::Checked, 2, 3).AsLong(), kGridChecked);
-    EXPECT_GT(ink(2), 10);
+    EXPECT_EQ(Checked(2, 3), kGridChecked);
+    EXPECT_GT(Ink(Shot(), CellRect(2, 3)), 10);
+
+    // States over a range of a text column; taking them away keeps the text.
+    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
+    EXPECT_EQ(Checked(2, 1), kGridChecked);
+    EXPECT_EQ(Checked(3, 1), kGridNoCheckBox);
+    grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridNoCheckBox));
+    EXPECT_EQ(Checked(1, 1), kGridNoCheckBox);
+    EXPECT_EQ(grid->TextMatrix(1, 1), "r1c1");
 }
 
 TEST_F(GridBasics, HiddenRowsAndColumnsKeepTheirDataAndWidths) {
@@ -256,41 +248,26 @@ TEST_F(GridBasics, RedrawOffSuspendsPaintingUntilSwitchedOn) {
     table->viewport()->removeEventFilter(&counter);
 }
 
-// Pixels of a cell close to a colour.
-int PixelsNear(const QImage& image, const QRect& rect, QColor color) {
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x) {
-            const QColor p = image.pixelColor(x, y);
-            if (std::abs(p.red() - color.red()) < 40 && std::abs(p.green() - color.green()) < 40 &&
-                std::abs(p.blue() - color.blue()) < 40)
-                ++n;
-        }
-    return n;
-}
-
 TEST_F(GridBasics, CellTextColourIsPaintedAndGridColourAppliesToTheRest) {
-    grid->ForeColor(0x00FF00); // green (0x00BBGGRR)
+    grid->ForeColor(0x00FF00);                                              // green (0x00BBGGRR)
     grid->Cell(GridCellProperty::ForeColor, 2, 1, 2, 1, int32_t(0x0000FF)); // red
     grid->TextMatrix(2, 1, "MMMMMM");
     grid->TextMatrix(3, 1, "MMMMMM");
-    Settle();
-    const QImage image = table->viewport()->grab().toImage();
-    const auto rectOf = [&](int r, int c) {
-        return table->visualRect(table->model()->index(r - 1, c));
+    const QImage image = Shot();
+    const auto near = [&](int row, QColor color) {
+        return PixelsOf(image, CellRect(row, 1), [&](QColor p, QColor) {
+            return std::abs(p.red() - color.red()) < 40 &&
+                   std::abs(p.green() - color.green()) < 40 &&
+                   std::abs(p.blue() - color.blue()) < 40;
+        });
     };
-    EXPECT_GT(PixelsNear(image, rectOf(2, 1), Qt::red), 5);
-    EXPECT_EQ(PixelsNear(image, rectOf(2, 1), Qt::green), 0);
-    EXPECT_GT(PixelsNear(image, rectOf(3, 1), Qt::green), 5);
-    EXPECT_EQ(PixelsNear(image, rectOf(3, 1), Qt::red), 0);
+    EXPECT_GT(near(2, Qt::red), 5);
+    EXPECT_EQ(near(2, Qt::green), 0);
+    EXPECT_GT(near(3, Qt::green), 5);
+    EXPECT_EQ(near(3, Qt::red), 0);
 }
 
 TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
-    vb::NumberChars german;
-    german.decimal = ",";
-    german.group = ".";
-    german.currency = "\u20ac";
-    german.currencyPlacement = 3;
     struct Case {
         bool german;
         const char* text;
@@ -298,8 +275,10 @@ TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
         const char* shown;
     };
     const std::vector<Case> cases = {
-        {false, "1234.5", "Currency", "$1,234.50"},  {false, "1234.5", "$#,##0.00", "$1,234.50"},
-        {true, "1234,5", "Currency", "1.234,50 \u20ac"}, {true, "1234,5", "$#,##0.00", "$1.234,50"},
+        {false, "1234.5", "Currency", "$1,234.50"},
+        {false, "1234.5", "$#,##0.00", "$1,234.50"},
+        {true, "1234,5", "Currency", "1.234,50 \u20ac"},
+        {true, "1234,5", "$#,##0.00", "$1.234,50"},
         {false, "n/a", "Currency", "n/a"},
     };
     for (int col : {1, 2}) {
@@ -309,7 +288,7 @@ TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.format);
         if (c.german)
-            vb::SetNumberChars(german);
+            vb::SetNumberChars(vb::NumberCharsOf(1031)); // de-DE
         else
             vb::ResetNumberChars();
         grid->ColFormat(1, c.format);
@@ -317,10 +296,8 @@ TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {
         grid->TextMatrix(1, 2, c.shown); // no format: painted as it is
         EXPECT_EQ(grid->Cell(GridCellProperty::TextDisplay, 1, 1).AsString(), c.shown);
         EXPECT_EQ(grid->TextMatrix(1, 1), c.text);
-        Settle();
-        const QImage image = table->viewport()->grab().toImage();
-        const auto cell = [&](int col) { return image.copy(table->visualRect(table->model()->index(0, col))); };
-        EXPECT_EQ(cell(1), cell(2));
+        const QImage image = Shot();
+        EXPECT_EQ(image.copy(CellRect(1, 1)), image.copy(CellRect(1, 2)));
     }
     vb::ResetNumberChars();
 }

@@ -10,10 +10,6 @@ namespace {
 
 using namespace test;
 
-constexpr int InvalidProcedureCall = 5;
-constexpr int SubscriptOutOfRange = 9;
-constexpr int DuplicateKey = 457;
-
 // The members' values joined, to check the order in one comparison.
 std::string Order(const Collection& c) {
     std::string order;

@@ -2,6 +2,7 @@
 
 #include "LocaleScope.h"
 #include "RaisedError.h"
+#include "platform/vb/Format.h"
 #include "support/TestSupport.h"
 
 #include <cmath>
@@ -14,8 +15,6 @@ namespace {
 
 using namespace test;
 
-constexpr int Overflow = 6;
-constexpr int TypeMismatch = 13;
 const double Inf = std::numeric_limits<double>::infinity();
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -155,25 +154,29 @@ TEST(Conversions, BooleanOfNumbersAndText) {
 }
 // clang-format on
 
+// Null raises "invalid use of Null" and what is no scalar a type mismatch in
+// every conversion and in Format (which writes Null as empty text); IsNumeric
+// answers false for them without raising, and true for every scalar that is
+// not text.
 TEST(Conversions, NullAndNonScalarsAreRejectedByEveryConversion) {
-    const struct {
-        Variant value;
-        int error;
-    } cases[] = {
-        {Variant::Null(), 94},
-        {ByteArray{{1, 2}, 0}, TypeMismatch},
-        {Array2D(0, 1, 0, 1), TypeMismatch},
-        {ObjectRef(std::make_shared<Object>()), TypeMismatch},
+    // clang-format off
+    const struct { Variant value; int error; } cases[] = {
+        {Variant::Null(), 94}, {ByteArray{{1, 2}, 0}, TypeMismatch}, {Array2D(0, 1, 0, 1), TypeMismatch},
+        {ObjectRef(std::make_shared<Object>()), TypeMismatch}, {Variant(), 0}, {true, 0},
+        {int16_t{1}, 0}, {2.5, 0}, {Currency::FromScaled(1), 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.value.Type()));
-        EXPECT_EQ(RaisedError([&] { CStr(c.value); }), c.error);
+        EXPECT_EQ(IsNumeric(c.value), c.error == 0);
         EXPECT_EQ(RaisedError([&] { CInt(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CLng(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CBool(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CCur(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CDbl(c.value); }), c.error);
         EXPECT_EQ(RaisedError([&] { CSng(c.value); }), c.error);
+        EXPECT_EQ(RaisedError([&] { CStr(c.value); }), c.error);
+        EXPECT_EQ(RaisedError([&] { Format(c.value, "Fixed"); }), c.value.IsNull() ? 0 : c.error);
     }
 }
 

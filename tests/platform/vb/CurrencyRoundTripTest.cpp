@@ -13,31 +13,23 @@ namespace {
 
 using namespace test;
 
-int64_t PowerOfTen(int n) {
-    int64_t p = 1;
-    while (n-- > 0) {
-        p *= 10;
-    }
-    return p;
-}
-
 // Amounts with at most `decimals` decimals: zero, the extremes of the range,
-// every digit count from 1 to 19 and a spread of random amounts, each also
-// negated.
+// the edges of every digit count and a spread of random amounts of every
+// size, each also negated.
 std::vector<Currency> AmountsWith(int decimals) {
-    const int64_t step = PowerOfTen(4 - decimals);
-    std::vector<int64_t> scaled = {0,    1,    5,     9,     10,       99,        100,      999,
-                                   1000, 9999, 10000, 12345, 99999999, 100000000, 123456789};
-    for (int digits = 1; digits <= 18; ++digits) {
-        scaled.push_back(PowerOfTen(digits) - 1);
-        scaled.push_back(PowerOfTen(digits));
+    int64_t step = 1;
+    for (int i = decimals; i < 4; ++i)
+        step *= 10;
+    std::vector<int64_t> scaled = {0, 1, 5, 12345, 123456789, INT64_MAX};
+    for (int64_t digits = 1, p = 1; digits <= 18; ++digits) {
+        p *= 10;
+        scaled.push_back(p - 1);
+        scaled.push_back(p);
     }
-    scaled.push_back(INT64_MAX);
     std::mt19937_64 random(20240501u + static_cast<unsigned>(decimals));
     for (int i = 0; i < 300; ++i) {
-        const int width = 1 + static_cast<int>(random() % 18);
-        scaled.push_back(
-            static_cast<int64_t>(random() % static_cast<uint64_t>(PowerOfTen(width) - 1)));
+        const auto shift = 1 + random() % 63; // any size from 63 bits down
+        scaled.push_back(static_cast<int64_t>(random() >> shift));
     }
     std::vector<Currency> amounts;
     for (const int64_t s : scaled) {
@@ -63,7 +55,8 @@ std::string Symbol() {
 // Read back as CCur reads them; a format with a symbol of its own, which
 // the locale need not know for money, as CCurOfFormatted reads it.
 TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
-    for (const uint32_t lcid : {kEnUs, kDeDe, kFrFr, kJaJp, test::kDeCh, test::kPlPl, test::kKmKh}) {
+    for (const uint32_t lcid :
+         {kEnUs, kDeDe, kFrFr, kJaJp, test::kDeCh, test::kPlPl, test::kKmKh}) {
         const LocaleScope locale(lcid);
         const int currencyDigits = CurrentNumberChars().currencyDigits;
         const std::string symbol = Symbol();
@@ -73,7 +66,6 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
             bool own = false;
         } formats[] = {
             {"Currency", currencyDigits},
-            {"Standard", 2},
             {"Fixed", 2},
             {"#,##0.00", 2},
             {"#,##0.00;(#,##0.00)", 2},
@@ -81,7 +73,6 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
             {"#,##0.00 " + symbol + ";(#,##0.00 " + symbol + ");\"0\"", 2},
             {symbol + "0.0000", 4},
             {"#,##0.000", 3},
-            {"#,##0.0", 1},
             {"#,##0", 0},
             {"0.00##", 4},
             {"$#,##0.00;($#,##0.00)", 2, true},
@@ -94,9 +85,8 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
                 SCOPED_TRACE("locale " + std::to_string(lcid) + ", format " + f.format + ": " +
                              text);
                 Currency back;
-                ASSERT_EQ(RaisedError([&] {
-                              back = f.own ? CCurOfFormatted(text, f.format) : CCur(text);
-                          }),
+                ASSERT_EQ(RaisedError(
+                              [&] { back = f.own ? CCurOfFormatted(text, f.format) : CCur(text); }),
                           0);
                 ASSERT_EQ(back.Scaled(), amount.Scaled());
             }

@@ -35,8 +35,7 @@ TEST(Format, SectionsAndTheirSigns) {
         {0.0, "$#,##0;;\\Z\\e\\r\\o", "Zero"}, {5.0, "$#,##0;;\\Z\\e\\r\\o", "$5"},
         {-5.0, "$#,##0;;\\Z\\e\\r\\o", "-$5"}, // empty negative section: the first, signed
         {0.0, "\"pos\";\"neg\"", "pos"}, {-1.0, "\"pos\";\"neg\"", "neg"},
-        {0.0, "\"pos\";\"neg\";\"zero\"", "zero"}, {1.0, "\"pos\";\"neg\";\"zero\"", "pos"},
-        {-1.57, "0.00", "-1.57"}, {-0.1, ".#", "-.1"}, {-1.0, "#;-#", "-1"},
+        {0.0, "\"pos\";\"neg\";\"zero\"", "zero"}, {-1.57, "0.00", "-1.57"}, {-0.1, ".#", "-.1"}, {-1.0, "#;-#", "-1"},
         {-5.0, "$#,##0;($#,##0)", "($5)"}, {-5.0, "$0", "-$5"},
         // The section is chosen before rounding; the zero section only for an exact zero.
         {-0.001, "0.00", "-0.00"}, {0.001, "0.00;(0.00);\"Z\"", "0.00"},
@@ -44,7 +43,6 @@ TEST(Format, SectionsAndTheirSigns) {
         {-1.0, "\"neg\"", "neg"}, // no digits shown: no sign added
         {5.0, "0;-0;0;0;\"fifth\"", "5"}, {-5.0, ";", "-5"},
         {Variant::Null(), "0;0;0;\\N\\u\\l\\l", "Null"}, {Variant::Null(), "0.00", ""},
-        {Variant::Null(), "Standard", ""},
         {0.5, "\";\"0", ";1"}, {0.5, "\\;0", ";1"},
     };
     CheckAll(cases);
@@ -55,9 +53,8 @@ TEST(Format, DigitPlaceholdersAndRoundingHalfAwayFromZero) {
     const Case cases[] = {
         {2658.0, "00000", "02658"}, {2658.0, "00.00", "2658.00"}, {23.675, "##.##", "23.68"},
         {0.0, "#", ""}, {0.0, "#.#", "."}, {0.17, "#.00", ".17"}, {0.0049, "#.##", "."},
-        {1.0, "000###", "000001"}, {12.5, ".00", "12.50"}, {1.5, "0.0#", "1.5"},
-        {1.25, "0.0#", "1.25"}, {1.0, "0.0#", "1.0"}, {123.0, "#0#", "123"},
-        {2.5, "0", "3"}, {-2.5, "0", "-3"}, {0.5, "0", "1"}, {1.5, "0", "2"},
+        {1.0, "000###", "000001"}, {12.5, ".00", "12.50"}, {1.25, "0.0#", "1.25"},
+        {1.0, "0.0#", "1.0"}, {123.0, "#0#", "123"}, {2.5, "0", "3"}, {-2.5, "0", "-3"},
         // Rounded on the 15-digit text, not on the binary value just below the half.
         {0.0995, "#.##", ".1"}, {8.0995, "#.##", "8.1"}, {1.005, "0.00", "1.01"},
         {9.9999999, "#0.000000", "10.000000"}, {999.5, "0", "1000"},
@@ -119,11 +116,9 @@ TEST(Format, NamedFormats) {
     const Case cases[] = {
         {-1234.5, "General Number", "-1234.5"}, {1.0 / 3, "General Number", "0.333333333333333"},
         {-1234.5, "Currency", "($1,234.50)"}, {0.0, "Currency", "$0.00"}, {-1234.5, "Fixed", "-1234.50"},
-        {0.2, "Fixed", "0.20"}, {-1234.5, "Standard", "-1,234.50"}, {562486.2356, "Standard", "562,486.24"},
-        {0.7521, "Percent", "75.21%"}, {0.0, "Percent", "0.00%"}, {1234.5, "Scientific", "1.23E+03"},
-        {0.5, "Scientific", "5.00E-01"}, {-1234.5, "Yes/No", "Yes"}, {0.0, "Yes/No", "No"},
-        {23.0, "True/False", "True"}, {0.0, "True/False", "False"}, {0.5, "On/Off", "On"},
-        {Cur(1), "On/Off", "On"}, {1234.5, "standard", "1,234.50"}, {0.0, "yes/NO", "No"},
+        {-1234.5, "Standard", "-1,234.50"}, {0.7521, "Percent", "75.21%"}, {1234.5, "Scientific", "1.23E+03"},
+        {-1234.5, "Yes/No", "Yes"}, {0.0, "True/False", "False"}, {Cur(1), "On/Off", "On"},
+        {1234.5, "standard", "1,234.50"}, {0.0, "yes/NO", "No"},
         {1234.5, "Standard ", "Standard "}, {23.0, "", "23"}, {true, "", "True"}, {Variant::Null(), "", ""},
         {true, "General Number", "-1"}, {"1.5", "Fixed", "1.50"}, {"abc", "Fixed", "abc"},
         {"1.50", "", "1.50"}, {"$1,000", "General Number", "1000"},
@@ -134,13 +129,10 @@ TEST(Format, NamedFormats) {
 
 TEST(Format, LocaleSeparatorsAndCurrency) {
     const struct { uint32_t lcid; Variant value; const char* format; const char* expected; } cases[] = {
-        {kDeDe, 1234.5, "$#,##0.00", "$1.234,50"}, {kDeDe, 6.9, "###,##0.00", "6,90"},
-        {kDeDe, 1234.5, "Standard", "1.234,50"}, {kDeDe, 1234.5, "Currency", "1.234,50 \u20AC"},
-        {kDeDe, -1234.5, "Currency", "(1.234,50 \u20AC)"}, {kDeDe, 0.5, "General Number", "0,5"},
-        {kDeDe, 1234.5, "0.00E+00", "1,23E+03"},
+        {kDeDe, 6.9, "###,##0.00", "6,90"}, {kDeDe, 1234.5, "Standard", "1.234,50"},
+        {kDeDe, 0.5, "General Number", "0,5"}, {kDeDe, 1234.5, "0.00E+00", "1,23E+03"},
         {kFrFr, 1234567.891, "Currency", "1\u00A0234\u00A0567,89 \u20AC"},
-        {kJaJp, 1234.5, "Currency", "\u00A51,235"}, {kJaJp, -1234.4, "Currency", "(\u00A51,234)"},
-        {kJaJp, 1234.5, "Standard", "1,234.50"},
+        {kJaJp, -1234.4, "Currency", "(\u00A51,234)"}, {kJaJp, 1234.5, "Standard", "1,234.50"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.format) + " of " + CStr(c.value));
@@ -176,37 +168,17 @@ TEST(Format, CurrencyPatternsPerLocale) {
         EXPECT_EQ(Format(amount, stored), c.own);
         EXPECT_EQ(Format(negative, stored), "(" + std::string(c.own) + ")");
     }
+    // clang-format off
     const struct { const char* format; const char* symbol; } symbols[] = {
         {stored, "$"}, {"#,##0.00 \\E\\U\\R", "EUR"}, {"\"CHF\" 0.00", "CHF"}, {"0.00%", ""},
         {"Currency", ""}, {"0.00", ""}, {"", ""},
     };
+    // clang-format on
     for (const auto& s : symbols)
         EXPECT_EQ(FormatCurrencySymbol(s.format), s.symbol) << s.format;
     const LocaleScope locale(kDeDe);
-    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1,5", "0.00"); }), 13);
-    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1e300", "$0.00"); }), 6);
-}
-
-TEST(Format, CurrencySymbolStandsWhereTheLocalePlacesItAndReadsBack) {
-    const struct { int placement; std::string positive; } cases[] = {
-        {0, "kr1,234.50"}, {1, "1,234.50kr"}, {2, "kr 1,234.50"}, {3, "1,234.50 kr"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.positive);
-        NumberChars chars;
-        chars.currency = "kr";
-        chars.currencyPlacement = c.placement;
-        SetNumberChars(chars);
-        EXPECT_EQ(Format(1234.5, "Currency"), c.positive);
-        EXPECT_EQ(Format(-1234.5, "Currency"), "(" + c.positive + ")");
-        EXPECT_EQ(CCur(c.positive).Scaled(), 12345000);
-        EXPECT_EQ(CCur("(" + c.positive + ")").Scaled(), -12345000);
-    }
-    ResetNumberChars();
-}
-
-TEST(Format, ValuesThatAreNoNumbersRaiseAsTheConversionsDo) {
-    EXPECT_EQ(test::RaisedError([] { Format(ByteArray{{1}, 0}, "0"); }), 13);
-    EXPECT_EQ(test::RaisedError([] { Format(Array2D(0, 0, 0, 0), "Fixed"); }), 13);
+    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1,5", "0.00"); }), TypeMismatch);
+    EXPECT_EQ(test::RaisedError([] { CCurOfFormatted("$1e300", "$0.00"); }), Overflow);
 }
 
 } // namespace

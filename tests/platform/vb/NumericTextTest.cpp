@@ -10,8 +10,6 @@ namespace {
 
 using namespace test;
 
-constexpr int Overflow = 6;
-constexpr int TypeMismatch = 13;
 #define NBSP "\u00A0"
 
 // clang-format off
@@ -120,17 +118,6 @@ TEST(NumericText, IntegersRoundTheWrittenDigitsToEven) {
     }
 }
 
-TEST(NumericText, IsNumericOfValuesThatAreNotText) {
-    const struct { Variant value; bool expected; } cases[] = {
-        {Variant(), true}, {Variant::Null(), false}, {true, true}, {int16_t{1}, true},
-        {2.5, true}, {Currency::FromScaled(1), true}, {ByteArray{{1}, 0}, false},
-        {Array2D(0, 0, 0, 0), false}, {ObjectRef(std::make_shared<Object>()), false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.value.Type()));
-        EXPECT_EQ(IsNumeric(c.value), c.expected);
-    }
-}
 // clang-format on
 
 } // namespace

@@ -10,10 +10,6 @@ namespace {
 
 using namespace test;
 
-constexpr int Overflow = 6;
-constexpr int SubscriptOutOfRange = 9;
-constexpr int TypeMismatch = 13;
-
 // clang-format off
 TEST(Currency, ArithmeticOverflowsAtBothEndsOfTheRange) {
     const Currency tick = Currency::FromScaled(1);
