@@ -114,8 +114,9 @@ TEST_F(HiveTest, ListingsByIndexGoOnAcrossPagesAndFollowChanges) {
             ASSERT_EQ(EnumValue(key, uint32_t(i), name, nullptr, withData ? &data : nullptr), 0)
                 << i;
             ASSERT_EQ(name, "v" + std::to_string(i));
-            if (withData)
+            if (withData) {
                 ASSERT_EQ(std::string(data.begin(), data.end()), name);
+            }
         }
         EXPECT_EQ(EnumValue(key, kCount, name), ERROR_NO_MORE_ITEMS);
     }
