@@ -95,6 +95,9 @@ TEST_F(BadHiveTest, GarbageAndDamagedHivesAnswerBadDb) {
     std::string corrupt = good, noise(8192, '\0');
     for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
         corrupt.replace(at, 8, 8, '\xFF');
+    // A damaged page of values only, which opening a key does not read.
+    std::string valuesPage = good;
+    valuesPage.replace(valuesPage.size() - page, 8, 8, '\xFF');
     std::string newer = good;
     newer[63] = 3; // a later schema version (user_version)
     std::mt19937 rng(7);
@@ -102,7 +105,8 @@ TEST_F(BadHiveTest, GarbageAndDamagedHivesAnswerBadDb) {
         c = char(rng());
     for (const std::string& bytes :
          {noise, std::string("hello, not a hive\n"), std::string("SQLite format 3") + '\0',
-          good.substr(0, good.size() / 2), good.substr(0, page), good.substr(0, 99), corrupt, newer}) {
+          good.substr(0, good.size() / 2), good.substr(0, page), good.substr(0, 99), corrupt,
+          valuesPage, newer}) {
         SCOPED_TRACE(bytes.size());
         qm6::test::WriteFile(HivePath(), bytes);
         ExpectBadDb();
