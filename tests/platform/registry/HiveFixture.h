@@ -48,6 +48,17 @@ protected:
         return key;
     }
 
+    // The name (or, with `data`, the data) at `index` of a key's values, or
+    // the error code as text.
+    static std::string ValueAt(const Key& key, uint32_t index, bool data = false) {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        long rc = EnumValue(key, index, name, nullptr, data ? &bytes : nullptr);
+        if (rc != ERROR_SUCCESS)
+            return "error " + std::to_string(rc);
+        return data ? std::string(bytes.begin(), bytes.end()) : name;
+    }
+
     // What opening a key answers.
     static long Opening(std::string_view path, uint32_t access = KEY_READ) {
         Key key;

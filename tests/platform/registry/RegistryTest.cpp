@@ -329,18 +329,11 @@ TEST_F(HiveTest, ChangesMadeElsewhereShowInTheNextCall) {
         std::function<void(const std::string& path, const Key& handle)> check;
     } cases[] = {
         {"value set", true, [](const std::string& p) { Put(p, "v1", "changed"); },
-         [](const std::string&, const Key& h) {
-             std::string name;
-             Blob data;
-             ASSERT_EQ(EnumValue(h, 1, name, nullptr, &data), 0);
-             EXPECT_EQ(std::string(data.begin(), data.end()), "changed");
-         }},
+         [](const std::string&, const Key& h) { EXPECT_EQ(ValueAt(h, 1, true), "changed"); }},
         {"value deleted", true,
          [](const std::string& p) { ASSERT_EQ(DeleteValue(Open(p), "v0"), 0); },
          [](const std::string& p, const Key& h) {
-             std::string name;
-             ASSERT_EQ(EnumValue(h, 0, name), 0);
-             EXPECT_EQ(name, "v1");
+             EXPECT_EQ(ValueAt(h, 0), "v1");
              EXPECT_EQ(Get(p, "v0"), "error 2");
          }},
         {"made read-only", false,
@@ -364,8 +357,7 @@ TEST_F(HiveTest, ChangesMadeElsewhereShowInTheNextCall) {
         {"deleted", true,
          [](const std::string& p) { ASSERT_EQ(DeleteTree(Open(""), Parent(p)), 0); },
          [](const std::string& p, const Key& h) {
-             std::string name;
-             EXPECT_EQ(EnumValue(h, 0, name), ERROR_KEY_DELETED);
+             EXPECT_EQ(ValueAt(h, 0), "error 1018");
              EXPECT_EQ(Opening(p), ERROR_FILE_NOT_FOUND);
              EXPECT_EQ(Opening(Parent(p)), ERROR_FILE_NOT_FOUND);
          }},
@@ -382,8 +374,7 @@ TEST_F(HiveTest, ChangesMadeElsewhereShowInTheNextCall) {
             if (settled)
                 LetTheFileSettle();
             for (int round = 0; round < 2; ++round) { // the second from the caches
-                std::string name;
-                ASSERT_EQ(EnumValue(handle, 0, name), 0);
+                ASSERT_EQ(ValueAt(handle, 0), "v0");
                 ASSERT_EQ(Opening(path), 0);
             }
             OnOtherConnection([&] { cases[i].change(path); });
