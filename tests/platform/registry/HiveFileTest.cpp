@@ -21,10 +21,17 @@ std::set<std::string> Listing(const fs::path& dir) {
     return names;
 }
 
-void Sql(const fs::path& file, const char* script) {
+// Runs `script` on `file`; with `rows`, appends the first column of every
+// row it answers, each followed by ";".
+void Sql(const fs::path& file, const char* script, std::string* rows = nullptr) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, script, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    auto collect = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) += std::string(values[0] ? values[0] : "NULL") + ";";
+        return 0;
+    };
+    ASSERT_EQ(sqlite3_exec(db, script, rows ? +collect : nullptr, rows, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
 
@@ -148,15 +155,8 @@ protected:
     }
 
     static std::string Rows(const fs::path& file, const char* sql) {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* stmt = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr), SQLITE_OK) << sql;
         std::string rows;
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            rows += std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + ";";
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        Sql(file, sql, &rows);
         return rows;
     }
 };
