@@ -21,10 +21,17 @@ std::set<std::string> Listing(const fs::path& dir) {
     return names;
 }
 
-void Sql(const fs::path& file, const char* script) {
+// Runs `script` on `file`; with `rows`, appends the first column of every
+// row it answers, each followed by ";".
+void Sql(const fs::path& file, const char* script, std::string* rows = nullptr) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, script, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    auto collect = [](void* out, int, char** values, char**) {
+        *static_cast<std::string*>(out) += std::string(values[0] ? values[0] : "NULL") + ";";
+        return 0;
+    };
+    ASSERT_EQ(sqlite3_exec(db, script, rows ? +collect : nullptr, rows, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
 
@@ -95,6 +102,9 @@ TEST_F(BadHiveTest, GarbageAndDamagedHivesAnswerBadDb) {
     std::string corrupt = good, noise(8192, '\0');
     for (size_t at = 2 * page; at + 8 < corrupt.size(); at += page)
         corrupt.replace(at, 8, 8, '\xFF');
+    // A damaged page of values only, which opening a key does not read.
+    std::string valuesPage = good;
+    valuesPage.replace(valuesPage.size() - page, 8, 8, '\xFF');
     std::string newer = good;
     newer[63] = 3; // a later schema version (user_version)
     std::mt19937 rng(7);
@@ -102,7 +112,8 @@ TEST_F(BadHiveTest, GarbageAndDamagedHivesAnswerBadDb) {
         c = char(rng());
     for (const std::string& bytes :
          {noise, std::string("hello, not a hive\n"), std::string("SQLite format 3") + '\0',
-          good.substr(0, good.size() / 2), good.substr(0, page), good.substr(0, 99), corrupt, newer}) {
+          good.substr(0, good.size() / 2), good.substr(0, page), good.substr(0, 99), corrupt,
+          valuesPage, newer}) {
         SCOPED_TRACE(bytes.size());
         qm6::test::WriteFile(HivePath(), bytes);
         ExpectBadDb();
@@ -144,15 +155,8 @@ protected:
     }
 
     static std::string Rows(const fs::path& file, const char* sql) {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* stmt = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr), SQLITE_OK) << sql;
         std::string rows;
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            rows += std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + ";";
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        Sql(file, sql, &rows);
         return rows;
     }
 };

@@ -34,6 +34,50 @@ protected:
         ASSERT_EQ(SetValue(key, name, REG_SZ, bytes), ERROR_SUCCESS) << name;
     }
 
+    static SecurityDescriptor Sddl(const std::string& text) {
+        auto sd = SecurityDescriptor::FromSddl(text);
+        EXPECT_TRUE(sd) << text;
+        return sd.value_or(SecurityDescriptor{});
+    }
+
+    // A key that must open.
+    static Key Open(std::string_view path, uint32_t access = KEY_ALL_ACCESS,
+                    uint32_t root = HKEY_CURRENT_USER) {
+        Key key;
+        EXPECT_EQ(OpenKey(root, path, access, key), ERROR_SUCCESS) << path;
+        return key;
+    }
+
+    // The name (or, with `data`, the data) at `index` of a key's values, or
+    // the error code as text.
+    static std::string ValueAt(const Key& key, uint32_t index, bool data = false) {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        long rc = EnumValue(key, index, name, nullptr, data ? &bytes : nullptr);
+        if (rc != ERROR_SUCCESS)
+            return "error " + std::to_string(rc);
+        return data ? std::string(bytes.begin(), bytes.end()) : name;
+    }
+
+    // What opening a key answers.
+    static long Opening(std::string_view path, uint32_t access = KEY_READ) {
+        Key key;
+        return OpenKey(HKEY_CURRENT_USER, path, access, key);
+    }
+
+    // Creates a key (if needed), made with the descriptor `sddl` if given.
+    static Key Make(std::string_view path, const std::string& sddl = "",
+                    uint32_t access = KEY_ALL_ACCESS) {
+        SecurityDescriptor sd = sddl.empty() ? SecurityDescriptor{} : Sddl(sddl);
+        SecurityAttributes attributes{&sd, false};
+        Key key;
+        EXPECT_EQ(
+            CreateKey(HKEY_CURRENT_USER, path, access, sddl.empty() ? nullptr : &attributes, key),
+            ERROR_SUCCESS)
+            << path;
+        return key;
+    }
+
     // The data of a value, or the error code as text.
     static std::string Get(std::string_view path, std::string_view name,
                            uint32_t root = HKEY_CURRENT_USER) {
