@@ -2,12 +2,10 @@
 // read back by Qt's own reader.
 
 #include "platform/forms/PictureSupport.h"
-
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
+#include <gtest/gtest.h>
 
 namespace qm6::pictures::test {
 namespace {
@@ -18,8 +16,8 @@ Picture Sample() {
     image.height = 3;
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x)
-            image.pixels.push_back(uint32_t(50 * x + 5) << 24 | uint32_t(40 * y) << 16 | uint32_t(x * 31) << 8 |
-                                   uint32_t(200 - y));
+            image.pixels.push_back(uint32_t(50 * x + 5) << 24 | uint32_t(40 * y) << 16 |
+                                   uint32_t(x * 31) << 8 | uint32_t(200 - y));
     return Picture(PictureType::Icon, std::move(image));
 }
 
