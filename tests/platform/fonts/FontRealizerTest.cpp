@@ -2,9 +2,8 @@
 #include "platform/fonts/FontconfigRealizer.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <future>
+#include <gtest/gtest.h>
 
 namespace qm6::fonts {
 namespace {
@@ -36,6 +35,17 @@ struct MapCase {
     int16_t expectedCharset;
 };
 
+// Each case realized: the name and set it reads back as.
+template <size_t N, class Realize> void ExpectRealized(const MapCase (&cases)[N], Realize realize) {
+    for (const MapCase& c : cases) {
+        FontDesc asked;
+        asked.name = c.name;
+        asked.charset = c.charset;
+        EXPECT_EQ(realize(asked), std::pair(std::string(c.expectedName), c.expectedCharset))
+            << c.name << " / " << c.charset;
+    }
+}
+
 TEST_F(FontRealization, NameAndCharsetReadBackAsTheMapperRealizesThem) {
     const MapCase cases[] = {
         // An installed face covering the set: kept, in its own spelling.
@@ -62,15 +72,10 @@ TEST_F(FontRealization, NameAndCharsetReadBackAsTheMapperRealizesThem) {
         {"arial", 255, "Arial", 255},
         {"Nowhere Sans", 255, "MS Sans Serif", 255},
     };
-    for (const MapCase& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " / " + std::to_string(c.charset));
-        FontDesc asked;
-        asked.name = c.name;
-        asked.charset = c.charset;
+    ExpectRealized(cases, [](const FontDesc& asked) {
         auto font = Font::Create(asked);
-        EXPECT_EQ(font->Name(), c.expectedName);
-        EXPECT_EQ(font->Charset(), c.expectedCharset);
-    }
+        return std::pair{font->Name(), font->Charset()};
+    });
 }
 
 TEST_F(FontRealization, OrderOfSettingMatters) {
@@ -98,9 +103,8 @@ TEST_F(FontRealization, DefaultCharsetFollowsTheUserLocale) {
 
 TEST_F(FontRealization, RealizerIsPerThread) {
     // Another thread has not installed the table: it keeps the default.
-    auto other = std::async(std::launch::async, [] {
-        return CurrentFontRealizer() == FontconfigRealizer::Shared();
-    });
+    auto other = std::async(std::launch::async,
+                            [] { return CurrentFontRealizer() == FontconfigRealizer::Shared(); });
     EXPECT_TRUE(other.get());
     EXPECT_NE(CurrentFontRealizer(), FontconfigRealizer::Shared());
 }
@@ -108,22 +112,18 @@ TEST_F(FontRealization, RealizerIsPerThread) {
 TEST(DesignedFaces, AMissingDesignedFaceBecomesAFaceWithArialsWidthsThatCoversTheSet) {
     // A free system: DejaVu Sans first (the default and best face), Liberation
     // Sans with Arial's widths, a Japanese face.
-    const FaceTableRealizer free({{"DejaVu Sans", {0, 161, 204, 238}}, {"Liberation Sans", {0, 161, 204}},
+    const FaceTableRealizer free({{"DejaVu Sans", {0, 161, 204, 238}},
+                                  {"Liberation Sans", {0, 161, 204}},
                                   {"IPAGothic", {128, 0}}});
     const MapCase cases[] = {
-        {"MS Sans Serif", 0, "Liberation Sans", 0},   {"tahoma", 161, "Liberation Sans", 161},
-        {"Arial", 255, "Liberation Sans", 255},       {"MS Sans Serif", 238, "DejaVu Sans", 238},
-        {"MS Sans Serif", 128, "IPAGothic", 128},     {"Courier New", 0, "DejaVu Sans", 0},
+        {"MS Sans Serif", 0, "Liberation Sans", 0}, {"tahoma", 161, "Liberation Sans", 161},
+        {"Arial", 255, "Liberation Sans", 255},     {"MS Sans Serif", 238, "DejaVu Sans", 238},
+        {"MS Sans Serif", 128, "IPAGothic", 128},   {"Courier New", 0, "DejaVu Sans", 0},
     };
-    for (const MapCase& c : cases) {
-        FontDesc asked;
-        asked.name = c.name;
-        asked.charset = c.charset;
+    ExpectRealized(cases, [&free](const FontDesc& asked) {
         const FontDesc got = free.Realize(asked);
-        EXPECT_EQ(got.name + "/" + std::to_string(got.charset),
-                  std::string(c.expectedName) + "/" + std::to_string(c.expectedCharset))
-            << c.name << " / " << c.charset;
-    }
+        return std::pair{got.name, got.charset};
+    });
 }
 
 // The faces of this machine. Only fonts-dejavu-core is assumed: DejaVu Sans
@@ -142,11 +142,9 @@ TEST_F(Fontconfig, InstalledFaceIsFoundInItsOwnSpelling) {
     // Fontconfig ignores blanks in family names; the platform does not.
     EXPECT_EQ(realizer_.FindFace("DejaVuSans"), std::nullopt);
     EXPECT_EQ(realizer_.FindFace("Quillmeter Imaginary Grotesk"), std::nullopt);
-    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 0));
-    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 204));
-    EXPECT_TRUE(realizer_.Covers("DejaVu Sans", 161));
-    EXPECT_FALSE(realizer_.Covers("DejaVu Sans", 128));
-    EXPECT_FALSE(realizer_.Covers("DejaVu Sans", 2));
+    for (const auto& [charset, covered] :
+         {std::pair{0, true}, {204, true}, {161, true}, {128, false}, {2, false}})
+        EXPECT_EQ(realizer_.Covers("DejaVu Sans", int16_t(charset)), covered) << charset;
 }
 
 TEST_F(Fontconfig, FontObjectsReadBackInstalledFaces) {
@@ -179,14 +177,17 @@ TEST_F(Fontconfig, DesignedFacesResolveToTheInstalledFaceWithArialsWidths) {
     for (const char* face : DesignedFaces()) {
         FontDesc asked;
         asked.name = face;
-        EXPECT_EQ(realizer_.Realize(asked).name, realizer_.FindFace(face).value_or("Liberation Sans")) << face;
+        EXPECT_EQ(realizer_.Realize(asked).name,
+                  realizer_.FindFace(face).value_or("Liberation Sans"))
+            << face;
     }
 }
 
 TEST_F(Fontconfig, AnswersAreTheSameFromSeveralThreads) {
     auto ask = [this] {
         std::vector<std::string> names;
-        for (const char* face : {"DejaVu Sans", "DejaVu Serif", "Nowhere Sans", "DejaVu Sans Mono"}) {
+        for (const char* face :
+             {"DejaVu Sans", "DejaVu Serif", "Nowhere Sans", "DejaVu Sans Mono"}) {
             FontDesc d;
             d.name = face;
             for (int16_t cs : {0, 128, 204, 2})

@@ -33,41 +33,27 @@ Bytes Icon(int32_t w, int32_t h, uint16_t bpp, uint32_t color,
     return MakeDib(s);
 }
 
-TEST(IconImageTest, MaskMakesPixelsTransparentBelow32Bits) {
-    for (const uint16_t bpp : {1, 4, 8, 24}) {
+// The mask makes pixels transparent, except in a 32-bit image with any alpha
+// (older 32-bit images have every alpha 0).
+TEST(IconImageTest, MaskMakesPixelsTransparentUnlessThereIsAlpha) {
+    const auto diagonal = [](int32_t x, int32_t y) { return x == y; };
+    for (const auto& [bpp, color] : {std::pair{1, 0xFF8000u},
+                                     {4, 0xFF8000u},
+                                     {8, 0xFF8000u},
+                                     {24, 0xFF8000u},
+                                     {32, 0xFF8000u},
+                                     {32, 0x80FF8000u}}) {
         // 5 wide: mask rows padded from 1 byte to 4.
-        const auto image = DecodeIconImage(Icon(
-            5, 3, bpp, 0xFF8000, [](int32_t x, int32_t y) { return x == y; }, true));
+        const auto image = DecodeIconImage(Icon(5, 3, uint16_t(bpp), color, diagonal, true));
         ASSERT_TRUE(image) << bpp;
         ASSERT_EQ(image->width, 5);
         ASSERT_EQ(image->height, 3);
         for (int32_t y = 0; y < 3; ++y)
             for (int32_t x = 0; x < 5; ++x)
-                EXPECT_EQ(image->Pixel(x, y), x == y ? 0u : (x % 2 ? 0xFFFF8000u : 0xFF000000u))
-                    << bpp << " bits at " << x << "," << y;
-    }
-}
-
-TEST(IconImageTest, ThirtyTwoBitsUseAlphaElseTheMask) {
-    DibLayout s;
-    s.width = 4;
-    s.height = 4;
-    s.bpp = 32;
-    s.icon = true;
-    s.maskBit = [](int32_t x, int32_t) { return x == 0; };
-    // With alpha the mask does not count; with every alpha 0 (an old-style
-    // image) the mask decides.
-    for (const uint32_t alphaStep : {60u, 0u}) {
-        s.value = [=](int32_t x, int32_t y) {
-            return uint32_t(x) * alphaStep << 24 | uint32_t(y) << 8 | 0x30u;
-        };
-        const auto image = DecodeIconImage(MakeDib(s));
-        ASSERT_TRUE(image);
-        for (int32_t y = 0; y < 4; ++y)
-            for (int32_t x = 0; x < 4; ++x)
-                EXPECT_EQ(image->Pixel(x, y), alphaStep ? s.value(x, y)
-                                              : x == 0  ? 0u
-                                                        : 0xFF000000u | s.value(x, y));
+                EXPECT_EQ(image->Pixel(x, y), color >> 24 ? (x % 2 ? color : 0u)
+                                              : x == y    ? 0u
+                                                          : 0xFF000000u | (x % 2 ? color : 0u))
+                    << bpp << " bits at " << x << "," << y << " colour " << std::hex << color;
     }
 }
 
