@@ -57,24 +57,15 @@ TEST(IconImageTest, MaskMakesPixelsTransparentUnlessThereIsAlpha) {
     }
 }
 
-TEST(IconImageTest, PngEntryAndRefusals) {
-    Image source;
-    source.width = 3;
-    source.height = 2;
-    source.pixels = {0x40000000, 0x80000050, 0xC00000A0, 0x40000001, 0x80000051, 0xC00000A1};
-    const auto image = DecodeIconImage(EncodePng(source));
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixels, source.pixels);
-
+// A PNG entry is read as PNG (IcoFileTest); a DIB entry needs its mask.
+TEST(IconImageTest, RefusesAnImageWithoutItsMaskOrItsRows) {
     // The mask is part of the image: cut into it, the image is refused.
     const Bytes icon = Icon(8, 8, 24, 0x112233);
     ASSERT_TRUE(DecodeIconImage(icon));
     for (size_t n = 0; n < icon.size(); ++n)
         ASSERT_FALSE(DecodeIconImage(std::span(icon.data(), n))) << n;
     // A height of 1 leaves no row for the colour bits.
-    Bytes flat = icon;
-    flat[8] = 1;
-    EXPECT_FALSE(DecodeIconImage(flat));
+    EXPECT_FALSE(DecodeIconImage(Patched(icon, {{8, 1}})));
 }
 
 // Group entries: width, height, colour count, bit count.
