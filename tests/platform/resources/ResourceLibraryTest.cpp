@@ -38,8 +38,6 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
         {"strings_1033", 1, u"Printer profile"},
         {"strings_1033", 15, u"%S pages"},      // last of block 1
         {"strings_1033", 16, u"Custom fields"}, // first of block 2
-        {"strings_1033", 17, u""},              // empty string
-        {"strings_1033", 101, u"Café crème"},
         {"strings_1033", 4095, u"Near the end"},
         {"strings_1033", 65535, u"Last id"}, // the last id of the last block
         {"strings_1033", 0, u""},            // absent from a block that exists
@@ -50,7 +48,6 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
         {"strings_1041", 1, u"プリンター プロファイル"},
         {"strings_1041", 101, u"半角ｶﾀｶﾅと全角"},
         {"strings_1041", 65535, u"最後の ID"},
-        {"strings_1041", 500, std::u16string(300, u'あ')},
     };
     for (const auto& c : cases)
         EXPECT_EQ(std::u16string(Open(c.library).String(c.id)), c.text)
