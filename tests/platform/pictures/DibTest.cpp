@@ -141,7 +141,10 @@ TEST(DibTest, RefusesDamagedHeaderFields) {
     for (uint32_t i = 0; i < 256; ++i)
         s.palette.push_back(PaletteColor(i));
     s.value = [](int32_t x, int32_t y) { return uint32_t(x * y); };
-    const Bytes good = MakeDib(s);
+    // Bytes to spare after the bits, so that a header read wrongly does not
+    // run out of data.
+    Bytes good = MakeDib(s);
+    good.resize(good.size() + 16);
     ASSERT_TRUE(DecodeDib(good)); // undamaged, it decodes
     const struct {
         const char* name;
@@ -152,7 +155,7 @@ TEST(DibTest, RefusesDamagedHeaderFields) {
         {"WidthNegative", {4, 0xFFFFFFFF}},
         {"HeightZero", {8, 0}},
         {"HeightMostNegative", {8, 0x80000000}},
-        {"HeightBeyondData", {8, 6}},
+        {"HeightBeyondData", {8, 8}},
         {"WidthBeyondData", {4, 0x10001}},
         {"BitCountThree", {14, 3, 2}},
         {"Rle4OnEightBits", {16, 2}},
