@@ -194,10 +194,6 @@ TEST_F(ResourcePictureTest, BitmapsAndIconsAtTheSizeAsked) {
             for (int32_t x = 0; x < 3; ++x)
                 EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | 200u << 16 |
                                                   uint32_t(20 * (1 - y)) << 8 | uint32_t(10 * x));
-        // Twice the size: every pixel becomes a 2 x 2 block.
-        const auto big = LoadBitmapResource(*library_, name, 6, 4);
-        ASSERT_TRUE(big);
-        EXPECT_EQ(big->Pixel(5, 3), image->Pixel(2, 1));
     }
     for (const res::ResourceId& name : {res::ResourceId(1), res::ResourceId("APPICON")}) {
         // No size: the group's first image at its own size.
