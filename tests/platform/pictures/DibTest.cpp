@@ -209,18 +209,23 @@ TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
         Bytes bits;
         std::vector<uint32_t> rows; // top row first, RGB
     } cases[] = {
-        // clang-format off
         // Rle8 from the bottom row: a run, an absolute run of three and its
         // pad, a line end; a run past the right edge, a line end; a delta 3
         // right, a run, the end of the bitmap.
-        {"Rle8", 6, 3, 8,
+        {"Rle8",
+         6,
+         3,
+         8,
          {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 0, 0, 2, 3, 0, 2, 3, 0, 1},
-         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2),
-          c(1), c(1), c(1), c(2), c(3), c(1)}},
+         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2), c(1), c(1), c(1), c(2), c(3),
+          c(1)}},
         // Rle4: a run whose nibbles take turns, then an absolute run of three nibbles.
-        {"Rle4", 5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
+        {"Rle4",
+         5,
+         2,
+         4,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
          {c(3), c(4), c(5), B, B, c(1), c(2), c(1), c(2), c(1)}},
-        // clang-format on
         // Bits that end without the end-of-bitmap escape keep what came.
         {"NoEndOfBitmap", 2, 2, 8, {2, 7}, {B, B, c(7), c(7)}},
         // A delta up and past the top ends the picture there.
