@@ -8,8 +8,6 @@
 
 #include "Builders.h"
 
-#include <png.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -95,15 +93,21 @@ int main(int argc, char** argv) {
     DibLayout icon1 = Layout(Header::Info, 1, false);
     icon1.icon = true;
     icon1.maskBit = [](int32_t x, int32_t) { return x == 0; };
-    const Bytes png = MakePng(6, 6, PNG_COLOR_TYPE_RGB_ALPHA, 8, [](int32_t x, int32_t y) { return uint32_t(x * 40 + y) * 0x01010101u; });
+    Bytes rgba(6 * 25); // six rows of a filter type (none) and six RGBA pixels
+    for (size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = i % 25 ? uint8_t(i / 4 * 40) : 0;
+    const Bytes png = MakePng(6, 6, 6, 8, rgba);
     Write(ico, "icon8.dib", MakeDib(icon8));
     Write(ico, "icon32.dib", MakeDib(icon32));
     Write(ico, "icon.png", png);
-    const Bytes three = MakeIcoFile({{5, 3, 8, MakeDib(icon8)}, {5, 3, 32, MakeDib(icon32)}, {6, 6, 32, png}});
+    const Bytes three =
+        MakeIcoFile({{5, 3, 8, MakeDib(icon8)}, {5, 3, 32, MakeDib(icon32)}, {6, 6, 32, png}});
     Write(ico, "three.ico", three);
     Write(ico, "mono.ico", MakeIcoFile({{5, 3, 1, MakeDib(icon1)}}));
 
-    const auto gradient = [](int32_t x, int32_t y) { return uint32_t(x * 9) << 24 | uint32_t(y * 11) << 16 | uint32_t(x + y) << 8 | 0x40u; };
+    const auto gradient = [](int32_t x, int32_t y) {
+        return uint32_t(x * 9) << 24 | uint32_t(y * 11) << 16 | uint32_t(x + y) << 8 | 0x40u;
+    };
     Write(jpeg, "rgb.jpg", MakeJpeg(19, 9, JpegKind::Rgb, gradient));
     Write(jpeg, "progressive.jpg", MakeJpeg(19, 9, JpegKind::Rgb, gradient, true));
     Write(jpeg, "grey.jpg", MakeJpeg(8, 8, JpegKind::Grey, gradient));

@@ -16,40 +16,31 @@ TEST(LocaleNameToLcid, MapsNamesToTheirOrTheClosestLocale) {
         const char* name;
         std::optional<Lcid> lcid;
     } cases[] = {
-        {"en_US.UTF-8", 1033},
         {"de_DE.UTF-8", 1031},
         {"de_DE@euro", 1031},
-        {"fr_FR.ISO-8859-1", 1036},
-        {"ja_JP.eucJP", 1041},
-        {"zh_CN.GB18030", 2052},
         {"zh_TW.UTF-8", 1028},
         {"zh_HK", 3076},
-        {"zh_SG", 4100},
-        {"ko_KR.EUC-KR", 1042},
-        {"th_TH", 1054},
-        {"en_GB", 2057},
         {"de-DE", 1031},
-        {"zh-Hant-TW", 1028},
         {"  de_AT  ", 3079},
         // glibc's script modifiers and Serbian's usual script.
         {"sr_RS@latin", 0x241A},
         {"sr_RS", 0x281A},
-        {"uz_UZ", 0x0443},
         {"uz_UZ@cyrillic", 0x0843},
         // Old language codes glibc still uses.
         {"iw_IL", 1037},
-        {"tl_PH", 1124},
         // A known language: the closest locale.
         {"de", 1031},           // a language alone: its main locale
-        {"zh", 2052},           //
         {"zh_Hant", 1028},      // a script: the main region of that script
         {"de_JP", 1031},        // a region the language has no locale for
-        {"en_DE", 1033},        //
         {"sr_Latn_XK", 0x241A}, // the script is kept when the region is unknown
         {"sw_TZ", 0x0441},      // the likely region has no LCID: the default sublanguage
         // C and POSIX are US English; unknown names have no locale.
-        {"C", 1033},        {"POSIX", 1033},          {"C.UTF-8", 1033},   {"xx_YY", std::nullopt},
-        {"", std::nullopt}, {"de__DE", std::nullopt}, {"!", std::nullopt},
+        {"C", 1033},
+        {"POSIX", 1033},
+        {"C.UTF-8", 1033},
+        {"xx_YY", std::nullopt},
+        {"", std::nullopt},
+        {"de__DE", std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LocaleNameToLcid(c.name), c.lcid) << c.name;
@@ -60,11 +51,8 @@ TEST(LcidToLocaleName, NamesLocalesAsWindowsDoes) {
         Lcid lcid;
         std::optional<std::string> name;
     } cases[] = {
-        {1033, "en-US"},
         {1031, "de-DE"},
-        {2052, "zh-CN"},
         {1028, "zh-TW"},
-        {3076, "zh-HK"},
         {0x241A, "sr-Latn-RS"},
         {7, "de"},
         {0x7C04, "zh-Hant"},
@@ -101,10 +89,8 @@ TEST(GetUserDefaultLCID, FollowsLcAllThenLang) {
         {std::nullopt, "de_DE.UTF-8", 1031}, {"fr_FR.UTF-8", "de_DE.UTF-8", 1036}, // LC_ALL wins
         {"", "de_DE.UTF-8", 1031},  // an empty LC_ALL is not set
         {"C", "de_DE.UTF-8", 1033}, // C in LC_ALL still wins over LANG
-        {std::nullopt, "POSIX", 1033},       {std::nullopt, "C.UTF-8", 1033},
         {std::nullopt, std::nullopt, 1033},  {std::nullopt, "", 1033},
         {std::nullopt, "xx_YY.UTF-8", 1033}, // unknown language
-        {std::nullopt, "pl_PL", 1045},
     };
     for (const auto& c : cases) {
         ScopedEnv lcAll("LC_ALL", c.lcAll);
@@ -141,7 +127,6 @@ TEST_F(SystemLocaleFile, ReadsTheLastLangLineOfTheFile) {
         {"  LANG = th_TH\n", 1033}, // not an assignment
         {"LC_MESSAGES=de_DE.UTF-8\n", 1033},
         {"LANG=\n", 1033},
-        {"", 1033},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetSystemDefaultLCID(Write(c.text)), c.expected) << c.text;
@@ -154,14 +139,10 @@ TEST_F(SystemLocaleFile, EnvironmentVariableWinsAndMayBeAnLcid) {
         const char* setting;
         Lcid expected;
     } cases[] = {
-        {"zh_TW.UTF-8", 1028},
-        {"ko-KR", 1042},
-        {"1054", 1054},
-        {"7", 1031},    // a neutral LCID: the language's main locale
-        {"2048", 1033}, // a pseudo-locale names no locale
-        {"12345", 1033},
-        {"xx", 1033},
-        {"", 1031}, // empty counts as unset: the file decides
+        {"zh_TW.UTF-8", 1028}, {"1054", 1054},
+        {"7", 1031},                       // a neutral LCID: the language's main locale
+        {"2048", 1033},                    // a pseudo-locale names no locale
+        {"xx", 1033},          {"", 1031}, // empty counts as unset: the file decides
     };
     for (const auto& c : cases) {
         ScopedEnv system("QM6_SYSTEM_LOCALE", c.setting);

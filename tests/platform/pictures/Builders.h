@@ -1,18 +1,21 @@
 #pragma once
 
 // Test inputs made in code: DIBs of every depth and header, icon images and
-// .ico files, PNG files (libpng) and JPEG files (libjpeg).
+// .ico files, PNG files (chunks around deflated rows) and JPEG files
+// (libjpeg).
 
 #include "platform/pictures/Picture.h"
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace qm6::pictures::test {
 
 using Bytes = std::vector<uint8_t>;
+using PixelFn = std::function<uint32_t(int32_t x, int32_t y)>;
 
 enum class Header { Core, Info, V4, V5 };
 
@@ -30,7 +33,7 @@ struct DibLayout {
     uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
     std::vector<uint32_t> palette;    // 0x00RRGGBB
     uint32_t clrUsed = 0;             // written as biClrUsed (0: full table)
-    std::function<uint32_t(int32_t x, int32_t y)> value;
+    PixelFn value;
     // An icon image: the header gives twice the height, and a 1-bit AND
     // mask follows the colour bits (maskBit(x, y) true = transparent).
     bool icon = false;
@@ -42,6 +45,15 @@ Bytes MakeDib(const DibLayout& layout);
 // bits (`gap` bytes of padding between the table and the bits).
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap = 0);
 
+// A field of a header: `size` bytes at `offset`, low byte first.
+struct Field {
+    size_t offset;
+    uint32_t value;
+    int size = 4;
+};
+// The bytes with each field written over.
+Bytes Patched(Bytes bytes, std::initializer_list<Field> fields);
+
 struct IcoImage {
     uint8_t width = 0; // as in the directory (0 = 256)
     uint8_t height = 0;
@@ -50,18 +62,17 @@ struct IcoImage {
 };
 Bytes MakeIcoFile(const std::vector<IcoImage>& images);
 
-// A PNG file through libpng: colour type and bit depth as libpng names
-// them; `pixel(x, y)` gives 0xAARRGGBB, from which the channels the type
-// holds are taken (grey: the low byte; 16 bits: the 8-bit value repeated).
-Bytes MakePng(int32_t width, int32_t height, int colorType, int bitDepth,
-              const std::function<uint32_t(int32_t, int32_t)>& pixel, bool interlaced = false);
+// A PNG file: IHDR, one IDAT holding `rows` (each row led by its filter
+// type, 0 for none) deflated, and IEND.
+Bytes MakePng(uint32_t width, uint32_t height, uint8_t colorType, uint8_t bitDepth,
+              const Bytes& rows);
 
 // A JPEG file through libjpeg at quality 95. `pixel(x, y)` gives
 // 0xAARRGGBB for RGB (stored as YCbCr), the low byte for grey, and C, M, Y,
 // K from the high to the low byte for CMYK and YCCK (libjpeg marks both with
 // Adobe's marker, so the values are Adobe's inverted ones: 255 = no ink).
 enum class JpegKind { Grey, Rgb, Cmyk, Ycck };
-Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind,
-               const std::function<uint32_t(int32_t, int32_t)>& pixel, bool progressive = false);
+Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixel,
+               bool progressive = false);
 
 } // namespace qm6::pictures::test

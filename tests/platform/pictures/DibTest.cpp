@@ -38,7 +38,7 @@ struct DibCase {
 // The layout of a case and the pixel each (x, y) must decode to.
 struct Built {
     DibLayout layout;
-    std::function<uint32_t(int32_t, int32_t)> expect;
+    PixelFn expect;
 };
 
 Built Build(const DibCase& c) {
@@ -50,15 +50,14 @@ Built Build(const DibCase& c) {
     s.bpp = c.bpp;
     s.topDown = c.topDown;
     s.bitfields = c.bitfields;
-    for (int i = 0; i < 4; ++i)
-        s.masks[i] = c.masks[i];
+    std::copy(std::begin(c.masks), std::end(c.masks), s.masks);
+    s.clrUsed = c.clrUsed; // for > 8 bits: a table that must be skipped
+    s.palette.assign(c.clrUsed, 0x123456);
     if (c.bpp <= 8) {
-        const uint32_t full = 1u << c.bpp;
-        const uint32_t n = c.tableSize ? c.tableSize : full;
+        const uint32_t full = 1u << c.bpp, n = c.tableSize ? c.tableSize : full;
         for (uint32_t i = 0; i < n; ++i)
             s.palette.push_back(PaletteColor(i));
-        if (n != full)
-            s.clrUsed = n;
+        s.clrUsed = n != full ? n : 0;
         // Indices run over the whole range the depth allows; those past a
         // short table are black.
         s.value = [full](int32_t x, int32_t y) { return uint32_t(x + 3 * y) % full; };
@@ -67,18 +66,16 @@ Built Build(const DibCase& c) {
             return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
         };
     } else if (c.bpp == 16) {
-        const bool six = c.bitfields && c.masks[1] == 0x07E0;
-        s.value = [six](int32_t x, int32_t y) {
-            const uint32_t r = k5[size_t(x) % 5].value,
-                           g = six ? k6[size_t(y) % 5].value : k5[size_t(y) % 5].value,
-                           bl = k5[size_t(x + y) % 5].value;
-            return six ? (r << 11 | g << 5 | bl) : (r << 10 | g << 5 | bl);
+        // Red by column, green by row (6 bits in 5-6-5), blue by both.
+        const bool six = c.masks[1] == 0x07E0;
+        const Widen* g = six ? k6 : k5;
+        s.value = [=](int32_t x, int32_t y) {
+            return k5[size_t(x) % 5].value << (six ? 11 : 10) | g[size_t(y) % 5].value << 5 |
+                   k5[size_t(x + y) % 5].value;
         };
-        b.expect = [six](int32_t x, int32_t y) {
-            const uint32_t r = k5[size_t(x) % 5].expect,
-                           g = six ? k6[size_t(y) % 5].expect : k5[size_t(y) % 5].expect,
-                           bl = k5[size_t(x + y) % 5].expect;
-            return 0xFF000000u | r << 16 | g << 8 | bl;
+        b.expect = [=](int32_t x, int32_t y) {
+            return 0xFF000000u | k5[size_t(x) % 5].expect << 16 | g[size_t(y) % 5].expect << 8 |
+                   k5[size_t(x + y) % 5].expect;
         };
     } else {
         // Colours with a fourth byte that varies (and is never alpha for a
@@ -87,46 +84,28 @@ Built Build(const DibCase& c) {
             return uint32_t(x * 40 + y) << 24 | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 |
                    uint32_t(200 - x * 9);
         };
-        b.expect = [](int32_t x, int32_t y) {
-            return 0xFF000000u | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 |
-                   uint32_t(200 - x * 9);
-        };
+        b.expect = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
     }
-    if (c.bpp > 8 && c.clrUsed)
-        for (uint32_t i = 0; i < c.clrUsed; ++i)
-            s.palette.push_back(0x123456);
-    s.clrUsed = c.bpp > 8 ? c.clrUsed : s.clrUsed;
     return b;
 }
 
 // One case for each way a header, a depth or a colour table changes how the
-// bits are read; every case is decoded as a DIB and as a .bmp file (with and
-// without a gap before the bits), and refused when cut anywhere.
+// bits are read; every case is decoded as a DIB and as a .bmp file (with a gap
+// before the bits), and refused when cut anywhere.
 const DibCase kDibCases[] = {
+    // clang-format off
     {"Core1", Header::Core, 1},
     {"Core24", Header::Core, 24},
-    {"Info1TopDown", Header::Info, 1, true},
     {"Info4ShortTable", Header::Info, 4, false, false, {}, 3},
-    {"Info8ClrUsedTopDown", Header::Info, 8, true, false, {}, 20},
     {"Info16Rgb555", Header::Info, 16},
-    {"Info16Bitfields565", Header::Info, 16, false, true, {0xF800, 0x07E0, 0x001F, 0}},
-    {"Info16Bitfields555TopDown", Header::Info, 16, true, true, {0x7C00, 0x03E0, 0x001F, 0}},
+    {"Info16Bitfields565TopDown", Header::Info, 16, true, true, {0xF800, 0x07E0, 0x001F, 0}},
     {"Info24SkipsTable", Header::Info, 24, false, false, {}, 0, 2},
     {"Info32", Header::Info, 32},
-    {"Info32BitfieldsSwapped",
-     Header::Info,
-     32,
-     false,
-     true,
-     {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
+    {"Info32BitfieldsSwapped", Header::Info, 32, false, true, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
     {"V4Bitfields101010", Header::V4, 32, false, true, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
-    {"V5AlphaMaskIgnored",
-     Header::V5,
-     32,
-     false,
-     true,
-     {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
-    {"V5Eight", Header::V5, 8},
+    {"V5AlphaMaskIgnored", Header::V5, 32, false, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+    {"V5EightClrUsedTopDown", Header::V5, 8, true, false, {}, 20},
+    // clang-format on
 };
 
 void ExpectPixels(const std::optional<Image>& image, const Built& b) {
@@ -144,42 +123,15 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
         const Built b = Build(c);
         const Bytes dib = MakeDib(b.layout);
         ExpectPixels(DecodeDib(dib), b);
-        ExpectPixels(DecodeBmpFile(MakeBmpFile(b.layout)), b);
-        ExpectPixels(DecodeBmpFile(MakeBmpFile(b.layout, 6)), b);
+        // A .bmp file whose bits start after a gap.
+        const Bytes file = MakeBmpFile(b.layout, 6);
+        ExpectPixels(DecodeBmpFile(file), b);
         for (size_t n = 0; n < dib.size(); ++n)
             ASSERT_FALSE(DecodeDib(std::span(dib.data(), n))) << "cut at " << n;
-        const Bytes file = MakeBmpFile(b.layout);
         for (size_t n = 0; n < file.size(); ++n)
             ASSERT_FALSE(DecodeBmpFile(std::span(file.data(), n))) << "cut at " << n;
     }
 }
-
-// A valid 8-bit DIB with one header field changed.
-struct Damage {
-    const char* name;
-    size_t offset;
-    int size; // 2 or 4 bytes
-    uint32_t value;
-};
-
-const Damage kDamage[] = {
-    {"HeaderSizeUnknown", 0, 4, 41},
-    {"HeaderSizeZero", 0, 4, 0},
-    {"HeaderSizeHuge", 0, 4, 0xFFFFFFF0},
-    {"WidthZero", 4, 4, 0},
-    {"WidthNegative", 4, 4, 0xFFFFFFFF},
-    {"WidthHuge", 4, 4, 0x7FFFFFFF},
-    {"HeightZero", 8, 4, 0},
-    {"HeightMostNegative", 8, 4, 0x80000000},
-    {"HeightBeyondData", 8, 4, 6},
-    {"WidthBeyondData", 4, 4, 0x10001},
-    {"BitCountZero", 14, 2, 0},
-    {"BitCountThree", 14, 2, 3},
-    {"BitCountHuge", 14, 2, 0xFFFF},
-    {"Rle4OnEightBits", 16, 4, 2},
-    {"BitfieldsOnEightBits", 16, 4, 3},
-    {"JpegInside", 16, 4, 4},
-};
 
 TEST(DibTest, RefusesDamagedHeaderFields) {
     DibLayout s;
@@ -189,65 +141,59 @@ TEST(DibTest, RefusesDamagedHeaderFields) {
     for (uint32_t i = 0; i < 256; ++i)
         s.palette.push_back(PaletteColor(i));
     s.value = [](int32_t x, int32_t y) { return uint32_t(x * y); };
-    const Bytes good = MakeDib(s);
+    // Bytes to spare after the bits, so that a header read wrongly does not
+    // run out of data.
+    Bytes good = MakeDib(s);
+    good.resize(good.size() + 16);
     ASSERT_TRUE(DecodeDib(good)); // undamaged, it decodes
-    for (const Damage& d : kDamage) {
-        Bytes dib = good;
-        for (int i = 0; i < d.size; ++i)
-            dib[d.offset + size_t(i)] = uint8_t(d.value >> (8 * i));
-        EXPECT_FALSE(DecodeDib(dib)) << d.name;
-    }
+    const struct {
+        const char* name;
+        Field field;
+    } damage[] = {
+        {"HeaderSizeUnknown", {0, 41}},
+        {"WidthZero", {4, 0}},
+        {"HeightZero", {8, 0}},
+        {"HeightMostNegative", {8, 0x80000000}},
+        {"HeightBeyondData", {8, 8}},
+        {"WidthBeyondData", {4, 0x10001}},
+        {"BitCountThree", {14, 3, 2}},
+        {"Rle4OnEightBits", {16, 2}},
+        {"BitfieldsOnEightBits", {16, 3}},
+    };
+    for (const auto& d : damage)
+        EXPECT_FALSE(DecodeDib(Patched(good, {d.field}))) << d.name;
 }
 
 TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
     DibLayout s;
     s.width = 2;
     s.height = 2;
-    s.bpp = 24;
     s.value = [](int32_t x, int32_t y) { return uint32_t(x * 100 + y); };
     const Bytes good = MakeBmpFile(s);
     ASSERT_TRUE(DecodeBmpFile(good));
-    struct {
-        size_t offset;
-        uint32_t value;
-    } cases[] = {{0, 'X'}, {10, 13}, {10, 20}, {10, uint32_t(good.size())}, {10, 0xFFFFFFFF}};
-    for (const auto& c : cases) {
-        Bytes bad = good;
-        if (c.offset == 0) {
-            bad[0] = uint8_t(c.value);
-        } else {
-            for (int i = 0; i < 4; ++i)
-                bad[c.offset + size_t(i)] = uint8_t(c.value >> (8 * i));
-        }
-        EXPECT_FALSE(DecodeBmpFile(bad)) << c.offset << "=" << c.value;
-    }
-    // A DIB is not a .bmp file.
-    EXPECT_FALSE(DecodeBmpFile(MakeDib(s)));
+    for (const Field f : {Field{0, 'X', 1}, {10, 13}, {10, 20}, {10, 0xFFFFFFFF}})
+        EXPECT_FALSE(DecodeBmpFile(Patched(good, {f}))) << f.offset << "=" << f.value;
+    EXPECT_FALSE(DecodeBmpFile(MakeDib(s))); // a DIB is not a .bmp file
 }
 
 // A run-length encoded DIB: a BITMAPINFOHEADER, a palette whose entry i is
 // PaletteColor(i), and the encoded bits.
 Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
-    const uint32_t colors = bpp == 8 ? 8 : 16;
-    Bytes b(40, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + size_t(i)] = uint8_t(v >> (8 * i));
-    };
-    put32(0, 40);
-    put32(4, uint32_t(width));
-    put32(8, uint32_t(height));
-    b[12] = 1;
-    b[14] = uint8_t(bpp);
-    put32(16, bpp == 8 ? 1 : 2); // BI_RLE8, BI_RLE4
-    put32(20, uint32_t(bits.size()));
-    put32(32, colors);
-    for (uint32_t i = 0; i < colors; ++i) {
-        const uint32_t c = PaletteColor(i);
-        b.insert(b.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
-    }
+    DibLayout s;
+    s.width = s.height = 1;
+    s.bpp = bpp;
+    s.clrUsed = bpp == 8 ? 8 : 16;
+    for (uint32_t i = 0; i < s.clrUsed; ++i)
+        s.palette.push_back(PaletteColor(i));
+    s.value = [](int32_t, int32_t) { return 0u; };
+    Bytes b = MakeDib(s);
+    b.resize(40 + 4 * s.clrUsed); // the header and the table
     b.insert(b.end(), bits.begin(), bits.end());
-    return b;
+    // BI_RLE8 or BI_RLE4, and the size of the bits.
+    return Patched(b, {{4, uint32_t(width)},
+                       {8, uint32_t(height)},
+                       {16, bpp == 8 ? 1u : 2u},
+                       {20, uint32_t(bits.size())}});
 }
 
 // Encoded runs, absolute runs with their padding, line ends, deltas and the
@@ -263,18 +209,23 @@ TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
         Bytes bits;
         std::vector<uint32_t> rows; // top row first, RGB
     } cases[] = {
-        // clang-format off
         // Rle8 from the bottom row: a run, an absolute run of three and its
         // pad, a line end; a run past the right edge, a line end; a delta 3
         // right, a run, the end of the bitmap.
-        {"Rle8", 6, 3, 8,
+        {"Rle8",
+         6,
+         3,
+         8,
          {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 0, 0, 2, 3, 0, 2, 3, 0, 1},
-         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2),
-          c(1), c(1), c(1), c(2), c(3), c(1)}},
+         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2), c(1), c(1), c(1), c(2), c(3),
+          c(1)}},
         // Rle4: a run whose nibbles take turns, then an absolute run of three nibbles.
-        {"Rle4", 5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
+        {"Rle4",
+         5,
+         2,
+         4,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
          {c(3), c(4), c(5), B, B, c(1), c(2), c(1), c(2), c(1)}},
-        // clang-format on
         // Bits that end without the end-of-bitmap escape keep what came.
         {"NoEndOfBitmap", 2, 2, 8, {2, 7}, {B, B, c(7), c(7)}},
         // A delta up and past the top ends the picture there.

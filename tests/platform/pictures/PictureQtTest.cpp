@@ -2,12 +2,10 @@
 // read back by Qt's own reader.
 
 #include "platform/forms/PictureSupport.h"
-
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
+#include <gtest/gtest.h>
 
 namespace qm6::pictures::test {
 namespace {
@@ -18,22 +16,22 @@ Picture Sample() {
     image.height = 3;
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x)
-            image.pixels.push_back(uint32_t(50 * x + 5) << 24 | uint32_t(40 * y) << 16 | uint32_t(x * 31) << 8 |
-                                   uint32_t(200 - y));
+            image.pixels.push_back(uint32_t(50 * x + 5) << 24 | uint32_t(40 * y) << 16 |
+                                   uint32_t(x * 31) << 8 | uint32_t(200 - y));
     return Picture(PictureType::Icon, std::move(image));
+}
+
+void ExpectPixels(const QImage& q, const Picture& picture) {
+    ASSERT_EQ(q.format(), QImage::Format_ARGB32);
+    ASSERT_EQ(q.size(), QSize(5, 3));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(q.pixel(x, y), picture.Pixels().Pixel(x, y)) << x << "," << y;
 }
 
 TEST(PictureQtTest, QImageHoldsTheSamePixels) {
     const Picture picture = Sample();
-    const QImage q = forms::ToQImage(picture);
-    ASSERT_FALSE(q.isNull());
-    EXPECT_EQ(q.format(), QImage::Format_ARGB32);
-    ASSERT_EQ(q.width(), 5);
-    ASSERT_EQ(q.height(), 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(q.pixel(x, y), picture.Pixels().Pixel(x, y)) << x << "," << y;
-
+    ExpectPixels(forms::ToQImage(picture), picture);
     const QPixmap pixmap = forms::ToQPixmap(std::make_shared<const Picture>(Sample()));
     EXPECT_EQ(pixmap.size(), QSize(5, 3));
     EXPECT_TRUE(pixmap.hasAlphaChannel());
@@ -46,14 +44,8 @@ TEST(PictureQtTest, SavedPngReadsBackInQt) {
     const std::string path = dir.Str() + "/picture.png";
     const Picture picture = Sample();
     ASSERT_TRUE(SavePng(picture, path));
-    QImage back(QString::fromStdString(path));
-    ASSERT_FALSE(back.isNull());
-    back = back.convertToFormat(QImage::Format_ARGB32);
-    ASSERT_EQ(back.size(), QSize(5, 3));
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 5; ++x)
-            EXPECT_EQ(back.pixel(x, y), picture.Pixels().Pixel(x, y)) << x << "," << y;
-
+    ExpectPixels(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_ARGB32),
+                 picture);
     EXPECT_FALSE(SavePng(picture, dir.Str() + "/no/such/folder/picture.png"));
     EXPECT_FALSE(SavePng(Picture(PictureType::Bitmap, Image{}), dir.Str() + "/empty.png"));
 }

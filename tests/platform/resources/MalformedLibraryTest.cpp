@@ -7,7 +7,6 @@
 #include "platform/resources/ResourceLibrary.h"
 
 #include <cctype>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace qm6::res {
@@ -97,60 +96,42 @@ TEST_P(MalformedLibraryTest, RefusesTheFileCutShortAnywhere) {
 }
 
 TEST_P(MalformedLibraryTest, RefusesCorruptedFields) {
-    struct Case {
-        const char* what;
-        std::function<void(Bytes&, const Layout&)> corrupt;
-    };
-    const Case cases[] = {
-        {"no MZ signature", [](Bytes& b, const Layout&) { b[1] = 'X'; }},
-        {"PE header offset past the end",
-         [](Bytes& b, const Layout&) { Put(b, 0x3C, 0xFFFFFFF0); }},
-        {"unknown optional header magic",
-         [](Bytes& b, const Layout& l) { Put(b, l.optional, 0x107, 2); }},
-        {"absurd section count", [](Bytes& b, const Layout& l) { Put(b, l.coff + 2, 0xFFFF, 2); }},
-        {"resource section stored past the end",
-         [](Bytes& b, const Layout& l) { Put(b, l.rsrcHeader + 20, 0xFFFFFF00); }},
-        {"resource directory in no section",
-         [](Bytes& b, const Layout& l) { Put(b, l.directories + 16, 0x00F00000); }},
-        {"absurd id entry count",
-         [](Bytes& b, const Layout& l) { Put(b, l.root + 14, 0xFFFF, 2); }},
-        {"type entry loops to the root",
-         [](Bytes& b, const Layout& l) { Put(b, l.TypeEntry(RT_STRING) + 4, kDir); }},
-        {"name entry loops to its type directory",
-         [](Bytes& b, const Layout& l) {
-             Put(b, l.NameEntry(RT_STRING) + 4, kDir | l.Target(l.TypeEntry(RT_STRING)));
-         }},
-        {"language entry loops to its name directory",
-         [](Bytes& b, const Layout& l) {
-             Put(b, l.LanguageEntry(RT_STRING) + 4, kDir | l.Target(l.NameEntry(RT_STRING)));
-         }},
-        {"type entry holds data instead of a directory",
-         [](Bytes& b, const Layout& l) {
-             Put(b, l.TypeEntry(RT_BITMAP) + 4, l.Target(l.TypeEntry(RT_BITMAP)));
-         }},
-        {"type name longer than the section",
-         [](Bytes& b, const Layout& l) {
-             Put(b, l.root + (Get32(b, l.TypeEntry(kNamedType)) & ~kDir), 0xFFFF, 2);
-         }},
-        {"data size wraps around",
-         [](Bytes& b, const Layout& l) { Put(b, l.DataEntry(RT_ICON) + 4, 0xFFFFFFFF); }},
-        {"data one byte past the section end",
-         [](Bytes& b, const Layout& l) {
-             const std::uint32_t rva = Get32(b, l.DataEntry(RT_ICON));
-             const auto size =
-                 static_cast<std::uint32_t>(l.rsrcEnd - l.root) - (rva - l.resourceRva) + 1;
-             Put(b, l.DataEntry(RT_ICON) + 4, size);
-         }},
-        {"string block cut short",
-         [](Bytes& b, const Layout& l) {
-             Put(b, l.DataEntry(RT_STRING) + 4, Get32(b, l.DataEntry(RT_STRING) + 4) - 2);
-         }},
-    };
     const Bytes good = Fixture("branding");
-    const Layout layout(good);
+    const Layout l(good);
+    const auto targetOf = [&l](std::size_t entry) { return kDir | l.Target(entry); };
+    const std::size_t typeName = l.root + (Get32(good, l.TypeEntry(kNamedType)) & ~kDir);
+    const std::size_t icon = l.DataEntry(RT_ICON), strings = l.DataEntry(RT_STRING);
+    // The size that takes the icon's data one byte past the section's end.
+    const auto pastTheEnd =
+        static_cast<std::uint32_t>(l.rsrcEnd - l.root) - (Get32(good, icon) - l.resourceRva) + 1;
+    const struct {
+        const char* what;
+        std::size_t at;
+        std::uint32_t value;
+        int width = 4;
+    } cases[] = {
+        {"no MZ signature", 1, 'X', 1},
+        {"PE header offset past the end", 0x3C, 0xFFFFFFF0},
+        {"unknown optional header magic", l.optional, 0x107, 2},
+        {"absurd section count", l.coff + 2, 0xFFFF, 2},
+        {"resource section stored past the end", l.rsrcHeader + 20, 0xFFFFFF00},
+        {"resource directory in no section", l.directories + 16, 0x00F00000},
+        {"absurd id entry count", l.root + 14, 0xFFFF, 2},
+        {"type entry loops to the root", l.TypeEntry(RT_STRING) + 4, kDir},
+        {"name entry loops to its type directory", l.NameEntry(RT_STRING) + 4,
+         targetOf(l.TypeEntry(RT_STRING))},
+        {"language entry loops to its name directory", l.LanguageEntry(RT_STRING) + 4,
+         targetOf(l.NameEntry(RT_STRING))},
+        {"type entry holds data instead of a directory", l.TypeEntry(RT_BITMAP) + 4,
+         l.Target(l.TypeEntry(RT_BITMAP))},
+        {"type name longer than the section", typeName, 0xFFFF, 2},
+        {"data size wraps around", icon + 4, 0xFFFFFFFF},
+        {"data one byte past the section end", icon + 4, pastTheEnd},
+        {"string block cut short", strings + 4, Get32(good, strings + 4) - 2},
+    };
     for (const auto& c : cases) {
         Bytes bad = good;
-        c.corrupt(bad, layout);
+        Put(bad, c.at, c.value, c.width);
         const auto loaded = ResourceLibrary::FromBytes(bad);
         EXPECT_FALSE(loaded) << c.what;
         EXPECT_EQ(loaded.error, ERROR_BAD_EXE_FORMAT) << c.what;
