@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <thread>
 #include <tuple>
 
 namespace qm6 {
@@ -121,13 +120,10 @@ TEST_F(BrandingTest, TheProductsOwnLibraryAndTheBuiltInValuesAgree) {
     ExpectPicture(b.ReportLogo(), PictureType::Bitmap, {200, 60}, "ReportLogo");
     ExpectPicture(b.WizardPanel(), PictureType::Bitmap, {164, 314}, "WizardPanel");
     ExpectPicture(b.DBMaintenancePanel(), PictureType::Bitmap, {164, 314}, "DBMaintenancePanel");
-    for (int16_t size : {16, 256}) {
-        ExpectPicture(b.ClientIcon(size, size), PictureType::Icon, {size, size}, "ClientIcon");
-        ExpectPicture(b.AboutIcon(size, size), PictureType::Icon, {size, size}, "AboutIcon");
-    }
+    ExpectPicture(b.AboutIcon(16, 16), PictureType::Icon, {16, 16}, "AboutIcon");
     // The icons are round: corners clear, centre opaque.
     PicturePtr icon = b.ClientIcon(256, 256);
-    ASSERT_NE(icon, nullptr);
+    ExpectPicture(icon, PictureType::Icon, {256, 256}, "ClientIcon");
     EXPECT_EQ(icon->Pixels().Pixel(0, 0) >> 24, 0u);
     EXPECT_EQ(icon->Pixels().Pixel(128, 128) >> 24, 0xFFu);
 
@@ -169,7 +165,7 @@ TEST_F(BrandingTest, TextsComeFromTheirIdsTrimmedWithDefaultsForBlankOrMissing) 
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
 }
 
-// Each picture member takes its own resource, a copy of its own each time.
+// Each picture member takes its own resource.
 TEST_F(BrandingTest, PictureMembersTakeTheirOwnResources) {
     clsQM6Branding& b = StartIn("full");
     for (const auto& [member, read, id] : kPictures) {
@@ -178,27 +174,15 @@ TEST_F(BrandingTest, PictureMembersTakeTheirOwnResources) {
         else
             ExpectPicture(read(b), PictureType::Bitmap, {id - 100, 2}, member);
     }
-    EXPECT_NE(b.ReportLogo(), b.ReportLogo());
-}
-
-// Icons come at the size asked; with no size, at the resource's own size
-// (the fixture's client icon lists 48, 16 and 32 pixel images, its about
-// icon one of 24).
-TEST_F(BrandingTest, IconsComeAtTheSizeAskedOrTheirOwnSize) {
-    clsQM6Branding& b = StartIn("full");
-    struct Case {
-        const char* member;
-        std::function<PicturePtr()> read;
-        Size size;
-    } cases[] = {
-        {"ClientIcon()", [&] { return b.ClientIcon(); }, {48, 48}},
-        {"ClientIcon(16, 16)", [&] { return b.ClientIcon(16, 16); }, {16, 16}},
-        {"ClientIcon(20, 24) stretched", [&] { return b.ClientIcon(20, 24); }, {20, 24}},
-        {"AboutIcon()", [&] { return b.AboutIcon(); }, {24, 24}},
-        {"AboutIcon(16, 16)", [&] { return b.AboutIcon(16, 16); }, {16, 16}},
-    };
-    for (const Case& c : cases)
-        ExpectPicture(c.read(), PictureType::Icon, c.size, c.member);
+    // Icons come at the size asked, or with none at the resource's own size
+    // (the client icon lists 48, 16 and 32 pixel images, the about icon 24).
+    ExpectPicture(b.ClientIcon(), PictureType::Icon, {48, 48}, "ClientIcon()");
+    ExpectPicture(b.ClientIcon(20, 24), PictureType::Icon, {20, 24}, "ClientIcon(20, 24)");
+    ExpectPicture(b.AboutIcon(), PictureType::Icon, {24, 24}, "AboutIcon()");
+    // A picture from an image is of the kind asked, bitmap or icon only.
+    pictures::Image image{2, 1, {0xFF000000u, 0xFFFFFFFFu}};
+    ExpectPicture(CreatePictureFromHandle(image, kPictureIcon), PictureType::Icon, {2, 1}, "icon");
+    EXPECT_EQ(CreatePictureFromHandle(image, 2), nullptr);
 }
 
 // Report colours are the library's numbers in any form the runtime reads;
@@ -235,53 +219,6 @@ TEST_F(BrandingTest, OverridesWinUntilClearedAndZeroMeansNone) {
     b.OverrideReportColors(1, 2, true);
     EXPECT_EQ(b.ReportColorMain(), kBuiltInMain);
     EXPECT_EQ(b.ReportColorSub(), 0xFF8000);
-}
-
-// Start-up makes one branding object per thread, with the library of the
-// common folder found by walking up from the library's own folder.
-TEST_F(BrandingTest, StartUpMakesOneBrandingObjectPerThread) {
-    SetModuleFolder((kTrees / "full" / "bin").string());
-    ResetModuleState();
-    ModuleState& state = State();
-    ASSERT_NE(state.branding, nullptr);
-    EXPECT_TRUE(state.branding->IsLoaded());
-    EXPECT_EQ(&Branding(), state.branding.get());
-    EXPECT_EQ(Branding().CompanyName(), "Brandco");
-
-    const clsQM6Branding* other = nullptr;
-    std::string otherName;
-    std::thread([&] {
-        other = State().branding.get();
-        otherName = Branding().CompanyName();
-        reg::CloseThreadConnections();
-        ResetModuleState();
-    }).join();
-    EXPECT_NE(other, state.branding.get());
-    EXPECT_EQ(otherName, "Brandco");
-
-    // A library folder deeper in the tree walks up to the same common folder.
-    SetModuleFolder((kTrees / "full" / "bin" / "plugins" / "x").string());
-    ResetModuleState();
-    EXPECT_EQ(Branding().CompanyName(), "Brandco");
-}
-
-// Pictures from the bytes of an image file keep the file; anything else
-// answers none. A picture from a handle is of the kind asked.
-TEST_F(BrandingTest, PicturesFromBytesAndFromHandles) {
-    const std::string file = test::ReadFile(fs::path(QM6_BRANDING_FIXTURE_SRC) / "104.bmp");
-    const std::vector<uint8_t> bytes(file.begin(), file.end());
-    PicturePtr picture = PictureFromBytes(bytes);
-    ExpectPicture(picture, PictureType::Bitmap, {4, 2}, "104.bmp");
-    EXPECT_EQ(picture->SourceFile(), bytes);
-    const std::vector<uint8_t> text{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'};
-    EXPECT_EQ(PictureFromBytes(text), nullptr);
-    EXPECT_EQ(PictureFromBytes({}), nullptr);
-
-    pictures::Image image{2, 1, {0xFF000000u, 0xFFFFFFFFu}};
-    ExpectPicture(CreatePictureFromHandle(image, kPictureIcon), PictureType::Icon, {2, 1}, "icon");
-    ExpectPicture(CreatePictureFromHandle(image, kPictureBitmap), PictureType::Bitmap, {2, 1},
-                  "bitmap");
-    EXPECT_EQ(CreatePictureFromHandle(image, 2), nullptr);
 }
 
 } // namespace
