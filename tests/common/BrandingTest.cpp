@@ -1,7 +1,5 @@
-#include "common/ModuleState.h"
+#include "FreshThread.h"
 #include "common/clsQM6Branding.h"
-#include "platform/registry/Registry.h"
-#include "support/TestSupport.h"
 
 #include <filesystem>
 #include <functional>
@@ -21,30 +19,15 @@ const fs::path kTrees = QM6_BRANDING_TREES;
 constexpr int32_t kBuiltInMain = 11366423;
 constexpr int32_t kBuiltInSub = 6737151;
 
-// Each case starts the thread afresh with the library's folder in a tree,
-// with a hive of its own.
-class BrandingTest : public ::testing::Test {
+// Each case starts the thread afresh with the library's folder in a tree.
+class BrandingTest : public test::FreshThread {
 protected:
-    BrandingTest()
-        : registry_("QM6_REGISTRY_DIR", (hive_.Path() / "registry").string()),
-          lang_("LANG", "en_US.UTF-8"), lcAll_("LC_ALL", std::nullopt) {}
-    ~BrandingTest() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
-    }
-
     // Starts the thread with the library in <tree>/bin.
-    clsQM6Branding& StartIn(const fs::path& tree) {
-        SetModuleFolder((tree / "bin").string());
-        reg::CloseThreadConnections();
-        ResetModuleState();
+    static clsQM6Branding& StartInTree(const fs::path& tree) {
+        StartIn((tree / "bin").string());
         return Branding();
     }
-    clsQM6Branding& StartIn(const char* tree) { return StartIn(kTrees / tree); }
-
-    test::TempDir hive_;
-    test::ScopedEnv registry_, lang_, lcAll_;
+    static clsQM6Branding& StartInTree(const char* tree) { return StartInTree(kTrees / tree); }
 };
 
 struct Size {
@@ -104,7 +87,7 @@ TEST_F(BrandingTest, TheProductsOwnLibraryAndTheBuiltInValuesAgree) {
     fs::create_directories(product.Path() / "bin");
     fs::create_directories(product.Path() / "common");
     fs::copy_file(QM6_PRODUCT_BRANDING, product.Path() / "common" / "qmmark.dll");
-    clsQM6Branding& b = StartIn(product.Path());
+    clsQM6Branding& b = StartInTree(product.Path());
     ASSERT_TRUE(b.IsLoaded());
     const std::vector<std::string> texts = Texts(b);
     EXPECT_EQ(texts[0], "Quillmeter");
@@ -129,7 +112,7 @@ TEST_F(BrandingTest, TheProductsOwnLibraryAndTheBuiltInValuesAgree) {
 
     for (const char* tree : {"none", "broken"}) {
         SCOPED_TRACE(tree);
-        clsQM6Branding& bare = StartIn(tree);
+        clsQM6Branding& bare = StartInTree(tree);
         EXPECT_FALSE(bare.IsLoaded());
         EXPECT_EQ(Texts(bare), texts);
         EXPECT_EQ(bare.ReportColorMain(), kBuiltInMain);
@@ -144,7 +127,7 @@ TEST_F(BrandingTest, TheProductsOwnLibraryAndTheBuiltInValuesAgree) {
 // Texts come from their own ids, trimmed; a missing, empty or blank text
 // gives the built-in one.
 TEST_F(BrandingTest, TextsComeFromTheirIdsTrimmedWithDefaultsForBlankOrMissing) {
-    clsQM6Branding& b = StartIn("full");
+    clsQM6Branding& b = StartInTree("full");
     ASSERT_TRUE(b.IsLoaded());
     const std::vector<std::pair<std::string, std::string>> cases = {
         {b.CompanyName(), "Brandco"},
@@ -167,7 +150,7 @@ TEST_F(BrandingTest, TextsComeFromTheirIdsTrimmedWithDefaultsForBlankOrMissing) 
 
 // Each picture member takes its own resource.
 TEST_F(BrandingTest, PictureMembersTakeTheirOwnResources) {
-    clsQM6Branding& b = StartIn("full");
+    clsQM6Branding& b = StartInTree("full");
     for (const auto& [member, read, id] : kPictures) {
         if (id == 0)
             EXPECT_EQ(read(b), nullptr) << member;
@@ -199,7 +182,7 @@ TEST_F(BrandingTest, ReportColoursFallBackToTheBuiltInColourForBadNumbers) {
         {"none", kBuiltInMain, kBuiltInSub},
     };
     for (const Case& c : cases) {
-        clsQM6Branding& b = StartIn(c.tree);
+        clsQM6Branding& b = StartInTree(c.tree);
         EXPECT_EQ(b.ReportColorMain(), c.main) << c.tree;
         EXPECT_EQ(b.ReportColorSub(), c.sub) << c.tree;
     }
@@ -207,7 +190,7 @@ TEST_F(BrandingTest, ReportColoursFallBackToTheBuiltInColourForBadNumbers) {
 
 // Overrides win until cleared; 0 is no override, so black cannot be forced.
 TEST_F(BrandingTest, OverridesWinUntilClearedAndZeroMeansNone) {
-    clsQM6Branding& b = StartIn("colours");
+    clsQM6Branding& b = StartInTree("colours");
     b.OverrideReportColors(255, 0, false);
     EXPECT_EQ(b.ReportColorMain(), 255);
     EXPECT_EQ(b.ReportColorSub(), 0xFF8000); // the library's colour

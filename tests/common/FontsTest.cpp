@@ -1,15 +1,12 @@
 #include "common/Fonts.h"
 
-#include "common/ModuleState.h"
+#include "FreshThread.h"
 #include "platform/fonts/FontMapper.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Grid.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Shape.h"
-#include "platform/registry/Registry.h"
 #include "platform/vb/Conversions.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -41,35 +38,24 @@ std::vector<fonts::TableFace> MachineFaces() {
 
 // Each case starts a fresh thread state on a hive of its own, with US English
 // number characters and the face table above.
-class LibraryFontTest : public ::testing::Test {
+class LibraryFontTest : public test::FreshThread {
 protected:
-    LibraryFontTest()
-        : registryDir_("QM6_REGISTRY_DIR", dir_.Str()), lang_("LC_ALL", "en_US.UTF-8"),
-          system_("QM6_SYSTEM_LOCALE", "1033") {
-        reg::CloseThreadConnections();
+    LibraryFontTest() {
         vb::ResetNumberChars();
         fonts::SetFontRealizer(std::make_shared<const fonts::FaceTableRealizer>(MachineFaces()));
         ResetModuleState();
     }
     ~LibraryFontTest() override {
-        ResetModuleState();
         fonts::SetFontRealizer(nullptr);
         vb::ResetNumberChars();
-        reg::CloseThreadConnections();
     }
 
-    void SetValue(const std::string& name, const Variant& value, int32_t type = reg::REG_SZ) {
-        clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
-        key.SectionKey("Software\\Quillmeter 6\\Font");
-        key.ValueType(type);
-        ASSERT_TRUE(key.SetCreateValue(name, value, false));
+    static void SetValue(const std::string& name, const Variant& value,
+                         int32_t type = reg::REG_SZ) {
+        Store("Software\\Quillmeter 6\\Font", name, value, type);
     }
 
-    test::TempDir dir_;
-    test::ScopedEnv registryDir_;
-    test::ScopedEnv lang_;
-    test::ScopedEnv system_;
+    test::ScopedEnv system_{"QM6_SYSTEM_LOCALE", "1033"};
 };
 
 struct Expected {
@@ -116,8 +102,7 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
         test::TempDir hive;
         test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str()), locale("LC_ALL", c.locale);
         vb::ResetNumberChars();
-        reg::CloseThreadConnections();
-        ResetModuleState();
+        StartIn("");
         SetValue("FontName", Variant(c.name));
         for (const auto& [name, value] :
              {std::pair{"FontCharSet", c.charset}, {"FontSize", c.size}})
@@ -176,15 +161,15 @@ TEST(StripAtNull, TrimsAndCutsAtTheFirstNul) {
         EXPECT_EQ(StripAtNull(in), out) << '"' << in << '"';
 }
 
-// A tab strip and an outlook bar, the two kinds that take the font object
-// itself; the tab strip has a second font for its selected tab.
-class TabStrip : public forms::Control {
+// A control of a named kind; as a tab strip it has a second font for its
+// selected tab, which it may refuse.
+class Holder : public forms::Control {
 public:
-    TabStrip(forms::Container& parent, std::string name, int32_t index,
-             bool refuseSelectedTab = false)
+    Holder(forms::Container& parent, std::string name, int32_t index, std::string type,
+           bool refuseSelectedTab = false)
         : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
-          refuseSelectedTab_(refuseSelectedTab) {}
-    std::string TypeName() const override { return "SSActiveTabs"; }
+          type_(std::move(type)), refuseSelectedTab_(refuseSelectedTab) {}
+    std::string TypeName() const override { return type_; }
     void SetFontProperty(const std::string& name, FontPtr font) override {
         if (name == "FontSelectedTab" && !refuseSelectedTab_)
             selectedTabFont = std::move(font);
@@ -194,18 +179,8 @@ public:
     FontPtr selectedTabFont;
 
 private:
-    bool refuseSelectedTab_;
-};
-
-class Bar : public forms::Control {
-public:
-    Bar(forms::Container& parent, std::string name, int32_t index, std::string type)
-        : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
-          type_(std::move(type)) {}
-    std::string TypeName() const override { return type_; }
-
-private:
     std::string type_;
+    bool refuseSelectedTab_;
 };
 
 class ApplyFontsTest : public LibraryFontTest {
@@ -269,13 +244,13 @@ TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
 // fails is skipped and the walk goes on.
 TEST_F(ApplyFontsTest, TabStripsAndOutlookBarsShareTheNewFontObjectAndFailingStepsAreSkipped) {
     forms::Form form("frmTest");
-    auto& tabs = form.Add<TabStrip>("tabMain");
-    auto& bar = form.Add<Bar>("barMain", -1, "PVOutlookBar");
+    auto& tabs = form.Add<Holder>("tabMain", -1, "SSActiveTabs");
+    auto& bar = form.Add<Holder>("barMain", -1, "PVOutlookBar");
     // A look-alike of another kind is left to steps 1 to 3.
-    auto& other = form.Add<Bar>("barOther", -1, "PVOutlookbar");
-    auto& refusing = form.Add<TabStrip>("tabRefusing", -1, true);
+    auto& other = form.Add<Holder>("barOther", -1, "PVOutlookbar");
+    auto& refusing = form.Add<Holder>("tabRefusing", -1, "SSActiveTabs", true);
     // A control that calls itself a grid but is none: its grid steps fail.
-    auto& fakeGrid = form.Add<Bar>("fakeGrid", -1, "VSFlexGrid");
+    auto& fakeGrid = form.Add<Holder>("fakeGrid", -1, "VSFlexGrid");
     fakeGrid.Font(Make("MS Sans Serif", 12));
     auto& after = form.Add<forms::Label>("lblAfter");
 

@@ -2,7 +2,7 @@
 // the built-in header logo, UseAlphaIcons over versions and display depths,
 // and the message operations through the scripted host.
 
-#include "common/ModuleState.h"
+#include "FreshThread.h"
 #include "common/QM6AdminCommonGlobal.h"
 #include "common/clsQM6Branding.h"
 #include "dialogs/frmIdiotBox.h"
@@ -10,8 +10,6 @@
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/UserInput.h"
-#include "platform/registry/Registry.h"
-#include "support/TestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,26 +23,11 @@ using forms::ScriptedHost;
 
 // A thread started with a module folder: the build's bin folder (string and
 // branding libraries found) or an empty temporary one (neither found).
-class GlobalTest : public ::testing::Test {
+class GlobalTest : public test::FreshThread {
 protected:
-    GlobalTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) {
-        reg::CloseThreadConnections();
-    }
-    ~GlobalTest() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
-    }
-    void StartIn(const std::string& folder) {
-        SetModuleFolder(folder);
-        ResetModuleState();
-    }
-
-    test::TempDir hive_;
     test::TempDir bare_;
-    test::ScopedEnv env_;
     ScriptedHost host_;
-    forms::ScopedHost scope_;
+    forms::ScopedHost scope_{host_};
     QM6AdminCommonGlobal global_;
 };
 

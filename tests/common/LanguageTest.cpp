@@ -1,9 +1,6 @@
 #include "common/Language.h"
 
-#include "common/ModuleState.h"
-#include "platform/registry/Registry.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
+#include "FreshThread.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -17,23 +14,12 @@ using vb::Variant;
 const fs::path kFixtures = QM6_LANG_FIXTURES;
 
 // A product installed in a temporary folder: <root>/app/bin holds the
-// library, <root>/app/lang the string libraries, with a hive of its own and
-// a chosen user locale.
-class LanguageStrings : public ::testing::Test {
+// library, <root>/app/lang the string libraries.
+class LanguageStrings : public test::FreshThread {
 protected:
-    LanguageStrings()
-        : registry_("QM6_REGISTRY_DIR", (root_.Path() / "registry").string()),
-          lang_("LANG", "en_US.UTF-8"), lcAll_("LC_ALL", std::nullopt),
-          system_("QM6_SYSTEM_LOCALE", "en_US.UTF-8") {
+    LanguageStrings() {
         fs::create_directories(Bin());
-        SetModuleFolder(Bin().string());
-        reg::CloseThreadConnections();
-        ResetModuleState();
-    }
-    ~LanguageStrings() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
+        StartIn(Bin().string());
     }
 
     fs::path Bin() const { return root_.Path() / "app" / "bin"; }
@@ -46,16 +32,12 @@ protected:
                       fs::copy_options::overwrite_existing);
     }
 
-    void SetLocaleId(const Variant& value, int32_t type) {
-        clsRegistry r;
-        r.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
-        r.SectionKey("Software\\Quillmeter 6");
-        r.ValueType(type);
-        ASSERT_TRUE(r.SetCreateValue("LocaleId", value, false));
+    static void SetLocaleId(const Variant& value, int32_t type) {
+        Store("Software\\Quillmeter 6", "LocaleId", value, type);
     }
 
     test::TempDir root_;
-    test::ScopedEnv registry_, lang_, lcAll_, system_;
+    test::ScopedEnv system_{"QM6_SYSTEM_LOCALE", "en_US.UTF-8"};
 };
 
 TEST_F(LanguageStrings, StartUpLoadsTheLibraryOfTheUsersLocale) {

@@ -3,26 +3,20 @@
 // stored choice without a window, and the display's bits per pixel are asked
 // of a real X server (Xvfb) by a child process that makes the application.
 
+#include "FreshThread.h"
 #include "common/MessageBox.h"
-#include "common/ModuleState.h"
 #include "common/QM6AdminCommonGlobal.h"
 #include "platform/forms/Host.h"
 #include "platform/forms/QtHost.h"
-#include "platform/registry/Registry.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
 
 #include <QApplication>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <string>
 #include <utility>
 
 namespace qm6 {
@@ -30,37 +24,18 @@ namespace {
 
 constexpr const char* kSection = "Software\\Quillmeter 6\\Tests";
 
-class Windowless : public ::testing::Test {
+class Windowless : public test::FreshThread {
 protected:
-    Windowless() : env_("QM6_REGISTRY_DIR", hive_.Str()) {
-        reg::CloseThreadConnections();
-        SetModuleFolder(bare_.Str()); // no branding library: "Quillmeter 6"
-        ResetModuleState();
-    }
-    ~Windowless() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
-    }
+    Windowless() { StartIn(bare_.Str()); } // no branding library: "Quillmeter 6"
 
-    void Store(const std::string& name, const std::string& text) {
+    static std::string Stored(const std::string& name) {
         clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(0x80000001u));
-        key.SectionKey(kSection);
-        key.ValueType(1);
-        std::string error;
-        ASSERT_TRUE(key.SetCreateValue(name, vb::Variant(text), false, &error)) << error;
-    }
-    std::string Stored(const std::string& name) {
-        clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(0x80000001u));
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
         key.SectionKey(kSection);
         return key.GetValueOrDefault(name, vb::Variant("(missing)"), nullptr).AsString();
     }
 
-    test::TempDir hive_;
     test::TempDir bare_;
-    test::ScopedEnv env_;
     QM6AdminCommonGlobal global_;
 };
 
@@ -106,9 +81,10 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
         SCOPED_TRACE(c.what);
         const std::string name = "Choice" + std::to_string(n++);
         if (c.stored)
-            Store(name, c.stored);
+            Store(kSection, name, vb::Variant(c.stored));
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(global_.ShowIdiotBox("Adding a limit.", kSection, name, -1, "", c.showCancel), c.answer);
+        EXPECT_EQ(global_.ShowIdiotBox("Adding a limit.", kSection, name, -1, "", c.showCancel),
+                  c.answer);
         const std::string printed = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(printed, c.printed ? "Quillmeter 6: Adding a limit.\n" : "");
         // Nothing is stored for a box nobody saw.
@@ -134,8 +110,8 @@ public:
             dup2(null, 2);
             const std::string fd = std::to_string(fds[1]);
             const std::string screen = "320x240x" + std::to_string(depth);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -177,7 +153,8 @@ int AskOnDisplay(const std::string& display) {
         static char name[] = "windowless_tests";
         static char* argv[] = {name, nullptr};
         QApplication app(argc, argv);
-        _exit(forms::ActiveHost().DisplayBitsPerPixel() + (QM6AdminCommonGlobal().UseAlphaIcons() ? 100 : 0));
+        _exit(forms::ActiveHost().DisplayBitsPerPixel() +
+              (QM6AdminCommonGlobal().UseAlphaIcons() ? 100 : 0));
     }
     int status = 0;
     waitpid(pid, &status, 0);
