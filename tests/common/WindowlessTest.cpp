@@ -12,7 +12,7 @@
 #include <QApplication>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
+#include <optional>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -94,53 +94,6 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
 
 // --- A real X server -----------------------------------------------------------
 
-// An Xvfb server on a display number it chose itself (-displayfd), stopped
-// when the object goes.
-class Xvfb {
-public:
-    explicit Xvfb(int depth) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            fcntl(fds[1], F_SETFD, 0); // the server writes its display number here
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            const std::string fd = std::to_string(fds[1]);
-            const std::string screen = "320x240x" + std::to_string(depth);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (pid_ > 0 && poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (c == '\n' && !number.empty())
-            display_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-
-    // Empty when the server could not start.
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
 // Asks, in a child process with a QApplication on the display, what the
 // library answers there; the exit status carries the bits per pixel, plus
 // 100 when alpha icons are used (-1 when the child failed).
@@ -161,14 +114,50 @@ int AskOnDisplay(const std::string& display) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Starts an Xvfb server of the given depth on a display number it chooses
+// itself (-displayfd), asks on it and stops it; nullopt when no server
+// started.
+std::optional<int> AskOnXvfb(int depth) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t server = fork();
+    if (server == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        const std::string fd = std::to_string(fds[1]);
+        const std::string screen = "320x240x" + std::to_string(depth);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    // The server writes its display number once it is ready; a server that
+    // fails closes the pipe unwritten.
+    FILE* in = fdopen(fds[0], "r");
+    int number = -1;
+    const bool started = server > 0 && fscanf(in, "%d", &number) == 1;
+    fclose(in);
+    std::optional<int> answer;
+    if (started)
+        answer = AskOnDisplay(":" + std::to_string(number));
+    if (server > 0) {
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+    }
+    return answer;
+}
+
 TEST_F(Windowless, AlphaIconsFollowTheBitsPerPixelOfARealXServer) {
     // Depth 24 is kept in 32-bit pixels: the ordinary desktop uses alpha
     // icons (132 = 32 bits and alpha icons).
     for (const auto& [depth, answer] : {std::pair{24, 132}, std::pair{16, 16}}) {
-        Xvfb server(depth);
-        if (server.Display().empty())
+        const std::optional<int> asked = AskOnXvfb(depth);
+        if (!asked)
             GTEST_SKIP() << "Xvfb could not start (is the xvfb package installed?)";
-        EXPECT_EQ(AskOnDisplay(server.Display()), answer) << "depth " << depth;
+        EXPECT_EQ(*asked, answer) << "depth " << depth;
     }
 }
 
