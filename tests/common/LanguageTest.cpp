@@ -43,10 +43,7 @@ protected:
 TEST_F(LanguageStrings, StartUpLoadsTheLibraryOfTheUsersLocale) {
     Install(1033);
     Install(1031);
-    EXPECT_EQ(LangString(1), "Job options");
-
     test::ScopedEnv german("LANG", "de_DE.UTF-8");
-    ResetModuleState();
     EXPECT_EQ(LangString(1), "Auftragsoptionen");
     // No fall back to another language for a single missing id.
     EXPECT_EQ(LangString(17), "");
