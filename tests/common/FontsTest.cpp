@@ -111,7 +111,6 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
         ExpectFont(LibraryFont(), c.expected);
         reg::CloseThreadConnections();
     }
-    vb::ResetNumberChars();
 }
 
 struct LocaleCase {
