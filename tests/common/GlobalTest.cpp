@@ -115,15 +115,13 @@ TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndDefaultsToAFreshBox) {
         int32_t helpId;
     };
     const Case cases[] = {
-        // Four arguments: the default caption and Cancel offered.
-        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, true, true,
+        // Four arguments: the default caption and Cancel offered; the box's
+        // answer is passed on, Cancel answering false.
+        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, false, true,
          "Show this message again", 42},
         // Six arguments, passed on unchanged.
         {[&] { return global_.ShowIdiotBox("Hello", section, "Six", -1, "Keep asking", false); },
          true, false, "Keep asking", -1},
-        // The box's answer is passed on: Cancel answers false.
-        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, false, true,
-         "Show this message again", 42},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
