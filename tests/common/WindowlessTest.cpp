@@ -60,7 +60,6 @@ TEST_F(Windowless, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
     }
     // The Qt host itself, asked directly, answers the same way.
     EXPECT_EQ(forms::QtHost().MsgBox("Remove?", vbYesNo, ""), vbNo);
-    EXPECT_FALSE(global_.UseAlphaIcons());
 }
 
 TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
