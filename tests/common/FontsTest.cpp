@@ -84,7 +84,6 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
     const Case cases[] = {
         {"name alone", none, none, {cn, 0, 8}},
         {"half up to even", none, Variant("11.5"), {cn, 0, 12}},
-        {"both given", Variant("204"), Variant(" 12 "), {cn, 204, 12}},
         {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {cn, 161, 14}},
         {"outside 16 bits", Variant("70000"), Variant("40000"), {cn, 0, 8}},
         {"charset above a byte, size zero", Variant("300"), Variant("0"), {cn, 0, 8}},
