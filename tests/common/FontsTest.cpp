@@ -1,15 +1,12 @@
 #include "common/Fonts.h"
 
-#include "common/ModuleState.h"
+#include "FreshThread.h"
 #include "platform/fonts/FontMapper.h"
 #include "platform/forms/Form.h"
 #include "platform/forms/Grid.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/Shape.h"
-#include "platform/registry/Registry.h"
 #include "platform/vb/Conversions.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -24,13 +21,10 @@ using fonts::FontPtr;
 using vb::Variant;
 
 const std::string kPGothic = "\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF";
-const std::string kGulim = "\uAD74\uB9BC";
-const std::string kSimSun = "\u5B8B\u4F53";
-const std::string kPMingLiU = "\u65B0\u7D30\u660E\u9AD4";
 
-// The faces of a Western machine with the East Asian faces installed; none of
-// the three usual faces covers an East Asian or the Thai character set, and
-// MS Sans Serif covers only ANSI.
+// The faces of a Western machine with a Japanese face installed; none of the
+// three usual faces covers Japanese or Thai, and MS Sans Serif covers only
+// ANSI.
 std::vector<fonts::TableFace> MachineFaces() {
     return {
         {"MS Sans Serif", {0}},
@@ -39,43 +33,29 @@ std::vector<fonts::TableFace> MachineFaces() {
         {"Courier New", {0, 161, 204, 238}},
         {"Wingdings", {2}},
         {kPGothic, {128, 0}},
-        {kGulim, {129, 0}},
-        {kSimSun, {134, 0}},
-        {kPMingLiU, {136, 0}},
     };
 }
 
 // Each case starts a fresh thread state on a hive of its own, with US English
 // number characters and the face table above.
-class LibraryFontTest : public ::testing::Test {
+class LibraryFontTest : public test::FreshThread {
 protected:
-    LibraryFontTest()
-        : registryDir_("QM6_REGISTRY_DIR", dir_.Str()), lang_("LC_ALL", "en_US.UTF-8"),
-          system_("QM6_SYSTEM_LOCALE", "1033") {
-        reg::CloseThreadConnections();
+    LibraryFontTest() {
         vb::ResetNumberChars();
         fonts::SetFontRealizer(std::make_shared<const fonts::FaceTableRealizer>(MachineFaces()));
         ResetModuleState();
     }
     ~LibraryFontTest() override {
-        ResetModuleState();
         fonts::SetFontRealizer(nullptr);
         vb::ResetNumberChars();
-        reg::CloseThreadConnections();
     }
 
-    void SetValue(const std::string& name, const Variant& value, int32_t type = reg::REG_SZ) {
-        clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
-        key.SectionKey("Software\\Quillmeter 6\\Font");
-        key.ValueType(type);
-        ASSERT_TRUE(key.SetCreateValue(name, value, false));
+    static void SetValue(const std::string& name, const Variant& value,
+                         int32_t type = reg::REG_SZ) {
+        Store("Software\\Quillmeter 6\\Font", name, value, type);
     }
 
-    test::TempDir dir_;
-    test::ScopedEnv registryDir_;
-    test::ScopedEnv lang_;
-    test::ScopedEnv system_;
+    test::ScopedEnv system_{"QM6_SYSTEM_LOCALE", "1033"};
 };
 
 struct Expected {
@@ -97,24 +77,17 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
         Variant charset, size;
         Expected expected;
         const char* name = "Courier New";
-        const char* locale = "en_US.UTF-8";
     };
     const std::string cn = "Courier New";
     const Variant none; // not stored
     // clang-format off
     const Case cases[] = {
         {"name alone", none, none, {cn, 0, 8}},
-        {"half down to even", none, Variant("10.5"), {cn, 0, 10}},
         {"half up to even", none, Variant("11.5"), {cn, 0, 12}},
-        {"both given", Variant("204"), Variant(" 12 "), {cn, 204, 12}},
         {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {cn, 161, 14}},
-        {"empty texts", Variant(""), Variant(""), {cn, 0, 8}},
-        {"not numbers", Variant("Cyrillic"), Variant("big"), {cn, 0, 8}},
         {"outside 16 bits", Variant("70000"), Variant("40000"), {cn, 0, 8}},
         {"charset above a byte, size zero", Variant("300"), Variant("0"), {cn, 0, 8}},
         {"negative", Variant("-1"), Variant("-9"), {cn, 0, 8}},
-        {"size just below a half", none, Variant("0.4"), {cn, 0, 8}},
-        {"the user's number format", none, Variant("12,5"), {"Arial", 0, 12}, "Arial", "de_DE.UTF-8"},
         // Charset goes in before the name: a face that lacks it is replaced
         // by the font object, as the platform's would.
         {"a face without the charset", Variant("204"), none, {"Arial", 204, 8}, "MS Sans Serif"},
@@ -123,18 +96,16 @@ TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         test::TempDir hive;
-        test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str()), locale("LC_ALL", c.locale);
-        vb::ResetNumberChars();
-        reg::CloseThreadConnections();
-        ResetModuleState();
+        test::ScopedEnv env("QM6_REGISTRY_DIR", hive.Str());
+        StartIn("");
         SetValue("FontName", Variant(c.name));
-        for (const auto& [name, value] : {std::pair{"FontCharSet", c.charset}, {"FontSize", c.size}})
+        for (const auto& [name, value] :
+             {std::pair{"FontCharSet", c.charset}, {"FontSize", c.size}})
             if (!value.IsEmpty())
                 SetValue(name, value, value.IsString() ? reg::REG_SZ : reg::REG_DWORD);
         ExpectFont(LibraryFont(), c.expected);
         reg::CloseThreadConnections();
     }
-    vb::ResetNumberChars();
 }
 
 struct LocaleCase {
@@ -146,14 +117,8 @@ TEST_F(LibraryFontTest, LocaleFontFromTheSystemCodePage) {
     const int16_t newFontCharset = Font::Create()->Charset();
     const LocaleCase cases[] = {
         {"1033", Expected{"MS Sans Serif", 0, 8}},      // 1252
-        {"1031", Expected{"MS Sans Serif", 0, 8}},      // 1252
         {"1049", Expected{"Arial", 204, 8}},            // 1251: MS Sans Serif lacks it
-        {"1032", Expected{"Arial", 161, 8}},            // 1253
-        {"1066", Expected{"Tahoma", 163, 8}},           // 1258: only Tahoma has it
         {"1041", Expected{kPGothic, 128, 9}},           // 932
-        {"1042", Expected{kGulim, 129, 9}},             // 949
-        {"2052", Expected{kSimSun, 134, 9}},            // 936
-        {"1028", Expected{kPMingLiU, 136, 9}},          // 950
         {"1054", Expected{"Arial", newFontCharset, 8}}, // 874, no Thai face
         {"1081", std::nullopt},                         // Hindi: no ANSI code page
     };
@@ -165,12 +130,6 @@ TEST_F(LibraryFontTest, LocaleFontFromTheSystemCodePage) {
             ExpectFont(LibraryFont(), *c.expected);
         else
             EXPECT_EQ(LibraryFont(), nullptr);
-        // Without an override ChooseLocaleFont answers the same font anew.
-        const FontPtr chosen = ChooseLocaleFont();
-        if (c.expected)
-            ExpectFont(chosen, *c.expected);
-        else
-            EXPECT_EQ(chosen, nullptr);
     }
 }
 
@@ -186,28 +145,24 @@ TEST_F(LibraryFontTest, AcceptedFaceMustReadBackInTheSameSpelling) {
 TEST(StripAtNull, TrimsAndCutsAtTheFirstNul) {
     using namespace std::string_literals;
     const std::pair<std::string, std::string> cases[] = {
-        {"1252", "1252"},
         {"  932  ", "932"},
         {"1252\0\0\0\0"s, "1252"},
         {" 874 \0 1252 \0"s, "874"},
         {"\0 1252"s, ""},
-        {"    ", ""},
-        {"", ""},
-        {"a b", "a b"},
     };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(StripAtNull(in), out) << '"' << in << '"';
 }
 
-// A tab strip and an outlook bar, the two kinds that take the font object
-// itself; the tab strip has a second font for its selected tab.
-class TabStrip : public forms::Control {
+// A control of a named kind; as a tab strip it has a second font for its
+// selected tab, which it may refuse.
+class Holder : public forms::Control {
 public:
-    TabStrip(forms::Container& parent, std::string name, int32_t index,
-             bool refuseSelectedTab = false)
+    Holder(forms::Container& parent, std::string name, int32_t index, std::string type,
+           bool refuseSelectedTab = false)
         : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
-          refuseSelectedTab_(refuseSelectedTab) {}
-    std::string TypeName() const override { return "SSActiveTabs"; }
+          type_(std::move(type)), refuseSelectedTab_(refuseSelectedTab) {}
+    std::string TypeName() const override { return type_; }
     void SetFontProperty(const std::string& name, FontPtr font) override {
         if (name == "FontSelectedTab" && !refuseSelectedTab_)
             selectedTabFont = std::move(font);
@@ -217,30 +172,12 @@ public:
     FontPtr selectedTabFont;
 
 private:
-    bool refuseSelectedTab_;
-};
-
-class Bar : public forms::Control {
-public:
-    Bar(forms::Container& parent, std::string name, int32_t index, std::string type)
-        : Control(parent, std::move(name), index, new QWidget(parent.ClientWidget()), true, false),
-          type_(std::move(type)) {}
-    std::string TypeName() const override { return type_; }
-
-private:
     std::string type_;
+    bool refuseSelectedTab_;
 };
 
 class ApplyFontsTest : public LibraryFontTest {
 protected:
-    ApplyFontsTest() {
-        FontDesc d;
-        d.name = "Arial";
-        d.charset = 161;
-        d.size = 9;
-        newFont_ = Font::Create(d);
-    }
-
     // A new font object of the table's realization.
     static FontPtr Make(const std::string& name, float size, int16_t charset = 0) {
         FontDesc d;
@@ -250,109 +187,62 @@ protected:
         return Font::Create(d);
     }
 
-    FontPtr newFont_;
+    FontPtr newFont_ = Make("Arial", 9, 161);
 };
 
+// One form with a control of each kind ApplyFonts treats apart. The first
+// control shares the container's font object, so the container font changes
+// during the walk; the others must still be compared with its values from
+// before. A control without a font, and a step that fails, are skipped.
 TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
     forms::Form form("frmTest");
-    ASSERT_EQ(form.Font()->Name(), "MS Sans Serif");
     const float containerSize = form.Font()->Size();
-    // The first control shares the container's font object, so the container
-    // font changes during the loop; the others must still be compared with
-    // its values from before.
     auto& shared = form.Add<forms::Label>("lblShared");
     shared.Font(form.Font());
-    auto& same = form.Add<forms::Label>("lblSame");
+    form.Add<forms::Shape>("shpLine");
     auto& larger = form.Add<forms::Label>("lblLarger");
     larger.Font(Make("MS Sans Serif", 12));
     auto& symbol = form.Add<forms::Label>("lblSymbol");
     symbol.Font(Make("Wingdings", containerSize, 2));
+    // A face of its own that covers the new set keeps face and size.
     auto& ownFace = form.Add<forms::Label>("lblOwnFace");
-    ownFace.Font(Make("Courier New", 10));
-    auto& ownFaceSameSize = form.Add<forms::Label>("lblOwnFaceSameSize");
-    ownFaceSameSize.Font(Make("Courier New", containerSize));
-    auto& shape = form.Add<forms::Shape>("shpLine");
+    ownFace.Font(Make("Courier New", containerSize));
     auto& grid = form.Add<forms::Grid>("grdList");
     grid.Font(Make("MS Sans Serif", 12));
+    // Tab strips and outlook bars take the new font object itself; a
+    // look-alike of another kind does not.
+    auto& tabs = form.Add<Holder>("tabMain", -1, "SSActiveTabs");
+    auto& bar = form.Add<Holder>("barMain", -1, "PVOutlookBar");
+    auto& other = form.Add<Holder>("barOther", -1, "PVOutlookbar");
+    auto& refusing = form.Add<Holder>("tabRefusing", -1, "SSActiveTabs", true);
+    // A control that calls itself a grid but is none: its grid steps fail.
+    auto& fakeGrid = form.Add<Holder>("fakeGrid", -1, "VSFlexGrid");
+    fakeGrid.Font(Make("MS Sans Serif", 12));
+
+    // A thread without a library font passes none: nothing changes.
+    ApplyFonts(*form.Font(), form.Controls(), nullptr);
+    ExpectFont(ownFace.Font(), {"Courier New", 0, containerSize});
+    EXPECT_EQ(form.Font()->Name(), "MS Sans Serif");
 
     ApplyFonts(*form.Font(), form.Controls(), newFont_);
 
     ExpectFont(shared.Font(), {"Arial", 161, 9});
-    ExpectFont(same.Font(), {"Arial", 161, 9});
     ExpectFont(larger.Font(), {"Arial", 161, 12});
     ExpectFont(symbol.Font(), {"Arial", 161, 9});
-    // A face of its own that covers the new set keeps face and size.
-    ExpectFont(ownFace.Font(), {"Courier New", 161, 10});
-    ExpectFont(ownFaceSameSize.Font(), {"Courier New", 161, containerSize});
-    EXPECT_THROW(shape.Font(), forms::PropertyNotSupported);
+    ExpectFont(ownFace.Font(), {"Courier New", 161, containerSize});
     // The grid's own font name and size are set after steps that kept 12.
     EXPECT_EQ(grid.FontName(), "Arial");
     EXPECT_FLOAT_EQ(grid.FontSize(), 9);
     EXPECT_EQ(grid.Font()->Charset(), 161);
-    // None of them shares the new font object.
-    for (forms::Control* c :
-         {static_cast<forms::Control*>(&same), static_cast<forms::Control*>(&grid)})
-        EXPECT_NE(c->Font(), newFont_);
-
-    ExpectFont(form.Font(), {"Arial", 161, 9});
-    EXPECT_NE(form.Font(), newFont_);
-}
-
-TEST_F(ApplyFontsTest, TabStripsAndOutlookBarsShareTheNewFontObject) {
-    forms::Form form("frmTest");
-    auto& tabs = form.Add<TabStrip>("tabMain");
-    auto& bar = form.Add<Bar>("barMain", -1, "PVOutlookBar");
-    // A look-alike of another kind is left to steps 1 to 3.
-    auto& other = form.Add<Bar>("barOther", -1, "PVOutlookbar");
-
-    ApplyFonts(*form.Font(), form.Controls(), newFont_);
-
+    EXPECT_NE(grid.Font(), newFont_);
     EXPECT_EQ(tabs.selectedTabFont, newFont_);
     EXPECT_EQ(tabs.Font(), newFont_);
     EXPECT_EQ(bar.Font(), newFont_);
     EXPECT_NE(other.Font(), newFont_);
-    ExpectFont(other.Font(), {"Arial", 161, 9});
-}
-
-TEST_F(ApplyFontsTest, AFailingStepSkipsOnlyThatStep) {
-    forms::Form form("frmTest");
-    auto& refusing = form.Add<TabStrip>("tabRefusing", -1, true);
-    // A control that calls itself a grid but is none: its grid steps fail.
-    auto& fakeGrid = form.Add<Bar>("fakeGrid", -1, "VSFlexGrid");
-    fakeGrid.Font(Make("MS Sans Serif", 12));
-    auto& after = form.Add<forms::Label>("lblAfter");
-
-    ApplyFonts(*form.Font(), form.Controls(), newFont_);
-
-    EXPECT_EQ(refusing.selectedTabFont, nullptr);
     EXPECT_EQ(refusing.Font(), newFont_);
     ExpectFont(fakeGrid.Font(), {"Arial", 161, 12});
-    ExpectFont(after.Font(), {"Arial", 161, 9});
     ExpectFont(form.Font(), {"Arial", 161, 9});
-}
-
-// The way the library's own dialogs use it: the thread's library font, and
-// nothing changes when there is none.
-TEST_F(ApplyFontsTest, TheLibraryFontIsAppliedToAFormsControlsWhenThereIsOne) {
-    for (const auto& [locale, expected] :
-         {std::pair{"1049", std::optional<Expected>({"Arial", 204, 8})},
-          std::pair{"1081", std::optional<Expected>()}}) {
-        SCOPED_TRACE(locale);
-        test::ScopedEnv system("QM6_SYSTEM_LOCALE", locale);
-        ResetModuleState();
-        forms::Form form("frmTest");
-        auto& label = form.Add<forms::Label>("lbl");
-        const FontDesc before = label.Font()->Desc(), formBefore = form.Font()->Desc();
-        ApplyFonts(*form.Font(), form.Controls(), LibraryFont());
-        if (expected) {
-            ExpectFont(label.Font(), *expected);
-            ExpectFont(form.Font(), *expected);
-        } else {
-            EXPECT_EQ(LibraryFont(), nullptr);
-            EXPECT_EQ(label.Font()->Desc(), before);
-            EXPECT_EQ(form.Font()->Desc(), formBefore);
-        }
-    }
+    EXPECT_NE(form.Font(), newFont_);
 }
 
 } // namespace

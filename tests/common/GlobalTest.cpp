@@ -2,7 +2,7 @@
 // the built-in header logo, UseAlphaIcons over versions and display depths,
 // and the message operations through the scripted host.
 
-#include "common/ModuleState.h"
+#include "FreshThread.h"
 #include "common/QM6AdminCommonGlobal.h"
 #include "common/clsQM6Branding.h"
 #include "dialogs/frmIdiotBox.h"
@@ -10,8 +10,6 @@
 #include "platform/forms/CommandButton.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/UserInput.h"
-#include "platform/registry/Registry.h"
-#include "support/TestSupport.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -25,64 +23,33 @@ using forms::ScriptedHost;
 
 // A thread started with a module folder: the build's bin folder (string and
 // branding libraries found) or an empty temporary one (neither found).
-class GlobalTest : public ::testing::Test {
+class GlobalTest : public test::FreshThread {
 protected:
-    GlobalTest() : env_("QM6_REGISTRY_DIR", hive_.Str()), scope_(host_) {
-        reg::CloseThreadConnections();
-    }
-    ~GlobalTest() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
-    }
-    void StartIn(const std::string& folder) {
-        SetModuleFolder(folder);
-        ResetModuleState();
-    }
-
-    test::TempDir hive_;
     test::TempDir bare_;
-    test::ScopedEnv env_;
     ScriptedHost host_;
-    forms::ScopedHost scope_;
+    forms::ScopedHost scope_{host_};
     QM6AdminCommonGlobal global_;
 };
 
-TEST_F(GlobalTest, WithoutBrandingNamesAreTheDefaultsAndTheHeaderLogoIsTheBuiltInJpeg) {
+// Without a branding library the header logo is the built-in JPEG; with
+// the build's library its bitmap wins. Names are the console's.
+TEST_F(GlobalTest, HeaderLogoAndNamesWithAndWithoutTheBrandingLibrary) {
     StartIn(bare_.Str());
     ASSERT_FALSE(Branding().IsLoaded());
-    EXPECT_EQ(global_.ProductName(), "Quillmeter 6");
     EXPECT_EQ(global_.ApplicationName(), "Control Center");
+    EXPECT_EQ(global_.ProductName(), "Quillmeter 6");
     EXPECT_EQ(global_.CompanyName(), "Quillmeter");
     EXPECT_EQ(global_.SplashScreen(), nullptr);
-
     const pictures::PicturePtr logo = global_.AdminHeaderLogo();
     ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(logo->Width(), 176);
-    EXPECT_EQ(logo->Height(), 80);
-    // It keeps its file, a JPEG, and shows the logo's blue band.
-    ASSERT_GE(logo->SourceFile().size(), 4u);
+    ASSERT_GE(logo->SourceFile().size(), 2u);
     EXPECT_EQ(logo->SourceFile()[0], 0xFF);
     EXPECT_EQ(logo->SourceFile()[1], 0xD8);
-    const uint32_t corner = logo->Pixels().Pixel(2, 77);
-    EXPECT_GT(corner & 0xFF, (corner >> 16) & 0xFF) << "more blue than red";
-    // A new picture on every call.
-    EXPECT_NE(global_.AdminHeaderLogo(), logo);
-}
 
-TEST_F(GlobalTest, WithTheBuildsBrandingLibraryItsPicturesAndNamesWin) {
     StartIn(QM6_BIN_DIR);
     ASSERT_TRUE(Branding().IsLoaded());
-    EXPECT_EQ(global_.ProductName(), Branding().ProductName());
-    EXPECT_EQ(global_.ApplicationName(), Branding().ApplicationName(1));
-    const pictures::PicturePtr logo = global_.AdminHeaderLogo();
-    ASSERT_NE(logo, nullptr);
-    // The branding library's bitmap, not the built-in file.
-    EXPECT_EQ(logo->Type(), pictures::PictureType::Bitmap);
-    EXPECT_TRUE(logo->SourceFile().empty());
-    const pictures::PicturePtr splash = global_.SplashScreen();
-    ASSERT_NE(splash, nullptr);
-    EXPECT_EQ(splash->Width(), Branding().SplashScreen(1)->Width());
+    EXPECT_EQ(global_.AdminHeaderLogo()->Type(), pictures::PictureType::Bitmap);
+    EXPECT_NE(global_.SplashScreen(), nullptr);
 }
 
 TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
@@ -92,9 +59,8 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
         bool expected;
     };
     const std::vector<Case> cases = {
-        {5, 0, 32, false}, {5, 0, 24, false}, {5, 1, 24, false},  {5, 1, 32, true},
-        {6, 0, 32, true},  {6, 0, 16, false}, {4, 90, 32, false}, {10, 0, 32, true},
-        {6, 1, 0, false},  {5, 2, 32, true},
+        {5, 0, 32, false}, {5, 1, 24, false},  {5, 1, 32, true},
+        {6, 0, 32, true},  {4, 90, 32, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + " at " +
@@ -106,9 +72,8 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
     }
     // This system counts as 6.0; the depth is the host's.
     StartIn(bare_.Str());
-    for (const int bits : {8, 16, 24, 32}) {
+    for (const int bits : {24, 32}) {
         host_.DisplayBitsPerPixel(bits);
-        EXPECT_EQ(GetDisplayBitsPerPixel(), bits);
         EXPECT_EQ(global_.UseAlphaIcons(), bits >= 32) << bits;
     }
 }
@@ -117,18 +82,15 @@ TEST_F(GlobalTest, MessagesUseTheirStylesAndTheProductNameAsTitle) {
     StartIn(QM6_BIN_DIR);
     const std::string title = Branding().ProductName();
     global_.DisplayMessage("Stop", 16);
-    global_.DisplayMessage("Warn", -1);
     global_.DisplayMessage("Default");
     host_.QueueAnswer(6);
     EXPECT_EQ(global_.DisplayYesNoMessage("Continue?"), 6);
-    host_.QueueAnswer(7);
-    EXPECT_EQ(global_.DisplayYesNoMessage("Continue?", -1), 7);
     host_.QueueAnswer(2);
     EXPECT_EQ(global_.DisplayYesNoMessage("Save?", 3 + 32), 2);
 
-    const std::vector<std::pair<std::string, int>> expected = {{"Stop", 16},      {"Warn", 48},
-                                                               {"Default", 48},   {"Continue?", 52},
-                                                               {"Continue?", 52}, {"Save?", 35}};
+    // The default styles: an exclamation with OK, a question with Yes and No.
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Stop", 16}, {"Default", 48}, {"Continue?", 52}, {"Save?", 35}};
     ASSERT_EQ(host_.Boxes().size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(host_.Boxes()[i].text, expected[i].first);
@@ -147,15 +109,13 @@ TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndDefaultsToAFreshBox) {
         int32_t helpId;
     };
     const Case cases[] = {
-        // Four arguments: the default caption and Cancel offered.
-        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, true, true,
+        // Four arguments: the default caption and Cancel offered; the box's
+        // answer is passed on, Cancel answering false.
+        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, false, true,
          "Show this message again", 42},
         // Six arguments, passed on unchanged.
         {[&] { return global_.ShowIdiotBox("Hello", section, "Six", -1, "Keep asking", false); },
          true, false, "Keep asking", -1},
-        // The box's answer is passed on: Cancel answers false.
-        {[&] { return global_.ShowIdiotBox("Hello", section, "Four", 42); }, false, true,
-         "Show this message again", 42},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);

@@ -1,13 +1,9 @@
 #include "common/Language.h"
 
-#include "common/ModuleState.h"
-#include "platform/registry/Registry.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "FreshThread.h"
 
 #include <filesystem>
+#include <gtest/gtest.h>
 
 namespace qm6 {
 namespace {
@@ -18,23 +14,12 @@ using vb::Variant;
 const fs::path kFixtures = QM6_LANG_FIXTURES;
 
 // A product installed in a temporary folder: <root>/app/bin holds the
-// library, <root>/app/lang the string libraries, with a hive of its own and
-// a chosen user locale.
-class LanguageStrings : public ::testing::Test {
+// library, <root>/app/lang the string libraries.
+class LanguageStrings : public test::FreshThread {
 protected:
-    LanguageStrings()
-        : registry_("QM6_REGISTRY_DIR", (root_.Path() / "registry").string()),
-          lang_("LANG", "en_US.UTF-8"), lcAll_("LC_ALL", std::nullopt),
-          system_("QM6_SYSTEM_LOCALE", "en_US.UTF-8") {
+    LanguageStrings() {
         fs::create_directories(Bin());
-        SetModuleFolder(Bin().string());
-        reg::CloseThreadConnections();
-        ResetModuleState();
-    }
-    ~LanguageStrings() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
+        StartIn(Bin().string());
     }
 
     fs::path Bin() const { return root_.Path() / "app" / "bin"; }
@@ -47,33 +32,32 @@ protected:
                       fs::copy_options::overwrite_existing);
     }
 
-    void SetLocaleId(const Variant& value, int32_t type) {
-        clsRegistry r;
-        r.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
-        r.SectionKey("Software\\Quillmeter 6");
-        r.ValueType(type);
-        ASSERT_TRUE(r.SetCreateValue("LocaleId", value, false));
+    static void SetLocaleId(const Variant& value, int32_t type) {
+        Store("Software\\Quillmeter 6", "LocaleId", value, type);
     }
 
     test::TempDir root_;
-    test::ScopedEnv registry_, lang_, lcAll_, system_;
+    test::ScopedEnv system_{"QM6_SYSTEM_LOCALE", "en_US.UTF-8"};
 };
 
 TEST_F(LanguageStrings, StartUpLoadsTheLibraryOfTheUsersLocale) {
     Install(1033);
     Install(1031);
-    EXPECT_EQ(LangString(1), "Job options");
-
     test::ScopedEnv german("LANG", "de_DE.UTF-8");
-    ResetModuleState();
     EXPECT_EQ(LangString(1), "Auftragsoptionen");
     // No fall back to another language for a single missing id.
     EXPECT_EQ(LangString(17), "");
 }
 
+// The setting wins over the user's German locale; a setting that is no
+// locale id counts as missing, and a library that does not load falls back
+// to the default language, not to the user's.
 TEST_F(LanguageStrings, TheLocaleIdSettingChoosesTheLibrary) {
     Install(1033);
     Install(1031);
+    fs::create_directories(Lang() / "1036");
+    test::WriteFile(Lang() / "1036" / "qm6admcmLangRes.dll", std::string(4096, 'M'));
+    test::ScopedEnv german("LANG", "de_DE.UTF-8");
     struct Case {
         const char* name;
         Variant value;
@@ -81,14 +65,12 @@ TEST_F(LanguageStrings, TheLocaleIdSettingChoosesTheLibrary) {
         const char* expected;
     };
     const Case cases[] = {
-        {"Dword", Variant(int32_t{1031}), reg::REG_DWORD, "Auftragsoptionen"},
-        {"NumberAsText", Variant("1031"), reg::REG_SZ, "Auftragsoptionen"},
-        {"MissingLocale", Variant(int32_t{1036}), reg::REG_DWORD, "Job options"},
-        // Settings that are no locale id count as missing: the user's locale wins.
-        {"Empty", Variant(""), reg::REG_SZ, "Job options"},
-        {"NotANumber", Variant("German"), reg::REG_SZ, "Job options"},
-        {"OutOfRange", Variant("99999999999"), reg::REG_SZ, "Job options"},
-        {"Binary", Variant(vb::ByteArray{{1, 2}, 0}), reg::REG_BINARY, "Job options"},
+        {"Dword", Variant(int32_t{1033}), reg::REG_DWORD, "Job options"},
+        {"NumberAsText", Variant("1033"), reg::REG_SZ, "Job options"},
+        {"UnloadableLocale", Variant(int32_t{1036}), reg::REG_DWORD, "Job options"},
+        {"NotANumber", Variant("German"), reg::REG_SZ, "Auftragsoptionen"},
+        {"OutOfRange", Variant("99999999999"), reg::REG_SZ, "Auftragsoptionen"},
+        {"Binary", Variant(vb::ByteArray{{1, 2}, 0}), reg::REG_BINARY, "Auftragsoptionen"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,27 +78,12 @@ TEST_F(LanguageStrings, TheLocaleIdSettingChoosesTheLibrary) {
         ResetModuleState();
         EXPECT_EQ(LangString(1), c.expected);
     }
-
-    SetLocaleId(Variant("junk"), reg::REG_SZ);
-    EXPECT_EQ(ReadLocaleIdSetting(), Variant(int32_t{-1}));
-    SetLocaleId(Variant(int32_t{0}), reg::REG_DWORD);
-    EXPECT_EQ(GetLocaleId(), 0); // a stored 0 is answered unchanged
-}
-
-TEST_F(LanguageStrings, ALocaleLibraryThatCannotBeLoadedFallsBackToTheDefault) {
-    Install(1033);
-    fs::create_directories(Lang() / "1031");
-    test::WriteFile(Lang() / "1031" / "qm6admcmLangRes.dll", std::string(4096, 'M'));
-    SetLocaleId(Variant(int32_t{1031}), reg::REG_DWORD);
-    ResetModuleState();
-    EXPECT_EQ(LangString(1), "Job options");
 }
 
 TEST_F(LanguageStrings, WithoutALibraryEveryTextIsEmptyUntilOneAppears) {
     fs::create_directories(Lang());
     EXPECT_FALSE(LoadLanguage("qm6admcm"));
     EXPECT_EQ(LangString(1), "");
-    EXPECT_EQ(LangString(2, "A", "B"), "");
 
     // Each call searches again while nothing is loaded.
     Install(1033);
@@ -143,15 +110,10 @@ TEST_F(LanguageStrings, AFailedLoadKeepsTheWorkingLibraryAndItsName) {
 TEST_F(LanguageStrings, TextsAreFilledAndCutAsLoaded) {
     Install(1033);
     EXPECT_EQ(LangString(2, "A", "B"), "Limit A of B");
-    EXPECT_EQ(LangString(2, "A"), "Limit A of %s");
-    EXPECT_EQ(LangString(2, "A", "B", "C"), "Limit A of B");
-    EXPECT_EQ(LangString(3, 10), "10 pages");
     EXPECT_EQ(LangString(Variant("3"), 1.5), "1.5 pages");
-    EXPECT_EQ(LangString(4), "");
     EXPECT_EQ(LangString(999), "");
     // Only the id's low 16 bits count, as for the platform's loader.
     EXPECT_EQ(LangString(65549), "Thirteen");
-    EXPECT_EQ(LangString(Variant("-65523")), "Thirteen");
     EXPECT_EQ(LangString(-1), "Last id");
     // A 512-byte buffer holds 511 bytes of text.
     EXPECT_EQ(LangString(40), std::string(511, 'a'));
@@ -180,15 +142,11 @@ TEST(FormatLangString, FillsMarkersInOrderWithoutRefillingInsertedText) {
     const Case cases[] = {
         {"Limit %s of %s", {Variant("A"), Variant("B")}, "Limit A of B"},
         {"%S pages", {Variant(int32_t{10})}, "10 pages"},
-        {"%s and %s", {Variant("x%sy"), Variant("z")}, "x%sy and z"},
-        {"%s%s", {Variant("%s"), Variant("b")}, "%sb"},
+        {"%s %s", {Variant("ab%s"), Variant("z")}, "ab%s z"},
         // The search goes on after the inserted text, not from the previous
         // start moved on by its length.
         {"Hi %s, %s", {Variant("%s"), Variant("Bob")}, "Hi %s, Bob"},
-        {"no markers", {Variant("A")}, "no markers"},
         {"100%", {Variant("A")}, "100%"},
-        {"%s", {}, "%s"},
-        {"Grüße %s", {Variant("ü")}, "Grüße ü"},
         {"%s, %s", {Variant(true), Variant(int16_t{-3})}, "True, -3"},
     };
     for (const Case& c : cases)
@@ -215,10 +173,6 @@ TEST(LangFolder, TheWalkStopsAtTheFirstFolderOrFileNamedLang) {
     // The library's own folder comes first.
     fs::create_directories(bin / "lang");
     EXPECT_EQ(FindFolderUpwards(start, "lang"), (bin / "lang").string());
-
-    EXPECT_TRUE(FileExists(bin.string()));
-    EXPECT_FALSE(FileExists(""));
-    EXPECT_FALSE(FileExists((bin / "missing").string()));
 }
 
 TEST_F(LanguageStrings, TheLangFolderIsComputedOncePerThread) {

@@ -1,9 +1,9 @@
 #include "common/ModuleState.h"
+
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace qm6 {

@@ -3,26 +3,20 @@
 // stored choice without a window, and the display's bits per pixel are asked
 // of a real X server (Xvfb) by a child process that makes the application.
 
+#include "FreshThread.h"
 #include "common/MessageBox.h"
-#include "common/ModuleState.h"
 #include "common/QM6AdminCommonGlobal.h"
 #include "platform/forms/Host.h"
 #include "platform/forms/QtHost.h"
-#include "platform/registry/Registry.h"
-#include "registry/clsRegistry.h"
-#include "support/TestSupport.h"
 
 #include <QApplication>
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
-#include <poll.h>
+#include <gtest/gtest.h>
+#include <optional>
 #include <signal.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <string>
 #include <utility>
 
 namespace qm6 {
@@ -30,37 +24,18 @@ namespace {
 
 constexpr const char* kSection = "Software\\Quillmeter 6\\Tests";
 
-class Windowless : public ::testing::Test {
+class Windowless : public test::FreshThread {
 protected:
-    Windowless() : env_("QM6_REGISTRY_DIR", hive_.Str()) {
-        reg::CloseThreadConnections();
-        SetModuleFolder(bare_.Str()); // no branding library: "Quillmeter 6"
-        ResetModuleState();
-    }
-    ~Windowless() override {
-        ResetModuleState();
-        SetModuleFolder("");
-        reg::CloseThreadConnections();
-    }
+    Windowless() { StartIn(bare_.Str()); } // no branding library: "Quillmeter 6"
 
-    void Store(const std::string& name, const std::string& text) {
+    static std::string Stored(const std::string& name) {
         clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(0x80000001u));
-        key.SectionKey(kSection);
-        key.ValueType(1);
-        std::string error;
-        ASSERT_TRUE(key.SetCreateValue(name, vb::Variant(text), false, &error)) << error;
-    }
-    std::string Stored(const std::string& name) {
-        clsRegistry key;
-        key.ClassKey(static_cast<int32_t>(0x80000001u));
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
         key.SectionKey(kSection);
         return key.GetValueOrDefault(name, vb::Variant("(missing)"), nullptr).AsString();
     }
 
-    test::TempDir hive_;
     test::TempDir bare_;
-    test::ScopedEnv env_;
     QM6AdminCommonGlobal global_;
 };
 
@@ -85,7 +60,6 @@ TEST_F(Windowless, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
     }
     // The Qt host itself, asked directly, answers the same way.
     EXPECT_EQ(forms::QtHost().MsgBox("Remove?", vbYesNo, ""), vbNo);
-    EXPECT_FALSE(global_.UseAlphaIcons());
 }
 
 TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
@@ -106,9 +80,10 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
         SCOPED_TRACE(c.what);
         const std::string name = "Choice" + std::to_string(n++);
         if (c.stored)
-            Store(name, c.stored);
+            Store(kSection, name, vb::Variant(c.stored));
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(global_.ShowIdiotBox("Adding a limit.", kSection, name, -1, "", c.showCancel), c.answer);
+        EXPECT_EQ(global_.ShowIdiotBox("Adding a limit.", kSection, name, -1, "", c.showCancel),
+                  c.answer);
         const std::string printed = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(printed, c.printed ? "Quillmeter 6: Adding a limit.\n" : "");
         // Nothing is stored for a box nobody saw.
@@ -117,53 +92,6 @@ TEST_F(Windowless, DoNotShowAgainBoxKeepsItsStoredChoiceWithoutAWindow) {
 }
 
 // --- A real X server -----------------------------------------------------------
-
-// An Xvfb server on a display number it chose itself (-displayfd), stopped
-// when the object goes.
-class Xvfb {
-public:
-    explicit Xvfb(int depth) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            fcntl(fds[1], F_SETFD, 0); // the server writes its display number here
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-            const std::string fd = std::to_string(fds[1]);
-            const std::string screen = "320x240x" + std::to_string(depth);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        pollfd wait{fds[0], POLLIN, 0};
-        char c = 0;
-        while (pid_ > 0 && poll(&wait, 1, 20000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (c == '\n' && !number.empty())
-            display_ = ":" + number;
-    }
-    ~Xvfb() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-
-    // Empty when the server could not start.
-    const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 // Asks, in a child process with a QApplication on the display, what the
 // library answers there; the exit status carries the bits per pixel, plus
@@ -177,21 +105,58 @@ int AskOnDisplay(const std::string& display) {
         static char name[] = "windowless_tests";
         static char* argv[] = {name, nullptr};
         QApplication app(argc, argv);
-        _exit(forms::ActiveHost().DisplayBitsPerPixel() + (QM6AdminCommonGlobal().UseAlphaIcons() ? 100 : 0));
+        _exit(forms::ActiveHost().DisplayBitsPerPixel() +
+              (QM6AdminCommonGlobal().UseAlphaIcons() ? 100 : 0));
     }
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Starts an Xvfb server of the given depth on a display number it chooses
+// itself (-displayfd), asks on it and stops it; nullopt when no server
+// started.
+std::optional<int> AskOnXvfb(int depth) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t server = fork();
+    if (server == 0) {
+        close(fds[0]);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        const std::string fd = std::to_string(fds[1]);
+        const std::string screen = "320x240x" + std::to_string(depth);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    // The server writes its display number once it is ready; a server that
+    // fails closes the pipe unwritten.
+    FILE* in = fdopen(fds[0], "r");
+    int number = -1;
+    const bool started = server > 0 && fscanf(in, "%d", &number) == 1;
+    fclose(in);
+    std::optional<int> answer;
+    if (started)
+        answer = AskOnDisplay(":" + std::to_string(number));
+    if (server > 0) {
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+    }
+    return answer;
+}
+
 TEST_F(Windowless, AlphaIconsFollowTheBitsPerPixelOfARealXServer) {
     // Depth 24 is kept in 32-bit pixels: the ordinary desktop uses alpha
     // icons (132 = 32 bits and alpha icons).
     for (const auto& [depth, answer] : {std::pair{24, 132}, std::pair{16, 16}}) {
-        Xvfb server(depth);
-        if (server.Display().empty())
+        const std::optional<int> asked = AskOnXvfb(depth);
+        if (!asked)
             GTEST_SKIP() << "Xvfb could not start (is the xvfb package installed?)";
-        EXPECT_EQ(AskOnDisplay(server.Display()), answer) << "depth " << depth;
+        EXPECT_EQ(*asked, answer) << "depth " << depth;
     }
 }
 
