@@ -5,17 +5,15 @@
 #include "support/TestServer.h"
 #include "support/TestSupport.h"
 
-#include <sqlite3.h>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
-#include <set>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <set>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
 
 namespace qm6::data::test {
 
