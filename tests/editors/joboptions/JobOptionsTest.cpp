@@ -133,22 +133,22 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         std::vector<int32_t> loads;
         bool monoToo; // a type 1 rule stored beside the owner's type 0 first
         int colour, duplex, nup;
-        std::string failing; // fails its first call
-        int32_t owner;       // saved for
+        std::vector<std::string> failing; // each fails its first call
+        int32_t owner;                    // saved for
         std::set<int32_t> afterFailure, stored;
     };
     // clang-format off
     const std::vector<Case> cases = {
         {"n-up not tried after duplex failed", {kBareOwner}, false, kKeep, vbChecked, vbChecked,
-         "SaveJobOptionRule", kBareOwner, {}, {2, 3}},
-        {"the colour step's delete failed", {kColorNUpOwner}, false, 1, kKeep, vbUnchecked,
-         "DeleteJobOptionRule", kColorNUpOwner, {0, 1, 3}, {1}},
+         {"SaveJobOptionRule"}, kBareOwner, {}, {2, 3}},
+        {"the colour step's delete and save failed", {kColorNUpOwner}, false, 1, kKeep, vbUnchecked,
+         {"DeleteJobOptionRule", "SaveJobOptionRule"}, kColorNUpOwner, {0, 3}, {1}},
         {"both colour rules: the second choice kept", {kColorNUpOwner}, true, kKeep, kKeep, kKeep,
-         "", kColorNUpOwner, {}, {0, 3}},
+         {}, kColorNUpOwner, {}, {0, 3}},
         {"a parent below one loads nothing", {kMonoDuplexOwner, 0, -1}, false, kKeep, kKeep, kKeep,
-         "", kBareOwner, {}, {1, 2}},
+         {}, kBareOwner, {}, {1, 2}},
         {"a greyed box is off", {kColorNUpOwner}, false, kKeep, vbGrayed, kKeep,
-         "", kColorNUpOwner, {}, {0, 3}},
+         {}, kColorNUpOwner, {}, {0, 3}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -169,10 +169,11 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
             if (value != kKeep)
                 box->Value(value);
         if (!c.failing.empty()) {
-            recorder_->FailCall(c.failing, 5, "database is locked", 1);
+            for (size_t i = 0; i < c.failing.size(); ++i)
+                recorder_->FailCall(c.failing[i], int32_t(100 + i), "database is locked", 1);
             const data::Status failed = Save(c.owner);
             ASSERT_NE(failed, nullptr);
-            EXPECT_EQ(failed->Code(), 5);
+            EXPECT_EQ(failed->Code(), 100); // the first, not a later one
             EXPECT_EQ(Stored(c.owner), c.afterFailure);
         }
         ASSERT_EQ(Save(c.owner), nullptr);
