@@ -59,6 +59,12 @@ TEST_F(FileStoreTest, TheDecoratorFailsTheChosenCallOnlyAndServesNewRecordsOnEve
         ItemAs<PrintingLimit>(*limits, 1)->SetTitle("changed by the editor");
     }
     EXPECT_EQ(outcomes, (std::vector<std::string>{"1", "lost", "1"}));
+    auto settings = std::make_shared<SystemSettings>();
+    settings->SetCurrencyFormat("#,##0.000 \"credits\"");
+    recording->ServeSettings(settings);
+    std::shared_ptr<SystemSettings> read;
+    ASSERT_EQ(recording->LoadSystemSettings(read), nullptr);
+    EXPECT_EQ(read->CurrencyFormat(), "#,##0.000 \"credits\"");
     recording->ClearServed();
     ASSERT_EQ(recording->LoadPrintingLimits(limits, 0, 0), nullptr);
     EXPECT_EQ(limits->Count(), 2);
