@@ -94,11 +94,8 @@ TEST(ServerStore, AnOlderStoreIsUpgradedKeepingItsRowsAndLaidOutAsANewOne) {
     ServerDatabase current;
     ASSERT_EQ(Open(current.Location(), fresh, OpenOptions{true}), nullptr);
     EXPECT_TRUE(fresh->IsNew());
-    // Version 1 as the new store's engine lays it out.
-    const std::string types = ServerRows(
-        current.Location(), "SELECT data_type FROM information_schema.columns "
-                            "WHERE table_name = 'price_profiles' AND column_name = 'bw_cost'");
-    EXPECT_EQ(types, "bigint\n");
+    // Version 1 as the new store's engine lays it out; its money columns
+    // must hold the limit's value beyond 32 bits below.
     for (const std::string_view statement : schema::Steps().front().statements) {
         script += schema::Render(statement, postgres::Dialect()) + ";";
     }
