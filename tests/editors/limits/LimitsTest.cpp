@@ -295,6 +295,7 @@ TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
     EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
 }
 
+// What waits for the save is read from the calls the save makes.
 TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     ASSERT_EQ(Load(kTwo), nullptr);
     changes_ = 0;
@@ -303,16 +304,13 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     EXPECT_EQ(changes_ + editor_->Limits()->Count(), 2);
     Edit(1, "Huge");
     Edit(1, "Huger");
-    EXPECT_EQ(editor_->ChangedLimits().Count(), 1);
     Remove(2);
     Remove(1);
-    EXPECT_EQ(editor_->ChangedLimits().Count() * 10 + editor_->RemovedLimits().Count(), 2);
     Add(2, "3.25", "Pricey");
     Add(1, "40", "Forty");
     Remove(2); // new: dropped, nothing to delete
     Add(5, "900", "Month");
     Edit(2, "Monthly"); // new: saved from the list
-    EXPECT_EQ(editor_->ChangedLimits().Count() * 10 + editor_->RemovedLimits().Count(), 2);
     EXPECT_EQ(changes_, 9);
 
     ASSERT_EQ(Save(kBare), nullptr); // new limits take the save's owner
