@@ -10,13 +10,6 @@ namespace {
 
 using vb::Currency;
 
-std::shared_ptr<vb::Collection> Rules(Connection& store, int32_t priority, int32_t parent) {
-    std::shared_ptr<vb::Collection> rules;
-    const Status status = store.LoadJobOptionRules(rules, priority, parent);
-    EXPECT_EQ(status, nullptr) << Describe(status);
-    return rules;
-}
-
 // Each rule as "type priority parent", then "action-type:parameter" per action.
 std::vector<std::string> RuleTexts(Connection& store, int32_t priority, int32_t parent) {
     const auto rules = Rules(store, priority, parent);
@@ -32,13 +25,6 @@ std::vector<std::string> RuleTexts(Connection& store, int32_t priority, int32_t 
         }
     }
     return texts;
-}
-
-std::shared_ptr<vb::Collection> Limits(Connection& store, int32_t priority, int32_t parent) {
-    std::shared_ptr<vb::Collection> limits;
-    const Status status = store.LoadPrintingLimits(limits, priority, parent);
-    EXPECT_EQ(status, nullptr) << Describe(status);
-    return limits;
 }
 
 // Every option type is stored by one of the editors' tests; here the owner's
@@ -83,18 +69,6 @@ TEST_F(StoreTest, ASavedRuleIsUpdatedASecondOfTheSameOptionConflictsAndDeleteRem
     ASSERT_EQ(store_->LoadJobOptionRules(rules, 2, 1), nullptr);
     EXPECT_EQ(rules.get(), held);
     EXPECT_EQ(rules->Count(), 0);
-}
-
-std::shared_ptr<PrintingLimit> NewLimit(Connection& store, int32_t type, vb::Variant value,
-                                        std::string title) {
-    auto limit = store.NewPrintingLimit();
-    limit->SetParentId(4);
-    limit->SetRulePriority(2);
-    limit->SetLimitType(type);
-    limit->SetLimitValue(std::move(value));
-    limit->SetTitle(std::move(title));
-    limit->SetMessageText("text of " + limit->Title());
-    return limit;
 }
 
 // Values as the limit's type stores them; which columns a limit's fields go

@@ -25,18 +25,6 @@ Status Open(const std::string& location, std::shared_ptr<PostgresConnection>& st
     return PostgresConnection::Open(location, store, options, onStep);
 }
 
-std::shared_ptr<PrintingLimit> NewLimit(Connection& store, int32_t parent,
-                                        const std::string& title) {
-    auto limit = store.NewPrintingLimit();
-    limit->SetRulePriority(2);
-    limit->SetParentId(parent);
-    limit->SetLimitType(1);
-    limit->SetLimitValue(vb::Variant(int32_t{10}));
-    limit->SetTitle(title);
-    limit->SetMessageText("m");
-    return limit;
-}
-
 // Every table, column and type of the store, and its rows, as text.
 std::string Layout(const std::string& location) {
     return ServerRows(location,
@@ -152,7 +140,7 @@ TEST(ServerStore, TwoProcessesSavingOneOwnersLimitsNeverLoseAChange) {
             if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) {
                 ::_exit(4);
             }
-            auto limit = NewLimit(*store, 4, title);
+            auto limit = NewLimit(*store, 1, int32_t{10}, title);
             const Status first = limit->Save(*store);
             if (!first) {
                 ::_exit(0);
@@ -240,7 +228,7 @@ TEST(ServerStore, ATextHoldingANulIsRefusedRatherThanCut) {
     ServerDatabase database;
     std::shared_ptr<PostgresConnection> store;
     ASSERT_EQ(Open(database.Location(), store, OpenOptions{true}), nullptr);
-    auto limit = NewLimit(*store, 1, std::string("before\0after", 12));
+    auto limit = NewLimit(*store, 1, int32_t{10}, std::string("before\0after", 12));
     const Status status = limit->Save(*store);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(KindOf(*status), StatusKind::Refused) << Describe(status);
