@@ -10,10 +10,10 @@
 #include "qm6data/testing/RecordingConnection.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 namespace qm6::test {
 
@@ -22,15 +22,19 @@ protected:
     void SetUp() override {
         ResetModuleState();
         SetModuleFolder(QM6_BIN_DIR);
-        file_ = dir_.Path() / "store.qm6db";
-        std::filesystem::copy_file(QM6_SAMPLE_DATABASE, file_);
-        recorder_ = std::make_shared<data::testing::RecordingConnection>(OpenStore());
+        Fresh();
     }
     void TearDown() override {
         SetModuleFolder("");
         ResetModuleState();
     }
 
+    // A new copy of the sample behind a new decorator.
+    void Fresh() {
+        file_ = dir_.Path() / ("store" + std::to_string(++copies_) + ".qm6db");
+        std::filesystem::copy_file(QM6_SAMPLE_DATABASE, file_);
+        recorder_ = std::make_shared<data::testing::RecordingConnection>(OpenStore());
+    }
     // A connection of its own to the copy, so that what a test reads back
     // owes nothing to what an editor holds.
     std::shared_ptr<data::SqliteConnection> OpenStore() const {
@@ -41,6 +45,7 @@ protected:
 
     TempDir dir_;
     std::filesystem::path file_;
+    int copies_ = 0;
     std::shared_ptr<data::testing::RecordingConnection> recorder_;
 };
 

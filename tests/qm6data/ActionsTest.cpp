@@ -2,7 +2,6 @@
 // another connection changed meanwhile is not written.
 
 #include "StoreFixture.h"
-
 #include "qm6data/StatusKind.h"
 
 namespace qm6::data::test {
@@ -15,8 +14,8 @@ std::vector<std::string> Actions(Connection& store) {
     std::vector<std::string> rows;
     for (int32_t i = 1; actions && i <= actions->Count(); ++i) {
         const auto action = ItemAs<RuleAction>(*actions, i);
-        rows.push_back(std::to_string(action->ActionId()) + " " + std::to_string(action->ActionType()) + " " +
-                       action->Description());
+        rows.push_back(std::to_string(action->ActionId()) + " " +
+                       std::to_string(action->ActionType()) + " " + action->Description());
         for (int32_t p = 1; p <= action->ParameterCount(); ++p)
             rows.back() += " [" + action->Parameter(p) + "]";
     }
@@ -30,7 +29,8 @@ TEST_F(StoreTest, ACustomActionIsStoredWithExactlyItsParametersAndAStaleCopyIsRe
     action->SetParameter(3, "third"); // the positions before it hold empty texts
     action->SetParameter(1, "7,9");
     ASSERT_EQ(action->Save(*store_), nullptr);
-    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [7,9] [] [third]"});
+    EXPECT_EQ(Actions(*OpenAt(Location())),
+              std::vector<std::string>{"1 8 Ask for a room [7,9] [] [third]"});
 
     std::shared_ptr<vb::Collection> stale;
     ASSERT_EQ(OpenAt(Location())->LoadRuleActions(stale), nullptr);

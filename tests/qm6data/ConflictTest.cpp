@@ -9,9 +9,7 @@ namespace qm6::data::test {
 namespace {
 
 std::shared_ptr<vb::Collection> Rules(Connection& store) {
-    std::shared_ptr<vb::Collection> rules;
-    EXPECT_EQ(store.LoadJobOptionRules(rules, 2, 4), nullptr);
-    return rules;
+    return test::Rules(store, 2, 4);
 }
 
 std::shared_ptr<JobOptionRule> AddRule(Connection& store, int32_t type) {

@@ -6,7 +6,6 @@
 #include "contract/RuleService.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace qm6::data {
@@ -33,8 +32,8 @@ TEST(DataStatusShow, CallsTheHandlerInstalledOnThisThread) {
     std::thread([&] {
         testing::internal::CaptureStderr();
         status.Show(); // no handler on this thread: goes to standard error
-        otherThreadCalledIt = testing::internal::GetCapturedStderr().find("not set") ==
-                              std::string::npos;
+        otherThreadCalledIt =
+            testing::internal::GetCapturedStderr().find("not set") == std::string::npos;
     }).join();
     SetStatusHandler(nullptr);
     EXPECT_EQ(shown, (std::vector<std::string>{"0:Control data object not set."}));

@@ -18,8 +18,8 @@ TEST(StoreLocation, AServerIsAUriOrLibpqPairsAndEverythingElseAFile) {
         {"/var/lib/qm6/console.qm6db", false, false},
         {"console.qm6db", false, false},
         {"", false, false},
-        {"/tmp/a=b.qm6db", false, false},           // not a libpq keyword
-        {"price=3.qm6db", false, false},            // nor this
+        {"/tmp/a=b.qm6db", false, false}, // not a libpq keyword
+        {"price=3.qm6db", false, false},  // nor this
         {"/tmp/password=x", false, false},
         {"postgresql://printsrv/quillmeter", true, false},
         {"postgres://printsrv:5433/quillmeter?sslmode=require", true, false},

@@ -2,9 +2,8 @@
 // separate processes saving one owner's rules, a lost connection, and laying
 // a store out with the qm6 tool.
 
-#include "StoreFixture.h"
-
 #include "Console.h"
+#include "StoreFixture.h"
 #include "qm6data/PostgresConnection.h"
 #include "qm6data/Schema.h"
 #include "qm6data/StatusKind.h"
@@ -83,25 +82,22 @@ TEST(ServerStore, AnOlderStoreIsUpgradedKeepingItsRowsAndLaidOutAsANewOne) {
     ServerDatabase current;
     ASSERT_EQ(Open(current.Location(), fresh, OpenOptions{true}), nullptr);
     EXPECT_TRUE(fresh->IsNew());
-    // Version 1 as the new store's engine lays it out.
-    const std::string types = ServerRows(
-        current.Location(), "SELECT data_type FROM information_schema.columns "
-                            "WHERE table_name = 'price_profiles' AND column_name = 'bw_cost'");
-    EXPECT_EQ(types, "bigint\n");
+    // Version 1 as the new store's engine lays it out; its money columns
+    // must hold the limit's value beyond 32 bits below.
     for (const std::string_view statement : schema::Steps().front().statements) {
         script += schema::Render(statement, postgres::Dialect()) + ";";
     }
-    script += "INSERT INTO job_option_rules (rule_priority, parent_id, option_type) VALUES (2, 1, 3);"
-              "INSERT INTO printing_limits (rule_priority, parent_id, display_order, limit_type, "
-              "limit_value, title, message_text, stop_job) VALUES (2, 1, 1, 4, 922337203685477, "
-              "'big', 'm', 0);";
+    script +=
+        "INSERT INTO job_option_rules (rule_priority, parent_id, option_type) VALUES (2, 1, 3);"
+        "INSERT INTO printing_limits (rule_priority, parent_id, display_order, limit_type, "
+        "limit_value, title, message_text, stop_job) VALUES (2, 1, 1, 4, 922337203685477, "
+        "'big', 'm', 0);";
     ServerRows(old.Location(), script);
 
     std::vector<int32_t> steps;
     std::shared_ptr<PostgresConnection> store;
-    const Status status = Open(old.Location(), store, OpenOptions{}, [&](int32_t v) {
-        steps.push_back(v);
-    });
+    const Status status =
+        Open(old.Location(), store, OpenOptions{}, [&](int32_t v) { steps.push_back(v); });
     ASSERT_EQ(status, nullptr) << Describe(status);
     EXPECT_FALSE(store->IsNew());
     EXPECT_EQ(steps, (std::vector<int32_t>{2, 3}));
@@ -144,13 +140,7 @@ TEST(ServerStore, TwoProcessesSavingOneOwnersLimitsNeverLoseAChange) {
             if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) != 1) {
                 ::_exit(4);
             }
-            auto limit = store->NewPrintingLimit();
-            limit->SetRulePriority(2);
-            limit->SetParentId(4);
-            limit->SetLimitType(1);
-            limit->SetLimitValue(vb::Variant(int32_t{10}));
-            limit->SetTitle(title);
-            limit->SetMessageText("m");
+            auto limit = NewLimit(*store, 1, int32_t{10}, title);
             const Status first = limit->Save(*store);
             if (!first) {
                 ::_exit(0);
@@ -186,7 +176,8 @@ TEST(ServerStore, TwoProcessesSavingOneOwnersLimitsNeverLoseAChange) {
 // broken network does.
 void CutConnections(const ServerDatabase& database) {
     qm6::test::ServerCommand("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                             "WHERE datname = '" + database.Name() + "' AND pid <> pg_backend_pid()");
+                             "WHERE datname = '" +
+                             database.Name() + "' AND pid <> pg_backend_pid()");
 }
 
 TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAgain) {
@@ -215,8 +206,8 @@ TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAg
     std::thread cutter([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         qm6::test::ServerCommand("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE "
-                                 "datname = '" + database.Name() +
-                                 "' AND wait_event_type = 'Lock'");
+                                 "datname = '" +
+                                 database.Name() + "' AND wait_event_type = 'Lock'");
         PQclear(PQexec(holder, "ROLLBACK"));
     });
     status = rule->Save(*store, 0);
@@ -237,12 +228,7 @@ TEST(ServerStore, ATextHoldingANulIsRefusedRatherThanCut) {
     ServerDatabase database;
     std::shared_ptr<PostgresConnection> store;
     ASSERT_EQ(Open(database.Location(), store, OpenOptions{true}), nullptr);
-    auto limit = store->NewPrintingLimit();
-    limit->SetRulePriority(2);
-    limit->SetParentId(1);
-    limit->SetLimitType(1);
-    limit->SetLimitValue(vb::Variant(int32_t{5}));
-    limit->SetTitle(std::string("before\0after", 12));
+    auto limit = NewLimit(*store, 1, int32_t{10}, std::string("before\0after", 12));
     const Status status = limit->Save(*store);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(KindOf(*status), StatusKind::Refused) << Describe(status);
@@ -256,7 +242,8 @@ TEST(ServerStore, AServerThatCannotBeReachedAnswersUnreachable) {
         Open("host=/nonexistent-qm6 user=qm6 dbname=none connect_timeout=2", store);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(KindOf(*status), StatusKind::Unreachable);
-    EXPECT_NE(status->Message().find("no connection to the database none"), std::string::npos) << status->Message();
+    EXPECT_NE(status->Message().find("no connection to the database none"), std::string::npos)
+        << status->Message();
 }
 
 int RunTool(std::vector<std::string> args, std::string& output) {

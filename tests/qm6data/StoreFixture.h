@@ -5,22 +5,47 @@
 #include "support/TestServer.h"
 #include "support/TestSupport.h"
 
-#include <sqlite3.h>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
-#include <set>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <set>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
 
 namespace qm6::data::test {
 
 inline std::string Describe(const Status& status) {
     return status ? std::to_string(status->Code()) + " " + status->Message() : "success";
+}
+
+// An owner's rules or limits, loaded through the connection given.
+inline std::shared_ptr<vb::Collection> Rules(Connection& store, int32_t priority, int32_t parent) {
+    std::shared_ptr<vb::Collection> rules;
+    const Status status = store.LoadJobOptionRules(rules, priority, parent);
+    EXPECT_EQ(status, nullptr) << Describe(status);
+    return rules;
+}
+inline std::shared_ptr<vb::Collection> Limits(Connection& store, int32_t priority, int32_t parent) {
+    std::shared_ptr<vb::Collection> limits;
+    const Status status = store.LoadPrintingLimits(limits, priority, parent);
+    EXPECT_EQ(status, nullptr) << Describe(status);
+    return limits;
+}
+
+// A new limit of owner 4 at priority 2.
+inline std::shared_ptr<PrintingLimit> NewLimit(Connection& store, int32_t type, vb::Variant value,
+                                               std::string title) {
+    auto limit = store.NewPrintingLimit();
+    limit->SetParentId(4);
+    limit->SetRulePriority(2);
+    limit->SetLimitType(type);
+    limit->SetLimitValue(std::move(value));
+    limit->SetTitle(std::move(title));
+    limit->SetMessageText("text of " + limit->Title());
+    return limit;
 }
 
 // A fresh store for each test: a temporary file, or a database of its own

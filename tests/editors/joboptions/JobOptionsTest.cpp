@@ -2,21 +2,19 @@
 // sample), wrapped in the recording decorator where calls are counted or
 // made to fail.
 
-#include "editors/joboptions/ctlJobOptions.h"
-
-#include "editors/SampleStoreTest.h"
 #include "common/Language.h"
-#include "support/TestSupport.h"
 #include "common/ModuleState.h"
 #include "contract/RulePriority.h"
+#include "editors/SampleStoreTest.h"
+#include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 #include "platform/forms/Label.h"
 #include "platform/forms/UserInput.h"
+#include "support/TestSupport.h"
+
 #include <QWidget>
-
 #include <gtest/gtest.h>
-
 #include <set>
 #include <vector>
 
@@ -54,14 +52,19 @@ protected:
         EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, kPriority, parentId), nullptr);
         std::set<int32_t> types;
         for (int32_t i = 1; rules && i <= rules->Count(); ++i)
-            types.insert(std::dynamic_pointer_cast<JobOptionRule>(rules->Item(i).AsObject())->OptionType());
+            types.insert(
+                std::dynamic_pointer_cast<JobOptionRule>(rules->Item(i).AsObject())->OptionType());
         types.erase(JobOptionRule::IgnoreAllLimits);
         types.erase(JobOptionRule::CustomFieldSelection);
         return types;
     }
 
-    data::Status Load(int32_t parentId) { return editor_->LoadData(*recorder_, kPriority, parentId, "printer profile"); }
-    data::Status Save(int32_t parentId) { return editor_->SaveData(*recorder_, kPriority, parentId); }
+    data::Status Load(int32_t parentId) {
+        return editor_->LoadData(*recorder_, kPriority, parentId, "printer profile");
+    }
+    data::Status Save(int32_t parentId) {
+        return editor_->SaveData(*recorder_, kPriority, parentId);
+    }
     // The calls that reached the store, without the factory's (which only
     // makes records in memory).
     std::vector<std::string> DataCalls() const {
@@ -85,18 +88,17 @@ protected:
 };
 
 TEST_F(JobOptionsTest, CreationShowsTheEnglishTextsAndTheCrossedColourList) {
-    EXPECT_EQ((std::vector<std::string>{editor_->lblCaption(2).Caption(), editor_->lblCaption(3).Caption(),
-                                        editor_->lblCaption(4).Caption(), editor_->chkForceDuplex().Caption(),
-                                        editor_->chkForceNUp().Caption()}),
-              (std::vector<std::string>{"Color:", "Duplex:", "N-up:", "Require double-sided (duplex) printing",
-                                        "Require multiple pages per sheet (n-up)"}));
     const forms::ComboBox& combo = editor_->cmbColor();
-    std::vector<std::pair<int32_t, std::string>> entries;
+    std::vector<std::string> texts{
+        editor_->lblCaption(2).Caption(), editor_->lblCaption(3).Caption(),
+        editor_->lblCaption(4).Caption(), editor_->chkForceDuplex().Caption(),
+        editor_->chkForceNUp().Caption()};
     for (int32_t i = 0; i < combo.ListCount(); ++i)
-        entries.emplace_back(combo.ItemData(i), combo.List(i));
-    EXPECT_EQ(entries, (std::vector<std::pair<int32_t, std::string>>{
-                           {0, "No color requirement"}, {1, "Require black and white printing"},
-                           {2, "Require color printing"}}));
+        texts.push_back(std::to_string(combo.ItemData(i)) + " " + combo.List(i));
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Color:", "Duplex:", "N-up:", "Require double-sided (duplex) printing",
+                         "Require multiple pages per sheet (n-up)", "0 No color requirement",
+                         "1 Require black and white printing", "2 Require color printing"}));
     EXPECT_EQ(combo.ListIndex(), 0);
 }
 
@@ -121,112 +123,65 @@ TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
     EXPECT_TRUE(DataCalls().empty());
 }
 
-TEST_F(JobOptionsTest, BothColourRulesLoadAsTheSecondChoiceAndSavingKeepsOnlyTypeZero) {
-    // Give owner 2 (type 0 stored) a type 1 rule as well, behind the editor's back.
-    auto extra = recorder_->Inner()->NewJobOptionRule();
-    extra->DefineRule(JobOptionRule::MonochromeRequired, kPriority, kColorNUpOwner, "");
-    ASSERT_EQ(extra->Save(*recorder_->Inner(), 0), nullptr);
-
-    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
-    EXPECT_EQ(ColorItemData(), 2);
-    recorder_->ClearCalls();
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_EQ(DataCalls(), std::vector<std::string>{"DeleteJobOptionRule"});
-    EXPECT_EQ(recorder_->Calls()[0].arguments[0].AsLong(), JobOptionRule::MonochromeRequired);
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
-}
-
-TEST_F(JobOptionsTest, AParentIdBelowOneLoadsNothingAndAFollowingSaveCreatesWhatIsShown) {
-    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
-    for (int32_t parent : {0, -1}) {
+// Each save writes what changed since the last load, ends at the first
+// failing step with that step's status, and a retry writes the rest; a save
+// after that writes nothing.
+TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
+    constexpr int kKeep = -1;
+    struct Case {
+        const char* name;
+        std::vector<int32_t> loads;
+        bool monoToo; // a type 1 rule stored beside the owner's type 0 first
+        int colour, duplex, nup;
+        std::vector<std::string> failing; // each fails its first call
+        int32_t owner;                    // saved for
+        std::set<int32_t> afterFailure, stored;
+    };
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"n-up not tried after duplex failed", {kBareOwner}, false, kKeep, vbChecked, vbChecked,
+         {"SaveJobOptionRule"}, kBareOwner, {}, {2, 3}},
+        {"the colour step's delete and save failed", {kColorNUpOwner}, false, 1, kKeep, vbUnchecked,
+         {"DeleteJobOptionRule", "SaveJobOptionRule"}, kColorNUpOwner, {0, 3}, {1}},
+        {"both colour rules: the second choice kept", {kColorNUpOwner}, true, kKeep, kKeep, kKeep,
+         {}, kColorNUpOwner, {}, {0, 3}},
+        {"a parent below one loads nothing", {kMonoDuplexOwner, 0, -1}, false, kKeep, kKeep, kKeep,
+         {}, kBareOwner, {}, {1, 2}},
+        {"a greyed box is off", {kColorNUpOwner}, false, kKeep, vbGrayed, kKeep,
+         {}, kColorNUpOwner, {}, {0, 3}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fresh();
+        editor_ = std::make_unique<ctlJobOptions>();
+        if (c.monoToo) {
+            auto extra = recorder_->Inner()->NewJobOptionRule();
+            extra->DefineRule(JobOptionRule::MonochromeRequired, kPriority, c.owner, "");
+            ASSERT_EQ(extra->Save(*recorder_->Inner(), 0), nullptr);
+        }
+        for (int32_t owner : c.loads)
+            ASSERT_EQ(Load(owner), nullptr);
+        if (c.colour != kKeep)
+            ChooseColor(c.colour);
+        for (auto [box, value] :
+             {std::pair{&editor_->chkForceDuplex(), c.duplex}, {&editor_->chkForceNUp(), c.nup}})
+            if (value != kKeep)
+                box->Value(value);
+        if (!c.failing.empty()) {
+            for (size_t i = 0; i < c.failing.size(); ++i)
+                recorder_->FailCall(c.failing[i], int32_t(100 + i), "database is locked", 1);
+            const data::Status failed = Save(c.owner);
+            ASSERT_NE(failed, nullptr);
+            EXPECT_EQ(failed->Code(), 100); // the first, not a later one
+            EXPECT_EQ(Stored(c.owner), c.afterFailure);
+        }
+        ASSERT_EQ(Save(c.owner), nullptr);
+        EXPECT_EQ(Stored(c.owner), c.stored);
         recorder_->ClearCalls();
-        EXPECT_EQ(Load(parent), nullptr);
-        EXPECT_TRUE(DataCalls().empty());
-        EXPECT_EQ(ColorItemData(), 1); // as before
-        EXPECT_EQ(editor_->chkForceDuplex().Value(), vbChecked);
+        ASSERT_EQ(Save(c.owner), nullptr);
+        EXPECT_EQ(DataCalls(), std::vector<std::string>{}) << "written again";
     }
-    // No rules loaded now: saving for a bare owner creates a rule for each option shown.
-    recorder_->ClearCalls();
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_EQ(recorder_->CallCount("SaveJobOptionRule"), 2);
-    EXPECT_EQ(recorder_->CallCount("DeleteJobOptionRule"), 0);
-    EXPECT_EQ(Stored(kBareOwner), (std::set<int32_t>{1, 2}));
-    EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
-}
-
-TEST_F(JobOptionsTest, SavingWritesOnlyChangesAndNothingTheSecondTime) {
-    ASSERT_EQ(Load(kBareOwner), nullptr);
-    recorder_->ClearCalls();
-    // Colour entry 0 with no colour rules: no data call at all.
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_TRUE(DataCalls().empty());
-
-    editor_->chkForceDuplex().Value(vbChecked);
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_EQ(DataCalls(), std::vector<std::string>{"SaveJobOptionRule"});
-    EXPECT_EQ(Stored(kBareOwner), (std::set<int32_t>{2}));
-
-    // A switch to the other colour choice and n-up off, in one save.
-    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
-    ChooseColor(1);
-    editor_->chkForceNUp().Value(vbUnchecked);
-    recorder_->ClearCalls();
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_EQ(DataCalls(),
-              (std::vector<std::string>{"DeleteJobOptionRule", "SaveJobOptionRule", "DeleteJobOptionRule"}));
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{1}));
-    recorder_->ClearCalls();
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_TRUE(DataCalls().empty());
-
-    // A greyed box counts as off.
-    editor_->chkForceDuplex().Value(vbGrayed);
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_EQ(recorder_->CallCount("SaveJobOptionRule"), 0);
-}
-
-TEST_F(JobOptionsTest, AFailingSaveEndsAfterItsStepAndARetryStoresTheRule) {
-    ASSERT_EQ(Load(kBareOwner), nullptr);
-    editor_->chkForceDuplex().Value(vbChecked);
-    editor_->chkForceNUp().Value(vbChecked);
-    recorder_->FailCall("SaveJobOptionRule", 5, "database is locked", 1);
-
-    data::Status status = Save(kBareOwner);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), 5);
-    EXPECT_EQ(recorder_->CallCount("SaveJobOptionRule"), 1); // n-up not attempted
-    EXPECT_EQ(editor_->Slot(JobOptionRule::DuplexRequired), nullptr);
-    EXPECT_TRUE(Stored(kBareOwner).empty());
-
-    recorder_->ClearFailures();
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_EQ(Stored(kBareOwner), (std::set<int32_t>{2, 3}));
-    recorder_->ClearCalls();
-    ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_TRUE(DataCalls().empty());
-}
-
-TEST_F(JobOptionsTest, TheColourStepAnswersItsFirstFailureAndKeepsAnUndeletedRule) {
-    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
-    ChooseColor(1);
-    editor_->chkForceNUp().Value(vbUnchecked);
-    recorder_->FailCall("DeleteJobOptionRule", 8, "attempt to write a readonly database", 1);
-    recorder_->ClearCalls();
-
-    data::Status status = Save(kColorNUpOwner);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->Code(), 8); // the delete's failure, not the later save's success
-    EXPECT_EQ(DataCalls(), (std::vector<std::string>{"DeleteJobOptionRule", "SaveJobOptionRule"}));
-    EXPECT_NE(editor_->Slot(JobOptionRule::ColorRequired), nullptr);
-    EXPECT_NE(editor_->Slot(JobOptionRule::MonochromeRequired), nullptr);
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 1, 3}));
-
-    // Once the store recovers, a retry deletes what is still there.
-    recorder_->ClearFailures();
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{1}));
-    EXPECT_EQ(editor_->Slot(JobOptionRule::ColorRequired), nullptr);
 }
 
 TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
