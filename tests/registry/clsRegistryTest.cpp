@@ -197,7 +197,7 @@ TEST_F(RegistryObject, SetValueFollowsTheValueTypeRules) {
     };
     const Case cases[] = {
         {"Plain", reg::REG_EXPAND_SZ, Variant("plain"), "", Stored{reg::REG_SZ, "plain\0"s}},
-        {"OneBetween", reg::REG_SZ, Variant("%a%"), "", Stored{reg::REG_EXPAND_SZ, "%a%\0"s}},
+        {"OneBetween", reg::REG_SZ, Variant("%a%\\x"), "", Stored{reg::REG_EXPAND_SZ, "%a%\\x\0"s}},
         {"Adjacent", reg::REG_SZ, Variant("100%%"), "", Stored{reg::REG_SZ, "100%%\0"s}},
         {"Boolean", reg::REG_SZ, Variant(true), "", Stored{reg::REG_SZ, "True\0"s}},
         {"Unicode", reg::REG_SZ, Variant("Ærø"), "", Stored{reg::REG_SZ, "Ærø\0"s}},
