@@ -11,12 +11,14 @@ namespace qm6::reg {
 namespace {
 
 TEST(FormatSystemMessage, AnswersTheSystemTextsAndNoneForTheStoresOwnCodes) {
-    EXPECT_EQ(FormatSystemMessage(ERROR_BADDB), "The configuration registry database is corrupt.\r\n");
+    EXPECT_EQ(FormatSystemMessage(ERROR_BADDB),
+              "The configuration registry database is corrupt.\r\n");
     // Every code the registry functions answer has a text.
-    for (long code : {ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
-                      ERROR_OUTOFMEMORY, ERROR_INVALID_PARAMETER, ERROR_DISK_FULL, ERROR_BAD_PATHNAME,
-                      ERROR_BUSY, ERROR_NO_MORE_ITEMS, ERROR_REGISTRY_IO_FAILED, ERROR_KEY_DELETED,
-                      ERROR_NO_TOKEN, ERROR_INVALID_SECURITY_DESCR, ERROR_BAD_IMPERSONATION_LEVEL}) {
+    for (long code :
+         {ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
+          ERROR_OUTOFMEMORY, ERROR_INVALID_PARAMETER, ERROR_DISK_FULL, ERROR_BAD_PATHNAME,
+          ERROR_BUSY, ERROR_NO_MORE_ITEMS, ERROR_REGISTRY_IO_FAILED, ERROR_KEY_DELETED,
+          ERROR_NO_TOKEN, ERROR_INVALID_SECURITY_DESCR, ERROR_BAD_IMPERSONATION_LEVEL}) {
         const std::string text = FormatSystemMessage(code);
         EXPECT_TRUE(text.size() > 2 && text.ends_with("\r\n")) << code;
     }
