@@ -37,12 +37,8 @@ Bytes Icon(int32_t w, int32_t h, uint16_t bpp, uint32_t color,
 // (older 32-bit images have every alpha 0).
 TEST(IconImageTest, MaskMakesPixelsTransparentUnlessThereIsAlpha) {
     const auto diagonal = [](int32_t x, int32_t y) { return x == y; };
-    for (const auto& [bpp, color] : {std::pair{1, 0xFF8000u},
-                                     {4, 0xFF8000u},
-                                     {8, 0xFF8000u},
-                                     {24, 0xFF8000u},
-                                     {32, 0xFF8000u},
-                                     {32, 0x80FF8000u}}) {
+    // Depths are unpacked as in any DIB (DibTest); the mask follows the colour bits.
+    for (const auto& [bpp, color] : {std::pair{4, 0xFF8000u}, {32, 0xFF8000u}, {32, 0x80FF8000u}}) {
         // 5 wide: mask rows padded from 1 byte to 4.
         const auto image = DecodeIconImage(Icon(5, 3, uint16_t(bpp), color, diagonal, true));
         ASSERT_TRUE(image) << bpp;
@@ -185,15 +181,14 @@ uint32_t FixtureIconPixel(int32_t size, uint32_t shade, int32_t x, int32_t y) {
 }
 
 TEST_F(ResourcePictureTest, BitmapsAndIconsAtTheSizeAsked) {
+    // The bits are read as any DIB (DibTest): one pixel shows the right resource, the right way
+    // up.
     for (const res::ResourceId& name : {res::ResourceId(101), res::ResourceId("HEADERLOGO")}) {
         const auto image = LoadBitmapResource(*library_, name);
         ASSERT_TRUE(image);
         ASSERT_EQ(image->width, 3);
         ASSERT_EQ(image->height, 2);
-        for (int32_t y = 0; y < 2; ++y)
-            for (int32_t x = 0; x < 3; ++x)
-                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | 200u << 16 |
-                                                  uint32_t(20 * (1 - y)) << 8 | uint32_t(10 * x));
+        EXPECT_EQ(image->Pixel(2, 0), 0xFF000000u | 200u << 16 | 20u << 8 | 20u);
     }
     for (const res::ResourceId& name : {res::ResourceId(1), res::ResourceId("APPICON")}) {
         // No size: the group's first image at its own size.
@@ -203,13 +198,11 @@ TEST_F(ResourcePictureTest, BitmapsAndIconsAtTheSizeAsked) {
         ASSERT_EQ(image->height, 2);
         EXPECT_EQ(image->Pixel(0, 0), FixtureIconPixel(2, 0x40, 0, 0));
         EXPECT_EQ(image->Pixel(1, 1), FixtureIconPixel(2, 0x40, 1, 1));
-        // 16 x 16: the 4 x 4 image (the nearest) stretched four times.
+        // 16 x 16: the 4 x 4 image (the nearest), stretched (ScaleTest pins how).
         image = LoadIconResource(*library_, name, 16, 16);
         ASSERT_TRUE(image);
         ASSERT_EQ(image->width, 16);
-        for (int32_t y = 0; y < 16; ++y)
-            for (int32_t x = 0; x < 16; ++x)
-                ASSERT_EQ(image->Pixel(x, y), FixtureIconPixel(4, 0x80, x / 4, y / 4));
+        EXPECT_EQ(image->Pixel(15, 1), FixtureIconPixel(4, 0x80, 3, 0));
     }
     EXPECT_FALSE(LoadBitmapResource(*library_, 102));
     EXPECT_FALSE(LoadIconResource(*library_, 7));
