@@ -51,7 +51,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolBar>
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -418,37 +417,30 @@ TEST_F(ConsoleWindowTest, TheMenusAndToolbarAreThoseOfTheChosenPanelAndUnhandled
     EXPECT_FALSE(window.Navigation()->item(0)->icon().isNull() ||
                  window.Navigation()->item(1)->icon().isNull());
     struct Expected {
-        QStringList menus;
-        std::vector<const char*> tools, noTools;
-        std::vector<QMAdminActions> enabled;
+        QStringList menus, tools; // the panel's own buttons on the toolbar
+        std::set<int32_t> enabled;
     };
-    const std::vector<Expected> panels{
-        {{"&File", "&Edit", "&View", "Printer profile"},
-         {},
-         {"profile", "priceprofile", "add"},
-         {qmaSave, qmaRefresh}},
+    const Expected panels[] = {
+        {{"&File", "&Edit", "&View", "Printer profile"}, {}, {qmaSave, qmaRefresh}},
         // The price profiles' own menu asks for the toolbar only, the add menu for both.
         {{"&File", "&Edit", "&View", "Add"},
          {"priceprofile", "add"},
-         {"profile"},
          {qmaNew, qmaEdit, qmaSave, qmaRefresh}},
     };
     for (int index = 0; index < 2; ++index) {
         SCOPED_TRACE(index);
         ASSERT_TRUE(window.ShowPanel(index));
-        const Expected& e = panels[static_cast<size_t>(index)];
+        const Expected& e = panels[index];
         EXPECT_EQ(MenuTitles(window), e.menus);
-        for (const char* id : e.tools)
-            EXPECT_NE(ToolbarButton(window, id), nullptr) << id;
-        for (const char* id : e.noTools)
-            EXPECT_EQ(ToolbarButton(window, id), nullptr) << id;
-        for (int32_t n = qmaNew; n <= qmaExport; ++n) {
-            const auto action = static_cast<QMAdminActions>(n);
-            const bool handled =
-                std::find(e.enabled.begin(), e.enabled.end(), action) != e.enabled.end();
-            EXPECT_EQ(window.Command(action)->isEnabled(), handled)
-                << window.Command(action)->text().toStdString();
-        }
+        QStringList tools;
+        for (QAction* action : window.ToolBar()->actions())
+            if (!action->objectName().isEmpty() && !action->objectName().startsWith("command"))
+                tools << action->objectName();
+        EXPECT_EQ(tools, e.tools);
+        for (int32_t n = qmaNew; n <= qmaExport; ++n)
+            EXPECT_EQ(window.Command(static_cast<QMAdminActions>(n))->isEnabled(),
+                      e.enabled.count(n) > 0)
+                << n;
     }
     // The add button shows its current entry's picture.
     EXPECT_FALSE(ToolbarButton(window, "add")->icon().isNull());
