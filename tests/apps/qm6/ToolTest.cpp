@@ -192,16 +192,12 @@ TEST_F(Qm6Tool, ImportsAHandWrittenFile) {
                              "[HKCU\\Software\\Qm6Test\\New]\n"
                              "@=\"x\"\n"
                              "\"n\"=dword:00000010\n";
-    const std::string expected = "\n" + kKey +
-                                 "\n"
+    const std::string expected = "\nHKEY_CURRENT_USER\\Software\\Qm6Test\n"
                                  "    keep    REG_SZ    new \"value\"\n"
-                                 "    bin    REG_BINARY    01020304\n"
-                                 "\n" +
-                                 kKey +
-                                 "\\New\n"
+                                 "    bin    REG_BINARY    01020304\n\n"
+                                 "HKEY_CURRENT_USER\\Software\\Qm6Test\\New\n"
                                  "    (Default)    REG_SZ    x\n"
-                                 "    n    REG_DWORD    0x10\n"
-                                 "\n";
+                                 "    n    REG_DWORD    0x10\n\n";
     Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
     Ok({"reg", "add", kKey, "/v", "old", "/d", "1"});
     Ok({"reg", "add", kKey + "\\Gone\\Deeper", "/v", "x", "/d", "y"});
@@ -221,18 +217,12 @@ TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothing) {
     // Valid changes of every kind come first, so that the failure has
     // something to undo.
     const std::string changes = "Windows Registry Editor Version 5.00\n\n"
-                                "[-" +
-                                kKey +
-                                "\\Sub]\n"
-                                "[" +
-                                kKey +
-                                "]\n"
+                                "[-HKEY_CURRENT_USER\\Software\\Qm6Test\\Sub]\n"
+                                "[HKEY_CURRENT_USER\\Software\\Qm6Test]\n"
                                 "\"keep\"=\"new\"\n"
                                 "\"drop\"=-\n"
                                 "\"added\"=hex:01\n"
-                                "[" +
-                                kKey +
-                                "\\Made\\Here]\n"
+                                "[HKEY_CURRENT_USER\\Software\\Qm6Test\\Made\\Here]\n"
                                 "\"v\"=\"w\"\n";
     struct Case {
         const char* what;
