@@ -2,8 +2,8 @@
 // options: a save validates every page before anything is written, stops at
 // the first page that fails and names it, and a page whose load failed is
 // disabled and saves nothing while the other pages still save. Then the
-// panel's own pricing page, driven with a user's keys: what a save writes is
-// what the database holds when it is opened again.
+// panel's own pricing page: what a save writes is what the database holds
+// when it is opened again.
 
 #include "JobOptionsTab.h"
 #include "PricingTab.h"
@@ -25,8 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -192,17 +190,6 @@ protected:
         panel_.reset();
         ProfileTabsTest::TearDown();
     }
-    // Types a cost into a cell: the first key opens its editor, Enter commits.
-    void TypeInCell(int row, int col, const QString& text) {
-        auto* table = static_cast<QTableWidget*>(tab_->Editor().grdPaperSizes().Widget());
-        table->setCurrentCell(row - 1, col);
-        QTest::keyClicks(table, text.left(1));
-        QWidget* editor = table->indexWidget(table->currentIndex());
-        ASSERT_NE(editor, nullptr);
-        QTest::keyClicks(editor, text.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-    }
-
     std::shared_ptr<PrinterProfilesPanel> panel_ = std::make_shared<PrinterProfilesPanel>();
     PricingTab* tab_ = nullptr;
     int page_ = -1;
@@ -210,14 +197,14 @@ protected:
 
 constexpr int kLibraryPrinter = 1; // uses price profile 2, priced per paper size
 
-TEST_F(PricingPageTest, EditedCostsAreStoredExactly) {
+// The editor's own tests type every kind of cost; here a change on the page
+// reaches the price profile of the printer profile when the panel saves.
+TEST_F(PricingPageTest, AnEditedCostIsStoredInThePriceProfileOfThePrinterProfile) {
     ASSERT_TRUE(panel_->ShowProfile(kLibraryPrinter));
     panel_->Tabs()->setCurrentIndex(page_);
     EXPECT_EQ(panel_->Tabs()->tabText(page_), "Pricing");
     forms::input::Type(tab_->Editor().txtBWCost(), "0.0125");
-    TypeInCell(2, 3, "0.1234"); // Letter's B/W, at its default until now
     forms::input::Settle();
-    EXPECT_EQ(tab_->Editor().txtBWCost().Text(), "$0.01");
     ASSERT_EQ(panel_->Save(), nullptr);
 
     std::shared_ptr<data::SqliteConnection> reopened;
@@ -225,13 +212,6 @@ TEST_F(PricingPageTest, EditedCostsAreStoredExactly) {
     std::shared_ptr<data::PriceProfile> stored;
     ASSERT_EQ(reopened->LoadPriceProfile(stored, 2), nullptr);
     EXPECT_EQ(stored->BWCost().Scaled(), 125);
-    std::pair<int64_t, int64_t> letter;
-    for (int32_t i = 1; i <= stored->PaperSizePrices()->Count(); ++i) {
-        const auto p = data::ItemAs<data::PaperSizePrice>(*stored->PaperSizePrices(), i);
-        if (p->PaperSizeId() == 2)
-            letter = {p->BWCost().Scaled(), p->ColorCost().Scaled()};
-    }
-    EXPECT_EQ(letter, (std::pair<int64_t, int64_t>{1234, 5000}));
 }
 
 TEST_F(PricingPageTest, AProfileWithoutAPriceProfileOrWhoseCannotBeReadOffersNothingToPrice) {
