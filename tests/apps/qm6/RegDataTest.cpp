@@ -71,6 +71,7 @@ TEST(RegDataFormat, ShowsDataAsTheWindowsToolDoes) {
         {reg::REG_SZ, "a\0b\0"s, "a"},
         {reg::REG_EXPAND_SZ, "%TEMP%\\x\0"s, "%TEMP%\\x"},
         {reg::REG_MULTI_SZ, "a\0bc\0\0"s, "a\\0bc"},
+        {reg::REG_MULTI_SZ, "a\0"s, "a"}, // one terminator only
         {reg::REG_MULTI_SZ, "", ""},
         {reg::REG_DWORD, "\x2a\0\0\0"s, "0x2a"},
         {reg::REG_DWORD, "\xff\xff\xff\xff"s, "0xffffffff"},
