@@ -24,17 +24,13 @@ TEST(KeyPathParse, TakesShortAndLongRootsAndRefusesOthers) {
     const Case cases[] = {
         {"HKCU", reg::HKEY_CURRENT_USER, ""},
         {"hkcu\\Software\\X", reg::HKEY_CURRENT_USER, "Software\\X"},
-        {"HKEY_CURRENT_USER\\A", reg::HKEY_CURRENT_USER, "A"},
         {"HKLM\\A b\\c", reg::HKEY_LOCAL_MACHINE, "A b\\c"},
         {"Hkey_Local_Machine\\A", reg::HKEY_LOCAL_MACHINE, "A"},
         {"HKCR\\A", 0, "HKEY_CLASSES_ROOT is not available"},
-        {"HKEY_USERS", 0, "HKEY_USERS is not available"},
-        {"HKCC", 0, "HKEY_CURRENT_CONFIG is not available"},
         {"HKCU2\\A", 0, "\"HKCU2\" is not a registry root"},
         {"", 0, "\"\" is not a registry root"},
         {"Software\\X", 0, "\"Software\" is not a registry root"},
         {"\\\\host\\HKLM\\A", 0, "Remote"},
-        {"HKCU\\", 0, "empty part"},
         {"HKCU\\A\\\\B", 0, "empty part"},
     };
     for (const auto& c : cases) {
@@ -73,21 +69,16 @@ TEST(RegDataFormat, ShowsDataAsTheWindowsToolDoes) {
     const Case cases[] = {
         {reg::REG_SZ, "hello\0"s, "hello"},
         {reg::REG_SZ, "a\0b\0"s, "a"},
-        {reg::REG_SZ, "", ""},
         {reg::REG_EXPAND_SZ, "%TEMP%\\x\0"s, "%TEMP%\\x"},
         {reg::REG_MULTI_SZ, "a\0bc\0\0"s, "a\\0bc"},
-        {reg::REG_MULTI_SZ, "a\0"s, "a"},
-        {reg::REG_MULTI_SZ, "\0"s, ""},
+        {reg::REG_MULTI_SZ, "a\0"s, "a"}, // one terminator only
         {reg::REG_MULTI_SZ, "", ""},
         {reg::REG_DWORD, "\x2a\0\0\0"s, "0x2a"},
         {reg::REG_DWORD, "\xff\xff\xff\xff"s, "0xffffffff"},
         {reg::REG_DWORD, "\x01\x02"s, "0102"},
         {reg::REG_DWORD_BIG_ENDIAN, "\0\0\x01\x02"s, "0x102"},
         {reg::REG_QWORD, "\x01\0\0\0\0\0\0\x80"s, "0x8000000000000001"},
-        {reg::REG_QWORD, "\x01"s, "01"},
         {reg::REG_BINARY, "\x00\xab\x0f"s, "00AB0F"},
-        {reg::REG_BINARY, "", ""},
-        {reg::REG_NONE, "\x12"s, "12"},
         {reg::REG_LINK, "A\0"s, "4100"},
         {0x100, "\xfe"s, "FE"},
     };
@@ -108,7 +99,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
         {reg::REG_SZ, "h\xc3\xa9", "", "h\xc3\xa9\0"s},
         {reg::REG_SZ, std::nullopt, "", "\0"s},
         {reg::REG_SZ, "\xff", "", std::nullopt},
-        {reg::REG_EXPAND_SZ, "%A%", "", "%A%\0"s},
         {reg::REG_MULTI_SZ, "a\\0bc", "", "a\0bc\0\0"s},
         {reg::REG_MULTI_SZ, "a\\0", "", "a\0\0"s},
         {reg::REG_MULTI_SZ, "", "", "\0"s},
@@ -119,7 +109,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
         {reg::REG_DWORD, "0x2A", "", "\x2a\0\0\0"s},
         {reg::REG_DWORD, "4294967295", "", "\xff\xff\xff\xff"s},
         {reg::REG_DWORD, "4294967296", "", std::nullopt},
-        {reg::REG_DWORD, "0x100000000", "", std::nullopt},
         {reg::REG_DWORD, "-1", "", std::nullopt},
         {reg::REG_DWORD, "12a", "", std::nullopt},
         {reg::REG_DWORD, "0x", "", std::nullopt},
@@ -134,7 +123,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
         {reg::REG_BINARY, "abc", "", std::nullopt},
         {reg::REG_BINARY, "0g", "", std::nullopt},
         {reg::REG_NONE, "01", "", "\x01"s},
-        {reg::REG_NONE, "text", "", std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(TypeName(c.type) + " " + c.text.value_or("(no /d)"));
@@ -152,22 +140,11 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
     }
 }
 
-TEST(Unicode, ConvertsBetweenUtf8AndUtf16Strictly) {
-    std::string utf16;
-    EXPECT_TRUE(AppendUtf16Le("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", utf16));
-    EXPECT_EQ(utf16, "a\0\xe9\0\xac\x20\x3d\xd8\x00\xde"s);
+// The other conversions are seen through the .reg file tests; these two
+// answers are not.
+TEST(Unicode, CountsUtf16UnitsAndRefusesCodePointsPastTheLast) {
     EXPECT_EQ(Utf16Length("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"), 5u);
-    EXPECT_EQ(Utf16LeToUtf8(Bytes(utf16)), "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80");
-
-    size_t bad = 0;
-    EXPECT_FALSE(Utf16LeToUtf8(Bytes("a\0\x00\xdc"s), &bad));
-    EXPECT_EQ(bad, 2u);
-    EXPECT_FALSE(Utf16LeToUtf8(Bytes("\x3d\xd8"s)));
-    EXPECT_FALSE(Utf16LeToUtf8(Bytes("a\0b"s)));
-    EXPECT_FALSE(IsValidUtf8("ab\xe2\x82", &bad));
-    EXPECT_EQ(bad, 2u);
     EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80")); // past U+10FFFF
-    EXPECT_EQ(ReplaceInvalidUtf8("a\xffz"), "a\xef\xbf\xbdz");
 }
 
 } // namespace
