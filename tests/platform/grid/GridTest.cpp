@@ -126,8 +126,8 @@ TEST_F(GridBasics, CheckStatesReadAsTextAndStateZeroHasNoBox) {
     EXPECT_EQ(grid->TextMatrix(1, 3), "True");
     EXPECT_EQ(grid->TextMatrix(3, 3), "False"); // "r3c3" is not true
     EXPECT_EQ(Checked(3, 3), kGridUnchecked);
-    // Which texts are true is CBool's rule; the grid adds that a text that
-    // is no Boolean at all reads as unchecked rather than raise.
+    // One text a branch: a number, "False" in any case, and a text that is
+    // neither, which reads as false rather than raise.
     const std::pair<const char*, const char*> texts[] = {
         {"-1", "True"}, {"false", "False"}, {"yes", "False"}};
     for (const auto& [text, reads] : texts) {
