@@ -77,10 +77,7 @@ TEST(MenuModel, APictureIsSharedNotCopiedAndFlagsTakeTheRuntimesBooleans) {
     const pictures::PicturePtr picture = Dot();
     auto menu = std::make_shared<AdminMenu>();
     auto item = std::make_shared<AdminMenuItem>();
-    menu->Graphic(picture);
-    EXPECT_EQ(menu->Graphic(), picture);
     vb::CallByName(item, "Graphic", CallType::Set, {vb::ObjectVariant(picture)});
-    EXPECT_EQ(item->Graphic(), picture);
     EXPECT_EQ(vb::ObjectOf<const pictures::Picture>(vb::CallByName(item, "Graphic", CallType::Get)),
               picture);
     vb::CallByName(item, "Graphic", CallType::Set, {Variant(vb::ObjectRef())});

@@ -42,7 +42,6 @@ TEST_F(ControlsTest, CheckBoxRaisesClickWhenItsValueChangesFromCodeOrUser) {
     EXPECT_EQ(clicks, 1);
     chk.Value(vbGrayed);
     EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(chk.Value(), vbGrayed);
 
     // The user's click turns grey on, then off; never back to grey.
     input::Click(chk);

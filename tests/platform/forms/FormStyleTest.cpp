@@ -101,8 +101,7 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
         bool fixed;
         bool minMax;
     };
-    const Case cases[] = {
-        {vbSizable, false, true}, {vbFixedDialog, true, false}, {vbBSNone, true, false}};
+    const Case cases[] = {{vbSizable, false, true}, {vbFixedDialog, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
         Form form("frmLimit");

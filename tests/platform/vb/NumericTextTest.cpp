@@ -16,27 +16,21 @@ using namespace test;
 TEST(NumericText, ReadsTheRuntimeSyntaxInUsEnglish) {
     const LocaleScope locale(kEnUs);
     const struct { const char* text; double expected; int error; } cases[] = {
-        {" 5 ", 5, 0}, {"\t+123\t", 123, 0}, {"5-", -5, 0}, {"5 -", -5, 0}, {"- 5", -5, 0},
-        {"(5)", -5, 0}, {"( 5 )", -5, 0}, {"$1,000", 1000, 0}, {"$-5", -5, 0}, {"-$5", -5, 0},
-        {"5$", 5, 0}, {"($1,234.50)", -1234.5, 0}, {"1,2,3", 123, 0}, {"1.2,5", 1.25, 0},
-        {"459.-", -459, 0}, {".5", 0.5, 0}, {"5.", 5, 0},
-        {"1e3", 1000, 0}, {"1E+3", 1000, 0}, {"1d3", 1000, 0}, {"1D-3", 0.001, 0},
-        {"1e -3", 0.001, 0}, {"1e- 3", 0.001, 0}, {"2.5E-1", 0.25, 0},
-        {"&H10", 16, 0}, {"&h75FF", 30207, 0}, {"&H754", 1876, 0}, {"&o777", 511, 0},
-        {"&HF800", -2048, 0}, {"&HFFFF", -1, 0}, {"&H10000", 65536, 0}, {"&HFFFFFFFF", -1, 0},
-        {"-&H10", -16, 0}, {"&H100000000", 0, Overflow},
-        {"1e-94938484", 0, 0}, {"1e-400", 0, 0}, {"1e400", 0, Overflow},
-        {"-1e99999999999", 0, Overflow}, {"0.001e309", 1e306, 0}, {"-0", 0, 0},
-        {"", 0, TypeMismatch}, {"   ", 0, TypeMismatch}, {"abc", 0, TypeMismatch},
-        {"12 apples", 0, TypeMismatch}, {"45 Help", 0, TypeMismatch}, {"+ +0", 0, TypeMismatch},
-        {"--5", 0, TypeMismatch}, {"5--", 0, TypeMismatch}, {"-5-", 0, TypeMismatch},
+        {" 5 ", 5, 0}, {"\t+123\t", 123, 0}, {"5 -", -5, 0}, {"- 5", -5, 0}, {"( 5 )", -5, 0},
+        {"$-5", -5, 0}, {"-$5", -5, 0}, {"5$", 5, 0}, {"($1,234.50)", -1234.5, 0},
+        {"1,2,3", 123, 0}, {"1.2,5", 1.25, 0}, {"459.-", -459, 0}, {".5", 0.5, 0}, {"5.", 5, 0},
+        {"1E+3", 1000, 0}, {"1d3", 1000, 0}, {"1e- 3", 0.001, 0}, {"2.5E-1", 0.25, 0},
+        {"&h75FF", 30207, 0}, {"&o777", 511, 0}, {"&HF800", -2048, 0}, {"&H10000", 65536, 0},
+        {"&HFFFFFFFF", -1, 0}, {"-&H10", -16, 0}, {"&H100000000", 0, Overflow},
+        {"1e-400", 0, 0}, {"1e400", 0, Overflow}, {"-1e99999999999", 0, Overflow},
+        {"0.001e309", 1e306, 0}, {"-0", 0, 0},
+        {"", 0, TypeMismatch}, {"   ", 0, TypeMismatch}, {"12 apples", 0, TypeMismatch},
+        {"+ +0", 0, TypeMismatch}, {"--5", 0, TypeMismatch}, {"-5-", 0, TypeMismatch},
         {"(-5)", 0, TypeMismatch}, {"(5", 0, TypeMismatch}, {"5)", 0, TypeMismatch},
-        {"$$5", 0, TypeMismatch}, {"$5$", 0, TypeMismatch}, {",5", 0, TypeMismatch},
-        {"1.2.3", 0, TypeMismatch}, {".", 0, TypeMismatch}, {"1e", 0, TypeMismatch},
-        {"e3", 0, TypeMismatch}, {"1 e3", 0, TypeMismatch}, {"0x10", 0, TypeMismatch},
-        {"FF", 0, TypeMismatch}, {"&H", 0, TypeMismatch}, {"&HG", 0, TypeMismatch},
-        {"&H1.5", 0, TypeMismatch}, {"inf", 0, TypeMismatch}, {"1%", 0, TypeMismatch},
-        {"\u20AC5", 0, TypeMismatch},
+        {"$$5", 0, TypeMismatch}, {",5", 0, TypeMismatch}, {"1.2.3", 0, TypeMismatch},
+        {".", 0, TypeMismatch}, {"1e", 0, TypeMismatch}, {"1 e3", 0, TypeMismatch},
+        {"0x10", 0, TypeMismatch}, {"&H", 0, TypeMismatch}, {"&H1.5", 0, TypeMismatch},
+        {"inf", 0, TypeMismatch}, {"1%", 0, TypeMismatch}, {"\u20AC5", 0, TypeMismatch},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -49,8 +43,7 @@ TEST(NumericText, ReadsTheRuntimeSyntaxInUsEnglish) {
 
 TEST(NumericText, FollowsTheLocalesSeparatorsAndCurrencySymbol) {
     const struct { uint32_t lcid; const char* text; double expected; int error; } cases[] = {
-        {kDeDe, "1,5", 1.5, 0}, {kDeDe, "1.5", 15, 0}, {kDeDe, "1.234,50 \u20AC", 1234.5, 0},
-        {kDeDe, "-1.234,50 \u20AC", -1234.5, 0}, {kDeDe, "(1.234,50 \u20AC)", -1234.5, 0},
+        {kDeDe, "1,5", 1.5, 0}, {kDeDe, "1.5", 15, 0}, {kDeDe, "(1.234,50 \u20AC)", -1234.5, 0},
         {kDeDe, "\u20AC1.234,50", 1234.5, 0}, {kDeDe, "1,234.50", 1.2345, 0},
         {kDeDe, "$1,00", 0, TypeMismatch}, {kDeDe, "1,2,3", 0, TypeMismatch},
         {kFrFr, "1" NBSP "234,5" NBSP "\u20AC", 1234.5, 0},
@@ -63,7 +56,7 @@ TEST(NumericText, FollowsTheLocalesSeparatorsAndCurrencySymbol) {
         {kFrFr, "1 234,50 EUR", 0, TypeMismatch}, {kFrFr, "1 e3", 0, TypeMismatch},
         {kRuRu, "1 234,5", 1234.5, 0}, {kRuRu, "1\u202F234" NBSP "567,5", 1234567.5, 0},
         {kPlPl, "12 345,67 z\u0142", 12345.67, 0}, {kPlPl, "-1\u202F000", -1000, 0},
-        {kJaJp, "\uFFE51,235", 1235, 0}, {kJaJp, "\u00A51,235", 1235, 0}, {kJaJp, "(\uFFE5 5)", -5, 0},
+        {kJaJp, "\uFFE51,235", 1235, 0}, {kJaJp, "(\uFFE5 5)", -5, 0},
         {kJaJp, "\uFFE5\u00A55", 0, TypeMismatch},
         {kEnUs, NBSP "5\r\n", 5, 0}, {kEnUs, "\r\n$1,000\u202F", 1000, 0}, {kEnUs, "1 000", 0, TypeMismatch},
         {kEnUs, NBSP "\r\n", 0, TypeMismatch}, {kDeDe, "1 234,5", 0, TypeMismatch},
@@ -87,8 +80,8 @@ TEST(NumericText, CurrencyReadsTheDecimalDigitsExactly) {
         // A fifth decimal of exactly 5 goes to the even neighbour; more than 5 goes up.
         {"0.00005", 0, 0}, {"0.00015", 2, 0}, {"0.00025", 2, 0}, {"-0.00015", -2, 0},
         {"0.000050000000000000001", 1, 0}, {"2.00005", 20000, 0}, {"2.00015", 20002, 0},
-        {"1.23456e2", 1234560, 0}, {"1e-5", 0, 0}, {"&HFFFF", -10000, 0},
-        {"0.1", 1000, 0}, {"0.3", 3000, 0}, {"abc", 0, TypeMismatch},
+        {"1.23456e2", 1234560, 0}, {"1e-5", 0, 0}, {"&HFFFF", -10000, 0}, {"0.3", 3000, 0},
+        {"abc", 0, TypeMismatch},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
