@@ -16,7 +16,6 @@ namespace qm6 {
 namespace {
 
 using fonts::Font;
-using fonts::FontDesc;
 using fonts::FontPtr;
 using vb::Variant;
 
@@ -163,21 +162,17 @@ private:
     bool refuseSelectedTab_;
 };
 
-class ApplyFontsTest : public LibraryFontTest {
-protected:
-    // A new font object of the table's realization.
-    static FontPtr Make(const std::string& name, float size, int16_t charset = 0) {
-        return Font::Create({.name = name, .size = size, .charset = charset});
-    }
-
-    FontPtr newFont_ = Make("Arial", 9, 161);
-};
+// A new font object of the table's realization.
+FontPtr Make(const std::string& name, float size, int16_t charset = 0) {
+    return Font::Create({.name = name, .size = size, .charset = charset});
+}
 
 // One form with a control of each kind ApplyFonts treats apart. The first
 // control shares the container's font object, so the container font changes
 // during the walk; the others must still be compared with its values from
 // before. A control without a font, and a step that fails, are skipped.
-TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
+TEST_F(LibraryFontTest, ApplyFontsMovesControlsToTheNewFont) {
+    const FontPtr newFont = Make("Arial", 9, 161);
     forms::Form form("frmTest");
     const float containerSize = form.Font()->Size();
     auto& shared = form.Add<forms::Label>("lblShared");
@@ -205,7 +200,7 @@ TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
     ExpectFont(ownFace.Font(), {"Courier New", 0, containerSize});
     EXPECT_EQ(form.Font()->Name(), "MS Sans Serif");
 
-    ApplyFonts(*form.Font(), form.Controls(), newFont_);
+    ApplyFonts(*form.Font(), form.Controls(), newFont);
 
     ExpectFont(shared.Font(), {"Arial", 161, 9});
     ExpectFont(larger.Font(), {"Arial", 161, 12});
@@ -215,14 +210,14 @@ TEST_F(ApplyFontsTest, ControlsMoveToTheNewFont) {
     EXPECT_EQ(grid.FontName(), "Arial");
     EXPECT_FLOAT_EQ(grid.FontSize(), 9);
     EXPECT_EQ(grid.Font()->Charset(), 161);
-    EXPECT_NE(grid.Font(), newFont_);
-    EXPECT_EQ(tabs.selectedTabFont, newFont_);
-    EXPECT_EQ(tabs.Font(), newFont_);
-    EXPECT_EQ(bar.Font(), newFont_);
-    EXPECT_EQ(refusing.Font(), newFont_);
+    EXPECT_NE(grid.Font(), newFont);
+    EXPECT_EQ(tabs.selectedTabFont, newFont);
+    EXPECT_EQ(tabs.Font(), newFont);
+    EXPECT_EQ(bar.Font(), newFont);
+    EXPECT_EQ(refusing.Font(), newFont);
     ExpectFont(fakeGrid.Font(), {"Arial", 161, 12});
     ExpectFont(form.Font(), {"Arial", 161, 9});
-    EXPECT_NE(form.Font(), newFont_);
+    EXPECT_NE(form.Font(), newFont);
 }
 
 } // namespace
