@@ -63,21 +63,11 @@ TEST_F(UtilitiesTest, ConvertToUnitsRoundsToTwoDecimalsInEachUnit) {
         EXPECT_EQ(ConvertToUnits(c.length, c.unit), c.expected)
             << c.length << " in unit " << c.unit;
 
-    host_.QueueAnswer(vbOK);
     EXPECT_EQ(ConvertToUnits(2159, 3), 0.0f);
     EXPECT_EQ(host_.Boxes().size(), 1u);
 }
 
-TEST_F(UtilitiesTest, FindComboItemDataAnswersTheFirstMatchOrMinusOne) {
-    auto& cmb = form_.Add<ComboBox>("cmbList");
-    EXPECT_EQ(FindComboItemData(cmb, 7), -1);
-    FillComboFromArray(cmb, ListArray(0, {{5, "a"}, {7, "b"}, {7, "c"}}), -1);
-    EXPECT_EQ(FindComboItemData(cmb, 7), 1);
-    EXPECT_EQ(FindComboItemData(cmb, 5), 0);
-    EXPECT_EQ(FindComboItemData(cmb, 9), -1);
-}
-
-TEST_F(UtilitiesTest, FillComboFromArrayTakesRowsFromTheChosenStart) {
+TEST_F(UtilitiesTest, FillComboFromArrayAndFindComboItemData) {
     auto& cmb = form_.Add<ComboBox>("cmbList");
     struct Case {
         const char* what;
@@ -98,10 +88,13 @@ TEST_F(UtilitiesTest, FillComboFromArrayTakesRowsFromTheChosenStart) {
         EXPECT_EQ(cmb.ListIndex(), -1) << c.what;
     }
 
-    // Something that is not an array leaves the entries as they were.
-    FillComboFromArray(cmb, ListArray(0, {{8, "kept"}}), -1);
+    // Something that is not an array leaves the entries as they were; the
+    // search by item data answers the first match or -1.
+    FillComboFromArray(cmb, ListArray(0, {{5, "a"}, {7, "b"}, {7, "c"}}), -1);
     FillComboFromArray(cmb, vb::Variant(int32_t{42}), -1);
-    EXPECT_EQ(Entries(cmb), std::vector<std::string>{"8=kept"});
+    EXPECT_EQ(Entries(cmb), (std::vector<std::string>{"5=a", "7=b", "7=c"}));
+    EXPECT_EQ(FindComboItemData(cmb, 7), 1);
+    EXPECT_EQ(FindComboItemData(cmb, 9), -1);
 
     // One row more than a signed 16-bit counter reaches; the cells are
     // converted, a text to the item data and a number to the entry.
