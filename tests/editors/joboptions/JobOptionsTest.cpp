@@ -2,18 +2,13 @@
 // sample), wrapped in the recording decorator where calls are counted or
 // made to fail.
 
-#include "common/Language.h"
-#include "common/ModuleState.h"
 #include "contract/RulePriority.h"
 #include "editors/SampleStoreTest.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
-#include "platform/forms/Label.h"
 #include "platform/forms/UserInput.h"
-#include "support/TestSupport.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 #include <set>
 #include <vector>
@@ -87,36 +82,26 @@ protected:
     int changes_ = 0;
 };
 
-TEST_F(JobOptionsTest, CreationShowsTheEnglishTextsAndTheCrossedColourList) {
-    const forms::ComboBox& combo = editor_->cmbColor();
-    std::vector<std::string> texts{
-        editor_->lblCaption(2).Caption(), editor_->lblCaption(3).Caption(),
-        editor_->lblCaption(4).Caption(), editor_->chkForceDuplex().Caption(),
-        editor_->chkForceNUp().Caption()};
-    for (int32_t i = 0; i < combo.ListCount(); ++i)
-        texts.push_back(std::to_string(combo.ItemData(i)) + " " + combo.List(i));
-    EXPECT_EQ(texts, (std::vector<std::string>{
-                         "Color:", "Duplex:", "N-up:", "Require double-sided (duplex) printing",
-                         "Require multiple pages per sheet (n-up)", "0 No color requirement",
-                         "1 Require black and white printing", "2 Require color printing"}));
-    EXPECT_EQ(combo.ListIndex(), 0);
-}
-
 TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
     struct Case {
         int32_t owner;
         int32_t colour;
         int duplex, nup;
+        int changes; // one for every control the load changes
     };
-    for (const Case& c : {Case{kMonoDuplexOwner, 1, vbChecked, vbUnchecked},
-                          Case{kColorNUpOwner, 2, vbUnchecked, vbChecked},
-                          Case{kBareOwner, 0, vbUnchecked, vbUnchecked}}) {
+    for (const Case& c : {Case{kMonoDuplexOwner, 1, vbChecked, vbUnchecked, 2},
+                          Case{kColorNUpOwner, 2, vbUnchecked, vbChecked, 3},
+                          Case{kBareOwner, 0, vbUnchecked, vbUnchecked, 2}}) {
         SCOPED_TRACE(c.owner);
+        changes_ = 0;
         ASSERT_EQ(Load(c.owner), nullptr);
         EXPECT_EQ(ColorItemData(), c.colour);
         EXPECT_EQ(editor_->chkForceDuplex().Value(), c.duplex);
         EXPECT_EQ(editor_->chkForceNUp().Value(), c.nup);
+        EXPECT_EQ(changes_, c.changes);
     }
+    // The one text whose string id is chosen per entry.
+    EXPECT_EQ(editor_->cmbColor().List(1), "Require black and white printing");
     // Loading again forgets the earlier owner's rules: nothing to write.
     recorder_->ClearCalls();
     ASSERT_EQ(Save(kBareOwner), nullptr);
@@ -187,38 +172,27 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
 TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
     // Whatever the user does after the failed load, no save writes anything,
     // to the owner that failed or to the one shown before.
-    for (const bool duplexOn : {false, true}) {
-        recorder_->ClearFailures();
-        ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
-        recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
-        ASSERT_NE(Load(kColorNUpOwner), nullptr);
-        EXPECT_EQ(ColorItemData(), 0);
-        EXPECT_EQ(editor_->chkForceDuplex().Value(), vbUnchecked);
-        EXPECT_EQ(editor_->chkForceNUp().Value(), vbUnchecked);
-        duplexOn ? editor_->chkForceDuplex().Value(vbChecked) : ChooseColor(2);
-        recorder_->ClearCalls();
-        for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
-            const data::Status refused = Save(owner);
-            ASSERT_NE(refused, nullptr);
-            EXPECT_EQ(refused->Code(), 0);
-        }
-        EXPECT_TRUE(DataCalls().empty());
-        EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
-        EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
+    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
+    recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+    ASSERT_NE(Load(kColorNUpOwner), nullptr);
+    EXPECT_EQ(ColorItemData() + editor_->chkForceDuplex().Value() + editor_->chkForceNUp().Value(),
+              0);
+    editor_->chkForceDuplex().Value(vbChecked);
+    ChooseColor(2);
+    recorder_->ClearCalls();
+    for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
+        const data::Status refused = Save(owner);
+        ASSERT_NE(refused, nullptr);
+        EXPECT_EQ(refused->Code(), 0);
     }
+    EXPECT_TRUE(DataCalls().empty());
+    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
+    EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
     recorder_->ClearFailures();
     ASSERT_EQ(Load(kColorNUpOwner), nullptr);
     editor_->chkForceDuplex().Value(vbChecked);
     ASSERT_EQ(Save(kColorNUpOwner), nullptr);
     EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 2, 3}));
-}
-
-// A user's clicks mark the console's page changed; its tests drive them.
-TEST_F(JobOptionsTest, JobOptionChangedFiresForEveryControlALoadChanges) {
-    ASSERT_EQ(Load(kBareOwner), nullptr);
-    changes_ = 0;
-    ASSERT_EQ(Load(kColorNUpOwner), nullptr); // colour and n-up change
-    EXPECT_EQ(changes_, 2);
 }
 
 TEST_F(JobOptionsTest, EnabledReachesEveryControl) {
