@@ -85,23 +85,24 @@ protected:
 TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
     struct Case {
         int32_t owner;
-        int32_t colour;
+        const char* colour; // the entry's option type and text
         int duplex, nup;
         int changes; // one for every control the load changes
     };
-    for (const Case& c : {Case{kMonoDuplexOwner, 1, vbChecked, vbUnchecked, 2},
-                          Case{kColorNUpOwner, 2, vbUnchecked, vbChecked, 3},
-                          Case{kBareOwner, 0, vbUnchecked, vbUnchecked, 2}}) {
+    for (const Case& c :
+         {Case{kMonoDuplexOwner, "1 Require black and white printing", vbChecked, vbUnchecked, 2},
+          Case{kColorNUpOwner, "2 Require color printing", vbUnchecked, vbChecked, 3},
+          Case{kBareOwner, "0 No color requirement", vbUnchecked, vbUnchecked, 2}}) {
         SCOPED_TRACE(c.owner);
         changes_ = 0;
         ASSERT_EQ(Load(c.owner), nullptr);
-        EXPECT_EQ(ColorItemData(), c.colour);
+        EXPECT_EQ(std::to_string(ColorItemData()) + " " +
+                      editor_->cmbColor().List(editor_->cmbColor().ListIndex()),
+                  c.colour);
         EXPECT_EQ(editor_->chkForceDuplex().Value(), c.duplex);
         EXPECT_EQ(editor_->chkForceNUp().Value(), c.nup);
         EXPECT_EQ(changes_, c.changes);
     }
-    // The one text whose string id is chosen per entry.
-    EXPECT_EQ(editor_->cmbColor().List(1), "Require black and white printing");
     // Loading again forgets the earlier owner's rules: nothing to write.
     recorder_->ClearCalls();
     ASSERT_EQ(Save(kBareOwner), nullptr);
