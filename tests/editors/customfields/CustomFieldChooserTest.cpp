@@ -5,7 +5,6 @@
 // (ids 2 and 5), 3 Client, 4 Course; owner 1 stores the list 1,2,3, owner 2
 // the list 4, owners 3 and 4 none.
 
-#include "contract/RulePriority.h"
 #include "editors/SampleStoreTest.h"
 #include "editors/customfields/ctlCustomFieldChooser.h"
 #include "platform/forms/CheckBox.h"

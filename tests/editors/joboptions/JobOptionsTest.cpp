@@ -7,7 +7,6 @@
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
-#include "platform/forms/UserInput.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -4,7 +4,6 @@
 // to fail.
 
 #include "common/Language.h"
-#include "common/ModuleState.h"
 #include "editors/SampleStoreTest.h"
 #include "editors/limits/StoredLimits.h"
 #include "editors/limits/ctlPrintingLimits.h"
@@ -18,7 +17,6 @@
 #include "platform/forms/UserInput.h"
 
 #include <QWidget>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace qm6 {
