@@ -55,10 +55,8 @@ TEST_F(StoreTest, LinkedCustomFieldFollowsItsParent) {
 }
 
 TEST_F(StoreTest, SettingsCarryTheStoredCurrencyFormat) {
-    std::shared_ptr<SystemSettings> settings;
-    ASSERT_EQ(store_->LoadSystemSettings(settings), nullptr);
-    EXPECT_EQ(settings->CurrencyFormat(), "$#,##0.00");
     Run("UPDATE system_settings SET currency_format = '#,##0.0000 €';");
+    std::shared_ptr<SystemSettings> settings;
     ASSERT_EQ(store_->LoadSystemSettings(settings), nullptr);
     EXPECT_EQ(settings->CurrencyFormat(), "#,##0.0000 €");
 }
