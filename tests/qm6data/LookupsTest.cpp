@@ -28,8 +28,6 @@ TEST_F(StoreTest, PaperSizesCarryTheirFieldsAsTheirTypes) {
                              "BWPageCost", "ColorPageCost"})
         read.push_back(sizes->Fields(name).Value);
     EXPECT_EQ(read, photo);
-    sizes->MoveNext();
-    EXPECT_EQ(sizes->Fields("description").Value, vb::Variant("Letter"));
 }
 
 TEST_F(StoreTest, LinkedCustomFieldFollowsItsParent) {
@@ -55,10 +53,8 @@ TEST_F(StoreTest, LinkedCustomFieldFollowsItsParent) {
 }
 
 TEST_F(StoreTest, SettingsCarryTheStoredCurrencyFormat) {
-    std::shared_ptr<SystemSettings> settings;
-    ASSERT_EQ(store_->LoadSystemSettings(settings), nullptr);
-    EXPECT_EQ(settings->CurrencyFormat(), "$#,##0.00");
     Run("UPDATE system_settings SET currency_format = '#,##0.0000 €';");
+    std::shared_ptr<SystemSettings> settings;
     ASSERT_EQ(store_->LoadSystemSettings(settings), nullptr);
     EXPECT_EQ(settings->CurrencyFormat(), "#,##0.0000 €");
 }

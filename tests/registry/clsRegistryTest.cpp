@@ -143,7 +143,6 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
         {"Spaced", reg::REG_SZ, "  abc  \0"s, Variant("abc")},
         {"Tabbed", reg::REG_SZ, "\tab c\t\0"s, Variant("\tab c\t")}, // only spaces are trimmed
         {"EmbeddedNul", reg::REG_SZ, " a\0b \0"s, Variant("ab")},
-        {"Empty", reg::REG_SZ, "\0"s, Variant("")},
         {"NoData", reg::REG_SZ, "", Variant("")},
         {"Multi", reg::REG_MULTI_SZ, "a\0b\0\0"s, Variant("ab")},
         {"Expand", reg::REG_EXPAND_SZ, "%QM6_TEST_FOLDER%\\x\0"s, Variant("/srv/qm6\\x")},
@@ -154,7 +153,6 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
         {"Negative", reg::REG_DWORD, "\xff\xff\xff\xff", Variant(int32_t{-1})},
         {"BigEndian", reg::REG_DWORD_BIG_ENDIAN, "\x00\x00\x01\x02"s, Variant(int32_t{0x0102})},
         {"Binary", reg::REG_BINARY, "\x01\x00\x02"s, bytes("\x01\x00\x02"s)},
-        {"EmptyBinary", reg::REG_BINARY, "", bytes("")},
         {"Odd", 99, "q", bytes("q")},
     };
     for (const Case& c : cases)
@@ -199,8 +197,6 @@ TEST_F(RegistryObject, SetValueFollowsTheValueTypeRules) {
         {"Plain", reg::REG_EXPAND_SZ, Variant("plain"), "", Stored{reg::REG_SZ, "plain\0"s}},
         {"OneBetween", reg::REG_SZ, Variant("%a%\\x"), "", Stored{reg::REG_EXPAND_SZ, "%a%\\x\0"s}},
         {"Adjacent", reg::REG_SZ, Variant("100%%"), "", Stored{reg::REG_SZ, "100%%\0"s}},
-        {"Boolean", reg::REG_SZ, Variant(true), "", Stored{reg::REG_SZ, "True\0"s}},
-        {"Unicode", reg::REG_SZ, Variant("Ærø"), "", Stored{reg::REG_SZ, "Ærø\0"s}},
         {"Tab", reg::REG_SZ, Variant("a\tb"), "", Stored{reg::REG_SZ, "a\tb\0"s}},
         {"EmbeddedNul", reg::REG_SZ, Variant("a\0b"s), "", Stored{reg::REG_SZ, "a\0b\0"s}},
         {"NullText", reg::REG_SZ, Variant::Null(), kInvalid, std::nullopt},
@@ -217,7 +213,6 @@ TEST_F(RegistryObject, SetValueFollowsTheValueTypeRules) {
          Stored{reg::REG_BINARY, "\0\1\xff"s}},
         {"BinaryText", reg::REG_BINARY, Variant("01"), kInvalid, std::nullopt},
         {"TypeZero", reg::REG_NONE, Variant("a"), kUnknown, std::nullopt},
-        {"Multi", reg::REG_MULTI_SZ, Variant("a"), kUnknown, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,41 +225,31 @@ TEST_F(RegistryObject, SetValueFollowsTheValueTypeRules) {
     }
 }
 
-TEST_F(RegistryObject, DeletesTakeTheKeyTreeOrOneValue) {
-    ASSERT_TRUE(
-        Object("Software\\Tree\\A\\B", reg::REG_SZ).SetCreateValue("v", Variant("1"), false));
-    ASSERT_TRUE(Object("Software\\Tree\\C").CreateKey(false));
-    std::string error = "untouched";
-    EXPECT_TRUE(Object("Software\\Tree").DeleteKey(&error));
-    EXPECT_EQ(error, "untouched");
-    EXPECT_FALSE(Object("Software\\Tree").KeyExists());
-    EXPECT_TRUE(Object("Software").KeyExists());
-
-    auto r = Object("Software\\Values", reg::REG_SZ);
-    ASSERT_TRUE(r.SetCreateValue("a", Variant("1"), false));
-    ASSERT_TRUE(r.SetCreateValue("b", Variant("2"), false));
-    r.ValueKey("a");
-    EXPECT_TRUE(r.DeleteValue());
-    EXPECT_FALSE(ReadRaw("Software\\Values", "a").has_value());
-    EXPECT_TRUE(ReadRaw("Software\\Values", "b").has_value());
-}
-
-TEST_F(RegistryObject, EnumerationsListEveryName) {
-    auto r = Object("Software\\List", reg::REG_SZ);
+// The hive's own tests pin deletion and listing order; here, that the object
+// takes the whole tree, one value, and fills names and count.
+TEST_F(RegistryObject, DeletesAndEnumerationsGoThroughTheObject) {
+    auto r = Object("Software\\Tree", reg::REG_SZ);
     for (const char* name : {"zeta", "Alpha"})
         ASSERT_TRUE(r.SetCreateValue(name, Variant("x"), false));
+    ASSERT_TRUE(Object("Software\\Tree\\A\\B").CreateKey(false));
     std::vector<std::string> names{"stale"};
     int32_t count = -1;
     std::string error = "untouched";
     EXPECT_TRUE(r.EnumerateValues(names, count, &error));
     EXPECT_EQ(names, (std::vector<std::string>{"zeta", "Alpha"}));
     EXPECT_EQ(count, 2);
-    EXPECT_EQ(error, "untouched");
-    for (const char* sub : {"m", "b"})
-        ASSERT_TRUE(Object(std::string("Software\\List\\") + sub).CreateKey(false));
     EXPECT_TRUE(r.EnumerateSections(names, count));
-    EXPECT_EQ(names, (std::vector<std::string>{"b", "m"}));
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(names, std::vector<std::string>{"A"});
+    EXPECT_EQ(count, 1);
+
+    r.ValueKey("zeta");
+    EXPECT_TRUE(r.DeleteValue(&error));
+    EXPECT_EQ(ReadRaw("Software\\Tree", "zeta"), std::nullopt);
+    EXPECT_TRUE(ReadRaw("Software\\Tree", "Alpha").has_value());
+    EXPECT_TRUE(Object("Software\\Tree").DeleteKey(&error));
+    EXPECT_EQ(error, "untouched");
+    EXPECT_FALSE(Object("Software\\Tree").KeyExists());
+    EXPECT_TRUE(Object("Software").KeyExists());
 }
 
 TEST_F(RegistryObject, KeysAreMadeAndCheckedByTheirDescriptors) {

@@ -26,10 +26,10 @@ protected:
     static std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
     // Creates the key (if needed) and sets a string value in it.
-    static void Put(std::string_view path, std::string_view name, std::string_view data,
-                    uint32_t root = HKEY_CURRENT_USER) {
+    static void Put(std::string_view path, std::string_view name, std::string_view data) {
         Key key;
-        ASSERT_EQ(CreateKey(root, path, KEY_ALL_ACCESS, nullptr, key), ERROR_SUCCESS) << path;
+        ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, nullptr, key), ERROR_SUCCESS)
+            << path;
         auto bytes = Bytes(data);
         ASSERT_EQ(SetValue(key, name, REG_SZ, bytes), ERROR_SUCCESS) << name;
     }
@@ -79,10 +79,9 @@ protected:
     }
 
     // The data of a value, or the error code as text.
-    static std::string Get(std::string_view path, std::string_view name,
-                           uint32_t root = HKEY_CURRENT_USER) {
+    static std::string Get(std::string_view path, std::string_view name) {
         Key key;
-        if (long rc = OpenKey(root, path, KEY_READ, key); rc != ERROR_SUCCESS)
+        if (long rc = OpenKey(HKEY_CURRENT_USER, path, KEY_READ, key); rc != ERROR_SUCCESS)
             return "error " + std::to_string(rc);
         std::vector<uint8_t> data;
         if (long rc = QueryValue(key, name, nullptr, &data); rc != ERROR_SUCCESS)

