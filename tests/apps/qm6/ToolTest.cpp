@@ -38,10 +38,6 @@ TEST_F(Qm6Tool, QueryPrintsTheLayoutOfTheWindowsToolAndAnExportImportsAgain) {
              "\n    multi    REG_MULTI_SZ    one\\0two \xc3\xa9\n    dword    REG_DWORD    "
              "0xffffffff\n    binary    REG_BINARY    " +
              std::string(200, 'C') + "\n\n"},
-        {{"HKCU\\Software\\qm6test\\b"},
-         0,
-         "\nHKEY_CURRENT_USER\\Software\\qm6test\\b\n    b    REG_SZ    y\n\n"
-         "HKEY_CURRENT_USER\\Software\\qm6test\\b\\C\n"},
         {{kKey + "\\D"}, 0, "\n"},
         {{kKey, "/ve"}, 0, "\n" + kKey + "\n    (Default)    REG_SZ    (value not set)\n"},
         {{kKey, "/v", "N"}, 0, "\n" + kKey + "\n    N    REG_DWORD    0x7\n\n"},
