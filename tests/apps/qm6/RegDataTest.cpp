@@ -101,7 +101,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
         {reg::REG_MULTI_SZ, "", "", "\0"s},
         {reg::REG_MULTI_SZ, "a#b", "#", "a\0b\0\0"s},
         {reg::REG_MULTI_SZ, "a\\0\\0b", "", std::nullopt},
-        {reg::REG_MULTI_SZ, "\\0a", "", std::nullopt},
         {reg::REG_DWORD, "42", "", "\x2a\0\0\0"s},
         {reg::REG_DWORD, "0x2A", "", "\x2a\0\0\0"s},
         {reg::REG_DWORD, "4294967295", "", "\xff\xff\xff\xff"s},
