@@ -1,14 +1,15 @@
 // qm6 brand and qm6 global run as processes against product trees with and
 // without a branding library; pictures written as PNG files are read back
-// with libpng. The objects' own tests cover each member: here each kind of
+// and decoded whole with libpng. The objects' own tests cover each member: here each kind of
 // member, argument and failure passes through the tools once.
 
-#include "PngFile.h"
 #include "ToolProcess.h"
 #include "support/TestSupport.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <png.h>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,22 @@ namespace {
 namespace fs = std::filesystem;
 
 using testing::Outcome;
-using testing::ReadPng;
+
+// The width and height of a PNG file read whole; nullopt when it is not one.
+std::optional<std::pair<uint32_t, uint32_t>> PngSize(const fs::path& path) {
+    const std::string bytes = test::ReadFile(path);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return std::nullopt;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return std::nullopt;
+    }
+    return std::pair{image.width, image.height};
+}
 
 class BrandTools : public ::testing::Test {
 protected:
@@ -95,10 +111,7 @@ TEST_F(BrandTools, WritePicturesAsPngFiles) {
             continue;
         }
         EXPECT_NE(run.out.find(" written to " + png.string()), std::string::npos) << run.out;
-        auto decoded = ReadPng(png);
-        ASSERT_TRUE(decoded);
-        EXPECT_EQ(decoded->width, c.width);
-        EXPECT_EQ(decoded->height, c.height);
+        EXPECT_EQ(PngSize(png), std::pair(c.width, c.height));
     }
 }
 

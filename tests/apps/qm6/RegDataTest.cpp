@@ -29,7 +29,6 @@ TEST(KeyPathParse, TakesShortAndLongRootsAndRefusesOthers) {
         {"HKCR\\A", 0, "HKEY_CLASSES_ROOT is not available"},
         {"HKCU2\\A", 0, "\"HKCU2\" is not a registry root"},
         {"", 0, "\"\" is not a registry root"},
-        {"Software\\X", 0, "\"Software\" is not a registry root"},
         {"\\\\host\\HKLM\\A", 0, "Remote"},
         {"HKCU\\A\\\\B", 0, "empty part"},
     };
@@ -74,12 +73,10 @@ TEST(RegDataFormat, ShowsDataAsTheWindowsToolDoes) {
         {reg::REG_MULTI_SZ, "a\0"s, "a"}, // one terminator only
         {reg::REG_MULTI_SZ, "", ""},
         {reg::REG_DWORD, "\x2a\0\0\0"s, "0x2a"},
-        {reg::REG_DWORD, "\xff\xff\xff\xff"s, "0xffffffff"},
         {reg::REG_DWORD, "\x01\x02"s, "0102"},
         {reg::REG_DWORD_BIG_ENDIAN, "\0\0\x01\x02"s, "0x102"},
         {reg::REG_QWORD, "\x01\0\0\0\0\0\0\x80"s, "0x8000000000000001"},
         {reg::REG_BINARY, "\x00\xab\x0f"s, "00AB0F"},
-        {reg::REG_LINK, "A\0"s, "4100"},
         {0x100, "\xfe"s, "FE"},
     };
     for (const auto& c : cases) {
@@ -104,7 +101,6 @@ TEST(RegDataEncode, TurnsCommandLineDataIntoStoredBytes) {
         {reg::REG_MULTI_SZ, "", "", "\0"s},
         {reg::REG_MULTI_SZ, "a#b", "#", "a\0b\0\0"s},
         {reg::REG_MULTI_SZ, "a\\0\\0b", "", std::nullopt},
-        {reg::REG_MULTI_SZ, "\\0a", "", std::nullopt},
         {reg::REG_DWORD, "42", "", "\x2a\0\0\0"s},
         {reg::REG_DWORD, "0x2A", "", "\x2a\0\0\0"s},
         {reg::REG_DWORD, "4294967295", "", "\xff\xff\xff\xff"s},
