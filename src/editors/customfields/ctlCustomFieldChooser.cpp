@@ -34,7 +34,7 @@ constexpr int32_t kCaptionColumnMargin = 820;
 constexpr int kIncludeColumnWidth = 720;
 
 vb::Variant Colour(bool usable) {
-    return vb::Variant(static_cast<int32_t>(usable ? forms::kSysWindowText : forms::kSysGrayText));
+    return vb::Variant(static_cast<int32_t>(forms::TextColor(usable)));
 }
 
 // The pieces of a comma-separated list; an empty text has none.

@@ -220,8 +220,7 @@ void ctlPrintingLimits::RefreshEnabledState() {
     cmdAdd_->Enabled(grid.Enabled());
     if (grid.Rows() >= 1 && grid.Cols() >= 1) {
         grid.Cell(forms::GridCellProperty::ForeColor, 0, 0, grid.Rows() - 1, grid.Cols() - 1,
-                  vb::Variant(static_cast<int32_t>(grid.Enabled() ? forms::kSysWindowText
-                                                                  : forms::kSysGrayText)));
+                  vb::Variant(static_cast<int32_t>(forms::TextColor(grid.Enabled()))));
     }
     UpdateEditRemoveButtons();
 }
