@@ -17,6 +17,7 @@ namespace qm6::tool {
 namespace fs = std::filesystem;
 using test::ReadFile;
 using test::WriteFile;
+using testing::ExpectRefused;
 using testing::Outcome;
 
 inline const std::string kKey = "HKEY_CURRENT_USER\\Software\\Qm6Test";

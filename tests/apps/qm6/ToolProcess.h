@@ -9,8 +9,11 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -23,7 +26,13 @@ struct Outcome {
     int exit = -1; // -1 when the tool could not be started or did not exit
     std::string out;
     std::string err;
+    bool operator==(const Outcome&) const = default;
 };
+
+// How a failed comparison shows a run.
+inline void PrintTo(const Outcome& run, std::ostream* os) {
+    *os << "exit " << run.exit << ", out \"" << run.out << "\", err \"" << run.err << "\"";
+}
 
 // Starts `qm6 args...` without waiting for it, with `input` as its standard
 // input and its output kept in files of `dir`. With `asUser`, the child
@@ -78,6 +87,14 @@ inline Outcome WaitTool(const std::filesystem::path& dir, pid_t pid, int* signal
 inline Outcome RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args,
                        const std::string& input = "") {
     return WaitTool(dir, StartTool(dir, args, std::nullopt, input));
+}
+
+// A refused command: exit code 1, nothing on standard output and an error
+// that holds `part`.
+inline void ExpectRefused(const Outcome& run, std::string_view part) {
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
 }
 
 } // namespace qm6::tool::testing
