@@ -226,7 +226,10 @@ TEST(RegFileParse, RefusesMalformedFilesWithTheLineOfTheFault) {
 
 // ---- writing ----
 
-std::vector<RegKeyContent> SampleTree() {
+// regedit breaks hex data after the comma that brings a line to 77
+// characters or more, and indents continuation lines by two spaces: 25 bytes
+// a line.
+TEST(RegFileWrite, WritesTheLayoutOfWindowsRegistryEditor) {
     std::vector<RegKeyContent> keys(3);
     keys[0].key = Hkcu("Software\\T");
     keys[0].values = {
@@ -237,55 +240,37 @@ std::vector<RegKeyContent> SampleTree() {
     };
     keys[1].key = Hkcu("Software\\T\\Empty");
     keys[2].key = Hkcu("Software\\T\\Sub");
-    keys[2].values = {{"b", reg::REG_BINARY, Bytes("\x01\xab"s)}};
-    return keys;
-}
-
-TEST(RegFileWrite, WritesTheLayoutOfWindowsRegistryEditor) {
-    std::string bytes = WriteRegFile(SampleTree());
-    EXPECT_EQ(bytes, Utf16("Windows Registry Editor Version 5.00\r\n"
-                           "\r\n"
-                           "[HKEY_CURRENT_USER\\Software\\T]\r\n"
-                           "@=\"def\"\r\n"
-                           "\"s\"=\"a \\\"q\\\" \\\\ \xc3\xa9\"\r\n"
-                           "\"n\"=dword:0000002a\r\n"
-                           "\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-                           "\r\n"
-                           "[HKEY_CURRENT_USER\\Software\\T\\Empty]\r\n"
-                           "\r\n"
-                           "[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n"
-                           "\"b\"=hex:01,ab\r\n"
-                           "\r\n"));
-}
-
-TEST(RegFileWrite, WrapsHexDataAsRegeditDoes) {
-    // regedit breaks after the comma that brings a line to 77 characters or
-    // more, and indents continuation lines by two spaces: 25 bytes a line.
-    std::vector<RegKeyContent> keys(1);
-    keys[0].key = Hkcu("W");
-    std::vector<uint8_t> data(60);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i);
-    keys[0].values = {{"Test", reg::REG_BINARY, data},
+    std::vector<uint8_t> wrapped(60);
+    for (size_t i = 0; i < wrapped.size(); ++i)
+        wrapped[i] = static_cast<uint8_t>(i);
+    keys[2].values = {{"b", reg::REG_BINARY, Bytes("\x01\xab"s)},
+                      {"Test", reg::REG_BINARY, wrapped},
                       {std::string(80, 'n'), reg::REG_NONE, {1, 2}}};
-
-    std::vector<uint8_t> file = Bytes(WriteRegFile(keys));
-    auto text = Utf16LeToUtf8(std::span<const uint8_t>(file).subspan(2));
-    ASSERT_TRUE(text);
-    std::vector<std::string> lines;
-    std::istringstream in(*text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line.substr(0, line.size() - 1)); // without the CR
-    ASSERT_GE(lines.size(), 8u);
-    // "Test"=hex: is 11 characters, so 22 bytes fit on the first line.
-    EXPECT_EQ(lines[3],
-              "\"Test\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\");
-    EXPECT_EQ(lines[4],
-              "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\");
-    EXPECT_EQ(lines[5], "  2f,30,31,32,33,34,35,36,37,38,39,3a,3b");
-    // A name longer than a line still gets one byte before the first break.
-    EXPECT_EQ(lines[6], "\"" + std::string(80, 'n') + "\"=hex(0):01,\\");
-    EXPECT_EQ(lines[7], "  02");
+    // "Test"=hex: is 11 characters, so 22 bytes fit on its first line; a name
+    // longer than a line still gets one byte before the first break.
+    EXPECT_EQ(
+        WriteRegFile(keys),
+        Utf16(
+            "Windows Registry Editor Version 5.00\r\n"
+            "\r\n"
+            "[HKEY_CURRENT_USER\\Software\\T]\r\n"
+            "@=\"def\"\r\n"
+            "\"s\"=\"a \\\"q\\\" \\\\ \xc3\xa9\"\r\n"
+            "\"n\"=dword:0000002a\r\n"
+            "\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+            "\r\n"
+            "[HKEY_CURRENT_USER\\Software\\T\\Empty]\r\n"
+            "\r\n"
+            "[HKEY_CURRENT_USER\\Software\\T\\Sub]\r\n"
+            "\"b\"=hex:01,ab\r\n"
+            "\"Test\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
+            "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\r\n"
+            "  2f,30,31,32,33,34,35,36,37,38,39,3a,3b\r\n"
+            "\"" +
+            std::string(80, 'n') +
+            "\"=hex(0):01,\\\r\n"
+            "  02\r\n"
+            "\r\n"));
 }
 
 TEST(RegFileWrite, EveryTypeAndTrickyTextSurvivesWritingAndParsing) {
