@@ -73,29 +73,6 @@ TEST_F(Qm6Tool, QueryPrintsTheLayoutOfTheWindowsToolAndAnExportImportsAgain) {
     EXPECT_EQ(Export(), exported);
 }
 
-TEST_F(Qm6Tool, BadAddInputIsRefusedAndChangesNothing) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* message;
-    };
-    const std::vector<Case> cases = {
-        {{"/v", "a", "/t", "REG_TEXT", "/d", "x"}, "Unsupported type"},
-        {{"/v", "a", "/t", "REG_DWORD", "/d", "12x"}, "must be a number"},
-        {{"/v", "a", "/t", "REG_SZ", "/s", ","}, "REG_MULTI_SZ data only"},
-        {{"/v", std::string(16384, 'n'), "/d", "x"}, "parameter is incorrect"},
-        {{"/v"}, "needs a value"},
-        {{"/v", "a", "/ve"}, "cannot be used together"},
-        {{"/q"}, "Unknown option"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args{"reg", "add", kKey + "\\New", "/f"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(c.message);
-        ExpectRefused(Qm(args), c.message);
-        EXPECT_EQ(Qm({"reg", "query", kKey + "\\New"}).exit, 1) << "the key was created";
-    }
-}
-
 TEST_F(Qm6Tool, ChangesAndOverwritesThatNeedConfirmationAreRefusedWithoutATerminal) {
     Ok({"reg", "add", kKey + "\\Sub", "/v", "a", "/d", "1"});
     Ok({"reg", "add", kKey, "/v", "b", "/d", "2"});
@@ -183,7 +160,7 @@ TEST_F(Qm6Tool, AFileThatCannotBeAppliedChangesNothingAndAGoodOneAppliesEveryCha
                            "\\Made\n\n" + kKey + "\\Made\\Here\n    v    REG_SZ    w\n\n");
 }
 
-TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddlAndBadCommandsAreRefused) {
+TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddlAndBadInputIsRefusedChangingNothing) {
     Ok({"reg", "add", kKey + "\\A"});
     Outcome shown = Qm({"sec", kKey + "\\A"});
     ASSERT_EQ(shown.exit, 0) << shown.err;
@@ -192,7 +169,18 @@ TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddlAndBadCommandsAreRefused) {
     Ok({"sec", "HKCU\\Software\\Qm6Test\\A", "D:(A;;KA;;;WD)"});
     EXPECT_NE(Qm({"sec", kKey + "\\A"}).out.find("D:(A;;KA;;;WD)"), std::string::npos);
 
+    auto add = [](std::vector<std::string> rest) {
+        rest.insert(rest.begin(), {"reg", "add", kKey + "\\New", "/f"});
+        return rest;
+    };
     const std::vector<std::pair<std::vector<std::string>, const char*>> refused = {
+        {add({"/v", "a", "/t", "REG_TEXT", "/d", "x"}), "Unsupported type"},
+        {add({"/v", "a", "/t", "REG_DWORD", "/d", "12x"}), "must be a number"},
+        {add({"/v", "a", "/t", "REG_SZ", "/s", ","}), "REG_MULTI_SZ data only"},
+        {add({"/v", std::string(16384, 'n'), "/d", "x"}), "parameter is incorrect"},
+        {add({"/v"}), "needs a value"},
+        {add({"/v", "a", "/ve"}), "cannot be used together"},
+        {add({"/q"}), "Unknown option"},
         {{"sec", kKey + "\\A", "D:(Z;;;)"}, "is not a valid security descriptor"},
         {{"sec", kKey + "\\Missing"}, "unable to find the specified registry key"},
         {{"sec", "HKCR\\A"}, "HKEY_CLASSES_ROOT is not available"},
@@ -205,17 +193,12 @@ TEST_F(Qm6Tool, SecShowsAndSetsTheDescriptorAsSddlAndBadCommandsAreRefused) {
     for (const auto& [args, message] : refused) {
         SCOPED_TRACE(message);
         ExpectRefused(Qm(args), message);
+        EXPECT_EQ(Qm({"reg", "query", kKey + "\\New"}).exit, 1) << "the key was created";
     }
     Outcome help = Qm({"reg", "add", "/?"});
     EXPECT_EQ(help.exit, 0);
     EXPECT_NE(help.out.find("qm6 reg add KEY"), std::string::npos);
 }
-
-} // namespace
-} // namespace qm6::tool
-
-namespace qm6::tool {
-namespace {
 
 // qm6 lang answers what the library answers: the user's library, with
 // markers filled, through the real start-up.
