@@ -1,9 +1,88 @@
-// The qm6 tool run as a process over hives in a temporary folder.
+// The qm6 tool run as a process over hives in a temporary folder: the reg
+// and sec commands, on large keys, on a machine hive other users may only
+// read, with imports stopped part-way, and lang; and the questions of the reg
+// commands answered through the console's input, in this process.
 
-#include "ToolFixture.h"
+#include "Console.h"
+#include "ToolProcess.h"
+#include "platform/registry/Registry.h"
+#include "support/TestSupport.h"
+
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace qm6::tool {
 namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+using testing::ExpectRefused;
+using testing::Outcome;
+
+inline const std::string kKey = "HKEY_CURRENT_USER\\Software\\Qm6Test";
+inline const std::string kOk = "The operation completed successfully.\n";
+
+// Every test works on hives of its own; standard input is a file, never a
+// terminal.
+class Qm6Tool : public ::testing::Test {
+protected:
+    Qm6Tool()
+        : hives_(dir_.Path() / "hives"), env_(std::in_place, "QM6_REGISTRY_DIR", hives_.string()) {
+        fs::create_directories(hives_);
+    }
+
+    Outcome Qm(const std::vector<std::string>& args, const std::string& input = "") {
+        return testing::RunTool(dir_.Path(), args, input);
+    }
+
+    // Runs a command that must succeed with the usual message.
+    void Ok(const std::vector<std::string>& args) {
+        Outcome run = Qm(args);
+        ASSERT_EQ(run.exit, 0) << run.err;
+        EXPECT_EQ(run.out, kOk);
+        EXPECT_EQ(run.err, "");
+    }
+
+    std::string Query(const std::string& key = kKey) {
+        Outcome run = Qm({"reg", "query", key, "/s"});
+        EXPECT_EQ(run.exit, 0) << run.err;
+        return run.out;
+    }
+
+    // The bytes of an export of the key ("" when it does not exist).
+    std::string Export(const std::string& key = kKey) {
+        fs::path file = dir_.Path() / "export.reg";
+        fs::remove(file);
+        Outcome run = Qm({"reg", "export", key, file.string(), "/y"});
+        return run.exit == 0 ? ReadFile(file) : std::string();
+    }
+
+    fs::path File(const std::string& name, const std::string& bytes) {
+        fs::path path = dir_.Path() / name;
+        WriteFile(path, bytes);
+        return path;
+    }
+
+    // Points the tool at a fresh, empty pair of hives.
+    void UseEmptyHives() {
+        hives_ = dir_.Path() / ("hives" + std::to_string(++hiveCount_));
+        fs::create_directories(hives_);
+        env_.emplace("QM6_REGISTRY_DIR", hives_.string());
+    }
+
+    test::TempDir dir_;
+    fs::path hives_;
+    std::optional<test::ScopedEnv> env_;
+    int hiveCount_ = 0;
+};
 
 // Values of several types are added, listed, exported and imported again;
 // each type's data forms have tests of their own.
@@ -221,6 +300,211 @@ TEST_F(Qm6Tool, LangPrintsTheTextOfTheStringLibrary) {
     EXPECT_EQ(Qm({"lang", "2", "A"}).out, "Limit A von %s\n"); // a marker left unfilled
     EXPECT_EQ(Qm({"lang", "999"}).out, "\n");
     EXPECT_EQ(Qm({"lang", "two"}).exit, 1);
+}
+
+constexpr int kValues = 10000;
+
+std::string ValueName(int i) {
+    return "Value " + std::to_string(i);
+}
+
+// A key of kValues string values in HKCU, made in one transaction.
+void MakeLargeKey(const std::string& subKey) {
+    reg::Transaction txn;
+    ASSERT_EQ(reg::CreateTransaction(txn), 0);
+    reg::Key key;
+    ASSERT_EQ(reg::CreateKeyTransacted(reg::HKEY_CURRENT_USER, subKey, reg::KEY_SET_VALUE, nullptr,
+                                       key, txn),
+              0);
+    for (int i = 0; i < kValues; ++i) {
+        const std::string data = "data " + std::to_string(i) + std::string(1, '\0');
+        ASSERT_EQ(reg::SetValue(key, ValueName(i), reg::REG_SZ,
+                                std::vector<uint8_t>(data.begin(), data.end())),
+                  0);
+    }
+    ASSERT_EQ(reg::CommitTransaction(txn), 0);
+    reg::CloseThreadConnections();
+}
+
+TEST_F(Qm6Tool, AKeyOfTenThousandValuesIsListedExportedAndImportedWhole) {
+    MakeLargeKey("Software\\Qm6Test\\Large");
+    const std::string key = kKey + "\\Large";
+
+    Outcome listed = Qm({"reg", "query", key});
+    ASSERT_EQ(listed.exit, 0) << listed.err;
+    std::string expected = "\n" + key + "\n";
+    for (int i = 0; i < kValues; ++i)
+        expected += "    " + ValueName(i) + "    REG_SZ    data " + std::to_string(i) + "\n";
+    EXPECT_EQ(listed.out, expected + "\n");
+
+    // Every value is written out and read in again, the last as well as the first.
+    const std::string exported = Export(key);
+    UseEmptyHives();
+    Ok({"reg", "import", File("large.reg", exported).string()});
+    EXPECT_EQ(Qm({"reg", "query", key}), listed);
+    EXPECT_EQ(Export(key), exported);
+    Ok({"reg", "delete", key, "/va", "/f"});
+    EXPECT_EQ(Qm({"reg", "query", key}).out, "\n");
+}
+
+// A file that changes a value, deletes one and adds kValues more, so that
+// an import of it runs for a while.
+std::string LongImport() {
+    std::string text = "Windows Registry Editor Version 5.00\n\n[" + kKey +
+                       "]\n\"keep\"=\"changed\"\n\"drop\"=-\n\n[" + kKey + "\\Added]\n";
+    for (int i = 0; i < kValues; ++i)
+        text += "\"" + ValueName(i) + "\"=\"" + std::string(40, 'x') + "\"\n";
+    return text;
+}
+
+bool WaitFor(const fs::path& file, pid_t pid) {
+    for (int i = 0; i < 20000; ++i) {
+        if (fs::exists(file))
+            return true;
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+TEST_F(Qm6Tool, AnImportStoppedPartWayLeavesTheRegistryAsItWas) {
+    Ok({"reg", "add", kKey, "/v", "keep", "/d", "old"});
+    Ok({"reg", "add", kKey, "/v", "drop", "/d", "1"});
+    const fs::path file = File("long.reg", LongImport());
+    const fs::path journal = hives_ / "HKCU.db-journal";
+
+    struct Case {
+        int signal;
+        int delayMs; // after the import's first write
+    };
+    int round = 0;
+    for (const Case& c : {Case{SIGKILL, 0}, Case{SIGKILL, 100}, Case{SIGINT, 0}, Case{SIGINT, 100},
+                          Case{SIGTERM, 50}}) {
+        SCOPED_TRACE(std::to_string(c.signal) + " after " + std::to_string(c.delayMs) + " ms");
+        // A killed writer may leave its journal behind, unused (its header
+        // is written when the hive file is about to change); the next write
+        // takes it away.
+        Ok({"reg", "add", kKey, "/v", "round", "/d", std::to_string(++round), "/f"});
+        ASSERT_FALSE(fs::exists(journal));
+        const std::string before = Export();
+
+        pid_t pid = testing::StartTool(dir_.Path(), {"reg", "import", file.string()});
+        ASSERT_TRUE(WaitFor(journal, pid)) << "the import made no change";
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.delayMs));
+        kill(pid, c.signal);
+        int signal = 0;
+        Outcome run = testing::WaitTool(dir_.Path(), pid, &signal);
+        if (c.signal == SIGKILL) {
+            EXPECT_EQ(signal, SIGKILL);
+        } else {
+            // Asked to stop, it says so and ends with nothing imported.
+            EXPECT_EQ(
+                run, (Outcome{1, "", "ERROR: The import was cancelled.\nNothing was imported.\n"}));
+        }
+        EXPECT_EQ(Export(), before);
+    }
+    Ok({"reg", "import", file.string()});
+    EXPECT_EQ(Qm({"reg", "query", kKey, "/v", "keep"}).out,
+              "\n" + kKey + "\n    keep    REG_SZ    changed\n\n");
+    EXPECT_EQ(Qm({"reg", "query", kKey + "\\Added", "/v", ValueName(kValues - 1)}).exit, 0);
+}
+
+TEST_F(Qm6Tool, AnOrdinaryUserReadsAMachineHiveOnlyAdministratorsMayWrite) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "makes root's files and runs the tool as another user";
+    constexpr uid_t kNobody = 65534;
+    // The folders are root's, readable by all; the tool's output goes where
+    // the other user may write.
+    for (const fs::path& folder : {dir_.Path(), hives_})
+        ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    const fs::path out = dir_.Path() / "out";
+    fs::create_directories(out);
+    ASSERT_EQ(chmod(out.c_str(), 0777), 0);
+    const std::string machine = "HKLM\\Software\\Qm6Test";
+    Ok({"reg", "add", machine, "/v", "m", "/d", "machine"});
+    const fs::path hive = hives_ / "HKLM.db";
+    const std::string before = ReadFile(hive);
+    const fs::path import = File("machine.reg", "REGEDIT4\n\n[" + machine + "]\n\"m\"=\"user\"\n");
+    ASSERT_EQ(chmod(import.c_str(), 0644), 0);
+
+    auto asNobody = [&](const std::vector<std::string>& args) {
+        return testing::WaitTool(out, testing::StartTool(out, args, kNobody));
+    };
+    EXPECT_EQ(asNobody({"reg", "query", machine}),
+              (Outcome{0, "\nHKEY_LOCAL_MACHINE\\Software\\Qm6Test\n    m    REG_SZ    machine\n\n",
+                       ""}));
+
+    const std::vector<std::vector<std::string>> writes = {
+        {"reg", "add", machine, "/v", "m", "/d", "user", "/f"},
+        {"reg", "add", machine + "\\New"},
+        {"reg", "delete", machine, "/v", "m", "/f"},
+        {"reg", "delete", machine, "/f"},
+        {"reg", "import", import.string()},
+        {"sec", machine, "D:NO_ACCESS_CONTROL"},
+    };
+    for (const auto& args : writes) {
+        SCOPED_TRACE(args[1] + " " + args[2]);
+        ExpectRefused(asNobody(args), "Access is denied. (hive file " + hive.string() + ")");
+    }
+    EXPECT_EQ(ReadFile(hive), before);
+    EXPECT_FALSE(fs::exists(hives_ / "HKLM.db-journal"));
+}
+
+class Questions : public ::testing::Test {
+protected:
+    Questions() : env_("QM6_REGISTRY_DIR", dir_.Str()) { reg::CloseThreadConnections(); }
+    ~Questions() override { reg::CloseThreadConnections(); }
+
+    // Runs the tool's dispatcher in this process with `input` typed at a
+    // terminal.
+    int Ask(std::vector<std::string> args, const std::string& input) {
+        out_.str("");
+        err_.str("");
+        std::istringstream in(input);
+        Console console{out_, err_, in, true};
+        return Dispatch(args, console);
+    }
+
+    bool ValueExists(const std::string& name) {
+        reg::Key key;
+        return reg::OpenKey(reg::HKEY_CURRENT_USER, "Software\\Q", reg::KEY_QUERY_VALUE, key) ==
+                   reg::ERROR_SUCCESS &&
+               reg::QueryValue(key, name, nullptr, nullptr) == reg::ERROR_SUCCESS;
+    }
+
+    test::TempDir dir_;
+    test::ScopedEnv env_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+TEST_F(Questions, AskUntilAnsweredAndHonourTheAnswer) {
+    const std::string key = "HKCU\\Software\\Q";
+    ASSERT_EQ(Ask({"reg", "add", key, "/v", "a", "/d", "1"}, ""), 0);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        int exit;
+        bool valueAfter;
+    };
+    const std::vector<Case> cases = {
+        {{"reg", "add", key, "/v", "a", "/d", "2"}, "maybe\nno\n", 1, true},
+        {{"reg", "add", key, "/v", "a", "/d", "2"}, "", 1, true}, // end of input is no
+        {{"reg", "delete", key, "/v", "a"}, "N\n", 1, true},
+        {{"reg", "delete", key, "/v", "a"}, "Yes\n", 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[1] + " answered " + c.input);
+        EXPECT_EQ(Ask(c.args, c.input), c.exit) << err_.str();
+        EXPECT_EQ(ValueExists("a"), c.valueAfter);
+        EXPECT_NE(out_.str().find("(Yes/No)? "), std::string::npos);
+    }
+    EXPECT_EQ(Ask({"reg", "delete", key}, "y\n"), 0);
+    EXPECT_NE(out_.str().find(
+                  "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Q (Yes/No)? "),
+              std::string::npos);
 }
 
 } // namespace
