@@ -1,9 +1,14 @@
 // Two connections on one store, as two consoles: a write made on a view that
-// the other changed meanwhile answers a conflict and writes nothing; after
-// loading again the same write succeeds.
+// the other changed meanwhile answers a conflict and writes nothing, and after
+// loading again the same write succeeds; custom actions are stored with
+// exactly their parameters; a lock held elsewhere or a read-only file fails
+// the write as a status with the database's code and message.
 
 #include "StoreFixture.h"
 #include "qm6data/StatusKind.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace qm6::data::test {
 namespace {
@@ -83,6 +88,88 @@ TEST_F(StoreTest, APriceProfileSavedByAnotherConsoleIsNotOverwrittenPricesInclud
     ASSERT_EQ(other->LoadPriceProfile(theirs, 1), nullptr);
     theirs->SetColorCost(vb::Currency::FromScaled(999));
     EXPECT_EQ(theirs->Save(*other), nullptr);
+}
+
+// Each action as "id type description [parameter]...".
+std::vector<std::string> Actions(Connection& store) {
+    std::shared_ptr<vb::Collection> actions;
+    EXPECT_EQ(store.LoadRuleActions(actions), nullptr);
+    std::vector<std::string> rows;
+    for (int32_t i = 1; actions && i <= actions->Count(); ++i) {
+        const auto action = ItemAs<RuleAction>(*actions, i);
+        rows.push_back(std::to_string(action->ActionId()) + " " +
+                       std::to_string(action->ActionType()) + " " + action->Description());
+        for (int32_t p = 1; p <= action->ParameterCount(); ++p)
+            rows.back() += " [" + action->Parameter(p) + "]";
+    }
+    return rows;
+}
+
+TEST_F(StoreTest, ACustomActionIsStoredWithExactlyItsParametersAndAStaleCopyIsRefused) {
+    auto action = store_->NewRuleAction();
+    action->SetDescription("Ask for a room");
+    action->SetActionType(RuleAction::CustomFieldSelection);
+    action->SetParameter(3, "third"); // the positions before it hold empty texts
+    action->SetParameter(1, "7,9");
+    ASSERT_EQ(action->Save(*store_), nullptr);
+    EXPECT_EQ(Actions(*OpenAt(Location())),
+              std::vector<std::string>{"1 8 Ask for a room [7,9] [] [third]"});
+
+    std::shared_ptr<vb::Collection> stale;
+    ASSERT_EQ(OpenAt(Location())->LoadRuleActions(stale), nullptr);
+    RuleAction shorter(RuleAction::CustomFieldSelection, {"9"});
+    shorter.SetDescription("Ask for a room");
+    shorter.MarkStored(action->ActionId(), action->RowVersion());
+    ASSERT_EQ(shorter.Save(*store_), nullptr);
+    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [9]"});
+
+    auto other = OpenAt(Location());
+    const Status refused = ItemAs<RuleAction>(*stale, 1)->Save(*other);
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(KindOf(*refused), StatusKind::Conflict);
+    EXPECT_EQ(Actions(*OpenAt(Location())), std::vector<std::string>{"1 8 Ask for a room [9]"});
+}
+
+TEST_F(FileStoreTest, AReadOnlyFileOrAWriteLockHeldElsewhereFailsTheWriteAndWritesNothing) {
+    store_.reset();
+    struct Case {
+        const char* name;
+        int code;
+        StatusKind kind;
+        std::string message;
+    };
+    for (const Case& c : {Case{"locked", SQLITE_BUSY, StatusKind::Locked, "database is locked"},
+                          Case{"read-only", SQLITE_READONLY, StatusKind::ReadOnly,
+                               "attempt to write a readonly database"}}) {
+        SCOPED_TRACE(c.name);
+        sqlite3* other = nullptr;
+        if (c.code == SQLITE_BUSY) {
+            ASSERT_EQ(sqlite3_open(File().c_str(), &other), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        } else {
+            ASSERT_EQ(::chmod(File().c_str(), 0444), 0);
+        }
+        const std::string before = qm6::test::ReadFile(File());
+        auto store = OpenAt(File(), OpenOptions{false, 50});
+        ASSERT_NE(store, nullptr);
+        EXPECT_EQ(store->IsReadOnly(), c.code == SQLITE_READONLY);
+        auto rule = store->NewJobOptionRule();
+        rule->DefineRule(2, 2, 1, "");
+        const Status status = rule->Save(*store, 0);
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->Code(), c.code);
+        EXPECT_EQ(KindOf(*status), c.kind);
+        EXPECT_EQ(status->Message(), c.message);
+        EXPECT_TRUE(rule->IsNew());
+        std::shared_ptr<vb::Collection> rules;
+        EXPECT_EQ(store->LoadJobOptionRules(rules, 2, 1), nullptr);
+        EXPECT_EQ(qm6::test::ReadFile(File()), before);
+        if (other) {
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+            EXPECT_EQ(rule->Save(*store, 0), nullptr); // once the lock is gone
+        }
+    }
 }
 
 } // namespace

@@ -1,16 +1,25 @@
 // Paper sizes, custom fields, settings, the record set's navigation and the
-// fixed lists.
+// fixed lists; the per-thread services and status handler of the contract;
+// the recording decorator the editors' tests stand on, which fails the chosen
+// call without reaching the store and hands out chosen records afresh on
+// every call.
 
 #include "StoreFixture.h"
+#include "contract/DataStatus.h"
 #include "contract/ListService.h"
+#include "contract/LookupService.h"
+#include "contract/RuleService.h"
 #include "qm6data/FixedLists.h"
+#include "qm6data/testing/RecordingConnection.h"
+
+#include <thread>
 
 namespace qm6::data::test {
 namespace {
 
 using vb::Currency;
 
-TEST_F(StoreTest, PaperSizesCarryTheirFieldsAsTheirTypes) {
+TEST_F(StoreTest, LookupsCarryTheirFieldsTheirLinksAndTheCurrencyFormat) {
     Run("INSERT INTO paper_sizes VALUES (2, 'Letter', 2159, 2794, 0, 1000, 5001),"
         " (1, 'Photo', 1000, 1500, 2, 1, 123456789);");
     std::shared_ptr<RecordSet> sizes;
@@ -28,9 +37,7 @@ TEST_F(StoreTest, PaperSizesCarryTheirFieldsAsTheirTypes) {
                              "BWPageCost", "ColorPageCost"})
         read.push_back(sizes->Fields(name).Value);
     EXPECT_EQ(read, photo);
-}
 
-TEST_F(StoreTest, LinkedCustomFieldFollowsItsParent) {
     // Stored order puts the children before their parents and a chain 1 -> 5 -> 2.
     Run("INSERT INTO custom_fields (field_id, caption, display_order, link_parent_id) VALUES"
         " (2, 'grandchild', 1, 5), (5, 'child', 2, 1), (3, 'alone', 3, 0),"
@@ -50,9 +57,7 @@ TEST_F(StoreTest, LinkedCustomFieldFollowsItsParent) {
     // A field takes at most one linked child.
     EXPECT_EQ(store_->ExecuteScript("INSERT INTO custom_fields VALUES (6, 'x', 6, 1);")->Code(),
               SQLITE_CONSTRAINT);
-}
 
-TEST_F(StoreTest, SettingsCarryTheStoredCurrencyFormat) {
     Run("UPDATE system_settings SET currency_format = '#,##0.0000 €';");
     std::shared_ptr<SystemSettings> settings;
     ASSERT_EQ(store_->LoadSystemSettings(settings), nullptr);
@@ -94,6 +99,79 @@ TEST(FixedLists, ACodeOrAListThatIsNotThereHasNoText) {
     const auto lists = ListService::Get();
     EXPECT_EQ(lists->GetListText(23, 99), "");
     EXPECT_EQ(lists->GetList(7).Count(1), 0);
+}
+
+using testing::RecordingConnection;
+using vb::Variant;
+
+// Failing the chosen occurrence only, without reaching the store, is pinned
+// by the editors' failed-save tables, which read the store afterwards.
+TEST_F(FileStoreTest, TheDecoratorLeavesAFailedLoadsRecordsAndServesNewRecordsOnEveryCall) {
+    auto recording = std::make_shared<RecordingConnection>(store_);
+    Run("INSERT INTO printing_limits (rule_priority, parent_id, display_order, limit_type, "
+        "limit_value, title, message_text, stop_job) VALUES (0, 0, 1, 1, 1, 'a', 'm', 0), "
+        "(0, 0, 2, 1, 1, 'b', 'm', 0);");
+    std::shared_ptr<vb::Collection> limits;
+    ASSERT_EQ(store_->LoadPrintingLimits(limits, 0, 0), nullptr);
+    recording->FailCall("LoadPrintingLimits", 8, "read-only");
+    ASSERT_NE(recording->LoadPrintingLimits(limits, 0, 0), nullptr);
+    EXPECT_EQ(limits->Count(), 2); // untouched by the failed load
+
+    std::vector<std::string> outcomes;
+    recording->ClearFailures();
+    recording->ServeRecordSet("LoadCustomFields", {"FieldId"}, {{Variant(int32_t{4})}});
+    recording->ServeCollection("LoadPrintingLimits", [] {
+        auto limit = std::make_shared<PrintingLimit>();
+        limit->SetTitle("served");
+        return std::vector<std::shared_ptr<vb::Object>>{limit};
+    });
+    recording->FailCall("LoadCustomFields", 3021, "lost", 2); // wins over the served set
+    for (int call = 0; call < 3; ++call) {
+        std::shared_ptr<RecordSet> fields;
+        const Status status = recording->LoadCustomFields(fields);
+        outcomes.push_back(status ? status->Message() : std::to_string(fields->RecordCount()));
+        if (fields)
+            fields->Close(); // the next call still gets an open set
+        const auto held = limits;
+        ASSERT_EQ(recording->LoadPrintingLimits(limits, 2, 8), nullptr);
+        EXPECT_EQ(limits, held); // refilled in place, not appended to
+        ASSERT_EQ(limits->Count(), 1);
+        EXPECT_EQ(ItemAs<PrintingLimit>(*limits, 1)->Title(), "served");
+        ItemAs<PrintingLimit>(*limits, 1)->SetTitle("changed by the editor");
+    }
+    EXPECT_EQ(outcomes, (std::vector<std::string>{"1", "lost", "1"}));
+    recording->ClearServed();
+    ASSERT_EQ(recording->LoadPrintingLimits(limits, 0, 0), nullptr);
+    EXPECT_EQ(limits->Count(), 2);
+}
+
+TEST(Services, OneOfEachPerThreadSharedByEveryCaller) {
+    const auto rules = RuleService::Get();
+    EXPECT_EQ(RuleService::Get(), rules);
+    EXPECT_EQ(LookupService::Get(), LookupService::Get());
+    EXPECT_EQ(ListService::Get(), ListService::Get());
+    const RuleService* other = nullptr;
+    std::thread([&] { other = RuleService::Get().get(); }).join();
+    EXPECT_NE(other, rules.get());
+}
+
+TEST(DataStatusShow, CallsTheHandlerInstalledOnThisThread) {
+    std::vector<std::string> shown;
+    SetStatusHandler([&](const DataStatus& s) {
+        shown.push_back(std::to_string(s.Code()) + ":" + s.Message());
+    });
+    DataStatus status(0, "Control data object not set.");
+    status.Show();
+    bool otherThreadCalledIt = false;
+    std::thread([&] {
+        ::testing::internal::CaptureStderr();
+        status.Show(); // no handler on this thread: goes to standard error
+        otherThreadCalledIt =
+            ::testing::internal::GetCapturedStderr().find("not set") == std::string::npos;
+    }).join();
+    SetStatusHandler(nullptr);
+    EXPECT_EQ(shown, (std::vector<std::string>{"0:Control data object not set."}));
+    EXPECT_FALSE(otherThreadCalledIt);
 }
 
 } // namespace
