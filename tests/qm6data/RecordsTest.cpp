@@ -29,7 +29,7 @@ std::vector<std::string> RuleTexts(Connection& store, int32_t priority, int32_t 
 
 // Every option type is stored by one of the editors' tests; here the owner's
 // priority and parent pick the rules, in option type order.
-TEST_F(StoreTest, RulesComeBackForTheirOwnerOnlyInOptionTypeOrder) {
+TEST_F(StoreTest, RulesComeBackForTheirOwnerInOptionTypeOrderAndAreUpdatedOrRemovedInPlace) {
     for (const auto& [type, priority] :
          std::vector<std::pair<int32_t, int32_t>>{{5, 2}, {3, 2}, {1, 3}}) {
         auto rule = store_->NewJobOptionRule();
@@ -39,9 +39,9 @@ TEST_F(StoreTest, RulesComeBackForTheirOwnerOnlyInOptionTypeOrder) {
     EXPECT_EQ(RuleTexts(*store_, 2, 10), (std::vector<std::string>{"3 2 10", "5 2 10 8:4,1,9"}));
     EXPECT_EQ(RuleTexts(*store_, 3, 10), std::vector<std::string>{"1 3 10"});
     EXPECT_EQ(RuleTexts(*store_, 2, 11), std::vector<std::string>{});
-}
 
-TEST_F(StoreTest, ASavedRuleIsUpdatedASecondOfTheSameOptionConflictsAndDeleteRemovesIt) {
+    // A saved rule is updated, a second of the same option conflicts and a
+    // delete removes it.
     auto rule = store_->NewJobOptionRule();
     rule->DefineRule(5, 2, 1, "1,2");
     ASSERT_EQ(rule->Save(*store_, 0), nullptr);
@@ -72,7 +72,7 @@ TEST_F(StoreTest, ASavedRuleIsUpdatedASecondOfTheSameOptionConflictsAndDeleteRem
 
 // Values as the limit's type stores them; which columns a limit's fields go
 // to is shared by both engines and pinned by the limits editor's tests.
-TEST_F(StoreTest, LimitsKeepExactValuesTheirPlaceAndTheirIds) {
+TEST_F(StoreTest, LimitsKeepExactValuesAndTheirPlaceAndValuesTheStoreCannotHoldAreRefused) {
     struct Case {
         int32_t type;
         vb::Variant value, expected;
@@ -109,9 +109,8 @@ TEST_F(StoreTest, LimitsKeepExactValuesTheirPlaceAndTheirIds) {
     for (int32_t i = 1; i <= after->Count(); ++i)
         titles.push_back(ItemAs<PrintingLimit>(*after, i)->Title());
     EXPECT_EQ(titles, (std::vector<std::string>{"L0b", "L2", "L3"}));
-}
 
-TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {
+    // Values the store cannot hold come back as statuses.
     auto negative = NewLimit(*store_, 1, int32_t{-1}, "n");
     const Status constraint = negative->Save(*store_);
     ASSERT_NE(constraint, nullptr);
@@ -125,7 +124,7 @@ TEST_F(StoreTest, LimitValuesTheStoreCannotHoldComeBackAsStatuses) {
     EXPECT_EQ(KindOf(*mismatch), StatusKind::Refused);
     EXPECT_EQ(mismatch->Message(),
               "a value of the record cannot be stored: Type mismatch (error 13)");
-    EXPECT_EQ(Limits(*store_, 2, 4)->Count(), 0);
+    EXPECT_EQ(Limits(*store_, 2, 4)->Count(), 3);
 }
 
 TEST_F(StoreTest, PriceProfileRoundTripReplacesItsPaperSizePrices) {

@@ -180,9 +180,17 @@ void CutConnections(const ServerDatabase& database) {
                              database.Name() + "' AND pid <> pg_backend_pid()");
 }
 
-TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAgain) {
-    ServerDatabase database;
+// A server that cannot be reached or a connection lost answers Unreachable
+// and writes nothing; the next call connects again.
+TEST(ServerStore, AnUnreachableServerALostConnectionOrATextHoldingANulWritesNothing) {
     std::shared_ptr<PostgresConnection> store;
+    Status status = Open("host=/nonexistent-qm6 user=qm6 dbname=none connect_timeout=2", store);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(KindOf(*status), StatusKind::Unreachable);
+    EXPECT_NE(status->Message().find("no connection to the database none"), std::string::npos)
+        << status->Message();
+
+    ServerDatabase database;
     ASSERT_EQ(Open(database.Location(), store, OpenOptions{true, 10000}), nullptr);
     std::shared_ptr<vb::Collection> rules;
     ASSERT_EQ(store->LoadJobOptionRules(rules, 2, 1), nullptr);
@@ -191,7 +199,7 @@ TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAg
     CutConnections(database);
     auto rule = store->NewJobOptionRule();
     rule->DefineRule(JobOptionRule::DuplexRequired, 2, 1, "");
-    Status status = rule->Save(*store, 0);
+    status = rule->Save(*store, 0);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(KindOf(*status), StatusKind::Unreachable);
     EXPECT_NE(status->Message().find("was lost"), std::string::npos) << status->Message();
@@ -220,30 +228,15 @@ TEST(ServerStore, ALostConnectionFailsTheCallThatMeetsItAndTheNextCallConnectsAg
     EXPECT_EQ(rule->Save(*store, 0), nullptr);
     EXPECT_EQ(store->LoadJobOptionRules(rules, 2, 1), nullptr);
     EXPECT_EQ(rules->Count(), 1);
-}
 
-// libpq hands texts over up to their first NUL; a title holding one is
-// refused rather than stored cut short.
-TEST(ServerStore, ATextHoldingANulIsRefusedRatherThanCut) {
-    ServerDatabase database;
-    std::shared_ptr<PostgresConnection> store;
-    ASSERT_EQ(Open(database.Location(), store, OpenOptions{true}), nullptr);
+    // libpq hands texts over up to their first NUL; a title holding one is
+    // refused rather than stored cut short.
     auto limit = NewLimit(*store, 1, int32_t{10}, std::string("before\0after", 12));
-    const Status status = limit->Save(*store);
+    status = limit->Save(*store);
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(KindOf(*status), StatusKind::Refused) << Describe(status);
     EXPECT_TRUE(limit->IsNew());
     EXPECT_EQ(ServerRows(database.Location(), "SELECT count(*) FROM printing_limits"), "0\n");
-}
-
-TEST(ServerStore, AServerThatCannotBeReachedAnswersUnreachable) {
-    std::shared_ptr<PostgresConnection> store;
-    const Status status =
-        Open("host=/nonexistent-qm6 user=qm6 dbname=none connect_timeout=2", store);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(KindOf(*status), StatusKind::Unreachable);
-    EXPECT_NE(status->Message().find("no connection to the database none"), std::string::npos)
-        << status->Message();
 }
 
 int RunTool(std::vector<std::string> args, std::string& output) {
