@@ -34,28 +34,28 @@ RegEntry Set(int line, std::string key, std::string name, uint32_t type, std::st
     return {Kind::SetValue, line, Hkcu(std::move(key)), std::move(name), type, Bytes(data)};
 }
 
-std::string Describe(const RegEntry& e) {
-    std::ostringstream out;
-    out << "line " << e.line << " kind " << static_cast<int>(e.kind) << " " << e.key.Full() << " ["
-        << e.name << "] type " << e.type << " data";
-    for (uint8_t b : e.data)
-        out << ' ' << std::hex << static_cast<int>(b);
-    return out.str();
+// The entries of a parse, none when it failed (which fails the test); with
+// `lines` false the line numbers are left out.
+std::vector<RegEntry> Entries(const RegFileParse& parsed, bool lines = true) {
+    EXPECT_TRUE(parsed.file) << "line " << parsed.error.line << ": " << parsed.error.message;
+    std::vector<RegEntry> entries = parsed.file ? parsed.file->entries : std::vector<RegEntry>{};
+    for (RegEntry& e : entries)
+        e.line = lines ? e.line : 0;
+    return entries;
 }
 
-// Compares the entries; with `lines` false the line numbers are left out.
-void ExpectEntries(const RegFileParse& parsed, const std::vector<RegEntry>& expected,
-                   bool lines = true) {
-    ASSERT_TRUE(parsed.file) << "line " << parsed.error.line << ": " << parsed.error.message;
-    const auto& actual = parsed.file->entries;
-    ASSERT_EQ(actual.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        RegEntry want = expected[i];
-        if (!lines)
-            want.line = actual[i].line;
-        EXPECT_EQ(actual[i], want) << Describe(actual[i]) << "\n  expected " << Describe(want);
-    }
+} // namespace
+
+// How a failed comparison shows an entry.
+void PrintTo(const RegEntry& e, std::ostream* os) {
+    *os << "line " << e.line << " kind " << static_cast<int>(e.kind) << " " << e.key.Full() << " ["
+        << e.name << "] type " << e.type << " data" << std::hex;
+    for (uint8_t b : e.data)
+        *os << ' ' << static_cast<int>(b);
+    *os << std::dec;
 }
+
+namespace {
 
 // One file using every form of the format, in the line layout regedit writes
 // (continuations, comments, deletions, blanks around "=").
@@ -139,7 +139,7 @@ TEST(RegFileParse, ReadsEveryFormInEveryEncodingAndLineEnd) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto parsed = ParseRegFile(c.bytes);
-        ASSERT_NO_FATAL_FAILURE(ExpectEntries(parsed, EveryFormEntries()));
+        ASSERT_EQ(Entries(parsed), EveryFormEntries());
         EXPECT_EQ(parsed.file->version, RegFileVersion::Regedit5);
     }
 }
@@ -149,11 +149,11 @@ TEST(RegFileParse, Regedit4TakesStringTypesInHexAsEightBitText) {
                                "\"p\"=hex(2):25,41,25,00\n"
                                "\"m\"=hex(7):c3,a9,00,62,00,00\n"
                                "\"s\"=\"x\"\n");
-    ASSERT_NO_FATAL_FAILURE(
-        ExpectEntries(parsed, {{Kind::CreateKey, 3, Hkcu("A"), "", 0, {}},
-                               Set(4, "A", "p", reg::REG_EXPAND_SZ, "%A%\0"s),
-                               Set(5, "A", "m", reg::REG_MULTI_SZ, "\xc3\xa9\0b\0\0"s),
-                               Set(6, "A", "s", reg::REG_SZ, "x\0"s)}));
+    ASSERT_EQ(Entries(parsed),
+              (std::vector<RegEntry>{{Kind::CreateKey, 3, Hkcu("A"), "", 0, {}},
+                                     Set(4, "A", "p", reg::REG_EXPAND_SZ, "%A%\0"s),
+                                     Set(5, "A", "m", reg::REG_MULTI_SZ, "\xc3\xa9\0b\0\0"s),
+                                     Set(6, "A", "s", reg::REG_SZ, "x\0"s)}));
     EXPECT_EQ(parsed.file->version, RegFileVersion::Regedit4);
 }
 
@@ -166,12 +166,15 @@ TEST(RegFileParse, AcceptsWhatRegeditToleratesAroundTheEntries) {
                                "\t\"\"=\"d\"\n"
                                "  \"x\"=DWORD:1\n"
                                "  \"y\"=HEX(A):1,2\n");
-    ExpectEntries(parsed, {{Kind::CreateKey, 3, Hkcu("A]b;c"), "", 0, {}},
-                           Set(4, "A]b;c", "", reg::REG_SZ, "d\0"s),
-                           Set(5, "A]b;c", "x", reg::REG_DWORD, "\x01\0\0\0"s),
-                           Set(6, "A]b;c", "y", reg::REG_RESOURCE_REQUIREMENTS_LIST, "\x01\x02"s)});
+    EXPECT_EQ(Entries(parsed),
+              (std::vector<RegEntry>{
+                  {Kind::CreateKey, 3, Hkcu("A]b;c"), "", 0, {}},
+                  Set(4, "A]b;c", "", reg::REG_SZ, "d\0"s),
+                  Set(5, "A]b;c", "x", reg::REG_DWORD, "\x01\0\0\0"s),
+                  Set(6, "A]b;c", "y", reg::REG_RESOURCE_REQUIREMENTS_LIST, "\x01\x02"s)}));
     // A header alone is a file without entries, not an empty one.
-    ExpectEntries(ParseRegFile(Utf16("Windows Registry Editor Version 5.00\r\n\r\n")), {});
+    EXPECT_EQ(Entries(ParseRegFile(Utf16("Windows Registry Editor Version 5.00\r\n\r\n"))),
+              std::vector<RegEntry>{});
 }
 
 TEST(RegFileParse, RefusesMalformedFilesWithTheLineOfTheFault) {
@@ -307,7 +310,7 @@ TEST(RegFileWrite, EveryTypeAndTrickyTextSurvivesWritingAndParsing) {
         for (const auto& v : key.values)
             expected.push_back({Kind::SetValue, 0, key.key, v.name, v.type, v.data});
     }
-    ExpectEntries(parsed, expected, false);
+    EXPECT_EQ(Entries(parsed, false), expected);
 }
 
 TEST(RegFileWrite, WarnsAboutTextThatIsNotUtf8AndWritesReplacementCharacters) {
@@ -318,9 +321,10 @@ TEST(RegFileWrite, WarnsAboutTextThatIsNotUtf8AndWritesReplacementCharacters) {
     std::vector<std::string> warnings;
     auto parsed = ParseRegFile(WriteRegFile(keys, &warnings));
     EXPECT_EQ(warnings.size(), 3u);
-    ExpectEntries(parsed, {{Kind::CreateKey, 3, Hkcu("K"), "", 0, {}},
-                           Set(4, "K", "bad\xef\xbf\xbd", reg::REG_SZ, "x\xef\xbf\xbdy\0"s),
-                           Set(5, "K", "e", reg::REG_EXPAND_SZ, "\xef\xbf\xbd\0"s)});
+    EXPECT_EQ(Entries(parsed), (std::vector<RegEntry>{
+                                   {Kind::CreateKey, 3, Hkcu("K"), "", 0, {}},
+                                   Set(4, "K", "bad\xef\xbf\xbd", reg::REG_SZ, "x\xef\xbf\xbdy\0"s),
+                                   Set(5, "K", "e", reg::REG_EXPAND_SZ, "\xef\xbf\xbd\0"s)}));
 }
 
 TEST(KeyPathParse, TakesShortAndLongRootsAndRefusesOthers) {
