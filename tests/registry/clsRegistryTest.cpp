@@ -1,9 +1,7 @@
 #include "registry/clsRegistry.h"
 
-#include "common/MessageBox.h"
-#include "platform/registry/Registry.h"
+#include "../platform/registry/HiveFixture.h"
 #include "platform/vb/Variant.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -22,11 +20,8 @@ const std::string kInvalid = "Could not set value. Invalid value for set type.";
 const std::string kUnknown = "Could not set value. Unknown value type.";
 
 // Every test runs on a hive of its own in a fresh folder.
-class RegistryObject : public ::testing::Test {
+class RegistryObject : public reg::test::HiveTest {
 protected:
-    RegistryObject() : env_("QM6_REGISTRY_DIR", dir_.Str()) { reg::CloseThreadConnections(); }
-    ~RegistryObject() override { reg::CloseThreadConnections(); }
-
     static clsRegistry Object(const std::string& section, int32_t valueType = 0) {
         clsRegistry r;
         r.ClassKey(HKCU);
@@ -35,44 +30,14 @@ protected:
         return r;
     }
 
-    // Writes raw data with the platform function, bypassing the object's rules.
-    static void WriteRaw(const std::string& section, const std::string& name, uint32_t type,
-                         const std::string& bytes) {
-        reg::Key key;
-        ASSERT_EQ(
-            reg::CreateKey(reg::HKEY_CURRENT_USER, section, reg::KEY_ALL_ACCESS, nullptr, key), 0);
-        ASSERT_EQ(reg::SetValue(key, name, type, std::vector<uint8_t>(bytes.begin(), bytes.end())),
-                  0);
-    }
-
     // The type and bytes stored, or nullopt when the value is missing.
     static std::optional<Stored> ReadRaw(const std::string& section, const std::string& name) {
-        reg::Key key;
         uint32_t type = 0;
         std::vector<uint8_t> data;
-        if (reg::OpenKey(reg::HKEY_CURRENT_USER, section, reg::KEY_READ, key) != 0 ||
-            reg::QueryValue(key, name, &type, &data) != 0)
+        if (reg::QueryValue(Open(section, reg::KEY_READ), name, &type, &data) != 0)
             return std::nullopt;
         return Stored{type, std::string(data.begin(), data.end())};
     }
-
-    static std::string Descriptor(const std::string& section, const char* sddl = nullptr) {
-        reg::Key key;
-        EXPECT_EQ(
-            reg::OpenKey(reg::HKEY_CURRENT_USER, section, reg::READ_CONTROL | reg::WRITE_DAC, key),
-            0);
-        reg::SecurityDescriptor sd;
-        if (sddl) {
-            EXPECT_EQ(reg::SetKeySecurity(key, reg::DACL_SECURITY_INFORMATION,
-                                          reg::SecurityDescriptor::FromSddl(sddl).value()),
-                      0);
-        }
-        EXPECT_EQ(reg::GetKeySecurity(key, reg::DACL_SECURITY_INFORMATION, sd), 0);
-        return sd.ToSddl();
-    }
-
-    test::TempDir dir_;
-    test::ScopedEnv env_;
 };
 
 TEST_F(RegistryObject, FailuresCarryTheirOperationsPrefixOverTheSystemText) {
@@ -155,8 +120,9 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
         {"Binary", reg::REG_BINARY, "\x01\x00\x02"s, bytes("\x01\x00\x02"s)},
         {"Odd", 99, "q", bytes("q")},
     };
+    const reg::Key raw = Make(key);
     for (const Case& c : cases)
-        WriteRaw(key, c.name, c.type, c.stored);
+        ASSERT_EQ(reg::SetValue(raw, c.name, c.type, Bytes(c.stored)), 0) << c.name;
     // One object reads them all: ValueType follows every successful read.
     auto r = Object(key);
     for (const Case& c : cases) {
@@ -175,7 +141,7 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
     EXPECT_EQ(r.ValueType(), 99);
 
     // A 32-bit value does not fit more than four bytes.
-    WriteRaw(key, "Wide", reg::REG_DWORD, "\1\0\0\0\0"s);
+    ASSERT_EQ(reg::SetValue(raw, "Wide", reg::REG_DWORD, Bytes("\1\0\0\0\0"s)), 0);
     auto wide = Object(key);
     wide.ValueKey("Wide");
     std::string error;
@@ -259,11 +225,14 @@ TEST_F(RegistryObject, KeysAreMadeAndCheckedByTheirDescriptors) {
     ASSERT_TRUE(open.SetCreateValue("Answer", Variant(int32_t{1}), true, &error));
     EXPECT_EQ(error, "");
     EXPECT_EQ(open.ValueKey(), "Answer");
-    EXPECT_EQ(Descriptor("Software\\Open"), "D:NO_ACCESS_CONTROL");
+    reg::SecurityDescriptor sd;
+    ASSERT_EQ(reg::GetKeySecurity(Open("Software\\Open", reg::READ_CONTROL),
+                                  reg::DACL_SECURITY_INFORMATION, sd),
+              0);
+    EXPECT_EQ(sd.ToSddl(), "D:NO_ACCESS_CONTROL");
     EXPECT_EQ(open.GetValue(), Variant(int32_t{1}));
 
-    ASSERT_TRUE(Object("Software\\Locked").CreateKey(false));
-    Descriptor("Software\\Locked", "D:(A;;KR;;;WD)");
+    Make("Software\\Locked", "D:(A;;KR;;;WD)", reg::KEY_READ);
     const struct {
         const char* section;
         uint32_t access;
@@ -279,17 +248,6 @@ TEST_F(RegistryObject, KeysAreMadeAndCheckedByTheirDescriptors) {
     EXPECT_FALSE(
         Object("Software\\Locked", reg::REG_SZ).SetCreateValue("v", Variant("x"), false, &error));
     EXPECT_EQ(error, "Unable to set value: Access is denied.\r\n");
-}
-
-TEST(RegistryObjectCreation, ShowsNoPlatformWarning) {
-    std::vector<std::string> shown;
-    SetMessageBoxHandler([&](const std::string& text, int, const std::string&) {
-        shown.push_back(text);
-        return vbOK;
-    });
-    clsRegistry r;
-    SetMessageBoxHandler({});
-    EXPECT_TRUE(shown.empty()); // Linux counts as the supported platform family
 }
 
 } // namespace
