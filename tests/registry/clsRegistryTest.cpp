@@ -77,23 +77,6 @@ TEST_F(RegistryObject, FailuresCarryTheirOperationsPrefixOverTheSystemText) {
     EXPECT_EQ(clsRegistry::FormatErrorText(0x20001234), "Unknown error code 536875572");
 }
 
-TEST_F(RegistryObject, MissingValueAnswersDefaultAndDefaultDecidesGetValueOrDefault) {
-    ASSERT_TRUE(Object("Software\\Quillmeter 6").CreateKey(false));
-    auto r = Object("Software\\Quillmeter 6");
-    std::string error;
-    EXPECT_EQ(r.GetValueOrDefault("LocaleId", Variant(int32_t{5}), &error), Variant(int32_t{5}));
-    EXPECT_EQ(error, "Error retrieving value: " + kNotFound);
-    EXPECT_EQ(r.ValueKey(), "LocaleId"); // stays set
-
-    r.Default(Variant("fallback"));
-    EXPECT_EQ(r.GetValue(), Variant("fallback"));
-    EXPECT_EQ(r.GetValueOrDefault("LocaleId", Variant(int32_t{5})), Variant("fallback"));
-    // A key that cannot be opened always yields the caller's default.
-    auto missing = Object("Software\\Nowhere");
-    missing.Default(Variant("fallback"));
-    EXPECT_EQ(missing.GetValueOrDefault("LocaleId", Variant(int32_t{5})), Variant(int32_t{5}));
-}
-
 TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
     const std::string key = "Software\\Types";
     auto bytes = [](const std::string& b) { return Variant(ByteArray{{b.begin(), b.end()}, 0}); };
@@ -133,18 +116,26 @@ TEST_F(RegistryObject, GetValueConvertsEachStoredType) {
         EXPECT_EQ(error, "untouched");
         EXPECT_EQ(r.ValueType(), static_cast<int32_t>(c.type));
     }
-    // A read that fails leaves it as the last good read set it.
+    // A missing value answers the object's Default (Null unless set), which
+    // GetValueOrDefault answers in place of the caller's; a key that cannot be
+    // opened answers Null, so the caller's. Failed reads leave ValueType as the
+    // last good read set it.
     r.ValueKey("Missing");
     EXPECT_TRUE(r.GetValue().IsNull());
+    std::string error;
+    EXPECT_EQ(r.GetValueOrDefault("LocaleId", Variant(int32_t{5}), &error), Variant(int32_t{5}));
+    EXPECT_EQ(error, "Error retrieving value: " + kNotFound);
+    EXPECT_EQ(r.ValueKey(), "LocaleId");
+    r.Default(Variant("fallback"));
+    EXPECT_EQ(r.GetValueOrDefault("LocaleId", Variant(int32_t{5})), Variant("fallback"));
     r.SectionKey("Software\\Nowhere");
-    EXPECT_TRUE(r.GetValue().IsNull());
+    EXPECT_EQ(r.GetValueOrDefault("LocaleId", Variant(int32_t{5})), Variant(int32_t{5}));
     EXPECT_EQ(r.ValueType(), 99);
 
     // A 32-bit value does not fit more than four bytes.
     ASSERT_EQ(reg::SetValue(raw, "Wide", reg::REG_DWORD, Bytes("\1\0\0\0\0"s)), 0);
     auto wide = Object(key);
     wide.ValueKey("Wide");
-    std::string error;
     EXPECT_TRUE(wide.GetValue(&error).IsNull());
     EXPECT_EQ(error, "Error retrieving value: More data is available.\r\n");
 }

@@ -33,6 +33,7 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
         const char* library;
         std::uint32_t id;
         std::u16string text;
+        LanguageDefaults languages = {};
     };
     const Case cases[] = {
         {"strings_1033", 1, u"Printer profile"},
@@ -43,10 +44,15 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
         {"strings_1033", 32, u""},              // block 3 does not exist
         {"strings_1033", 65536, u""},           // beyond 16 bits; must not wrap to id 0
         {"strings_1041", 101, u"半角ｶﾀｶﾅと全角"},
+        // Each block takes its own language (US English by default): block 1
+        // exists in en-US and de-DE, block 2 in de-DE only.
+        {"branding", 1, u"Brand name"},
+        {"branding", 16, u"Nur auf Deutsch"},
+        {"branding", 1, u"Markenname", {0x0407, 0x0407}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(std::u16string(Open(c.library).String(c.id)), c.text)
-            << c.library << " id " << c.id;
+        EXPECT_EQ(std::u16string(Open(c.library, c.languages).String(c.id)), c.text)
+            << c.library << " id " << c.id << " user " << c.languages.user;
 }
 
 TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
@@ -78,7 +84,7 @@ TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
     }
 }
 
-TEST_P(ResourceLibraryTest, FindExactTakesOnlyThatLanguage) {
+TEST_P(ResourceLibraryTest, FindsByTypeNameAndLanguage) {
     const auto library = Open("branding");
     EXPECT_EQ(library.LanguagesOf("CHOICE", 1), (std::vector<LangId>{0x0000, 0x0409, 0x0411}));
     EXPECT_EQ(AsText(library.FindExact("CHOICE", 1, 0x0411)->data), "ja-JP");
@@ -88,27 +94,8 @@ TEST_P(ResourceLibraryTest, FindExactTakesOnlyThatLanguage) {
     EXPECT_TRUE(library.LanguagesOf("CHOICE", 9).empty());
     EXPECT_EQ(library.Types().size(), 6u);
     EXPECT_EQ(library.Names("choice").size(), 5u);
-}
 
-TEST_P(ResourceLibraryTest, EachStringBlockTakesItsOwnLanguage) {
-    // Block 1 exists in en-US and de-DE, block 2 in de-DE only.
-    struct Case {
-        LangId user;
-        std::uint32_t id;
-        std::u16string text;
-    };
-    const Case cases[] = {
-        {0x0409, 1, u"Brand name"},
-        {0x0409, 16, u"Nur auf Deutsch"},
-        {0x0407, 1, u"Markenname"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(std::u16string(Open("branding", {c.user, c.user}).String(c.id)), c.text)
-            << "user " << c.user << " id " << c.id;
-}
-
-TEST_P(ResourceLibraryTest, TypeAndNameLookupIgnoresCase) {
-    const auto library = Open("branding");
+    // Types and names compare without regard to case.
     const auto header = ReadBytes(FixtureSource("header.bin"));
     struct Case {
         ResourceId type;
