@@ -193,11 +193,9 @@ TEST_F(RegistryObject, DeletesAndEnumerationsGoThroughTheObject) {
     int32_t count = -1;
     std::string error = "untouched";
     EXPECT_TRUE(r.EnumerateValues(names, count, &error));
-    EXPECT_EQ(names, (std::vector<std::string>{"zeta", "Alpha"}));
-    EXPECT_EQ(count, 2);
+    EXPECT_EQ(std::pair(names, count), std::pair(std::vector<std::string>{"zeta", "Alpha"}, 2));
     EXPECT_TRUE(r.EnumerateSections(names, count));
-    EXPECT_EQ(names, std::vector<std::string>{"A"});
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(std::pair(names, count), std::pair(std::vector<std::string>{"A"}, 1));
 
     r.ValueKey("zeta");
     EXPECT_TRUE(r.DeleteValue(&error));

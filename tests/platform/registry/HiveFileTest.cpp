@@ -133,13 +133,10 @@ protected:
         Sql(HivePath(), R"sql(
             PRAGMA journal_mode=WAL;
             INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 100, 1, 'Old', 'old', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 101, 100, 'Maße', 'masse', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 102, 100, 'i', 'i', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 103, 100, 'ı', 'ı', sddl, 0 FROM keys WHERE id = 1;
+                SELECT n.column1, n.column2, n.column3, n.column4, k.sddl, 0
+                FROM (VALUES (100, 1, 'Old', 'old'), (101, 100, 'Maße', 'masse'),
+                             (102, 100, 'i', 'i'), (103, 100, 'ı', 'ı')) n
+                JOIN keys k ON k.id = 1;
             INSERT INTO vals(key, name, folded, seq, type, data) VALUES
                 (100, 'i', 'i', 1, 1, CAST('latin' AS BLOB)),
                 (100, 'Ärger', 'ärger', 2, 1, CAST('umlaut' AS BLOB)),

@@ -98,12 +98,6 @@ TEST(AccessCheck, WalksTheDaclInOrder) {
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(granted, c.granted);
     }
-    SecurityDescriptor uninitialised;
-    uint32_t granted = 0;
-    bool status = true;
-    EXPECT_EQ(AccessCheck(uninitialised, user, KEY_READ, kKeyMapping, granted, status),
-              ERROR_INVALID_SECURITY_DESCR);
-    EXPECT_FALSE(status);
 }
 
 TEST(Token, ExistsWhileTheThreadImpersonates) {

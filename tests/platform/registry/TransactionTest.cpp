@@ -28,8 +28,7 @@ TEST_F(HiveTest, TransactionChangesAreSeenAllAtOnceOrNever) {
             ASSERT_EQ(OpenKeyTransacted(HKEY_CURRENT_USER, "Txn", KEY_ALL_ACCESS, old, txn), 0);
             ASSERT_EQ(DeleteValue(old, "old"), 0);
             // Inside, the changes are there; outside, not yet.
-            std::vector<uint8_t> data;
-            EXPECT_EQ(QueryValue(made, "v", nullptr, &data), 0);
+            EXPECT_EQ(ValueAt(made, 0, true), "new");
             EXPECT_EQ(QueryValue(old, "old", nullptr, nullptr), ERROR_FILE_NOT_FOUND);
             EXPECT_EQ(GetElsewhere(sub, "v"), "error 2");
             EXPECT_EQ(GetElsewhere("Txn", "old"), "1");
