@@ -10,6 +10,8 @@
 namespace qm6::res {
 namespace {
 
+using test::LibraryTest;
+
 std::string Repeat(std::string_view text, std::size_t times, std::string_view prefix = {}) {
     std::string out(prefix);
     for (std::size_t i = 0; i < times; ++i)
@@ -17,9 +19,7 @@ std::string Repeat(std::string_view text, std::size_t times, std::string_view pr
     return out;
 }
 
-class LoadStringTest : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(LoadStringTest, CutsAtTheLastWholeCharacterThatFits) {
+TEST_P(LibraryTest, CutsAtTheLastWholeCharacterThatFits) {
     struct Case {
         const char* library;
         std::uint32_t id;
@@ -53,18 +53,13 @@ TEST_P(LoadStringTest, CutsAtTheLastWholeCharacterThatFits) {
         {"strings_1033", 0xFFFFFFFF, 512, 1252, "Last id", 7},
     };
     for (const auto& c : cases) {
-        auto loaded = ResourceLibrary::Load(test::FixtureDll(GetParam(), c.library));
-        ASSERT_TRUE(loaded) << c.library;
         SCOPED_TRACE(std::string(c.library) + " id " + std::to_string(c.id) + " buffer " +
                      std::to_string(c.buffer) + " code page " + std::to_string(c.codePage));
-        const auto got = LoadString(*loaded.library, c.id, c.buffer, c.codePage);
+        const auto got = LoadString(Open(c.library), c.id, c.buffer, c.codePage);
         EXPECT_EQ(got.text, c.text);
         EXPECT_EQ(got.length, c.length);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(BothFormats, LoadStringTest, ::testing::ValuesIn(test::kArchs),
-                         test::ArchName);
 
 TEST(CutToAnsiBufferTest, KeepsUnusualUnitsWhole) {
     struct Case {

@@ -14,21 +14,10 @@ namespace {
 using test::AsText;
 using test::FixtureDll;
 using test::FixtureSource;
+using test::LibraryTest;
 using test::ReadBytes;
 
-class ResourceLibraryTest : public ::testing::TestWithParam<std::string> {
-protected:
-    ResourceLibrary Open(std::string_view name, LanguageDefaults languages = {}) {
-        auto loaded = ResourceLibrary::Load(FixtureDll(GetParam(), name), languages);
-        EXPECT_TRUE(loaded) << name << ": error " << loaded.error;
-        if (!loaded)
-            throw std::runtime_error("fixture not loadable");
-        EXPECT_EQ(loaded.library->IsPe32Plus(), GetParam() == "x86_64") << name;
-        return *std::move(loaded.library);
-    }
-};
-
-TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
+TEST_P(LibraryTest, StringsAcrossBlocks) {
     struct Case {
         const char* library;
         std::uint32_t id;
@@ -55,7 +44,7 @@ TEST_P(ResourceLibraryTest, StringsAcrossBlocks) {
             << c.library << " id " << c.id << " user " << c.languages.user;
 }
 
-TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
+TEST_P(LibraryTest, ChoosesLanguageInTheLoadersOrder) {
     // CHOICE n holds the name of its language.
     struct Case {
         std::uint16_t name;
@@ -84,7 +73,7 @@ TEST_P(ResourceLibraryTest, ChoosesLanguageInTheLoadersOrder) {
     }
 }
 
-TEST_P(ResourceLibraryTest, FindsByTypeNameAndLanguage) {
+TEST_P(LibraryTest, FindsByTypeNameAndLanguage) {
     const auto library = Open("branding");
     EXPECT_EQ(library.LanguagesOf("CHOICE", 1), (std::vector<LangId>{0x0000, 0x0409, 0x0411}));
     EXPECT_EQ(AsText(library.FindExact("CHOICE", 1, 0x0411)->data), "ja-JP");
@@ -118,11 +107,11 @@ TEST_P(ResourceLibraryTest, FindsByTypeNameAndLanguage) {
     }
 }
 
-TEST_P(ResourceLibraryTest, ResourcesOutliveTheBytesAndTheFirstCopy) {
+TEST_P(LibraryTest, ResourcesOutliveTheBytesAndTheFirstCopy) {
     std::optional<Resource> found;
     std::optional<ResourceLibrary> copy;
     {
-        auto loaded = ResourceLibrary::FromBytes(ReadBytes(FixtureDll(GetParam(), "branding")));
+        auto loaded = ResourceLibrary::FromBytes(Image("branding"));
         ASSERT_TRUE(loaded);
         copy = *loaded.library;
         found = loaded.library->Find("ADMINHEAD", 1000);
@@ -132,8 +121,8 @@ TEST_P(ResourceLibraryTest, ResourcesOutliveTheBytesAndTheFirstCopy) {
     EXPECT_EQ(copy->String(1), u"Brand name");
 }
 
-INSTANTIATE_TEST_SUITE_P(BothFormats, ResourceLibraryTest, ::testing::ValuesIn(test::kArchs),
-                         test::ArchName);
+INSTANTIATE_TEST_SUITE_P(BothFormats, LibraryTest, ::testing::Values("x86_64", "i686"),
+                         [](const auto& format) { return format.param; });
 
 TEST(ResourceLibraryLoadTest, AnswersWin32ErrorCodes) {
     qm6::test::TempDir dir;
