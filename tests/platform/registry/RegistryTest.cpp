@@ -218,11 +218,7 @@ TEST_F(HiveTest, DescriptorsDecideAccess) {
     Key sub;
     EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\K0\\Sub", KEY_READ, nullptr, sub),
               ERROR_ACCESS_DENIED);
-    SecurityDescriptor everyone;
-    ASSERT_TRUE(InitializeSecurityDescriptor(everyone, SECURITY_DESCRIPTOR_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(everyone, true, nullptr, false));
-    SecurityAttributes open{&everyone, false};
-    ASSERT_EQ(CreateKey(HKEY_CURRENT_USER, "Acl\\Open", KEY_WRITE, &open, sub), 0);
+    Make("Acl\\Open", "D:NO_ACCESS_CONTROL", KEY_WRITE);
     sub = Make("Acl\\Open\\Child");
     ASSERT_EQ(GetKeySecurity(sub, 7, shown), 0);
     EXPECT_EQ(shown.ToSddl(),

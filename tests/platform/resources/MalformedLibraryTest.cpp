@@ -6,7 +6,6 @@
 #include "Fixtures.h"
 #include "platform/resources/ResourceLibrary.h"
 
-#include <cctype>
 #include <gtest/gtest.h>
 
 namespace qm6::res {
@@ -130,19 +129,6 @@ TEST_P(LibraryTest, RefusesCorruptedFields) {
         EXPECT_FALSE(loaded) << c.what;
         EXPECT_EQ(loaded.error, ERROR_BAD_EXE_FORMAT) << c.what;
     }
-}
-
-TEST_P(LibraryTest, MatchesANameStoredInLowerCase) {
-    // Resource compilers store names upper-cased, other tools need not.
-    Bytes b = Image("branding");
-    const Layout l(b);
-    const std::size_t name = l.root + (Get32(b, l.TypeEntry(kNamedType)) & ~kDir);
-    for (std::size_t i = 0; i < Get16(b, name); ++i) {
-        b[name + 2 + 2 * i] = static_cast<std::uint8_t>(std::tolower(b[name + 2 + 2 * i]));
-    }
-    const auto loaded = ResourceLibrary::FromBytes(b);
-    ASSERT_TRUE(loaded);
-    EXPECT_TRUE(loaded.library->Find("AdminHead", 1000));
 }
 
 TEST_P(LibraryTest, BoundsDirectoriesSharedByManyParents) {
