@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <numeric>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -19,8 +20,7 @@ namespace fs = std::filesystem;
 
 TEST_F(HiveTest, EveryValueTypeReadsBackByteExact) {
     Blob all(256);
-    for (size_t i = 0; i < all.size(); ++i)
-        all[i] = uint8_t(i);
+    std::iota(all.begin(), all.end(), 0);
     using Typed = std::pair<uint32_t, Blob>;
     const std::vector<Typed> written{
         {REG_NONE, {}},
