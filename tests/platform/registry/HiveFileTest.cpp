@@ -133,13 +133,10 @@ protected:
         Sql(HivePath(), R"sql(
             PRAGMA journal_mode=WAL;
             INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 100, 1, 'Old', 'old', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 101, 100, 'Maße', 'masse', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 102, 100, 'i', 'i', sddl, 0 FROM keys WHERE id = 1;
-            INSERT INTO keys(id, parent, name, folded, sddl, last_write)
-                SELECT 103, 100, 'ı', 'ı', sddl, 0 FROM keys WHERE id = 1;
+                SELECT n.column1, n.column2, n.column3, n.column4, k.sddl, 0
+                FROM (VALUES (100, 1, 'Old', 'old'), (101, 100, 'Maße', 'masse'),
+                             (102, 100, 'i', 'i'), (103, 100, 'ı', 'ı')) n
+                JOIN keys k ON k.id = 1;
             INSERT INTO vals(key, name, folded, seq, type, data) VALUES
                 (100, 'i', 'i', 1, 1, CAST('latin' AS BLOB)),
                 (100, 'Ärger', 'ärger', 2, 1, CAST('umlaut' AS BLOB)),
@@ -153,19 +150,19 @@ protected:
         )sql");
     }
 
-    static std::string Rows(const fs::path& file, const char* sql) {
-        std::string rows;
-        Sql(file, sql, &rows);
-        return rows;
+    struct Read {
+        const char* key;
+        const char* value;
+        const char* expected;
+    };
+    static void ExpectReads(std::initializer_list<Read> reads) {
+        for (const Read& r : reads)
+            EXPECT_EQ(Get(r.key, r.value), r.expected) << r.key << " " << r.value;
     }
 };
 
 TEST_F(OldHiveTest, IsBroughtToTheCurrentRuleWithoutLosingAValue) {
-    const struct {
-        const char* key;
-        const char* value;
-        const char* expected;
-    } cases[] = {
+    ExpectReads({
         {"Old", "i", "latin"},
         {"OLD", "I", "latin"},
         {"Old", "ı", "latin"},       // now the same name as "i", which was made first
@@ -176,33 +173,27 @@ TEST_F(OldHiveTest, IsBroughtToTheCurrentRuleWithoutLosingAValue) {
         {"Old\\MASSE", "Straße", "error 2"}, // full folding no longer applies
         {"Old\\Maße", "file", "error 2"},
         {"Old\\ı (2)", "", "key ı"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Get(c.key, c.value), c.expected) << c.key << " " << c.value;
+    });
+    // Schema version, journal mode, values kept, and the keys of "Old".
     CloseThreadConnections();
-    EXPECT_EQ(Rows(HivePath(), "PRAGMA user_version"), "2;");
-    EXPECT_EQ(Rows(HivePath(), "PRAGMA journal_mode"), "delete;");
-    EXPECT_EQ(Rows(HivePath(), "SELECT count(*) FROM vals"), "7;");
-    EXPECT_EQ(Rows(HivePath(), "SELECT name FROM keys WHERE parent = 100 ORDER BY folded"),
-              "i;ı (2);Maße;");
+    std::string rows;
+    Sql(HivePath(),
+        "PRAGMA user_version; PRAGMA journal_mode; SELECT count(*) FROM vals;"
+        "SELECT name FROM keys WHERE parent = 100 ORDER BY folded",
+        &rows);
+    EXPECT_EQ(rows, "2;delete;7;i;ı (2);Maße;");
 }
 
 TEST_F(OldHiveTest, ThatMayNotBeWrittenIsReadByItsOwnRule) {
     ASSERT_EQ(chmod(HivePath().c_str(), 0444), 0);
     const std::string before = qm6::test::ReadFile(HivePath());
-    const struct {
-        const char* key;
-        const char* value;
-        const char* expected;
-    } cases[] = {
+    ExpectReads({
         {"Old", "I", "latin"},
         {"Old", "ı", "dotless"},
         {"Old\\MASSE", "STRASSE", "sharp"},
         {"Old\\Maße", "FILE", "ligature"},
         {"old\\ı", "", "key ı"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Get(c.key, c.value), c.expected) << c.key << " " << c.value;
+    });
     Key key;
     EXPECT_EQ(CreateKey(HKEY_CURRENT_USER, "Old\\New", KEY_WRITE, nullptr, key),
               ERROR_ACCESS_DENIED);
