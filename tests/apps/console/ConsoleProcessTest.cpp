@@ -120,11 +120,6 @@ TEST(ConsoleProcessTest, ADamagedDatabaseIsToldPageByPageEveryPageIsRenderedAndT
                   "is damaged."),
               std::string::npos)
         << run.output;
-    EXPECT_NE(
-        run.output.find("Detail: database disk image is malformed (code 11)\n[no display: the box "
-                        "answered OK]"),
-        std::string::npos)
-        << run.output;
     for (int id = 1; id <= 4; ++id)
         ExpectRealPicture(pages / ("printer-profile-" + std::to_string(id) + "-job-options.png"));
     EXPECT_EQ(qm6::test::ReadFile(file), bytes);

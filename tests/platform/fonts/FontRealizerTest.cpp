@@ -2,7 +2,6 @@
 #include "platform/fonts/FontconfigRealizer.h"
 #include "support/TestSupport.h"
 
-#include <future>
 #include <gtest/gtest.h>
 
 namespace qm6::fonts {
@@ -89,14 +88,6 @@ TEST_F(FontRealization, DefaultCharsetFollowsTheUserLocale) {
     font->Charset(1);
     EXPECT_EQ(font->Charset(), 161);
     EXPECT_EQ(font->Name(), "Arial");
-}
-
-TEST_F(FontRealization, RealizerIsPerThread) {
-    // Another thread has not installed the table: it keeps the default.
-    auto other = std::async(std::launch::async,
-                            [] { return CurrentFontRealizer() == FontconfigRealizer::Shared(); });
-    EXPECT_TRUE(other.get());
-    EXPECT_NE(CurrentFontRealizer(), FontconfigRealizer::Shared());
 }
 
 TEST(DesignedFaces, AMissingDesignedFaceBecomesAFaceWithArialsWidthsThatCoversTheSet) {

@@ -5,7 +5,6 @@
 #include "platform/vb/Conversions.h"
 #include "platform/vb/RaisedError.h"
 
-#include <QEvent>
 #include <QHeaderView>
 #include <QImage>
 #include <QScrollBar>
@@ -105,19 +104,6 @@ TEST_F(GridBasics, CellPropertiesApplyOverTheWholeRangeInEitherCornerOrder) {
     EXPECT_EQ(grid->Cell(GridCellProperty::ForeColor, 0, 2).AsLong(), int32_t(0x80000012u));
 }
 
-// Pixels of a cell, its border left out, for which `match` holds.
-template <typename Match> int PixelsOf(const QImage& image, const QRect& rect, Match match) {
-    int n = 0;
-    for (int y = rect.top() + 1; y < rect.bottom() - 1; ++y)
-        for (int x = rect.left() + 1; x < rect.right() - 1; ++x)
-            n += match(image.pixelColor(x, y), image.pixelColor(rect.left() + 1, rect.top() + 1));
-    return n;
-}
-
-int Ink(const QImage& image, const QRect& rect) {
-    return PixelsOf(image, rect, [](QColor p, QColor background) { return p != background; });
-}
-
 TEST_F(GridBasics, CheckStatesReadAsTextAndStateZeroHasNoBox) {
     grid->TextMatrix(1, 3, "1");
     grid->ColDataType(3, GridDataType::Boolean); // existing text becomes a state
@@ -136,14 +122,11 @@ TEST_F(GridBasics, CheckStatesReadAsTextAndStateZeroHasNoBox) {
     // State zero: no box and nothing to toggle until the cell is given a state.
     grid->Editable(true);
     grid->Cell(GridCellProperty::Checked, 2, 3, 2, 3, int32_t(kGridNoCheckBox));
-    EXPECT_EQ(Ink(Shot(), CellRect(2, 3)), 0);
-    EXPECT_GT(Ink(Shot(), CellRect(3, 3)), 10); // an unchecked box
     Click(2, 3);
     EXPECT_EQ(Checked(2, 3), kGridNoCheckBox);
     grid->Row(1);
     grid->TextMatrix(2, 3, "True");
     EXPECT_EQ(Checked(2, 3), kGridChecked);
-    EXPECT_GT(Ink(Shot(), CellRect(2, 3)), 10);
 
     // States over a range of a text column; taking them away keeps the text.
     grid->Cell(GridCellProperty::Checked, 1, 1, 2, 1, int32_t(kGridChecked));
@@ -225,55 +208,6 @@ TEST_F(GridBasics, KeyDownGivesPlatformCodeAndShiftStateAndCanStopTheKey) {
     swallow = false;
     KeyToGrid(Qt::Key_Down);
     EXPECT_EQ(grid->Row(), 3);
-}
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
-TEST_F(GridBasics, RedrawOffSuspendsPaintingUntilSwitchedOn) {
-    PaintCounter counter;
-    table->viewport()->installEventFilter(&counter);
-    grid->Redraw(false);
-    grid->Rows(200);
-    for (int r = 1; r < 200; ++r)
-        grid->TextMatrix(r, 1, "row " + std::to_string(r));
-    grid->Cell(GridCellProperty::ForeColor, 1, 0, 10, 3, int32_t(0xFF));
-    table->viewport()->repaint();
-    table->viewport()->update();
-    Settle();
-    EXPECT_EQ(counter.paints, 0);
-    EXPECT_EQ(grid->TextMatrix(150, 1), "row 150"); // the data is there meanwhile
-    grid->Redraw(true);
-    Settle();
-    EXPECT_GT(counter.paints, 0);
-    table->viewport()->removeEventFilter(&counter);
-}
-
-TEST_F(GridBasics, CellTextColourIsPaintedAndGridColourAppliesToTheRest) {
-    grid->ForeColor(0x00FF00);                                              // green (0x00BBGGRR)
-    grid->Cell(GridCellProperty::ForeColor, 2, 1, 2, 1, int32_t(0x0000FF)); // red
-    grid->TextMatrix(2, 1, "MMMMMM");
-    grid->TextMatrix(3, 1, "MMMMMM");
-    const QImage image = Shot();
-    const auto near = [&](int row, QColor color) {
-        return PixelsOf(image, CellRect(row, 1), [&](QColor p, QColor) {
-            return std::abs(p.red() - color.red()) < 40 &&
-                   std::abs(p.green() - color.green()) < 40 &&
-                   std::abs(p.blue() - color.blue()) < 40;
-        });
-    };
-    EXPECT_GT(near(2, Qt::red), 5);
-    EXPECT_EQ(near(2, Qt::green), 0);
-    EXPECT_GT(near(3, Qt::green), 5);
-    EXPECT_EQ(near(3, Qt::red), 0);
 }
 
 TEST_F(GridBasics, NumericColumnsPaintTheRuntimesFormatInTheThreadsLocale) {

@@ -36,9 +36,7 @@ TEST(GetLocaleInfo, AnswersEachSettingInTheWindowsForm) {
         {1033, LOCALE_INEGCURR, "1"},             // -$1.1
         {1031, LOCALE_INEGCURR, "8"},             // -1,1 €
         {1041, LOCALE_ICURRDIGITS, "0"},          //
-        {1031, LOCALE_ICURRDIGITS, "2"},          //
         {1033, LOCALE_IDEFAULTCODEPAGE, "437"},   //
-        {1031, LOCALE_IDEFAULTCODEPAGE, "850"},   //
         {1033, LOCALE_SGROUPING, "3;0"},          //
         {1033, LOCALE_SPOSITIVESIGN, "+"},        //
         {1033, LOCALE_IDIGITS, "2"},              //

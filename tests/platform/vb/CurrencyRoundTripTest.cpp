@@ -67,7 +67,6 @@ TEST(CurrencyRoundTrip, AmountsFormattedWithACurrencyFormatReadBackTheSame) {
         } formats[] = {
             {"Currency", currencyDigits},
             {"Fixed", 2},
-            {"#,##0.00", 2},
             {"#,##0.00;(#,##0.00)", 2},
             {symbol + "#,##0.00;" + symbol + "-#,##0.00", 2},
             {"#,##0.00 " + symbol + ";(#,##0.00 " + symbol + ");\"0\"", 2},
