@@ -26,7 +26,6 @@ TEST(GetLocaleInfo, AnswersEachSettingInTheWindowsForm) {
         LcType type;
         std::string expected;
     } cases[] = {
-        {1041, LOCALE_SNAME, "ja-JP"},
         {1041, LOCALE_SISO639LANGNAME, "ja"},
         {1041, LOCALE_SENGLANGUAGE, "Japanese"},
         {1031, LOCALE_STHOUSAND, "."},
