@@ -71,7 +71,6 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
     const fs::path copy = home.Path() / "data" / "quillmeter6" / "console.qm6db";
     EXPECT_TRUE(fs::is_regular_file(copy)) << run.output;
     EXPECT_EQ(qm6::test::ReadFile(QM6_SAMPLE_DATABASE), sampleBefore);
-    EXPECT_NE(run.output.find(pages.string()), std::string::npos) << run.output;
 
     std::vector<fs::path> expected;
     for (int id = 1; id <= 4; ++id) {

