@@ -405,7 +405,6 @@ TEST_F(ConsoleWindowTest, CommandsAndMenuEntriesReachTheChosenPanelByTheirIds) {
 
     ASSERT_TRUE(window.ShowPanel(1));
     PriceProfilesPanel& prices = window.PriceProfiles();
-    ASSERT_EQ(prices.ProfileCount(), 3);
 
     // The add button adds its current entry; Save stores it.
     ToolbarButton(window, "add")->trigger();
