@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,21 @@ TEST_F(GridBasics, ShapeCountsTheFixedRowWhichIsTheHeader) {
     EXPECT_EQ(grid->TextMatrix(0, 1), "Header");
     grid->Rows(0);
     EXPECT_EQ(grid->FixedRows(), 0);
+}
+
+TEST_F(GridBasics, RowsAreOneLineOfTheFontHighAndFollowTheFont) {
+    // A grid of a typical designed size (6,255 x 1,935 twips) shows a header
+    // and five rows whole; the style's default row height would need a
+    // scroll bar, which then takes the room of the last column too.
+    grid->Move(0, 0, 6255, 1935);
+    grid->Rows(6);
+    Settle();
+    EXPECT_FALSE(table->verticalScrollBar()->isVisible());
+    const int before = table->rowHeight(0);
+    grid->FontSize(16);
+    Settle();
+    EXPECT_GT(table->rowHeight(0), before);
+    EXPECT_LE(table->rowHeight(0), table->fontMetrics().height() + 8);
 }
 
 TEST_F(GridBasics, BadIndicesAndValuesRaiseTheRuntimeErrors) {
