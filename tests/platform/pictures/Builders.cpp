@@ -137,6 +137,26 @@ Bytes MakeDib(const DibLayout& layout) {
     return b;
 }
 
+Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
+               std::function<bool(int32_t, int32_t)> mask, bool stripes) {
+    DibLayout s;
+    s.width = width;
+    s.height = height;
+    s.bpp = bpp;
+    s.icon = true;
+    s.maskBit = std::move(mask);
+    const bool paletted = bpp <= 8;
+    if (paletted) {
+        s.palette = {0, color & 0xFFFFFF};
+        s.clrUsed = 2;
+    }
+    s.value = [=](int32_t x, int32_t) {
+        const bool black = stripes && x % 2 == 0;
+        return paletted ? uint32_t(!black) : black ? 0u : color;
+    };
+    return MakeDib(s);
+}
+
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap) {
     Bytes dib;
     const size_t bitsAt = WriteHeader(dib, layout);
@@ -231,6 +251,31 @@ Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixe
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
+}
+
+Image MakeImage(int32_t width, int32_t height, const PixelFn& pixel) {
+    Image image;
+    image.width = width;
+    image.height = height;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            image.pixels.push_back(pixel(x, y));
+    return image;
+}
+
+std::string SizeOf(const std::optional<Image>& image) {
+    return image ? std::to_string(image->width) + " x " + std::to_string(image->height) : "refused";
+}
+
+std::string Dump(const std::optional<Image>& image) {
+    std::string text = SizeOf(image);
+    for (size_t i = 0; image && i < image->pixels.size(); ++i) {
+        char hex[10];
+        std::snprintf(hex, sizeof hex, "%c%08X", i % size_t(image->width) ? ' ' : '\n',
+                      image->pixels[i]);
+        text += hex;
+    }
+    return text;
 }
 
 } // namespace qm6::pictures::test

@@ -41,6 +41,10 @@ struct DibLayout {
 };
 
 Bytes MakeDib(const DibLayout& layout);
+// An icon image of one colour (0xAARRGGBB; below 32 bits through a table of
+// black and the colour), black in the even columns when `stripes`.
+Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
+               std::function<bool(int32_t x, int32_t y)> mask = {}, bool stripes = false);
 // A .bmp file around a DIB: BITMAPFILEHEADER with bfOffBits pointing at the
 // bits (`gap` bytes of padding between the table and the bits).
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap = 0);
@@ -74,5 +78,13 @@ Bytes MakePng(uint32_t width, uint32_t height, uint8_t colorType, uint8_t bitDep
 enum class JpegKind { Grey, Rgb, Cmyk, Ycck };
 Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixel,
                bool progressive = false);
+
+// An image whose pixel (x, y) is pixel(x, y).
+Image MakeImage(int32_t width, int32_t height, const PixelFn& pixel);
+// "W x H", or "refused".
+std::string SizeOf(const std::optional<Image>& image);
+// SizeOf and then each row's pixels in hex: a whole image compared in one
+// assertion with a readable difference.
+std::string Dump(const std::optional<Image>& image);
 
 } // namespace qm6::pictures::test

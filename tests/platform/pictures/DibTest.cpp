@@ -1,5 +1,6 @@
 // DIBs and .bmp files: every depth and header, both row orders, bit fields,
-// colour tables; every cut and a table of damaged header fields.
+// colour tables, run-length bits; every cut and a table of damaged header
+// fields.
 
 #include "Builders.h"
 
@@ -35,10 +36,10 @@ struct DibCase {
     uint32_t clrUsed = 0;   // for > 8 bits: a table that must be skipped
 };
 
-// The layout of a case and the pixel each (x, y) must decode to.
+// The layout of a case and the image it must decode to.
 struct Built {
     DibLayout layout;
-    PixelFn expect;
+    Image expect;
 };
 
 Built Build(const DibCase& c) {
@@ -53,6 +54,7 @@ Built Build(const DibCase& c) {
     std::copy(std::begin(c.masks), std::end(c.masks), s.masks);
     s.clrUsed = c.clrUsed; // for > 8 bits: a table that must be skipped
     s.palette.assign(c.clrUsed, 0x123456);
+    PixelFn expect;
     if (c.bpp <= 8) {
         const uint32_t full = 1u << c.bpp, n = c.tableSize ? c.tableSize : full;
         for (uint32_t i = 0; i < n; ++i)
@@ -61,7 +63,7 @@ Built Build(const DibCase& c) {
         // Indices run over the whole range the depth allows; those past a
         // short table are black.
         s.value = [full](int32_t x, int32_t y) { return uint32_t(x + 3 * y) % full; };
-        b.expect = [n, full](int32_t x, int32_t y) {
+        expect = [n, full](int32_t x, int32_t y) {
             const uint32_t i = uint32_t(x + 3 * y) % full;
             return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
         };
@@ -73,7 +75,7 @@ Built Build(const DibCase& c) {
             return k5[size_t(x) % 5].value << (six ? 11 : 10) | g[size_t(y) % 5].value << 5 |
                    k5[size_t(x + y) % 5].value;
         };
-        b.expect = [=](int32_t x, int32_t y) {
+        expect = [=](int32_t x, int32_t y) {
             return 0xFF000000u | k5[size_t(x) % 5].expect << 16 | g[size_t(y) % 5].expect << 8 |
                    k5[size_t(x + y) % 5].expect;
         };
@@ -84,8 +86,9 @@ Built Build(const DibCase& c) {
             return uint32_t(x * 40 + y) << 24 | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 |
                    uint32_t(200 - x * 9);
         };
-        b.expect = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
+        expect = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
     }
+    b.expect = MakeImage(kW, kH, expect);
     return b;
 }
 
@@ -108,24 +111,13 @@ const DibCase kDibCases[] = {
     // clang-format on
 };
 
-void ExpectPixels(const std::optional<Image>& image, const Built& b) {
-    ASSERT_TRUE(image.has_value());
-    ASSERT_EQ(image->width, kW);
-    ASSERT_EQ(image->height, kH);
-    for (int32_t y = 0; y < kH; ++y)
-        for (int32_t x = 0; x < kW; ++x)
-            ASSERT_EQ(image->Pixel(x, y), b.expect(x, y)) << "at " << x << "," << y;
-}
-
 TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
     for (const DibCase& c : kDibCases) {
         SCOPED_TRACE(c.name);
         const Built b = Build(c);
-        const Bytes dib = MakeDib(b.layout);
-        ExpectPixels(DecodeDib(dib), b);
-        // A .bmp file whose bits start after a gap.
-        const Bytes file = MakeBmpFile(b.layout, 6);
-        ExpectPixels(DecodeBmpFile(file), b);
+        const Bytes dib = MakeDib(b.layout), file = MakeBmpFile(b.layout, 6);
+        EXPECT_EQ(Dump(DecodeDib(dib)), Dump(b.expect));
+        EXPECT_EQ(Dump(DecodeBmpFile(file)), Dump(b.expect)); // bits after a gap
         for (size_t n = 0; n < dib.size(); ++n)
             ASSERT_FALSE(DecodeDib(std::span(dib.data(), n))) << "cut at " << n;
         for (size_t n = 0; n < file.size(); ++n)
@@ -133,47 +125,34 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
     }
 }
 
+// Damaged fields of an 8-bit DIB's header (after the file header's 14
+// bytes) and of the file header. Bytes to spare after the bits, so that a
+// header read wrongly does not run out of data.
 TEST(DibTest, RefusesDamagedHeaderFields) {
-    DibLayout s;
-    s.width = kW;
-    s.height = kH;
-    s.bpp = 8;
-    for (uint32_t i = 0; i < 256; ++i)
-        s.palette.push_back(PaletteColor(i));
-    s.value = [](int32_t x, int32_t y) { return uint32_t(x * y); };
-    // Bytes to spare after the bits, so that a header read wrongly does not
-    // run out of data.
-    Bytes good = MakeDib(s);
+    Bytes good = MakeBmpFile(Build({"Info8", Header::Info, 8}).layout);
     good.resize(good.size() + 16);
-    ASSERT_TRUE(DecodeDib(good)); // undamaged, it decodes
+    ASSERT_TRUE(DecodeBmpFile(good));
+    constexpr size_t D = 14;
     const struct {
         const char* name;
         Field field;
     } damage[] = {
-        {"HeaderSizeUnknown", {0, 41}},
-        {"WidthZero", {4, 0}},
-        {"HeightZero", {8, 0}},
-        {"HeightMostNegative", {8, 0x80000000}},
-        {"HeightBeyondData", {8, 8}},
-        {"WidthBeyondData", {4, 0x10001}},
-        {"BitCountThree", {14, 3, 2}},
-        {"Rle4OnEightBits", {16, 2}},
-        {"BitfieldsOnEightBits", {16, 3}},
+        {"Signature", {0, 'X', 1}},
+        {"BitsBeforeTheDib", {10, 13}},
+        {"BitsInTheTable", {10, 20}},
+        {"BitsBeyondFile", {10, 0xFFFFFFFF}},
+        {"HeaderSizeUnknown", {D + 0, 41}},
+        {"WidthZero", {D + 4, 0}},
+        {"HeightZero", {D + 8, 0}},
+        {"HeightMostNegative", {D + 8, 0x80000000}},
+        {"HeightBeyondData", {D + 8, 8}},
+        {"WidthBeyondData", {D + 4, 0x10001}},
+        {"BitCountThree", {D + 14, 3, 2}},
+        {"Rle4OnEightBits", {D + 16, 2}},
+        {"BitfieldsOnEightBits", {D + 16, 3}},
     };
     for (const auto& d : damage)
-        EXPECT_FALSE(DecodeDib(Patched(good, {d.field}))) << d.name;
-}
-
-TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
-    DibLayout s;
-    s.width = 2;
-    s.height = 2;
-    s.value = [](int32_t x, int32_t y) { return uint32_t(x * 100 + y); };
-    const Bytes good = MakeBmpFile(s);
-    ASSERT_TRUE(DecodeBmpFile(good));
-    for (const Field f : {Field{0, 'X', 1}, {10, 13}, {10, 20}, {10, 0xFFFFFFFF}})
-        EXPECT_FALSE(DecodeBmpFile(Patched(good, {f}))) << f.offset << "=" << f.value;
-    EXPECT_FALSE(DecodeBmpFile(MakeDib(s))); // a DIB is not a .bmp file
+        EXPECT_FALSE(DecodeBmpFile(Patched(good, {d.field}))) << d.name;
 }
 
 // A run-length encoded DIB: a BITMAPINFOHEADER, a palette whose entry i is
@@ -198,60 +177,51 @@ Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
 
 // Encoded runs, absolute runs with their padding, line ends, deltas and the
 // end of the bitmap; what no run reaches stays black, what passes the right
-// edge is dropped.
+// edge is dropped. The pixels are table indices from the top row, '.' for
+// black; none when the bits are refused.
 TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
-    constexpr uint32_t B = 0; // black, as a skipped pixel decodes
-    auto c = [](uint32_t i) { return PaletteColor(i); };
-    struct Case {
+    const struct {
         const char* name;
         int32_t width, height;
         uint16_t bpp;
         Bytes bits;
-        std::vector<uint32_t> rows; // top row first, RGB
+        std::string pixels;
     } cases[] = {
-        // Rle8 from the bottom row: a run, an absolute run of three and its
-        // pad, a line end; a run past the right edge, a line end; a delta 3
-        // right, a run, the end of the bitmap.
+        // From the bottom row: a run, an absolute run of three and its pad, a
+        // line end; a run past the right edge, a line end; a delta 3 right, a
+        // run, the end of the bitmap.
         {"Rle8",
          6,
          3,
          8,
          {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 0, 0, 2, 3, 0, 2, 3, 0, 1},
-         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2), c(1), c(1), c(1), c(2), c(3),
-          c(1)}},
-        // Rle4: a run whose nibbles take turns, then an absolute run of three nibbles.
-        {"Rle4",
-         5,
-         2,
-         4,
-         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
-         {c(3), c(4), c(5), B, B, c(1), c(2), c(1), c(2), c(1)}},
+         "...33.222222111231"},
+        // A run whose nibbles take turns, then an absolute run of three nibbles.
+        {"Rle4", 5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, "345..12121"},
         // Bits that end without the end-of-bitmap escape keep what came.
-        {"NoEndOfBitmap", 2, 2, 8, {2, 7}, {B, B, c(7), c(7)}},
+        {"NoEndOfBitmap", 2, 2, 8, {2, 7}, "..77"},
         // A delta up and past the top ends the picture there.
-        {"DeltaPastTheTop", 2, 2, 8, {0, 2, 0, 5, 1, 1}, {B, B, B, B}},
+        {"DeltaPastTheTop", 2, 2, 8, {0, 2, 0, 5, 1, 1}, "...."},
+        {"BottomUp", 4, 1, 8, {4, 1, 0, 1}, "1111"},
+        {"TopDownRefused", 4, -1, 8, {4, 1, 0, 1}, ""},
+        {"AbsoluteRunCut", 4, 1, 8, {0, 5, 1, 2}, ""},
+        {"DeltaCut", 4, 1, 8, {0, 2, 1}, ""},
+        {"Rle4AbsoluteRunCut", 4, 1, 4, {0, 7, 0x12, 0x34}, ""},
     };
-    for (const Case& k : cases) {
-        const auto image = DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits));
-        ASSERT_TRUE(image) << k.name;
-        ASSERT_EQ(image->width, k.width);
-        ASSERT_EQ(image->height, k.height);
-        for (int32_t y = 0; y < k.height; ++y)
-            for (int32_t x = 0; x < k.width; ++x)
-                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | k.rows[size_t(y * k.width + x)])
-                    << k.name << " at " << x << "," << y;
+    for (const auto& k : cases) {
+        const auto index = [&](int32_t x, int32_t y) {
+            const char i = k.pixels.at(size_t(y * k.width + x));
+            return 0xFF000000u | (i == '.' ? 0 : PaletteColor(uint32_t(i - '0')));
+        };
+        EXPECT_EQ(Dump(DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits))),
+                  k.pixels.empty() ? "refused" : Dump(MakeImage(k.width, k.height, index)))
+            << k.name;
     }
 }
 
-TEST(DibRleTest, RefusesCutEscapesAndTopDownBitmaps) {
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 5, 1, 2})));       // absolute run cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 2, 1})));          // delta cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 4, {0, 7, 0x12, 0x34}))); // RLE4 absolute run cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, -1, 8, {4, 1, 0, 1}))); // run-length bits are bottom-up only
-    ASSERT_TRUE(DecodeDib(RleDib(4, 1, 8, {4, 1, 0, 1})));
-
-    // A few bytes may not claim a picture far larger than runs could fill;
-    // a large one whose runs do fill it decodes.
+// A few bytes may not claim a picture far larger than runs could fill; a
+// large one whose runs do fill it decodes.
+TEST(DibRleTest, RefusesPicturesFarLargerThanTheirRuns) {
     EXPECT_FALSE(DecodeDib(RleDib(4000, 4000, 8, {0, 1})));
     EXPECT_TRUE(DecodeDib(RleDib(256, 256, 8, {0, 1})));
     Bytes rows;

@@ -11,68 +11,31 @@
 namespace qm6::pictures::test {
 namespace {
 
-// An icon image of one colour (0xAARRGGBB; below 32 bits through a palette
-// of black and the colour), black in the even columns when `stripes`.
-Bytes Icon(int32_t w, int32_t h, uint16_t bpp, uint32_t color,
-           std::function<bool(int32_t, int32_t)> mask = {}, bool stripes = false) {
-    DibLayout s;
-    s.width = w;
-    s.height = h;
-    s.bpp = bpp;
-    s.icon = true;
-    s.maskBit = std::move(mask);
-    const bool paletted = bpp <= 8;
-    if (paletted) {
-        s.palette = {0, color & 0xFFFFFF};
-        s.clrUsed = 2;
-    }
-    s.value = [=](int32_t x, int32_t) {
-        const bool black = stripes && x % 2 == 0;
-        return paletted ? uint32_t(!black) : black ? 0u : color;
-    };
-    return MakeDib(s);
-}
-
 // The mask makes pixels transparent, except in a 32-bit image with any alpha
-// (older 32-bit images have every alpha 0).
+// (older 32-bit images have every alpha 0). Depths are unpacked as in any
+// DIB (DibTest); the mask follows the colour bits and is part of the image:
+// cut into it, or with a height of 1 (no row for the colour bits), the image
+// is refused. A PNG entry is read as PNG (IcoFileTest).
 TEST(IconImageTest, MaskMakesPixelsTransparentUnlessThereIsAlpha) {
     const auto diagonal = [](int32_t x, int32_t y) { return x == y; };
-    // Depths are unpacked as in any DIB (DibTest); the mask follows the colour bits.
     for (const auto& [bpp, color] : {std::pair{4, 0xFF8000u}, {32, 0xFF8000u}, {32, 0x80FF8000u}}) {
-        // 5 wide: mask rows padded from 1 byte to 4.
-        const auto image = DecodeIconImage(Icon(5, 3, uint16_t(bpp), color, diagonal, true));
-        ASSERT_TRUE(image) << bpp;
-        ASSERT_EQ(image->width, 5);
-        ASSERT_EQ(image->height, 3);
-        for (int32_t y = 0; y < 3; ++y)
-            for (int32_t x = 0; x < 5; ++x)
-                EXPECT_EQ(image->Pixel(x, y), color >> 24 ? (x % 2 ? color : 0u)
-                                              : x == y    ? 0u
-                                                          : 0xFF000000u | (x % 2 ? color : 0u))
-                    << bpp << " bits at " << x << "," << y << " colour " << std::hex << color;
+        SCOPED_TRACE(testing::Message() << bpp << " bits, colour " << std::hex << color);
+        // 5 wide: mask rows padded from 1 byte to 4; black in the even columns.
+        const Bytes icon = MakeIcon(5, 3, uint16_t(bpp), color, diagonal, true);
+        const auto expect = [color](int32_t x, int32_t y) {
+            const uint32_t shown = x % 2 ? color : 0u;
+            return color >> 24 ? shown : x == y ? 0u : 0xFF000000u | shown;
+        };
+        EXPECT_EQ(Dump(DecodeIconImage(icon)), Dump(MakeImage(5, 3, expect)));
+        for (size_t n = 0; n < icon.size() && !(color >> 24); ++n) // the mask is read
+            ASSERT_FALSE(DecodeIconImage(std::span(icon.data(), n))) << n;
+        EXPECT_FALSE(DecodeIconImage(Patched(icon, {{8, 1}})));
     }
-}
-
-// A PNG entry is read as PNG (IcoFileTest); a DIB entry needs its mask.
-TEST(IconImageTest, RefusesAnImageWithoutItsMaskOrItsRows) {
-    // The mask is part of the image: cut into it, the image is refused.
-    const Bytes icon = Icon(8, 8, 24, 0x112233);
-    ASSERT_TRUE(DecodeIconImage(icon));
-    for (size_t n = 0; n < icon.size(); ++n)
-        ASSERT_FALSE(DecodeIconImage(std::span(icon.data(), n))) << n;
-    // A height of 1 leaves no row for the colour bits.
-    EXPECT_FALSE(DecodeIconImage(Patched(icon, {{8, 1}})));
 }
 
 // Group entries: width, height, colour count, bit count.
 res::IconGroupEntry E(uint8_t w, uint8_t h, uint16_t bits, uint8_t colors = 0) {
-    res::IconGroupEntry e;
-    e.width = w;
-    e.height = h;
-    e.colorCount = colors;
-    e.planes = 1;
-    e.bitCount = bits;
-    return e;
+    return {w, h, colors, 1, bits};
 }
 
 TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
@@ -109,15 +72,13 @@ TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
 
 // An .ico file with three sizes of different colours.
 Bytes ThreeSizes() {
-    return MakeIcoFile({{16, 16, 8, Icon(16, 16, 8, 0xFF0000)},
-                        {32, 32, 32, Icon(32, 32, 32, 0xFF00FF00)},
-                        {48, 48, 32, Icon(48, 48, 32, 0xFF0000FF)}});
+    return MakeIcoFile({{16, 16, 8, MakeIcon(16, 16, 8, 0xFF0000)},
+                        {32, 32, 32, MakeIcon(32, 32, 32, 0xFF00FF00)},
+                        {48, 48, 32, MakeIcon(48, 48, 32, 0xFF0000FF)}});
 }
 
-TEST(IcoFileTest, ChoosesAndStretches) {
-    Image png;
-    png.width = png.height = 20;
-    png.pixels.assign(400, 0xFF336699);
+TEST(IcoFileTest, ChoosesStretchesAndRefusesDamage) {
+    const Image png = MakeImage(20, 20, [](int32_t, int32_t) { return 0xFF336699u; });
     const Bytes three = ThreeSizes(), one = MakeIcoFile({{20, 20, 32, EncodePng(png)}});
     struct {
         const Bytes* ico;
@@ -130,20 +91,13 @@ TEST(IcoFileTest, ChoosesAndStretches) {
         {&three, 16, 0, 16, 16, 0xFFFF0000},  // a 0 takes the chosen image's extent
         {&one, 20, 20, 20, 20, 0xFF336699},   // a PNG entry
     };
-    for (const auto& c : cases) {
-        const auto image = DecodeIcoFile(*c.ico, c.w, c.h);
-        ASSERT_TRUE(image) << c.w << "x" << c.h;
-        EXPECT_EQ(image->width, c.expectW);
-        EXPECT_EQ(image->height, c.expectH);
-        for (uint32_t p : image->pixels)
-            ASSERT_EQ(p, c.color) << c.w << "x" << c.h;
-    }
-}
+    for (const auto& c : cases)
+        EXPECT_EQ(Dump(DecodeIcoFile(*c.ico, c.w, c.h)),
+                  Dump(MakeImage(c.expectW, c.expectH, [&](int32_t, int32_t) { return c.color; })))
+            << c.w << "x" << c.h;
 
-TEST(IcoFileTest, RefusesDamage) {
-    const Bytes ico = ThreeSizes();
-    for (size_t n = 0; n < ico.size(); ++n)
-        ASSERT_FALSE(DecodeIcoFile(std::span(ico.data(), n), 48, 48)) << "cut at " << n;
+    for (size_t n = 0; n < three.size(); ++n)
+        ASSERT_FALSE(DecodeIcoFile(std::span(three.data(), n), 48, 48)) << "cut at " << n;
     const struct {
         const char* name;
         Field field;
@@ -157,7 +111,7 @@ TEST(IcoFileTest, RefusesDamage) {
         {"SizeTooSmallForImage", {6 + 16 + 8, 40}},
     };
     for (const auto& d : damage)
-        EXPECT_FALSE(DecodeIcoFile(Patched(ico, {d.field}), 32, 32)) << d.name;
+        EXPECT_FALSE(DecodeIcoFile(Patched(three, {d.field}), 32, 32)) << d.name;
 }
 
 // The branding fixture library built for the resource tests: bitmaps 101
@@ -175,34 +129,27 @@ protected:
     std::optional<res::ResourceLibrary> library_;
 };
 
-uint32_t FixtureIconPixel(int32_t size, uint32_t shade, int32_t x, int32_t y) {
-    const uint32_t i = uint32_t((size - 1 - y) * size + x);
-    return 0xFF000000u | (255 - i) << 16 | i << 8 | shade;
+// Image i of a fixture icon of size x size pixels, each pixel repeated
+// `scale` times each way.
+Image FixtureIcon(int32_t size, uint32_t shade, int32_t scale) {
+    return MakeImage(size * scale, size * scale, [=](int32_t x, int32_t y) {
+        const uint32_t i = uint32_t((size - 1 - y / scale) * size + x / scale);
+        return 0xFF000000u | (255 - i) << 16 | i << 8 | shade;
+    });
 }
 
 TEST_F(ResourcePictureTest, BitmapsAndIconsAtTheSizeAsked) {
-    // The bits are read as any DIB (DibTest): one pixel shows the right resource, the right way
-    // up.
-    for (const res::ResourceId& name : {res::ResourceId(101), res::ResourceId("HEADERLOGO")}) {
-        const auto image = LoadBitmapResource(*library_, name);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->width, 3);
-        ASSERT_EQ(image->height, 2);
-        EXPECT_EQ(image->Pixel(2, 0), 0xFF000000u | 200u << 16 | 20u << 8 | 20u);
-    }
+    // The bitmap: red 200, green 20 on the top row, blue 10 a column.
+    const Image bitmap = MakeImage(3, 2, [](int32_t x, int32_t y) {
+        return 0xFFC80000u | (y ? 0u : 20u << 8) | uint32_t(10 * x);
+    });
+    for (const res::ResourceId& name : {res::ResourceId(101), res::ResourceId("HEADERLOGO")})
+        EXPECT_EQ(Dump(LoadBitmapResource(*library_, name)), Dump(bitmap));
     for (const res::ResourceId& name : {res::ResourceId(1), res::ResourceId("APPICON")}) {
-        // No size: the group's first image at its own size.
-        auto image = LoadIconResource(*library_, name);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->width, 2);
-        ASSERT_EQ(image->height, 2);
-        EXPECT_EQ(image->Pixel(0, 0), FixtureIconPixel(2, 0x40, 0, 0));
-        EXPECT_EQ(image->Pixel(1, 1), FixtureIconPixel(2, 0x40, 1, 1));
-        // 16 x 16: the 4 x 4 image (the nearest), stretched (ScaleTest pins how).
-        image = LoadIconResource(*library_, name, 16, 16);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->width, 16);
-        EXPECT_EQ(image->Pixel(15, 1), FixtureIconPixel(4, 0x80, 3, 0));
+        // No size: the group's first image at its own size; 16 x 16: the
+        // 4 x 4 image (the nearest), stretched.
+        EXPECT_EQ(Dump(LoadIconResource(*library_, name)), Dump(FixtureIcon(2, 0x40, 1)));
+        EXPECT_EQ(Dump(LoadIconResource(*library_, name, 16, 16)), Dump(FixtureIcon(4, 0x80, 4)));
     }
     EXPECT_FALSE(LoadBitmapResource(*library_, 102));
     EXPECT_FALSE(LoadIconResource(*library_, 7));
@@ -225,15 +172,10 @@ TEST_F(ResourcePictureTest, SizesAskedAboveTheLimitAreRefused) {
         bool allowed;
     } cases[] = {{kMost, 2, true}, {2, kMost, true}, {kMost + 1, 0, false}, {2, kMost + 1, false}};
     for (size_t i = 0; i < std::size(loaders); ++i)
-        for (const auto& c : cases) {
-            const auto image = loaders[i](c.w, c.h);
-            ASSERT_EQ(image.has_value(), c.allowed)
-                << "loader " << i << " at " << c.w << " x " << c.h;
-            if (image) {
-                EXPECT_EQ(image->width, c.w);
-                EXPECT_EQ(image->height, c.h);
-            }
-        }
+        for (const auto& c : cases)
+            EXPECT_EQ(SizeOf(loaders[i](c.w, c.h)),
+                      c.allowed ? std::to_string(c.w) + " x " + std::to_string(c.h) : "refused")
+                << "loader " << i;
 }
 
 } // namespace
