@@ -17,21 +17,20 @@ uint32_t PaletteColor(uint32_t i) {
     return ((i * 37 + 11) & 0xFF) << 16 | ((i * 91 + 3) & 0xFF) << 8 | ((i * 53 + 7) & 0xFF);
 }
 
-// 5- and 6-bit channel values and what they widen to (the bits repeated).
-struct Widen {
-    uint32_t value;
-    uint32_t expect;
-};
-constexpr Widen k5[] = {{0, 0x00}, {31, 0xFF}, {16, 0x84}, {1, 0x08}, {10, 0x52}};
-constexpr Widen k6[] = {{0, 0x00}, {63, 0xFF}, {32, 0x82}, {1, 0x04}, {45, 0xB6}};
+// 16-bit words and the colours they widen to (each channel's bits repeated:
+// abcde becomes abcdeabc) as 5-5-5 and as 5-6-5.
+constexpr uint32_t k16[][3] = {{0x0000, 0x000000, 0x000000},
+                               {0xFFFF, 0xFFFFFF, 0xFFFFFF},
+                               {0x8410, 0x080084, 0x848284},
+                               {0x0421, 0x080808, 0x008608},
+                               {0x5555, 0xAD52AD, 0x52AAAD}};
 
 struct DibCase {
     std::string name;
     Header header;
     uint16_t bpp;
     bool topDown = false;
-    bool bitfields = false;
-    uint32_t masks[4] = {0, 0, 0, 0};
+    uint32_t masks[4] = {0, 0, 0, 0}; // bit fields when given
     uint32_t tableSize = 0; // entries written (bpp <= 8); also biClrUsed when not the full table
     uint32_t clrUsed = 0;   // for > 8 bits: a table that must be skipped
 };
@@ -50,7 +49,7 @@ Built Build(const DibCase& c) {
     s.height = kH;
     s.bpp = c.bpp;
     s.topDown = c.topDown;
-    s.bitfields = c.bitfields;
+    s.bitfields = c.masks[0] != 0;
     std::copy(std::begin(c.masks), std::end(c.masks), s.masks);
     s.clrUsed = c.clrUsed; // for > 8 bits: a table that must be skipped
     s.palette.assign(c.clrUsed, 0x123456);
@@ -68,16 +67,10 @@ Built Build(const DibCase& c) {
             return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
         };
     } else if (c.bpp == 16) {
-        // Red by column, green by row (6 bits in 5-6-5), blue by both.
-        const bool six = c.masks[1] == 0x07E0;
-        const Widen* g = six ? k6 : k5;
-        s.value = [=](int32_t x, int32_t y) {
-            return k5[size_t(x) % 5].value << (six ? 11 : 10) | g[size_t(y) % 5].value << 5 |
-                   k5[size_t(x + y) % 5].value;
-        };
-        expect = [=](int32_t x, int32_t y) {
-            return 0xFF000000u | k5[size_t(x) % 5].expect << 16 | g[size_t(y) % 5].expect << 8 |
-                   k5[size_t(x + y) % 5].expect;
+        const size_t form = c.masks[1] == 0x07E0 ? 2 : 1;
+        s.value = [](int32_t x, int32_t y) { return k16[size_t(x + y) % 5][0]; };
+        expect = [form](int32_t x, int32_t y) {
+            return 0xFF000000u | k16[size_t(x + y) % 5][form];
         };
     } else {
         // Colours with a fourth byte that varies (and is never alpha for a
@@ -99,15 +92,15 @@ const DibCase kDibCases[] = {
     // clang-format off
     {"Core1", Header::Core, 1},
     {"Core24", Header::Core, 24},
-    {"Info4ShortTable", Header::Info, 4, false, false, {}, 3},
+    {"Info4ShortTable", Header::Info, 4, false, {}, 3},
     {"Info16Rgb555", Header::Info, 16},
-    {"Info16Bitfields565TopDown", Header::Info, 16, true, true, {0xF800, 0x07E0, 0x001F, 0}},
-    {"Info24SkipsTable", Header::Info, 24, false, false, {}, 0, 2},
+    {"Info16Bitfields565TopDown", Header::Info, 16, true, {0xF800, 0x07E0, 0x001F, 0}},
+    {"Info24SkipsTable", Header::Info, 24, false, {}, 0, 2},
     {"Info32", Header::Info, 32},
-    {"Info32BitfieldsSwapped", Header::Info, 32, false, true, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
-    {"V4Bitfields101010", Header::V4, 32, false, true, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
-    {"V5AlphaMaskIgnored", Header::V5, 32, false, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
-    {"V5EightClrUsedTopDown", Header::V5, 8, true, false, {}, 20},
+    {"Info32BitfieldsSwapped", Header::Info, 32, false, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
+    {"V4Bitfields101010", Header::V4, 32, false, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
+    {"V5AlphaMaskIgnored", Header::V5, 32, false, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+    {"V5EightClrUsedTopDown", Header::V5, 8, true, {}, 20},
     // clang-format on
 };
 
@@ -126,8 +119,9 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
 }
 
 // Damaged fields of an 8-bit DIB's header (after the file header's 14
-// bytes) and of the file header. Bytes to spare after the bits, so that a
-// header read wrongly does not run out of data.
+// bytes) and of the file header, each read without a fault but refused.
+// (Sizes beyond the data are the cuts' and the fuzz target's.) Bytes to spare
+// after the bits, so that a header read wrongly does not run out of data.
 TEST(DibTest, RefusesDamagedHeaderFields) {
     Bytes good = MakeBmpFile(Build({"Info8", Header::Info, 8}).layout);
     good.resize(good.size() + 16);
@@ -137,19 +131,9 @@ TEST(DibTest, RefusesDamagedHeaderFields) {
         const char* name;
         Field field;
     } damage[] = {
-        {"Signature", {0, 'X', 1}},
-        {"BitsBeforeTheDib", {10, 13}},
-        {"BitsInTheTable", {10, 20}},
-        {"BitsBeyondFile", {10, 0xFFFFFFFF}},
-        {"HeaderSizeUnknown", {D + 0, 41}},
-        {"WidthZero", {D + 4, 0}},
-        {"HeightZero", {D + 8, 0}},
-        {"HeightMostNegative", {D + 8, 0x80000000}},
-        {"HeightBeyondData", {D + 8, 8}},
-        {"WidthBeyondData", {D + 4, 0x10001}},
-        {"BitCountThree", {D + 14, 3, 2}},
-        {"Rle4OnEightBits", {D + 16, 2}},
-        {"BitfieldsOnEightBits", {D + 16, 3}},
+        {"Signature", {0, 'X', 1}},         {"BitsInTheTable", {10, 20}},
+        {"HeaderSizeUnknown", {D + 0, 41}}, {"HeightMostNegative", {D + 8, 0x80000000}},
+        {"Rle4OnEightBits", {D + 16, 2}},   {"BitfieldsOnEightBits", {D + 16, 3}},
     };
     for (const auto& d : damage)
         EXPECT_FALSE(DecodeBmpFile(Patched(good, {d.field}))) << d.name;
@@ -205,8 +189,6 @@ TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
         {"BottomUp", 4, 1, 8, {4, 1, 0, 1}, "1111"},
         {"TopDownRefused", 4, -1, 8, {4, 1, 0, 1}, ""},
         {"AbsoluteRunCut", 4, 1, 8, {0, 5, 1, 2}, ""},
-        {"DeltaCut", 4, 1, 8, {0, 2, 1}, ""},
-        {"Rle4AbsoluteRunCut", 4, 1, 4, {0, 7, 0x12, 0x34}, ""},
     };
     for (const auto& k : cases) {
         const auto index = [&](int32_t x, int32_t y) {

@@ -26,14 +26,6 @@ extern "C" JDIMENSION jpeg_read_scanlines(j_decompress_ptr cinfo, JSAMPARRAY row
 namespace qm6::pictures::test {
 namespace {
 
-Image Make(int32_t w, int32_t h, std::vector<uint32_t> pixels) {
-    Image image;
-    image.width = w;
-    image.height = h;
-    image.pixels = std::move(pixels);
-    return image;
-}
-
 // ---- PNG ----
 
 TEST(PngTest, RoundTripsAndRefusesCutsAndDamage) {
@@ -52,7 +44,7 @@ TEST(PngTest, RoundTripsAndRefusesCutsAndDamage) {
         EXPECT_FALSE(DecodePng(bad)) << at;
     }
     EXPECT_TRUE(EncodePng(Image{}).empty());
-    EXPECT_TRUE(EncodePng(Make(9, 4, {1, 2})).empty());
+    EXPECT_TRUE(EncodePng(Image{9, 4, {1, 2}}).empty());
 }
 
 // 16-bit samples of a file without gamma keep their high byte. An image over
@@ -60,7 +52,7 @@ TEST(PngTest, RoundTripsAndRefusesCutsAndDamage) {
 // under it decodes.
 TEST(PngTest, SixteenBitSamplesAndThePixelLimit) {
     const Bytes rgb16 = MakePng(1, 1, 2, 16, {0, 0x40, 0x40, 0x80, 0x80, 0xC0, 0xC0});
-    EXPECT_EQ(Dump(DecodePng(rgb16)), Dump(Make(1, 1, {0xFF4080C0u})));
+    EXPECT_EQ(Dump(DecodePng(rgb16)), Dump(Image{1, 1, {0xFF4080C0u}}));
     for (const auto& [w, h, allowed] : {std::tuple{16385u, 16385u, false}, {20000u, 1u, true}}) {
         const auto image = DecodePng(MakePng(w, h, 0, 1, Bytes(size_t(h) * (1 + (w + 7) / 8))));
         EXPECT_EQ(image.has_value(), allowed) << w << "x" << h;
@@ -101,37 +93,35 @@ std::pair<size_t, size_t> Segment(const Bytes& jpeg, uint8_t marker) {
     return {0, 0};
 }
 
-// Each kind's colours at a size that is neither a multiple of 8 nor of 16.
-// A file of each kind is refused, without a word on stderr, when cut
-// anywhere, and when its scan's data stops part way and the end marker
-// follows at once.
+// Each kind's colours at a size that is neither a multiple of 8 nor of 16:
+// the halves of the top 16 rows (each kind's chroma blocks), and noise below.
+// The file is refused, without a word on stderr, when cut anywhere, and when
+// its scan's data stops part way and the end marker follows at once.
 TEST(JpegTest, DecodesSizeAndColoursAndRefusesCutsSilently) {
     for (const JpegCase& c : kJpegCases) {
         SCOPED_TRACE(c.name);
-        const auto image = DecodeJpeg(MakeJpeg(
-            37, 21, c.kind, [&](int32_t x, int32_t) { return x < 18 ? c.left : c.right; },
-            c.progressive));
-        ASSERT_EQ(SizeOf(image), "37 x 21");
-        EXPECT_TRUE(Near(image->Pixel(4, 10), c.leftColor, 10)) << std::hex << image->Pixel(4, 10);
-        EXPECT_TRUE(Near(image->Pixel(32, 10), c.rightColor, 10))
-            << std::hex << image->Pixel(32, 10);
-
-        const Bytes noisy = MakeJpeg(
-            40, 40, c.kind,
-            [&](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; },
+        const Bytes jpeg = MakeJpeg(
+            37, 37, c.kind,
+            [&](int32_t x, int32_t y) {
+                return y < 16 ? (x < 18 ? c.left : c.right)
+                              : uint32_t(x * 977 + y * 131) * 2654435761u;
+            },
             c.progressive);
         ::testing::internal::CaptureStderr();
-        for (size_t n = 0; n < noisy.size(); n += (n < 700 || n + 16 > noisy.size() ? 1 : 7))
-            ASSERT_FALSE(DecodeJpeg(std::span(noisy.data(), n))) << "cut at " << n;
-        // (A progressive file whose first scan has no data at all is still
-        // taken, as all grey, and is left out.)
-        const size_t scan = Segment(noisy, 0xDA).second + (c.progressive ? 1 : 0);
-        for (size_t n = scan; n + 2 < noisy.size(); n += 37) {
-            Bytes cut(noisy.begin(), noisy.begin() + std::ptrdiff_t(n));
+        const auto image = DecodeJpeg(jpeg);
+        ASSERT_EQ(SizeOf(image), "37 x 37");
+        EXPECT_TRUE(Near(image->Pixel(4, 4), c.leftColor, 10)) << std::hex << image->Pixel(4, 4);
+        EXPECT_TRUE(Near(image->Pixel(32, 4), c.rightColor, 10)) << std::hex << image->Pixel(32, 4);
+        for (size_t n = 0; n < jpeg.size(); n += (n < 700 || n + 16 > jpeg.size() ? 1 : 7))
+            ASSERT_FALSE(DecodeJpeg(std::span(jpeg.data(), n))) << "cut at " << n;
+        // Baseline files only: a progressive file stopped between two scans
+        // still decodes, from the scans it has.
+        const size_t scan = c.progressive ? jpeg.size() : Segment(jpeg, 0xDA).second;
+        for (size_t n = scan; n + 2 < jpeg.size(); n += 37) {
+            Bytes cut(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(n));
             cut.insert(cut.end(), {0xFF, 0xD9});
             ASSERT_FALSE(DecodeJpeg(cut)) << "data ends at " << n;
         }
-        EXPECT_TRUE(DecodeJpeg(noisy));
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     }
 }
@@ -165,66 +155,51 @@ TEST(JpegFileTest, RefusesFramesOverThePixelLimitAndReadsThatStopShort) {
 
 // ---- Pictures from file bytes ----
 
+// Each kind of file goes to its decoder (which its own tests pin).
 TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
     DibLayout s;
     s.width = 3;
     s.height = 2;
-    s.value = [](int32_t x, int32_t y) {
-        return 0xFF000000u | uint32_t(x * 80) << 16 | uint32_t(y);
-    };
-    const Bytes bmp = MakeBmpFile(s),
-                ico = MakeIcoFile({{3, 2, 32, MakeIcon(3, 2, 32, 0xFF112233u)}});
-    const PixelFn grey = [](int32_t, int32_t) { return 0xFF808080u; };
-    const Bytes jpeg = MakeJpeg(8, 5, JpegKind::Grey, grey);
+    s.value = [](int32_t, int32_t) { return 0u; };
+    const Bytes bmp = MakeBmpFile(s), ico = MakeIcoFile({{4, 1, 32, MakeIcon(4, 1, 32, 0)}});
+    const Bytes jpeg = MakeJpeg(8, 5, JpegKind::Grey, s.value);
     struct {
         const Bytes* file;
         PictureType type;
-        Image expect;
-    } cases[] = {
-        {&bmp, PictureType::Bitmap, MakeImage(3, 2, s.value)},
-        {&jpeg, PictureType::Bitmap, MakeImage(8, 5, grey)},
-        {&ico, PictureType::Icon, MakeImage(3, 2, [](int32_t, int32_t) { return 0xFF112233u; })}};
+        const char* size;
+    } cases[] = {{&bmp, PictureType::Bitmap, "3 x 2"},
+                 {&jpeg, PictureType::Bitmap, "8 x 5"},
+                 {&ico, PictureType::Icon, "4 x 1"}};
     for (const auto& c : cases) {
         const PicturePtr picture = LoadPicture(*c.file);
         ASSERT_TRUE(picture);
         EXPECT_EQ(picture->Type(), c.type);
-        EXPECT_EQ(Dump(picture->Pixels()), Dump(c.expect));
+        EXPECT_EQ(SizeOf(picture->Pixels()), c.size);
         EXPECT_EQ(picture->SourceFile(), *c.file);
     }
     // Not one of the three formats, or empty.
-    EXPECT_FALSE(LoadPicture(EncodePng(Make(1, 1, {0}))));
+    EXPECT_FALSE(LoadPicture(EncodePng(Image{1, 1, {0}})));
     EXPECT_FALSE(LoadPicture({}));
 }
 
 // ---- Resampling ----
 
-TEST(ScaleTest, RepeatsOrAveragesByCoverage) {
-    const Image two = Make(2, 2, {0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFFFF0000});
-    EXPECT_EQ(Dump(Scale(two, 4, 6)),
-              Dump(MakeImage(4, 6, [&](int32_t x, int32_t y) { return two.Pixel(x / 2, y / 3); })));
+TEST(ScaleTest, AveragesByCoverage) {
     const struct {
         Image from;
         int32_t w;
         std::vector<uint32_t> expect;
     } cases[] = {
-        {Make(2, 2, {0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFF646464}), 1, {0xFF646464}},
+        {Image{2, 2, {0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFF646464}}, 1, {0xFF646464}},
         // Transparent pixels lend no colour: one opaque red among three clear.
-        {Make(2, 2, {0xFFFF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF}), 1, {0x40FF0000}},
-        {Make(2, 1, {0, 0}), 1, {0}},
+        {Image{2, 2, {0xFFFF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF}}, 1, {0x40FF0000}},
+        {Image{2, 1, {0, 0}}, 1, {0}},
         // Three pixels into two: each new pixel covers one and a half old ones.
-        {Make(3, 1, {0xFF000000, 0xFF00005A, 0xFF0000B4}), 2, {0xFF00001E, 0xFF000096}},
+        {Image{3, 1, {0xFF000000, 0xFF00005A, 0xFF0000B4}}, 2, {0xFF00001E, 0xFF000096}},
+        {Image{2, 2, {0}}, 1, {}}, // pixels that do not match the size: none
     };
     for (const auto& c : cases)
         EXPECT_EQ(Scale(c.from, c.w, 1).pixels, c.expect);
-}
-
-// Sizes of no pixels or over the limit, and pixels that do not match the
-// size, give an empty image.
-TEST(ScaleTest, RefusesImpossibleSizes) {
-    const Image one = Make(1, 1, {0xFF000000});
-    for (const auto& [w, h] : {std::pair{0, 1}, {1, 0}, {16385, 16385}})
-        EXPECT_EQ(Dump(Scale(one, w, h)), "0 x 0") << w << "x" << h;
-    EXPECT_EQ(Dump(Scale(Make(2, 2, {0}), 4, 4)), "0 x 0");
 }
 
 } // namespace
