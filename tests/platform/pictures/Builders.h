@@ -30,14 +30,14 @@ struct DibLayout {
     uint16_t bpp = 24;
     bool topDown = false;
     bool bitfields = false;
-    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
-    std::vector<uint32_t> palette;    // 0x00RRGGBB
-    uint32_t clrUsed = 0;             // written as biClrUsed (0: full table)
-    PixelFn value;
+    uint32_t masks[4] = {0, 0, 0, 0};   // red, green, blue, alpha
+    std::vector<uint32_t> palette = {}; // 0x00RRGGBB
+    uint32_t clrUsed = 0;               // written as biClrUsed (0: full table)
+    PixelFn value = {};
     // An icon image: the header gives twice the height, and a 1-bit AND
     // mask follows the colour bits (maskBit(x, y) true = transparent).
     bool icon = false;
-    std::function<bool(int32_t x, int32_t y)> maskBit;
+    std::function<bool(int32_t x, int32_t y)> maskBit = {};
 };
 
 Bytes MakeDib(const DibLayout& layout);

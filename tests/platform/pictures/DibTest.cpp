@@ -27,12 +27,8 @@ constexpr uint32_t k16[][3] = {{0x0000, 0x000000, 0x000000},
 
 struct DibCase {
     std::string name;
-    Header header;
-    uint16_t bpp;
-    bool topDown = false;
-    uint32_t masks[4] = {0, 0, 0, 0}; // bit fields when given
+    DibLayout layout;       // its header fields; bit fields when masks are given
     uint32_t tableSize = 0; // entries written (bpp <= 8); also biClrUsed when not the full table
-    uint32_t clrUsed = 0;   // for > 8 bits: a table that must be skipped
 };
 
 // The layout of a case and the image it must decode to.
@@ -42,20 +38,15 @@ struct Built {
 };
 
 Built Build(const DibCase& c) {
-    Built b;
+    Built b{c.layout, {}};
     DibLayout& s = b.layout;
-    s.header = c.header;
     s.width = kW;
     s.height = kH;
-    s.bpp = c.bpp;
-    s.topDown = c.topDown;
-    s.bitfields = c.masks[0] != 0;
-    std::copy(std::begin(c.masks), std::end(c.masks), s.masks);
-    s.clrUsed = c.clrUsed; // for > 8 bits: a table that must be skipped
-    s.palette.assign(c.clrUsed, 0x123456);
+    s.bitfields = s.masks[0] != 0;
+    s.palette.assign(s.clrUsed, 0x123456); // for > 8 bits: a table that must be skipped
     PixelFn expect;
-    if (c.bpp <= 8) {
-        const uint32_t full = 1u << c.bpp, n = c.tableSize ? c.tableSize : full;
+    if (s.bpp <= 8) {
+        const uint32_t full = 1u << s.bpp, n = c.tableSize ? c.tableSize : full;
         for (uint32_t i = 0; i < n; ++i)
             s.palette.push_back(PaletteColor(i));
         s.clrUsed = n != full ? n : 0;
@@ -66,8 +57,8 @@ Built Build(const DibCase& c) {
             const uint32_t i = uint32_t(x + 3 * y) % full;
             return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
         };
-    } else if (c.bpp == 16) {
-        const size_t form = c.masks[1] == 0x07E0 ? 2 : 1;
+    } else if (s.bpp == 16) {
+        const size_t form = s.masks[1] == 0x07E0 ? 2 : 1;
         s.value = [](int32_t x, int32_t y) { return k16[size_t(x + y) % 5][0]; };
         expect = [form](int32_t x, int32_t y) {
             return 0xFF000000u | k16[size_t(x + y) % 5][form];
@@ -90,17 +81,17 @@ Built Build(const DibCase& c) {
 // before the bits), and refused when cut anywhere.
 const DibCase kDibCases[] = {
     // clang-format off
-    {"Core1", Header::Core, 1},
-    {"Core24", Header::Core, 24},
-    {"Info4ShortTable", Header::Info, 4, false, {}, 3},
-    {"Info16Rgb555", Header::Info, 16},
-    {"Info16Bitfields565TopDown", Header::Info, 16, true, {0xF800, 0x07E0, 0x001F, 0}},
-    {"Info24SkipsTable", Header::Info, 24, false, {}, 0, 2},
-    {"Info32", Header::Info, 32},
-    {"Info32BitfieldsSwapped", Header::Info, 32, false, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
-    {"V4Bitfields101010", Header::V4, 32, false, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
-    {"V5AlphaMaskIgnored", Header::V5, 32, false, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
-    {"V5EightClrUsedTopDown", Header::V5, 8, true, {}, 20},
+    {"Core1", {.header = Header::Core, .bpp = 1}},
+    {"Core24", {.header = Header::Core}},
+    {"Info4ShortTable", {.bpp = 4}, 3},
+    {"Info16Rgb555", {.bpp = 16}},
+    {"Info16Bitfields565TopDown", {.bpp = 16, .topDown = true, .masks = {0xF800, 0x07E0, 0x001F, 0}}},
+    {"Info24SkipsTable", {.clrUsed = 2}},
+    {"Info32", {.bpp = 32}},
+    {"Info32BitfieldsSwapped", {.bpp = 32, .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0}}},
+    {"V4Bitfields101010", {.header = Header::V4, .bpp = 32, .masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0}}},
+    {"V5AlphaMaskIgnored", {.header = Header::V5, .bpp = 32, .masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}}},
+    {"V5EightClrUsedTopDown", {.header = Header::V5, .bpp = 8, .topDown = true}, 20},
     // clang-format on
 };
 
@@ -123,7 +114,8 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
 // (Sizes beyond the data are the cuts' and the fuzz target's.) Bytes to spare
 // after the bits, so that a header read wrongly does not run out of data.
 TEST(DibTest, RefusesDamagedHeaderFields) {
-    Bytes good = MakeBmpFile(Build({"Info8", Header::Info, 8}).layout);
+    // bfOffBits 0: the bits follow the table, as in a DIB.
+    Bytes good = Patched(MakeBmpFile(Build({"Info8", {.bpp = 8}}).layout), {{10, 0}});
     good.resize(good.size() + 16);
     ASSERT_TRUE(DecodeBmpFile(good));
     constexpr size_t D = 14;
