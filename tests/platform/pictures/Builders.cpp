@@ -189,10 +189,9 @@ Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixe
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
+    constexpr J_COLOR_SPACE kSpaces[] = {JCS_GRAYSCALE, JCS_RGB, JCS_CMYK, JCS_CMYK}; // by kind
+    cinfo.in_color_space = kSpaces[int(kind)];
     cinfo.input_components = kind == JpegKind::Grey ? 1 : kind == JpegKind::Rgb ? 3 : 4;
-    cinfo.in_color_space = kind == JpegKind::Grey  ? JCS_GRAYSCALE
-                           : kind == JpegKind::Rgb ? JCS_RGB
-                                                   : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     if (kind == JpegKind::Ycck)
         jpeg_set_colorspace(&cinfo, JCS_YCCK);
@@ -220,9 +219,7 @@ Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixe
 }
 
 Image MakeImage(int32_t width, int32_t height, const PixelFn& pixel) {
-    Image image;
-    image.width = width;
-    image.height = height;
+    Image image{width, height, {}};
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             image.pixels.push_back(pixel(x, y));
