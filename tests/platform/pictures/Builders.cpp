@@ -105,22 +105,14 @@ Bytes MakeDib(const DibLayout& layout) {
 }
 
 Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
-               std::function<bool(int32_t, int32_t)> mask, bool stripes) {
-    DibLayout s;
-    s.width = width;
-    s.height = height;
-    s.bpp = bpp;
-    s.icon = true;
-    s.maskBit = std::move(mask);
+               std::function<bool(int32_t, int32_t)> mask) {
     const bool paletted = bpp <= 8;
+    DibLayout s{.width = width, .height = height, .bpp = bpp, .icon = true, .maskBit = mask};
     if (paletted) {
         s.palette = {0, color & 0xFFFFFF};
         s.clrUsed = 2;
     }
-    s.value = [=](int32_t x, int32_t) {
-        const bool black = stripes && x % 2 == 0;
-        return paletted ? uint32_t(!black) : black ? 0u : color;
-    };
+    s.value = [=](int32_t, int32_t) { return paletted ? 1u : color; };
     return MakeDib(s);
 }
 

@@ -42,9 +42,9 @@ struct DibLayout {
 
 Bytes MakeDib(const DibLayout& layout);
 // An icon image of one colour (0xAARRGGBB; below 32 bits through a table of
-// black and the colour), black in the even columns when `stripes`.
+// black and the colour).
 Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
-               std::function<bool(int32_t x, int32_t y)> mask = {}, bool stripes = false);
+               std::function<bool(int32_t x, int32_t y)> mask = {});
 // A .bmp file around a DIB: BITMAPFILEHEADER with bfOffBits pointing at the
 // bits (`gap` bytes of padding between the table and the bits).
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap = 0);

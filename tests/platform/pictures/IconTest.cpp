@@ -20,11 +20,10 @@ TEST(IconImageTest, MaskMakesPixelsTransparentUnlessThereIsAlpha) {
     const auto diagonal = [](int32_t x, int32_t y) { return x == y; };
     for (const auto& [bpp, color] : {std::pair{4, 0xFF8000u}, {32, 0xFF8000u}, {32, 0x80FF8000u}}) {
         SCOPED_TRACE(testing::Message() << bpp << " bits, colour " << std::hex << color);
-        // 5 wide: mask rows padded from 1 byte to 4; black in the even columns.
-        const Bytes icon = MakeIcon(5, 3, uint16_t(bpp), color, diagonal, true);
+        // 5 wide: mask rows padded from 1 byte to 4.
+        const Bytes icon = MakeIcon(5, 3, uint16_t(bpp), color, diagonal);
         const auto expect = [color](int32_t x, int32_t y) {
-            const uint32_t shown = x % 2 ? color : 0u;
-            return color >> 24 ? shown : x == y ? 0u : 0xFF000000u | shown;
+            return color >> 24 ? color : x == y ? 0u : 0xFF000000u | color;
         };
         EXPECT_EQ(Dump(DecodeIconImage(icon)), Dump(MakeImage(5, 3, expect)));
         for (size_t n = 0; n < icon.size() && !(color >> 24); ++n) // the mask is read
