@@ -48,10 +48,9 @@ TEST(PngTest, RoundTripsAndRefusesCuts) {
 TEST(PngTest, SixteenBitSamplesAndThePixelLimit) {
     const Bytes rgb16 = MakePng(1, 1, 2, 16, {0, 0x40, 0x40, 0x80, 0x80, 0xC0, 0xC0});
     EXPECT_EQ(Dump(DecodePng(rgb16)), Dump(Image{1, 1, {0xFF4080C0u}}));
-    for (const auto& [w, h, allowed] : {std::tuple{16385u, 16385u, false}, {20000u, 1u, true}}) {
-        const auto image = DecodePng(MakePng(w, h, 0, 1, Bytes(size_t(h) * (1 + (w + 7) / 8))));
-        EXPECT_EQ(image.has_value(), allowed) << w << "x" << h;
-    }
+    // Rows of a filter byte and 2049 or 2500 bytes of pixels.
+    EXPECT_FALSE(DecodePng(MakePng(16385, 16385, 0, 1, Bytes(16385 * 2050))));
+    EXPECT_TRUE(DecodePng(MakePng(20000, 1, 0, 1, Bytes(2501))));
 }
 
 // ---- JPEG ----

@@ -89,16 +89,13 @@ TEST(IcoFileTest, ChoosesStretchesAndRefusesDamage) {
 
     for (size_t n = 0; n < three.size(); ++n)
         ASSERT_FALSE(DecodeIcoFile(std::span(three.data(), n), 48, 48)) << "cut at " << n;
-    const struct {
-        const char* name;
-        Field field;
-    } damage[] = {
+    const std::pair<const char*, Field> damage[] = {
         {"Reserved", {0, 1, 2}},
         {"Cursor", {2, 2, 2}},
         {"SizeTooSmallForImage", {6 + 16 + 8, 40}},
     };
-    for (const auto& d : damage)
-        EXPECT_FALSE(DecodeIcoFile(Patched(three, {d.field}), 32, 32)) << d.name;
+    for (const auto& [name, field] : damage)
+        EXPECT_FALSE(DecodeIcoFile(Patched(three, {field}), 32, 32)) << name;
 }
 
 // The branding fixture library built for the resource tests: bitmaps 101
@@ -140,14 +137,13 @@ TEST(ResourcePictureTest, BitmapsAndIconsAtTheSizeAskedUpToTheLimit) {
         [&](int32_t w, int32_t h) { return DecodeIcoFile(ico, w, h); },
     };
     constexpr int32_t kMost = kMaxRequestedSide;
-    const struct {
-        int32_t w, h;
-        bool allowed;
-    } cases[] = {{kMost, 2, true}, {2, kMost, true}, {kMost + 1, 0, false}, {2, kMost + 1, false}};
     for (size_t i = 0; i < std::size(loaders); ++i)
-        for (const auto& c : cases)
-            EXPECT_EQ(SizeOf(loaders[i](c.w, c.h)),
-                      c.allowed ? std::to_string(c.w) + " x " + std::to_string(c.h) : "refused")
+        for (const auto& [w, h, allowed] : {std::tuple{kMost, 2, true},
+                                            {2, kMost, true},
+                                            {kMost + 1, 0, false},
+                                            {2, kMost + 1, false}})
+            EXPECT_EQ(SizeOf(loaders[i](w, h)),
+                      allowed ? std::to_string(w) + " x " + std::to_string(h) : "refused")
                 << "loader " << i;
 }
 
