@@ -53,7 +53,6 @@ TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
         {"equal distances: the same depth, then the first", group, 40, 40, 3},
         {"a zero size entry is 256", group, 200, 200, 5},
         {"depth from colours", {E(32, 32, 0, 2), E(32, 32, 0, 16), E(32, 32, 0, 0)}, 32, 32, 2},
-        {"depth above 32", {E(32, 32, 48), E(32, 32, 24)}, 32, 32, 1},
         {"empty", {}, 32, 32, -1},
     };
     for (const auto& c : cases)

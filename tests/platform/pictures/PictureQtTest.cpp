@@ -27,7 +27,6 @@ TEST(PictureQtTest, QtImagesAndSavedPngHoldTheSamePixels) {
     EXPECT_EQ(Pixels(forms::ToQImage(*picture)), image.pixels);
     EXPECT_EQ(forms::ToQPixmap(picture).size(), QSize(5, 3));
     EXPECT_TRUE(forms::ToQPixmap(PicturePtr{}).isNull());
-    EXPECT_TRUE(forms::ToQImage(Image{}).isNull());
 
     const qm6::test::TempDir dir;
     const std::string path = dir.Str() + "/picture.png";
