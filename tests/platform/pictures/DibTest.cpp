@@ -145,26 +145,20 @@ Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
 // black; none when the bits are refused.
 TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
     const struct {
-        const char* name;
         int32_t width, height;
         uint16_t bpp;
         Bytes bits;
         std::string pixels;
     } cases[] = {
-        // From the bottom row: a run, an absolute run of three and its pad, a
-        // line end; a run past the right edge, a line end; a delta 3 right, a
-        // run, the end of the bitmap.
-        {"Rle8",
-         6,
-         3,
-         8,
-         {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 0, 0, 2, 3, 0, 2, 3, 0, 1},
-         "...33.222222111231"},
-        // A run whose nibbles take turns, then an absolute run of three nibbles.
-        {"Rle4", 5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, "345..12121"},
-        {"BottomUp", 4, 1, 8, {4, 1, 0, 1}, "1111"},
-        {"TopDownRefused", 4, -1, 8, {4, 1, 0, 1}, ""},
-        {"AbsoluteRunCut", 4, 1, 8, {0, 5, 1, 2}, ""},
+        // RLE8 from the bottom row: a run, an absolute run of three and its
+        // pad, a line end; a run past the right edge; the end of the bitmap.
+        {6, 2, 8, {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 1}, "222222111231"},
+        {6, 1, 8, {0, 2, 3, 0, 2, 3, 0, 1}, "...33."}, // a delta 3 right, a run
+        // RLE4: a run whose nibbles take turns, then an absolute run of three.
+        {5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, "345..12121"},
+        {4, 1, 8, {4, 1, 0, 1}, "1111"},
+        {4, -1, 8, {4, 1, 0, 1}, ""}, // top-down: refused
+        {4, 1, 8, {0, 5, 1, 2}, ""},  // an absolute run cut off
     };
     for (const auto& k : cases) {
         const auto index = [&](int32_t x, int32_t y) {
@@ -173,7 +167,7 @@ TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
         };
         EXPECT_EQ(Dump(DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits))),
                   k.pixels.empty() ? "refused" : Dump(MakeImage(k.width, k.height, index)))
-            << k.name;
+            << testing::PrintToString(k.bits);
     }
 }
 

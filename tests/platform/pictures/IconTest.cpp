@@ -53,7 +53,6 @@ TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
         {"equal distances: the same depth, then the first", group, 40, 40, 3},
         {"a zero size entry is 256", group, 200, 200, 5},
         {"depth from colours", {E(32, 32, 0, 2), E(32, 32, 0, 16), E(32, 32, 0, 0)}, 32, 32, 2},
-        {"empty", {}, 32, 32, -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChooseIconEntry(c.entries, c.width, c.height), c.expect)
@@ -120,7 +119,6 @@ TEST(ResourcePictureTest, BitmapsAndIconsAtTheSizeAskedUpToTheLimit) {
         });
     };
     EXPECT_EQ(Dump(LoadBitmapResource(library, 101)), Dump(bitmap));
-    EXPECT_EQ(Dump(LoadBitmapResource(library, res::ResourceId("HEADERLOGO"))), Dump(bitmap));
     // No size: the group's first image at its own size; 16 x 16: the 4 x 4
     // image (the nearest), stretched.
     EXPECT_EQ(Dump(LoadIconResource(library, 1)), Dump(icon(2, 0x40, 1)));
