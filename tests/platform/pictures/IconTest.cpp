@@ -67,23 +67,18 @@ Bytes ThreeSizes() {
 }
 
 TEST(IcoFileTest, ChoosesStretchesAndRefusesDamage) {
-    const Image png = MakeImage(20, 20, [](int32_t, int32_t) { return 0xFF336699u; });
-    const Bytes three = ThreeSizes(), one = MakeIcoFile({{20, 20, 32, EncodePng(png)}});
-    struct {
-        const Bytes* ico;
-        int32_t w, h;
-        int32_t expectW, expectH;
-        uint32_t color;
-    } cases[] = {
-        {&three, 0, 0, 32, 32, 0xFF00FF00},   // the default icon size, at its own size
-        {&three, 64, 64, 64, 64, 0xFF0000FF}, // 48 stretched
-        {&three, 16, 0, 16, 16, 0xFFFF0000},  // a 0 takes the chosen image's extent
-        {&one, 20, 20, 20, 20, 0xFF336699},   // a PNG entry
+    const auto solid = [](int32_t w, int32_t h, uint32_t color) {
+        return Dump(MakeImage(w, h, [=](int32_t, int32_t) { return color; }));
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Dump(DecodeIcoFile(*c.ico, c.w, c.h)),
-                  Dump(MakeImage(c.expectW, c.expectH, [&](int32_t, int32_t) { return c.color; })))
-            << c.w << "x" << c.h;
+    const Bytes three = ThreeSizes();
+    // The default icon size at its own size; 48 stretched; a 0 takes the
+    // chosen image's extent; a PNG entry.
+    EXPECT_EQ(Dump(DecodeIcoFile(three)), solid(32, 32, 0xFF00FF00));
+    EXPECT_EQ(Dump(DecodeIcoFile(three, 64, 64)), solid(64, 64, 0xFF0000FF));
+    EXPECT_EQ(Dump(DecodeIcoFile(three, 16, 0)), solid(16, 16, 0xFFFF0000));
+    const Bytes png = EncodePng(MakeImage(20, 20, [](int32_t, int32_t) { return 0xFF336699u; }));
+    EXPECT_EQ(Dump(DecodeIcoFile(MakeIcoFile({{20, 20, 32, png}}), 20, 20)),
+              solid(20, 20, 0xFF336699));
 
     for (size_t n = 0; n < three.size(); ++n)
         ASSERT_FALSE(DecodeIcoFile(std::span(three.data(), n), 48, 48)) << "cut at " << n;
