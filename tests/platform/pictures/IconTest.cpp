@@ -40,23 +40,16 @@ res::IconGroupEntry E(uint8_t w, uint8_t h, uint16_t bits, uint8_t colors = 0) {
 TEST(ChooseIconEntryTest, FollowsTheLoadersRule) {
     const std::vector<res::IconGroupEntry> group = {E(16, 16, 4),  E(16, 16, 8),  E(32, 32, 4),
                                                     E(32, 32, 32), E(48, 48, 32), E(0, 0, 32)};
-    const struct {
-        const char* name;
-        std::vector<res::IconGroupEntry> entries;
-        int32_t width, height;
-        int32_t expect;
-    } cases[] = {
-        {"exact size, deepest", group, 16, 16, 1},
-        // 16 x 32: 16 x 16 and 32 x 32 are as near, but the first split
-        // (0 across, 16 down) is the one that counts.
-        {"zero width takes the first entry's width", group, 0, 32, 1},
-        {"equal distances: the same depth, then the first", group, 40, 40, 3},
-        {"a zero size entry is 256", group, 200, 200, 5},
-        {"depth from colours", {E(32, 32, 0, 2), E(32, 32, 0, 16), E(32, 32, 0, 0)}, 32, 32, 2},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ChooseIconEntry(c.entries, c.width, c.height), c.expect)
-            << c.name << " at " << c.width << " x " << c.height;
+    EXPECT_EQ(ChooseIconEntry(group, 16, 16), 1); // the exact size, deepest
+    // 16 x 32 (a zero takes the first entry's extent): 16 x 16 and 32 x 32
+    // are as near, but the first split (0 across, 16 down) is the one that
+    // counts.
+    EXPECT_EQ(ChooseIconEntry(group, 0, 32), 1);
+    EXPECT_EQ(ChooseIconEntry(group, 40, 40), 3);   // equal distances: the same depth, the first
+    EXPECT_EQ(ChooseIconEntry(group, 200, 200), 5); // a zero size entry is 256
+    const std::vector<res::IconGroupEntry> byColours = {E(32, 32, 0, 2), E(32, 32, 0, 16),
+                                                        E(32, 32, 0, 0)};
+    EXPECT_EQ(ChooseIconEntry(byColours, 32, 32), 2); // depth from the colour count
 }
 
 // An .ico file with three sizes of different colours.
