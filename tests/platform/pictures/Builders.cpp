@@ -70,19 +70,17 @@ void PutRow(Bytes& b, int32_t width, int bits, const std::function<uint32_t(int3
 // The colour bits, then an icon's AND mask, each in the layout's row order.
 void WriteBits(Bytes& b, const DibLayout& s) {
     const bool intoMasks = s.bpp == 32 && s.bitfields;
-    for (int32_t row = 0; row < s.height; ++row) {
-        const int32_t y = s.topDown ? row : s.height - 1 - row;
-        PutRow(b, s.width, s.bpp, [&](int32_t x) {
-            const uint32_t v = s.value(x, y);
-            return !intoMasks ? v
-                              : IntoMask((v >> 16) & 0xFF, s.masks[0]) |
-                                    IntoMask((v >> 8) & 0xFF, s.masks[1]) |
-                                    IntoMask(v & 0xFF, s.masks[2]) | IntoMask(v >> 24, s.masks[3]);
+    for (int32_t row = 0; row < (s.icon ? 2 : 1) * s.height; ++row) {
+        const bool mask = row >= s.height;
+        const int32_t y = s.topDown ? row % s.height : s.height - 1 - row % s.height;
+        PutRow(b, s.width, mask ? 1 : s.bpp, [&](int32_t x) {
+            const uint32_t v = mask ? uint32_t(s.maskBit && s.maskBit(x, y)) : s.value(x, y);
+            return mask || !intoMasks
+                       ? v
+                       : IntoMask((v >> 16) & 0xFF, s.masks[0]) |
+                             IntoMask((v >> 8) & 0xFF, s.masks[1]) |
+                             IntoMask(v & 0xFF, s.masks[2]) | IntoMask(v >> 24, s.masks[3]);
         });
-    }
-    for (int32_t row = 0; s.icon && row < s.height; ++row) {
-        const int32_t y = s.topDown ? row : s.height - 1 - row;
-        PutRow(b, s.width, 1, [&](int32_t x) { return uint32_t(s.maskBit && s.maskBit(x, y)); });
     }
 }
 

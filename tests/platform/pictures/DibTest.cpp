@@ -31,8 +31,8 @@ struct DibCase {
     uint32_t tableSize = 0; // entries written (bpp <= 8); also biClrUsed when not the full table
 };
 
-// The layout of a case; `expect` is set to the image it must decode to.
-DibLayout Build(const DibCase& c, Image& expect) {
+// The layout of a case and the image it must decode to.
+std::pair<DibLayout, Image> Build(const DibCase& c) {
     DibLayout s = c.layout;
     s.width = kW;
     s.height = kH;
@@ -64,8 +64,7 @@ DibLayout Build(const DibCase& c, Image& expect) {
         };
         pixel = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
     }
-    expect = MakeImage(kW, kH, pixel);
-    return s;
+    return {s, MakeImage(kW, kH, pixel)};
 }
 
 // One case for each way a header, a depth or a colour table changes how the
@@ -90,8 +89,7 @@ const DibCase kDibCases[] = {
 TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
     for (const DibCase& c : kDibCases) {
         SCOPED_TRACE(c.name);
-        Image expect;
-        const DibLayout s = Build(c, expect);
+        const auto [s, expect] = Build(c);
         const Bytes dib = MakeDib(s), file = MakeBmpFile(s, 6);
         EXPECT_EQ(Dump(DecodeDib(dib)), Dump(expect));
         EXPECT_EQ(Dump(DecodeBmpFile(file)), Dump(expect)); // bits after a gap
@@ -108,8 +106,7 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
 // after the bits, so that a header read wrongly does not run out of data.
 TEST(DibTest, RefusesDamagedHeaderFields) {
     // bfOffBits 0: the bits follow the table, as in a DIB.
-    Image unused;
-    Bytes good = Patched(MakeBmpFile(Build({"Info8", {.bpp = 8}}, unused)), {{10, 0}});
+    Bytes good = Patched(MakeBmpFile(Build({"Info8", {.bpp = 8}}).first), {{10, 0}});
     good.resize(good.size() + 16);
     ASSERT_TRUE(DecodeBmpFile(good));
     constexpr size_t D = 14;

@@ -112,7 +112,6 @@ TEST(ResourcePictureTest, BitmapsAndIconsAtTheSizeAskedUpToTheLimit) {
     EXPECT_EQ(Dump(LoadIconResource(library, 1)), Dump(icon(2, 0x40, 1)));
     EXPECT_EQ(Dump(LoadIconResource(library, "APPICON", 16, 16)), Dump(icon(4, 0x80, 4)));
     EXPECT_FALSE(LoadBitmapResource(library, 102));
-    EXPECT_FALSE(LoadIconResource(library, 7));
     EXPECT_FALSE(LoadIconResource(library, 101)); // a bitmap, not an icon
 
     const Bytes ico = ThreeSizes();
