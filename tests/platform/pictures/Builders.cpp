@@ -1,131 +1,96 @@
 #include "Builders.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
-#include <stdexcept>
 #include <zlib.h>
 
 namespace qm6::pictures::test {
 
 namespace {
 
-void Put16(Bytes& b, uint32_t v) {
-    b.push_back(uint8_t(v));
-    b.push_back(uint8_t(v >> 8));
-}
-void Put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
+// `bytes` bytes of v, low byte first (high byte first when `bigEndian`).
+void Put(Bytes& b, uint32_t v, int bytes, bool bigEndian = false) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(uint8_t(v >> (8 * (bigEndian ? bytes - 1 - i : i))));
 }
 
 constexpr uint32_t kHeaderSize[] = {12, 40, 108, 124}; // by Header
 
 // Scales an 8-bit channel into a mask's bits (the top bits of the value).
 uint32_t IntoMask(uint32_t channel8, uint32_t mask) {
-    if (mask == 0)
-        return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1))
-        ++shift;
-    int bits = 0;
-    while (bits + shift < 32 && ((mask >> (shift + bits)) & 1))
-        ++bits;
+    const int bits = std::popcount(mask);
     const uint32_t v = bits >= 8 ? channel8 << (bits - 8) : channel8 >> (8 - bits);
-    return (v << shift) & mask;
+    return mask ? (v << std::countr_zero(mask)) & mask : 0;
 }
 
 // Writes the header, masks and table; answers the offset where the bits go.
 size_t WriteHeader(Bytes& b, const DibLayout& s) {
     const int32_t storedHeight = (s.icon ? 2 * s.height : s.height) * (s.topDown ? -1 : 1);
     const uint32_t size = kHeaderSize[int(s.header)];
-    Put32(b, size);
-    if (s.header == Header::Core) {
-        Put16(b, uint32_t(s.width));
-        Put16(b, uint32_t(storedHeight));
-    } else {
-        Put32(b, uint32_t(s.width));
-        Put32(b, uint32_t(storedHeight));
-    }
-    Put16(b, 1);
-    Put16(b, s.bpp);
+    const int side = s.header == Header::Core ? 2 : 4;
+    Put(b, size, 4);
+    Put(b, uint32_t(s.width), side);
+    Put(b, uint32_t(storedHeight), side);
+    Put(b, 1, 2);
+    Put(b, s.bpp, 2);
     if (s.header != Header::Core) {
         // Compression, biSizeImage, 72 dpi both ways, biClrUsed, biClrImportant.
         for (uint32_t v : {s.bitfields ? 3u : 0u, 0u, 2835u, 2835u, s.clrUsed, 0u})
-            Put32(b, v);
+            Put(b, v, 4);
         for (int i = 0; i < (s.header != Header::Info ? 4 : s.bitfields ? 3 : 0); ++i)
-            Put32(b, s.masks[i]);
+            Put(b, s.masks[i], 4);
         if (s.header != Header::Info)
-            Put32(b, 0x73524742); // 'sRGB'
-        while (b.size() < size)
-            b.push_back(0);
+            Put(b, 0x73524742, 4); // 'sRGB'
+        b.resize(std::max(b.size(), size_t{size}), 0);
     }
-    for (uint32_t c : s.palette) {
-        for (int i = 0; i < 3; ++i)
-            b.push_back(uint8_t(c >> (8 * i)));
-        if (s.header != Header::Core)
-            b.push_back(0x5A); // reserved byte: never read
-    }
+    for (uint32_t c : s.palette) // the fourth byte (reserved) is never read
+        Put(b, c | 0x5A000000, s.header == Header::Core ? 3 : 4);
     return b.size();
 }
 
-void WriteBits(Bytes& b, const DibLayout& s) {
-    const size_t stride = ((size_t(s.width) * s.bpp + 31) / 32) * 4;
-    for (int32_t row = 0; row < s.height; ++row) {
-        const int32_t y = s.topDown ? row : s.height - 1 - row;
-        Bytes line(stride, 0);
-        for (int32_t x = 0; x < s.width; ++x) {
-            uint32_t v = s.value(x, y);
-            switch (s.bpp) {
-            case 1:
-                line[size_t(x) / 8] |= uint8_t((v & 1) << (7 - x % 8));
-                break;
-            case 4:
-                line[size_t(x) / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4));
-                break;
-            case 16:
-            case 24:
-            case 32:
-                if (s.bpp == 32 && s.bitfields)
-                    v = IntoMask((v >> 16) & 0xFF, s.masks[0]) |
-                        IntoMask((v >> 8) & 0xFF, s.masks[1]) | IntoMask(v & 0xFF, s.masks[2]) |
-                        IntoMask(v >> 24, s.masks[3]);
-                for (size_t i = 0; i < size_t(s.bpp / 8); ++i)
-                    line[size_t(x) * (s.bpp / 8) + i] = uint8_t(v >> (8 * i));
-                break;
-            case 8:
-                line[size_t(x)] = uint8_t(v);
-                break;
-            default:
-                throw std::logic_error("bad depth");
-            }
-        }
-        b.insert(b.end(), line.begin(), line.end());
+// A row of `bits`-bit values padded to 4 bytes: below 8 bits packed from the
+// high bits of each byte, else low byte first.
+void PutRow(Bytes& b, int32_t width, int bits, const std::function<uint32_t(int32_t)>& value) {
+    Bytes line(((size_t(width) * size_t(bits) + 31) / 32) * 4, 0);
+    for (int32_t x = 0; x < width; ++x) {
+        const uint32_t v = value(x);
+        const size_t at = size_t(x) * size_t(bits) / 8;
+        if (bits < 8)
+            line[at] |= uint8_t((v & ((1u << bits) - 1)) << (8 - bits - x * bits % 8));
+        else
+            for (int i = 0; i < bits / 8; ++i)
+                line[at + size_t(i)] = uint8_t(v >> (8 * i));
     }
-    if (!s.icon)
-        return;
-    const size_t maskStride = ((size_t(s.width) + 31) / 32) * 4;
-    for (int32_t row = 0; row < s.height; ++row) {
-        const int32_t y = s.topDown ? row : s.height - 1 - row;
-        Bytes line(maskStride, 0);
-        for (int32_t x = 0; x < s.width; ++x)
-            if (s.maskBit && s.maskBit(x, y))
-                line[size_t(x) / 8] |= uint8_t(1 << (7 - x % 8));
-        b.insert(b.end(), line.begin(), line.end());
+    b.insert(b.end(), line.begin(), line.end());
+}
+
+// The colour bits, then an icon's AND mask, each in the layout's row order.
+void WriteBits(Bytes& b, const DibLayout& s) {
+    const bool intoMasks = s.bpp == 32 && s.bitfields;
+    for (int32_t row = 0; row < (s.icon ? 2 : 1) * s.height; ++row) {
+        const bool mask = row >= s.height;
+        const int32_t y = s.topDown ? row % s.height : s.height - 1 - row % s.height;
+        PutRow(b, s.width, mask ? 1 : s.bpp, [&](int32_t x) {
+            const uint32_t v = mask ? uint32_t(s.maskBit && s.maskBit(x, y)) : s.value(x, y);
+            return mask || !intoMasks
+                       ? v
+                       : IntoMask((v >> 16) & 0xFF, s.masks[0]) |
+                             IntoMask((v >> 8) & 0xFF, s.masks[1]) |
+                             IntoMask(v & 0xFF, s.masks[2]) | IntoMask(v >> 24, s.masks[3]);
+        });
     }
 }
 
 // A PNG chunk: length, type, data, and the CRC of type and data.
 void Chunk(Bytes& b, const char* type, const Bytes& data) {
-    const auto putBig = [&b](uint32_t v) {
-        for (int i = 3; i >= 0; --i)
-            b.push_back(uint8_t(v >> (8 * i)));
-    };
-    putBig(uint32_t(data.size()));
+    Put(b, uint32_t(data.size()), 4, true);
     const size_t start = b.size();
     b.insert(b.end(), type, type + 4);
     b.insert(b.end(), data.begin(), data.end());
-    putBig(uint32_t(crc32(0, b.data() + start, uInt(b.size() - start))));
+    Put(b, uint32_t(crc32(0, b.data() + start, uInt(b.size() - start))), 4, true);
 }
 
 } // namespace
@@ -137,6 +102,18 @@ Bytes MakeDib(const DibLayout& layout) {
     return b;
 }
 
+Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
+               std::function<bool(int32_t, int32_t)> mask) {
+    const bool paletted = bpp <= 8;
+    DibLayout s{.width = width, .height = height, .bpp = bpp, .icon = true, .maskBit = mask};
+    if (paletted) {
+        s.palette = {0, color & 0xFFFFFF};
+        s.clrUsed = 2;
+    }
+    s.value = [=](int32_t, int32_t) { return paletted ? 1u : color; };
+    return MakeDib(s);
+}
+
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap) {
     Bytes dib;
     const size_t bitsAt = WriteHeader(dib, layout);
@@ -144,7 +121,7 @@ Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap) {
     WriteBits(dib, layout);
     Bytes b{'B', 'M'};
     for (size_t v : {14 + dib.size(), size_t{0}, 14 + bitsAt + gap})
-        Put32(b, uint32_t(v));
+        Put(b, uint32_t(v), 4);
     b.insert(b.end(), dib.begin(), dib.end());
     return b;
 }
@@ -159,14 +136,14 @@ Bytes Patched(Bytes bytes, std::initializer_list<Field> fields) {
 Bytes MakeIcoFile(const std::vector<IcoImage>& images) {
     Bytes b;
     for (size_t v : {size_t{0}, size_t{1}, images.size()})
-        Put16(b, uint32_t(v));
+        Put(b, uint32_t(v), 2);
     uint32_t offset = uint32_t(6 + 16 * images.size());
     for (const IcoImage& im : images) {
         b.insert(b.end(), {im.width, im.height, 0, 0});
-        Put16(b, 1);
-        Put16(b, im.bitCount);
-        Put32(b, uint32_t(im.data.size()));
-        Put32(b, offset);
+        for (uint32_t v : {1u, uint32_t(im.bitCount)})
+            Put(b, v, 2);
+        for (uint32_t v : {uint32_t(im.data.size()), offset})
+            Put(b, v, 4);
         offset += uint32_t(im.data.size());
     }
     for (const IcoImage& im : images)
@@ -179,8 +156,7 @@ Bytes MakePng(uint32_t width, uint32_t height, uint8_t colorType, uint8_t bitDep
     Bytes b{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     Bytes header;
     for (uint32_t v : {width, height})
-        for (int i = 3; i >= 0; --i)
-            header.push_back(uint8_t(v >> (8 * i)));
+        Put(header, v, 4, true);
     header.insert(header.end(), {bitDepth, colorType, 0, 0, 0});
     Chunk(b, "IHDR", header);
     uLongf size = compressBound(uLong(rows.size()));
@@ -203,10 +179,9 @@ Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixe
     jpeg_mem_dest(&cinfo, &buffer, &size);
     cinfo.image_width = JDIMENSION(width);
     cinfo.image_height = JDIMENSION(height);
+    constexpr J_COLOR_SPACE kSpaces[] = {JCS_GRAYSCALE, JCS_RGB, JCS_CMYK, JCS_CMYK}; // by kind
+    cinfo.in_color_space = kSpaces[int(kind)];
     cinfo.input_components = kind == JpegKind::Grey ? 1 : kind == JpegKind::Rgb ? 3 : 4;
-    cinfo.in_color_space = kind == JpegKind::Grey  ? JCS_GRAYSCALE
-                           : kind == JpegKind::Rgb ? JCS_RGB
-                                                   : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     if (kind == JpegKind::Ycck)
         jpeg_set_colorspace(&cinfo, JCS_YCCK);
@@ -231,6 +206,29 @@ Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixe
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return out;
+}
+
+Image MakeImage(int32_t width, int32_t height, const PixelFn& pixel) {
+    Image image{width, height, {}};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            image.pixels.push_back(pixel(x, y));
+    return image;
+}
+
+std::string SizeOf(const std::optional<Image>& image) {
+    return image ? std::to_string(image->width) + " x " + std::to_string(image->height) : "refused";
+}
+
+std::string Dump(const std::optional<Image>& image) {
+    std::string text = SizeOf(image);
+    for (size_t i = 0; image && i < image->pixels.size(); ++i) {
+        char hex[10];
+        std::snprintf(hex, sizeof hex, "%c%08X", i % size_t(image->width) ? ' ' : '\n',
+                      image->pixels[i]);
+        text += hex;
+    }
+    return text;
 }
 
 } // namespace qm6::pictures::test

@@ -30,17 +30,21 @@ struct DibLayout {
     uint16_t bpp = 24;
     bool topDown = false;
     bool bitfields = false;
-    uint32_t masks[4] = {0, 0, 0, 0}; // red, green, blue, alpha
-    std::vector<uint32_t> palette;    // 0x00RRGGBB
-    uint32_t clrUsed = 0;             // written as biClrUsed (0: full table)
-    PixelFn value;
+    uint32_t masks[4] = {0, 0, 0, 0};   // red, green, blue, alpha
+    std::vector<uint32_t> palette = {}; // 0x00RRGGBB
+    uint32_t clrUsed = 0;               // written as biClrUsed (0: full table)
+    PixelFn value = {};
     // An icon image: the header gives twice the height, and a 1-bit AND
     // mask follows the colour bits (maskBit(x, y) true = transparent).
     bool icon = false;
-    std::function<bool(int32_t x, int32_t y)> maskBit;
+    std::function<bool(int32_t x, int32_t y)> maskBit = {};
 };
 
 Bytes MakeDib(const DibLayout& layout);
+// An icon image of one colour (0xAARRGGBB; below 32 bits through a table of
+// black and the colour).
+Bytes MakeIcon(int32_t width, int32_t height, uint16_t bpp, uint32_t color,
+               std::function<bool(int32_t x, int32_t y)> mask = {});
 // A .bmp file around a DIB: BITMAPFILEHEADER with bfOffBits pointing at the
 // bits (`gap` bytes of padding between the table and the bits).
 Bytes MakeBmpFile(const DibLayout& layout, uint32_t gap = 0);
@@ -74,5 +78,13 @@ Bytes MakePng(uint32_t width, uint32_t height, uint8_t colorType, uint8_t bitDep
 enum class JpegKind { Grey, Rgb, Cmyk, Ycck };
 Bytes MakeJpeg(int32_t width, int32_t height, JpegKind kind, const PixelFn& pixel,
                bool progressive = false);
+
+// An image whose pixel (x, y) is pixel(x, y).
+Image MakeImage(int32_t width, int32_t height, const PixelFn& pixel);
+// "W x H", or "refused".
+std::string SizeOf(const std::optional<Image>& image);
+// SizeOf and then each row's pixels in hex: a whole image compared in one
+// assertion with a readable difference.
+std::string Dump(const std::optional<Image>& image);
 
 } // namespace qm6::pictures::test

@@ -1,5 +1,6 @@
 // DIBs and .bmp files: every depth and header, both row orders, bit fields,
-// colour tables; every cut and a table of damaged header fields.
+// colour tables, run-length bits; every cut and a table of damaged header
+// fields.
 
 #include "Builders.h"
 
@@ -16,67 +17,44 @@ uint32_t PaletteColor(uint32_t i) {
     return ((i * 37 + 11) & 0xFF) << 16 | ((i * 91 + 3) & 0xFF) << 8 | ((i * 53 + 7) & 0xFF);
 }
 
-// 5- and 6-bit channel values and what they widen to (the bits repeated).
-struct Widen {
-    uint32_t value;
-    uint32_t expect;
-};
-constexpr Widen k5[] = {{0, 0x00}, {31, 0xFF}, {16, 0x84}, {1, 0x08}, {10, 0x52}};
-constexpr Widen k6[] = {{0, 0x00}, {63, 0xFF}, {32, 0x82}, {1, 0x04}, {45, 0xB6}};
+// 16-bit words and the colours they widen to (each channel's bits repeated:
+// abcde becomes abcdeabc) as 5-5-5 and as 5-6-5.
+constexpr uint32_t k16[][3] = {{0x0000, 0x000000, 0x000000},
+                               {0xFFFF, 0xFFFFFF, 0xFFFFFF},
+                               {0x8410, 0x080084, 0x848284},
+                               {0x0421, 0x080808, 0x008608},
+                               {0x5555, 0xAD52AD, 0x52AAAD}};
 
 struct DibCase {
     std::string name;
-    Header header;
-    uint16_t bpp;
-    bool topDown = false;
-    bool bitfields = false;
-    uint32_t masks[4] = {0, 0, 0, 0};
+    DibLayout layout;       // its header fields; bit fields when masks are given
     uint32_t tableSize = 0; // entries written (bpp <= 8); also biClrUsed when not the full table
-    uint32_t clrUsed = 0;   // for > 8 bits: a table that must be skipped
 };
 
-// The layout of a case and the pixel each (x, y) must decode to.
-struct Built {
-    DibLayout layout;
-    PixelFn expect;
-};
-
-Built Build(const DibCase& c) {
-    Built b;
-    DibLayout& s = b.layout;
-    s.header = c.header;
+// The layout of a case and the image it must decode to.
+std::pair<DibLayout, Image> Build(const DibCase& c) {
+    DibLayout s = c.layout;
     s.width = kW;
     s.height = kH;
-    s.bpp = c.bpp;
-    s.topDown = c.topDown;
-    s.bitfields = c.bitfields;
-    std::copy(std::begin(c.masks), std::end(c.masks), s.masks);
-    s.clrUsed = c.clrUsed; // for > 8 bits: a table that must be skipped
-    s.palette.assign(c.clrUsed, 0x123456);
-    if (c.bpp <= 8) {
-        const uint32_t full = 1u << c.bpp, n = c.tableSize ? c.tableSize : full;
+    s.bitfields = s.masks[0] != 0;
+    s.palette.assign(s.clrUsed, 0x123456); // for > 8 bits: a table that must be skipped
+    PixelFn pixel;
+    if (s.bpp <= 8) {
+        const uint32_t full = 1u << s.bpp, n = c.tableSize ? c.tableSize : full;
         for (uint32_t i = 0; i < n; ++i)
             s.palette.push_back(PaletteColor(i));
         s.clrUsed = n != full ? n : 0;
         // Indices run over the whole range the depth allows; those past a
         // short table are black.
         s.value = [full](int32_t x, int32_t y) { return uint32_t(x + 3 * y) % full; };
-        b.expect = [n, full](int32_t x, int32_t y) {
+        pixel = [n, full](int32_t x, int32_t y) {
             const uint32_t i = uint32_t(x + 3 * y) % full;
             return 0xFF000000u | (i < n ? PaletteColor(i) : 0);
         };
-    } else if (c.bpp == 16) {
-        // Red by column, green by row (6 bits in 5-6-5), blue by both.
-        const bool six = c.masks[1] == 0x07E0;
-        const Widen* g = six ? k6 : k5;
-        s.value = [=](int32_t x, int32_t y) {
-            return k5[size_t(x) % 5].value << (six ? 11 : 10) | g[size_t(y) % 5].value << 5 |
-                   k5[size_t(x + y) % 5].value;
-        };
-        b.expect = [=](int32_t x, int32_t y) {
-            return 0xFF000000u | k5[size_t(x) % 5].expect << 16 | g[size_t(y) % 5].expect << 8 |
-                   k5[size_t(x + y) % 5].expect;
-        };
+    } else if (s.bpp == 16) {
+        const size_t form = s.masks[1] == 0x07E0 ? 2 : 1;
+        s.value = [](int32_t x, int32_t y) { return k16[size_t(x + y) % 5][0]; };
+        pixel = [form](int32_t x, int32_t y) { return 0xFF000000u | k16[size_t(x + y) % 5][form]; };
     } else {
         // Colours with a fourth byte that varies (and is never alpha for a
         // bitmap).
@@ -84,9 +62,9 @@ Built Build(const DibCase& c) {
             return uint32_t(x * 40 + y) << 24 | uint32_t(x * 36) << 16 | uint32_t(y * 60) << 8 |
                    uint32_t(200 - x * 9);
         };
-        b.expect = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
+        pixel = [v = s.value](int32_t x, int32_t y) { return 0xFF000000u | v(x, y); };
     }
-    return b;
+    return {s, MakeImage(kW, kH, pixel)};
 }
 
 // One case for each way a header, a depth or a colour table changes how the
@@ -94,38 +72,27 @@ Built Build(const DibCase& c) {
 // before the bits), and refused when cut anywhere.
 const DibCase kDibCases[] = {
     // clang-format off
-    {"Core1", Header::Core, 1},
-    {"Core24", Header::Core, 24},
-    {"Info4ShortTable", Header::Info, 4, false, false, {}, 3},
-    {"Info16Rgb555", Header::Info, 16},
-    {"Info16Bitfields565TopDown", Header::Info, 16, true, true, {0xF800, 0x07E0, 0x001F, 0}},
-    {"Info24SkipsTable", Header::Info, 24, false, false, {}, 0, 2},
-    {"Info32", Header::Info, 32},
-    {"Info32BitfieldsSwapped", Header::Info, 32, false, true, {0x000000FF, 0x0000FF00, 0x00FF0000, 0}},
-    {"V4Bitfields101010", Header::V4, 32, false, true, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}},
-    {"V5AlphaMaskIgnored", Header::V5, 32, false, true, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
-    {"V5EightClrUsedTopDown", Header::V5, 8, true, false, {}, 20},
+    {"Core1", {.header = Header::Core, .bpp = 1}},
+    {"Core24", {.header = Header::Core}},
+    {"Info4ShortTable", {.bpp = 4}, 3},
+    {"Info16Rgb555", {.bpp = 16}},
+    {"Info16Bitfields565TopDown", {.bpp = 16, .topDown = true, .masks = {0xF800, 0x07E0, 0x001F, 0}}},
+    {"Info24SkipsTable", {.clrUsed = 2}},
+    {"Info32", {.bpp = 32}},
+    {"Info32BitfieldsSwapped", {.bpp = 32, .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0}}},
+    {"V4Bitfields101010", {.header = Header::V4, .bpp = 32, .masks = {0x3FF00000, 0x000FFC00, 0x000003FF, 0}}},
+    {"V5AlphaMaskIgnored", {.header = Header::V5, .bpp = 32, .masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}}},
+    {"V5EightClrUsedTopDown", {.header = Header::V5, .bpp = 8, .topDown = true}, 20},
     // clang-format on
 };
-
-void ExpectPixels(const std::optional<Image>& image, const Built& b) {
-    ASSERT_TRUE(image.has_value());
-    ASSERT_EQ(image->width, kW);
-    ASSERT_EQ(image->height, kH);
-    for (int32_t y = 0; y < kH; ++y)
-        for (int32_t x = 0; x < kW; ++x)
-            ASSERT_EQ(image->Pixel(x, y), b.expect(x, y)) << "at " << x << "," << y;
-}
 
 TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
     for (const DibCase& c : kDibCases) {
         SCOPED_TRACE(c.name);
-        const Built b = Build(c);
-        const Bytes dib = MakeDib(b.layout);
-        ExpectPixels(DecodeDib(dib), b);
-        // A .bmp file whose bits start after a gap.
-        const Bytes file = MakeBmpFile(b.layout, 6);
-        ExpectPixels(DecodeBmpFile(file), b);
+        const auto [s, expect] = Build(c);
+        const Bytes dib = MakeDib(s), file = MakeBmpFile(s, 6);
+        EXPECT_EQ(Dump(DecodeDib(dib)), Dump(expect));
+        EXPECT_EQ(Dump(DecodeBmpFile(file)), Dump(expect)); // bits after a gap
         for (size_t n = 0; n < dib.size(); ++n)
             ASSERT_FALSE(DecodeDib(std::span(dib.data(), n))) << "cut at " << n;
         for (size_t n = 0; n < file.size(); ++n)
@@ -133,56 +100,29 @@ TEST(DibTest, DecodesEveryDepthAndHeaderAndRefusesEveryCut) {
     }
 }
 
+// Damaged fields of an 8-bit DIB's header (after the file header's 14
+// bytes) and of the file header, each read without a fault but refused.
+// (Sizes beyond the data are the cuts' and the fuzz target's.) Bytes to spare
+// after the bits, so that a header read wrongly does not run out of data.
 TEST(DibTest, RefusesDamagedHeaderFields) {
-    DibLayout s;
-    s.width = kW;
-    s.height = kH;
-    s.bpp = 8;
-    for (uint32_t i = 0; i < 256; ++i)
-        s.palette.push_back(PaletteColor(i));
-    s.value = [](int32_t x, int32_t y) { return uint32_t(x * y); };
-    // Bytes to spare after the bits, so that a header read wrongly does not
-    // run out of data.
-    Bytes good = MakeDib(s);
+    // bfOffBits 0: the bits follow the table, as in a DIB.
+    Bytes good = Patched(MakeBmpFile(Build({"Info8", {.bpp = 8}}).first), {{10, 0}});
     good.resize(good.size() + 16);
-    ASSERT_TRUE(DecodeDib(good)); // undamaged, it decodes
-    const struct {
-        const char* name;
-        Field field;
-    } damage[] = {
-        {"HeaderSizeUnknown", {0, 41}},
-        {"WidthZero", {4, 0}},
-        {"HeightZero", {8, 0}},
-        {"HeightMostNegative", {8, 0x80000000}},
-        {"HeightBeyondData", {8, 8}},
-        {"WidthBeyondData", {4, 0x10001}},
-        {"BitCountThree", {14, 3, 2}},
-        {"Rle4OnEightBits", {16, 2}},
-        {"BitfieldsOnEightBits", {16, 3}},
-    };
-    for (const auto& d : damage)
-        EXPECT_FALSE(DecodeDib(Patched(good, {d.field}))) << d.name;
-}
-
-TEST(BmpFileTest, RefusesWrongSignatureAndBitsOffsets) {
-    DibLayout s;
-    s.width = 2;
-    s.height = 2;
-    s.value = [](int32_t x, int32_t y) { return uint32_t(x * 100 + y); };
-    const Bytes good = MakeBmpFile(s);
     ASSERT_TRUE(DecodeBmpFile(good));
-    for (const Field f : {Field{0, 'X', 1}, {10, 13}, {10, 20}, {10, 0xFFFFFFFF}})
-        EXPECT_FALSE(DecodeBmpFile(Patched(good, {f}))) << f.offset << "=" << f.value;
-    EXPECT_FALSE(DecodeBmpFile(MakeDib(s))); // a DIB is not a .bmp file
+    constexpr size_t D = 14;
+    const std::pair<const char*, Field> damage[] = {
+        {"Signature", {0, 'X', 1}},         {"BitsInTheTable", {10, 20}},
+        {"HeaderSizeUnknown", {D + 0, 41}}, {"HeightMostNegative", {D + 8, 0x80000000}},
+        {"Rle4OnEightBits", {D + 16, 2}},   {"BitfieldsOnEightBits", {D + 16, 3}},
+    };
+    for (const auto& [name, field] : damage)
+        EXPECT_FALSE(DecodeBmpFile(Patched(good, {field}))) << name;
 }
 
 // A run-length encoded DIB: a BITMAPINFOHEADER, a palette whose entry i is
 // PaletteColor(i), and the encoded bits.
 Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
-    DibLayout s;
-    s.width = s.height = 1;
-    s.bpp = bpp;
-    s.clrUsed = bpp == 8 ? 8 : 16;
+    DibLayout s{.width = 1, .height = 1, .bpp = bpp, .clrUsed = bpp == 8 ? 8u : 16u};
     for (uint32_t i = 0; i < s.clrUsed; ++i)
         s.palette.push_back(PaletteColor(i));
     s.value = [](int32_t, int32_t) { return 0u; };
@@ -198,60 +138,39 @@ Bytes RleDib(int32_t width, int32_t height, uint16_t bpp, const Bytes& bits) {
 
 // Encoded runs, absolute runs with their padding, line ends, deltas and the
 // end of the bitmap; what no run reaches stays black, what passes the right
-// edge is dropped.
+// edge is dropped. The pixels are table indices from the top row, '.' for
+// black; none when the bits are refused.
 TEST(DibRleTest, DecodesRunsEscapesAndSkippedPixels) {
-    constexpr uint32_t B = 0; // black, as a skipped pixel decodes
-    auto c = [](uint32_t i) { return PaletteColor(i); };
-    struct Case {
-        const char* name;
+    const struct {
         int32_t width, height;
         uint16_t bpp;
         Bytes bits;
-        std::vector<uint32_t> rows; // top row first, RGB
+        std::string pixels;
     } cases[] = {
-        // Rle8 from the bottom row: a run, an absolute run of three and its
-        // pad, a line end; a run past the right edge, a line end; a delta 3
-        // right, a run, the end of the bitmap.
-        {"Rle8",
-         6,
-         3,
-         8,
-         {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 0, 0, 2, 3, 0, 2, 3, 0, 1},
-         {B, B, B, c(3), c(3), B, c(2), c(2), c(2), c(2), c(2), c(2), c(1), c(1), c(1), c(2), c(3),
-          c(1)}},
-        // Rle4: a run whose nibbles take turns, then an absolute run of three nibbles.
-        {"Rle4",
-         5,
-         2,
-         4,
-         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1},
-         {c(3), c(4), c(5), B, B, c(1), c(2), c(1), c(2), c(1)}},
-        // Bits that end without the end-of-bitmap escape keep what came.
-        {"NoEndOfBitmap", 2, 2, 8, {2, 7}, {B, B, c(7), c(7)}},
-        // A delta up and past the top ends the picture there.
-        {"DeltaPastTheTop", 2, 2, 8, {0, 2, 0, 5, 1, 1}, {B, B, B, B}},
+        // RLE8 from the bottom row: a run, an absolute run of three and its
+        // pad, a line end; a run past the right edge; the end of the bitmap.
+        {6, 2, 8, {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 9, 2, 0, 1}, "222222111231"},
+        {6, 1, 8, {0, 2, 3, 0, 2, 3, 0, 1}, "...33."}, // a delta 3 right, a run
+        // RLE4: a run whose nibbles take turns, then an absolute run of three.
+        {5, 2, 4, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, "345..12121"},
+        {4, 1, 8, {4, 1, 0, 1}, "1111"},
+        {4, -1, 8, {4, 1, 0, 1}, ""}, // top-down: refused
+        {4, 1, 8, {0, 5, 1, 2}, ""},  // an absolute run cut off
     };
-    for (const Case& k : cases) {
-        const auto image = DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits));
-        ASSERT_TRUE(image) << k.name;
-        ASSERT_EQ(image->width, k.width);
-        ASSERT_EQ(image->height, k.height);
-        for (int32_t y = 0; y < k.height; ++y)
-            for (int32_t x = 0; x < k.width; ++x)
-                EXPECT_EQ(image->Pixel(x, y), 0xFF000000u | k.rows[size_t(y * k.width + x)])
-                    << k.name << " at " << x << "," << y;
+    for (const auto& k : cases) {
+        const auto index = [&](int32_t x, int32_t y) {
+            const char i = k.pixels.at(size_t(y * k.width + x));
+            return 0xFF000000u | (i == '.' ? 0 : PaletteColor(uint32_t(i - '0')));
+        };
+        EXPECT_EQ(Dump(DecodeDib(RleDib(k.width, k.height, k.bpp, k.bits))),
+                  k.pixels.empty() ? "refused" : Dump(MakeImage(k.width, k.height, index)))
+            << testing::PrintToString(k.bits);
     }
 }
 
-TEST(DibRleTest, RefusesCutEscapesAndTopDownBitmaps) {
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 5, 1, 2})));       // absolute run cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 8, {0, 2, 1})));          // delta cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, 1, 4, {0, 7, 0x12, 0x34}))); // RLE4 absolute run cut off
-    EXPECT_FALSE(DecodeDib(RleDib(4, -1, 8, {4, 1, 0, 1}))); // run-length bits are bottom-up only
-    ASSERT_TRUE(DecodeDib(RleDib(4, 1, 8, {4, 1, 0, 1})));
-
-    // A few bytes may not claim a picture far larger than runs could fill;
-    // a large one whose runs do fill it decodes.
+// A few bytes may not claim a picture far larger than runs could fill; a
+// large one whose runs do fill it decodes.
+TEST(DibRleTest, RefusesPicturesFarLargerThanTheirRuns) {
     EXPECT_FALSE(DecodeDib(RleDib(4000, 4000, 8, {0, 1})));
     EXPECT_TRUE(DecodeDib(RleDib(256, 256, 8, {0, 1})));
     Bytes rows;
