@@ -2,6 +2,7 @@
 
 #include "Builders.h"
 
+#include <cstdlib>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -61,21 +62,43 @@ std::pair<size_t, size_t> Segment(const Bytes& jpeg, uint8_t marker) {
     return {0, 0};
 }
 
-// A file of each kind, at a size that is neither a multiple of 8 nor of 16,
-// decodes; it is refused, without a word on stderr, when cut anywhere, and
+// Each channel within 10.
+bool Near(uint32_t a, uint32_t b) {
+    for (int shift = 0; shift < 32; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 10)
+            return false;
+    return true;
+}
+
+// A file of each kind, at a size that is neither a multiple of 8 nor of 16:
+// the colour of its top left 16 x 16 corner (one chroma block), noise
+// elsewhere. It is refused, without a word on stderr, when cut anywhere, and
 // when its scan's data stops part way and the end marker follows at once.
 TEST(JpegTest, DecodesEachKindAndRefusesCutsSilently) {
-    for (const auto& [name, kind, progressive] : {std::tuple{"Rgb", JpegKind::Rgb, false},
-                                                  {"Grey", JpegKind::Grey, false},
-                                                  {"Cmyk", JpegKind::Cmyk, false},
-                                                  {"Ycck", JpegKind::Ycck, true}}) {
+    const struct {
+        const char* name;
+        JpegKind kind;
+        bool progressive;
+        uint32_t corner, shows; // the source value and the colour it shows
+    } kinds[] = {
+        {"Rgb", JpegKind::Rgb, false, 0xD02010, 0xFFD02010},
+        {"Grey", JpegKind::Grey, false, 0x30, 0xFF303030},
+        // Inverted CMYK (255 is no ink): cyan ink only, then half black.
+        {"Cmyk", JpegKind::Cmyk, false, 0x00FFFFFF, 0xFF00FFFF},
+        {"Ycck", JpegKind::Ycck, true, 0xFFFFFF80, 0xFF808080},
+    };
+    for (const auto& [name, kind, progressive, corner, shows] : kinds) {
         SCOPED_TRACE(name);
         const Bytes jpeg = MakeJpeg(
             37, 37, kind,
-            [](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131) * 2654435761u; },
+            [corner](int32_t x, int32_t y) {
+                return x < 16 && y < 16 ? corner : uint32_t(x * 977 + y * 131) * 2654435761u;
+            },
             progressive);
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(SizeOf(DecodeJpeg(jpeg)), "37 x 37");
+        const auto image = DecodeJpeg(jpeg);
+        ASSERT_EQ(SizeOf(image), "37 x 37");
+        EXPECT_TRUE(Near(image->Pixel(4, 4), shows)) << std::hex << image->Pixel(4, 4);
         for (size_t n = 0; n < jpeg.size(); n += (n < 700 || n + 16 > jpeg.size() ? 1 : 7))
             ASSERT_FALSE(DecodeJpeg(std::span(jpeg.data(), n))) << "cut at " << n;
         // Baseline files only: a progressive file stopped between two scans
