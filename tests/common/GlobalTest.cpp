@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace qm6 {
 namespace {
@@ -71,15 +72,16 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
     }
 }
 
-// The Yes/No box's default style and title are the windowless tests'.
-TEST_F(GlobalTest, MessagesUseTheirStyleOrAnExclamationWithTheProductNameAsTitle) {
+TEST_F(GlobalTest, MessagesUseTheirStyleOrTheirDefaultWithTheProductNameAsTitle) {
     StartIn(bare_.Str());
     global_.DisplayMessage("Stop", 16);
     global_.DisplayMessage("Default");
-    ASSERT_EQ(host_.Boxes().size(), 2u);
-    EXPECT_EQ(host_.Boxes()[0].style, 16);
-    EXPECT_EQ(host_.Boxes()[1].style, 48);
-    EXPECT_EQ(host_.Boxes()[1].title, "Quillmeter 6");
+    global_.DisplayYesNoMessage("Delete?");
+    std::vector<int> styles;
+    for (const auto& box : host_.Boxes())
+        styles.push_back(box.style);
+    EXPECT_EQ(styles, (std::vector<int>{16, 48, 52}));
+    EXPECT_EQ(host_.Boxes()[2].title, "Quillmeter 6");
 }
 
 // The arguments reach the box and its answer comes back; the box's defaults
