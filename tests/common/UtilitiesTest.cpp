@@ -1,5 +1,5 @@
 // The shared utilities on the forms layer: unit conversion, combo boxes by
-// item data, the numeric key filter, locale texts, trimming text boxes, and
+// item data, the numeric key filter in the user's locale, trimming text boxes, and
 // a message box handler that answers instead of the thread's host.
 
 #include "common/Utilities.h"
@@ -11,7 +11,6 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/TextBox.h"
-#include "platform/locale/LocaleInfo.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -126,21 +125,11 @@ TEST_F(UtilitiesTest, FilterNumericKeyPassesDigitsBackspaceAndTheAllowedSigns) {
     }
 }
 
-// The separators are the user's locale's, read once on the thread.
-TEST_F(UtilitiesTest, FilterNumericKeyKeepsTheSeparatorsReadFirstOnTheThread) {
-    {
-        test::ScopedEnv lc("LC_ALL", std::string("de_DE.UTF-8"));
-        EXPECT_EQ(FilterNumericKey(',', false, true), ',');
-    }
-    test::ScopedEnv lc("LC_ALL", std::string("en_US.UTF-8"));
-    EXPECT_EQ(FilterNumericKey(',', false, true), ','); // still the first locale's
-    ResetModuleState();
-    EXPECT_EQ(FilterNumericKey(',', false, true), 0);
-}
-
-TEST_F(UtilitiesTest, LocaleStringsAreEmptyWhenTheLocaleHasNone) {
-    EXPECT_EQ(GetLocaleString(1033, 0x7777), "");                 // no such setting
-    EXPECT_EQ(GetLocaleString(0x7777, loc::LOCALE_SDECIMAL), ""); // no such locale
+// The separators are the user's locale's.
+TEST_F(UtilitiesTest, FilterNumericKeyTakesTheDecimalSeparatorOfTheUsersLocale) {
+    test::ScopedEnv lc("LC_ALL", std::string("de_DE.UTF-8"));
+    EXPECT_EQ(FilterNumericKey(',', false, true), ',');
+    EXPECT_EQ(FilterNumericKey('.', false, true), 0);
 }
 
 TEST_F(UtilitiesTest, TrimTextControlsTrimsAndCutsEveryTextBox) {
