@@ -20,10 +20,13 @@ namespace {
 
 using forms::ScriptedHost;
 
-// A thread started with a module folder: the build's bin folder (string and
-// branding libraries found) or an empty temporary one (neither found).
+// A thread started with its module folder in an empty temporary folder (no
+// string or branding library found), or later in the build's bin folder
+// (both found).
 class GlobalTest : public test::FreshThread {
 protected:
+    GlobalTest() { StartIn(bare_.Str()); }
+
     test::TempDir bare_;
     ScriptedHost host_;
     forms::ScopedHost scope_{host_};
@@ -33,11 +36,8 @@ protected:
 // Without a branding library the header logo is the built-in JPEG; with
 // the build's library its bitmap wins. Names are the console's.
 TEST_F(GlobalTest, HeaderLogoAndNamesWithAndWithoutTheBrandingLibrary) {
-    StartIn(bare_.Str());
     ASSERT_FALSE(Branding().IsLoaded());
     EXPECT_EQ(global_.ApplicationName(), "Control Center");
-    EXPECT_EQ(global_.ProductName(), "Quillmeter 6");
-    EXPECT_EQ(global_.CompanyName(), "Quillmeter");
     EXPECT_EQ(global_.SplashScreen(), nullptr);
     const pictures::PicturePtr logo = global_.AdminHeaderLogo();
     ASSERT_NE(logo, nullptr);
@@ -65,7 +65,6 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
         EXPECT_EQ(QM6AdminCommonGlobal::UseAlphaIconsFor({c.major, c.minor}, c.bits), c.expected)
             << c.major << "." << c.minor << " at " << c.bits;
     // This system counts as 6.0; the depth is the host's.
-    StartIn(bare_.Str());
     for (const int bits : {24, 32}) {
         host_.DisplayBitsPerPixel(bits);
         EXPECT_EQ(global_.UseAlphaIcons(), bits >= 32) << bits;
@@ -73,7 +72,6 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
 }
 
 TEST_F(GlobalTest, MessagesUseTheirStyleOrTheirDefaultWithTheProductNameAsTitle) {
-    StartIn(bare_.Str());
     global_.DisplayMessage("Stop", 16);
     global_.DisplayMessage("Default");
     global_.DisplayYesNoMessage("Delete?");
@@ -87,7 +85,6 @@ TEST_F(GlobalTest, MessagesUseTheirStyleOrTheirDefaultWithTheProductNameAsTitle)
 // The arguments reach the box and its answer comes back; the box's defaults
 // are its own tests'.
 TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndAnswer) {
-    StartIn(bare_.Str());
     host_.QueueModal([&](forms::Form& form) {
         auto& box = dynamic_cast<frmIdiotBox&>(form);
         EXPECT_FALSE(box.cmdCancel().Visible());

@@ -36,14 +36,21 @@ protected:
         StartIn(QM6_BIN_DIR);
     }
 
-    // Shows a fresh box whose script acts on it.
+    // Shows a fresh box whose script acts on it, under the normal pointer;
+    // the caller's pointer comes back.
     bool Run(const std::string& message, int32_t helpId, const std::string& checkCaption,
              bool showCancel, const std::function<void(frmIdiotBox&)>& act) {
-        host_.QueueModal([&](forms::Form& form) { act(dynamic_cast<frmIdiotBox&>(form)); });
+        forms::Screen::MousePointer(forms::vbHourglass);
+        host_.QueueModal([&](forms::Form& form) {
+            EXPECT_EQ(forms::Screen::MousePointer(), forms::vbDefault);
+            act(dynamic_cast<frmIdiotBox&>(form));
+        });
         frmIdiotBox box;
         const bool answer =
             box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, checkCaption, showCancel);
         EXPECT_EQ(host_.PendingModals(), 0u) << "the box was not shown";
+        EXPECT_EQ(forms::Screen::MousePointer(), forms::vbHourglass);
+        forms::Screen::MousePointer(forms::vbDefault);
         return answer;
     }
 
@@ -69,7 +76,12 @@ TEST_F(IdiotBoxTest, EachWayOfClosingAnswersAndStoresTheChoice) {
     const Act cancel = [](frmIdiotBox& box) { forms::input::Click(box.cmdCancel()); };
     const Act esc = [](frmIdiotBox& box) { forms::input::PressKey(box, kVbKeyEscape); };
     const Act closeBox = [](frmIdiotBox& box) { forms::input::CloseBox(box); };
+    // Shown checked, with the string library's texts and the library font.
     const Act helpThenOK = [](frmIdiotBox& box) {
+        EXPECT_EQ(box.chkDoNotShow().Value(), forms::vbChecked);
+        EXPECT_EQ(box.chkDoNotShow().Caption(), "Show this message again");
+        EXPECT_EQ(box.Caption(), "Quillmeter 6");
+        EXPECT_EQ(box.lblMesg().Font()->Name(), "DejaVu Sans");
         forms::input::Click(box.cmdHelp());
         EXPECT_TRUE(box.Widget()->isVisible());
         PressOK(box);
@@ -101,22 +113,6 @@ TEST_F(IdiotBoxTest, EachWayOfClosingAnswersAndStoresTheChoice) {
     EXPECT_TRUE(box.CheckAndShowIdiotBox("Hidden", kSection, kValue, -1, "", true));
     EXPECT_EQ(host_.ModalForms().size(), shown);
     EXPECT_FALSE(box.Loaded());
-}
-
-// Shown checked, with the string library's texts, the library font and the
-// normal pointer; the caller's pointer comes back.
-TEST_F(IdiotBoxTest, ShownWithTheLibrarysTextsAndFontAndTheNormalPointer) {
-    forms::Screen::MousePointer(forms::vbHourglass);
-    EXPECT_TRUE(Run("First", -1, "", true, [](frmIdiotBox& box) {
-        EXPECT_EQ(forms::Screen::MousePointer(), forms::vbDefault);
-        EXPECT_EQ(box.chkDoNotShow().Value(), forms::vbChecked);
-        EXPECT_EQ(box.chkDoNotShow().Caption(), "Show this message again");
-        EXPECT_EQ(box.Caption(), "Quillmeter 6");
-        EXPECT_EQ(box.lblMesg().Font()->Name(), "DejaVu Sans");
-        PressOK(box);
-    }));
-    EXPECT_EQ(forms::Screen::MousePointer(), forms::vbHourglass);
-    forms::Screen::MousePointer(forms::vbDefault);
 }
 
 // Which texts are true is CBool's rule; the box adds that a text that is no

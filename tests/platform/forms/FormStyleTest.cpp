@@ -114,8 +114,8 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
         window->resize(designed * 2); // what a user's drag asks for
         EXPECT_EQ(window->size() == designed, c.fixed);
         EXPECT_EQ(window->minimumSize() == window->maximumSize(), c.fixed);
-        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint), c.minMax);
-        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint), c.minMax);
+        const auto sizing = Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint;
+        EXPECT_EQ(window->windowFlags() & sizing, c.minMax ? sizing : Qt::WindowFlags());
         form.Move(0, 0, 3000, 2000); // code still sizes a fixed form
         EXPECT_EQ(window->width(), Screen::ToPixelsX(3000));
     }

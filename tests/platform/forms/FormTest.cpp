@@ -121,16 +121,9 @@ TEST(FormTest, CloseBoxAsksQueryUnloadWhichCanKeepTheFormOpen) {
     EXPECT_TRUE(d.form.Unload());
 }
 
-TEST(FormTest, ScriptedHostAnswersFromItsQueueAndMeasuresCharactersInTheFormsFont) {
+TEST(FormTest, ScriptedHostMeasuresCharactersInTheFormsFont) {
     ScriptedHost host;
     ScopedHost scope(host);
-    host.QueueAnswer(7);
-    EXPECT_EQ(host.MsgBox("Save?", 4 + 32, "Title"), 7);
-    EXPECT_EQ(host.MsgBox("Go on?", 3, ""), 6); // nothing queued: the first button, unscripted
-    ASSERT_EQ(host.Boxes().size(), 2u);
-    EXPECT_EQ(host.Boxes()[0].style, 36);
-    EXPECT_EQ(host.UnscriptedBoxes(), 1);
-
     // 100 twips a character (not a byte) and 240 a line at 8 points, in the
     // form's font: twice the size, twice the width.
     Form form("frmText");

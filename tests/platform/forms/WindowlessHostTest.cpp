@@ -1,7 +1,7 @@
 // The forms host in a program without a QApplication: message boxes are
-// written to standard error and answered as boxes nobody saw, and the
-// display's bits per pixel are asked of a real X server (Xvfb) by a child
-// process that makes the application.
+// written to standard error and answered as boxes nobody saw; and the
+// display's bits per pixel asked of real X servers (Xvfb), each with an
+// application of its own.
 
 #include "platform/forms/Host.h"
 
@@ -45,27 +45,9 @@ TEST(WindowlessHost, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
     }
 }
 
-// Asks, in a child process with a QApplication on the display, the host's
-// bits per pixel; the exit status carries them (-1 when the child failed).
-int AskOnDisplay(const std::string& display) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        static int argc = 1;
-        static char name[] = "forms_windowless_tests";
-        static char* argv[] = {name, nullptr};
-        QApplication app(argc, argv);
-        _exit(ActiveHost().DisplayBitsPerPixel());
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Starts an Xvfb server of the given depth on a display number it chooses
-// itself (-displayfd), asks on it and stops it; nullopt when no server
-// started.
+// itself (-displayfd), asks the host's bits per pixel with an application on
+// it and stops it; nullopt when no server started.
 std::optional<int> AskOnXvfb(int depth) {
     int fds[2];
     if (pipe(fds) != 0)
@@ -90,8 +72,15 @@ std::optional<int> AskOnXvfb(int depth) {
     const bool started = server > 0 && fscanf(in, "%d", &number) == 1;
     fclose(in);
     std::optional<int> answer;
-    if (started)
-        answer = AskOnDisplay(":" + std::to_string(number));
+    if (started) {
+        setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        int argc = 1;
+        char name[] = "forms_windowless_tests";
+        char* argv[] = {name, nullptr};
+        const QApplication app(argc, argv);
+        answer = ActiveHost().DisplayBitsPerPixel();
+    }
     if (server > 0) {
         kill(server, SIGTERM);
         waitpid(server, nullptr, 0);
