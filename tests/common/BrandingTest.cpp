@@ -64,7 +64,7 @@ TEST_F(BrandingTest, WithoutALibraryTheBuiltInValuesAreTheProductsOwn) {
 }
 
 // Texts are trimmed; a missing, empty or blank text gives the built-in one.
-TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsForBlankOrMissing) {
+TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsAndPicturesAreBitmapsOrIcons) {
     clsQM6Branding& b = StartInTree("full");
     ASSERT_TRUE(b.IsLoaded());
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -77,13 +77,10 @@ TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsForBlankOrMissing) {
     };
     for (size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
-}
 
-// Pictures are bitmaps or icons of the size asked; any other kind, and a
-// product without a splash screen, give none. Each bitmap <id> of the
-// fixture is (id - 100) x 2 pixels, so the width names the resource taken.
-TEST_F(BrandingTest, PicturesAreBitmapsOrIconsOfTheSizeAsked) {
-    clsQM6Branding& b = StartInTree("full");
+    // Pictures are bitmaps or icons of the size asked; any other kind, and a
+    // product without a splash screen, give none. Each bitmap <id> of the
+    // fixture is (id - 100) x 2 pixels, so the width names the resource taken.
     ExpectPicture(b.SplashScreen(3), PictureType::Bitmap, 3, 2);
     EXPECT_EQ(b.SplashScreen(5), nullptr);
     EXPECT_EQ(b.LoadBrandPicture(103, 2, 0, 0), nullptr);

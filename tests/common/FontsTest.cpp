@@ -64,73 +64,52 @@ void ExpectFont(const FontPtr& font, const Expected& e) {
     EXPECT_FLOAT_EQ(font->Size(), e.size);
 }
 
-// Each row stores all three settings; an empty text is as good as none.
-TEST_F(LibraryFontTest, RegistryOverrideWithDefaultsAndUnusableValues) {
+// Without a face name stored, the font is the system locale's; each row
+// after those stores all three settings, and an empty text is as good as none.
+TEST_F(LibraryFontTest, SettingsWithDefaultsAndUnusableValuesOrTheSystemLocalesFont) {
     struct Case {
         const char* label;
         Variant charset, size;
-        Expected expected;
-        const char* name = "Courier New";
+        std::optional<Expected> expected; // nullopt: no library font
+        const char* name = "Courier New"; // nullptr: nothing stored
+        const char* systemLocale = "1033";
     };
+    const int16_t newFontCharset = Font::Create()->Charset();
     const std::string cn = "Courier New";
     const Variant none("");
     // clang-format off
     const Case cases[] = {
-        {"name alone", none, none, {cn, 0, 8}},
-        {"half up to even", none, Variant("11.5"), {cn, 0, 12}},
-        {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), {cn, 161, 14}},
-        {"outside 16 bits", Variant("70000"), Variant("40000"), {cn, 0, 8}},
-        {"charset above a byte, size zero", Variant("300"), Variant("0"), {cn, 0, 8}},
-        {"negative", Variant("-1"), Variant("-9"), {cn, 0, 8}},
+        {"1252", none, none, Expected{"MS Sans Serif", 0, 8}, nullptr, "1033"},
+        {"1251: MS Sans Serif lacks it", none, none, Expected{"Arial", 204, 8}, nullptr, "1049"},
+        {"932", none, none, Expected{kPGothic, 128, 9}, nullptr, "1041"},
+        {"874, no Thai face", none, none, Expected{"Arial", newFontCharset, 8}, nullptr, "1054"},
+        {"Hindi: no ANSI code page", none, none, std::nullopt, nullptr, "1081"},
+        {"name alone", none, none, Expected{cn, 0, 8}},
+        {"half up to even", none, Variant("11.5"), Expected{cn, 0, 12}},
+        {"numbers as DWORDs", Variant(int32_t(161)), Variant(int32_t(14)), Expected{cn, 161, 14}},
+        {"outside 16 bits", Variant("70000"), Variant("40000"), Expected{cn, 0, 8}},
+        {"charset above a byte, size zero", Variant("300"), Variant("0"), Expected{cn, 0, 8}},
+        {"negative", Variant("-1"), Variant("-9"), Expected{cn, 0, 8}},
         // Charset goes in before the name: a face that lacks it is replaced
         // by the font object, as the platform's would.
-        {"a face without the charset", Variant("204"), none, {"Arial", 204, 8}, "MS Sans Serif"},
+        {"a face without the charset", Variant("204"), none, Expected{"Arial", 204, 8}, "MS Sans Serif"},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        for (const auto& [name, value] : {std::pair{"FontName", Variant(c.name)},
-                                          {"FontCharSet", c.charset},
-                                          {"FontSize", c.size}})
-            Store("Software\\Quillmeter 6\\Font", name, value,
-                  value.IsString() ? reg::REG_SZ : reg::REG_DWORD);
-        ResetModuleState();
-        ExpectFont(LibraryFont(), c.expected);
-    }
-}
-
-struct LocaleCase {
-    const char* systemLocale;
-    std::optional<Expected> expected; // nullopt: no library font
-};
-
-TEST_F(LibraryFontTest, LocaleFontFromTheSystemCodePage) {
-    const int16_t newFontCharset = Font::Create()->Charset();
-    const LocaleCase cases[] = {
-        {"1033", Expected{"MS Sans Serif", 0, 8}},      // 1252
-        {"1049", Expected{"Arial", 204, 8}},            // 1251: MS Sans Serif lacks it
-        {"1041", Expected{kPGothic, 128, 9}},           // 932
-        {"1054", Expected{"Arial", newFontCharset, 8}}, // 874, no Thai face
-        {"1081", std::nullopt},                         // Hindi: no ANSI code page
-    };
-    for (const LocaleCase& c : cases) {
-        SCOPED_TRACE(c.systemLocale);
         test::ScopedEnv system("QM6_SYSTEM_LOCALE", c.systemLocale);
+        if (c.name)
+            for (const auto& [name, value] : {std::pair{"FontName", Variant(c.name)},
+                                              {"FontCharSet", c.charset},
+                                              {"FontSize", c.size}})
+                Store("Software\\Quillmeter 6\\Font", name, value,
+                      value.IsString() ? reg::REG_SZ : reg::REG_DWORD);
         ResetModuleState();
         if (c.expected)
             ExpectFont(LibraryFont(), *c.expected);
         else
             EXPECT_EQ(LibraryFont(), nullptr);
     }
-}
-
-TEST_F(LibraryFontTest, AcceptedFaceMustReadBackInTheSameSpelling) {
-    // A face installed as "ARIAL" reads back so, which is not "Arial".
-    auto faces = MachineFaces();
-    faces.erase(faces.begin()); // no MS Sans Serif
-    faces.front().name = "ARIAL";
-    fonts::SetFontRealizer(std::make_shared<const fonts::FaceTableRealizer>(faces));
-    ExpectFont(ChooseLocaleFont(), {"Tahoma", 0, 8});
 }
 
 TEST(StripAtNull, TrimsAndCutsAtTheFirstNul) {

