@@ -71,7 +71,7 @@ TEST_F(GlobalTest, UseAlphaIconsNeedsVersion51AndThirtyTwoBits) {
     }
 }
 
-TEST_F(GlobalTest, MessagesUseTheirStyleOrTheirDefaultWithTheProductNameAsTitle) {
+TEST_F(GlobalTest, MessagesAndTheDoNotShowAgainBoxGetTheirArguments) {
     global_.DisplayMessage("Stop", 16);
     global_.DisplayMessage("Default");
     global_.DisplayYesNoMessage("Delete?");
@@ -80,11 +80,9 @@ TEST_F(GlobalTest, MessagesUseTheirStyleOrTheirDefaultWithTheProductNameAsTitle)
         styles.push_back(box.style);
     EXPECT_EQ(styles, (std::vector<int>{16, 48, 52}));
     EXPECT_EQ(host_.Boxes()[2].title, "Quillmeter 6");
-}
 
-// The arguments reach the box and its answer comes back; the box's defaults
-// are its own tests'.
-TEST_F(GlobalTest, ShowIdiotBoxPassesItsArgumentsAndAnswer) {
+    // The do-not-show-again box gets the arguments and its answer comes back;
+    // the box's defaults are its own tests'.
     host_.QueueModal([&](forms::Form& form) {
         auto& box = dynamic_cast<frmIdiotBox&>(form);
         EXPECT_FALSE(box.cmdCancel().Visible());
