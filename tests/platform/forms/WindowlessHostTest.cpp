@@ -6,13 +6,11 @@
 #include "platform/forms/Host.h"
 
 #include <QApplication>
-#include <fcntl.h>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
-#include <signal.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utility>
 
 namespace qm6::forms {
@@ -42,33 +40,19 @@ TEST(WindowlessHost, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
 }
 
 // Starts an Xvfb server of the given depth on a display number it chooses
-// itself (-displayfd), asks the host's bits per pixel with an application on
-// it and stops it; nullopt when no server started.
+// and writes once it is ready (-displayfd), and asks the host's bits per
+// pixel with an application on it; the server ends when that application,
+// its only client, has gone (-terminate). nullopt when no server started.
 std::optional<int> AskOnXvfb(int depth) {
-    int fds[2];
-    if (pipe(fds) != 0)
+    const std::string command =
+        "exec Xvfb -displayfd 1 -terminate -nolisten tcp -screen 0 320x240x" +
+        std::to_string(depth) + " 2>/dev/null";
+    FILE* server = popen(command.c_str(), "r");
+    if (!server)
         return std::nullopt;
-    const pid_t server = fork();
-    if (server == 0) {
-        close(fds[0]);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        const std::string fd = std::to_string(fds[1]);
-        const std::string screen = "320x240x" + std::to_string(depth);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    // The server writes its display number once it is ready; a server that
-    // fails closes the pipe unwritten.
-    FILE* in = fdopen(fds[0], "r");
     int number = -1;
-    const bool started = server > 0 && fscanf(in, "%d", &number) == 1;
-    fclose(in);
     std::optional<int> answer;
-    if (started) {
+    if (fscanf(server, "%d", &number) == 1) {
         setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         int argc = 1;
@@ -77,10 +61,7 @@ std::optional<int> AskOnXvfb(int depth) {
         const QApplication app(argc, argv);
         answer = ActiveHost().DisplayBitsPerPixel();
     }
-    if (server > 0) {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-    }
+    pclose(server);
     return answer;
 }
 
