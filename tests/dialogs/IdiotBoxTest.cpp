@@ -38,8 +38,7 @@ protected:
 
     // Shows a fresh box whose script acts on it, under the normal pointer;
     // the caller's pointer comes back.
-    bool Run(const std::string& message, int32_t helpId, const std::string& checkCaption,
-             bool showCancel, const std::function<void(frmIdiotBox&)>& act) {
+    bool Run(int32_t helpId, bool showCancel, const std::function<void(frmIdiotBox&)>& act) {
         forms::Screen::MousePointer(forms::vbHourglass);
         host_.QueueModal([&](forms::Form& form) {
             EXPECT_EQ(forms::Screen::MousePointer(), forms::vbDefault);
@@ -47,7 +46,7 @@ protected:
         });
         frmIdiotBox box;
         const bool answer =
-            box.CheckAndShowIdiotBox(message, kSection, kValue, helpId, checkCaption, showCancel);
+            box.CheckAndShowIdiotBox("Message", kSection, kValue, helpId, "", showCancel);
         EXPECT_EQ(host_.PendingModals(), 0u) << "the box was not shown";
         EXPECT_EQ(forms::Screen::MousePointer(), forms::vbHourglass);
         forms::Screen::MousePointer(forms::vbDefault);
@@ -97,7 +96,7 @@ TEST_F(IdiotBoxTest, EachWayOfClosingAnswersAndStoresTheChoice) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(Run("Message", c.helpId, "", c.showCancel,
+        EXPECT_EQ(Run(c.helpId, c.showCancel,
                       [&](frmIdiotBox& box) {
                           if (c.clear)
                               forms::input::Click(box.chkDoNotShow());

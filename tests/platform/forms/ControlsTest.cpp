@@ -135,21 +135,6 @@ TEST_F(ControlsTest, KeyHandlersReplaceOrCancelTheTypedKey) {
                                        'A' * 10 + 3}));
 }
 
-TEST_F(ControlsTest, FocusAndDoubleClickEventsReachTheControls) {
-    auto& first = form_.Add<TextBox>("txtFirst");
-    auto& second = form_.Add<TextBox>("txtSecond");
-    std::vector<std::string> log;
-    first.OnGotFocus = [&] { log.push_back("first got"); };
-    first.OnLostFocus = [&] { log.push_back("first lost"); };
-    second.OnGotFocus = [&] { log.push_back("second got"); };
-    second.OnDblClick = [&] { log.push_back("second dbl"); };
-    input::Focus(first);
-    input::Focus(second);
-    input::DoubleClick(second);
-    EXPECT_EQ(log,
-              (std::vector<std::string>{"first got", "first lost", "second got", "second dbl"}));
-}
-
 TEST_F(ControlsTest, FormListsEveryControlInOrderFramesIncludedAndFindsArrayMembers) {
     form_.Add<Label>("lblCaption", 0);
     auto& fra = form_.Add<Frame>("fraBox");
