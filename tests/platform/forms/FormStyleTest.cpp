@@ -95,7 +95,7 @@ TEST(TabOrder, TabMovesTheFocusInIndexOrderPastThoseThatCannotTakeIt) {
     }
 }
 
-TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
+TEST(FormBorder, FixedStylesKeepTheirSizeAndShowInTaskbarFalseMakesADialog) {
     struct Case {
         int style;
         bool fixed;
@@ -120,10 +120,8 @@ TEST(FormBorder, FixedStylesKeepTheClientSizeAndDropTheSizingButtons) {
     }
     Form form("frmBad");
     EXPECT_EQ(qm6::vb::test::RaisedError([&] { form.BorderStyle(6); }), 380);
-}
 
-TEST(FormBorder, ShowInTaskbarFalseMakesADialogWindow) {
-    Form form("frmLimit");
+    // Outside the task bar, a window is a dialog.
     EXPECT_EQ(form.Widget()->windowFlags() & Qt::WindowType_Mask, Qt::Window);
     form.ShowInTaskbar(false);
     EXPECT_EQ(form.Widget()->windowFlags() & Qt::WindowType_Mask, Qt::Dialog);
