@@ -159,6 +159,7 @@ TEST_F(IdiotBoxTest, RealCheckBoxHasRoomForItsCaptionInsideTheWindow) {
         });
         frmIdiotBox box;
         EXPECT_TRUE(box.CheckAndShowIdiotBox("Message", kSection, kValue, 3, caption, true));
+        EXPECT_EQ(real.PendingModals(), 0u) << "the box was not shown";
     }
 }
 
