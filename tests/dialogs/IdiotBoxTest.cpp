@@ -20,8 +20,6 @@
 namespace qm6 {
 namespace {
 
-using forms::ScriptedHost;
-
 constexpr const char* kSection = "Software\\Quillmeter 6\\Test";
 constexpr const char* kValue = "ConfirmDelete";
 constexpr int kVbKeyEscape = 27;
@@ -55,7 +53,7 @@ protected:
 
     static void PressOK(frmIdiotBox& box) { forms::input::Click(box.cmdOK()); }
 
-    ScriptedHost host_;
+    forms::ScriptedHost host_;
     forms::ScopedHost scope_{host_};
 };
 
@@ -127,7 +125,7 @@ TEST_F(IdiotBoxTest, ValuesStoredByHandShowOrSuppressTheBox) {
 // The scripted host's modal runs with the real font metrics and frame of the
 // Qt host: the box sizes its check box from the host's measure of the
 // caption, which must be room enough for the real widget to show it.
-class RealMetricsHost : public ScriptedHost {
+class RealMetricsHost : public forms::ScriptedHost {
 public:
     forms::TextExtent MeasureText(const fonts::Font* font, const std::string& text) override {
         return qt_.MeasureText(font, text);
