@@ -44,6 +44,11 @@ std::vector<std::string> Texts(const clsQM6Branding& b) {
     return texts;
 }
 
+// The main and the second report colour.
+std::pair<int32_t, int32_t> Colours(const clsQM6Branding& b) {
+    return {b.ReportColorMain(), b.ReportColorSub()};
+}
+
 // Without a usable library every text is the built-in one, the same as the
 // product's own library gives, and there are no pictures.
 TEST_F(BrandingTest, WithoutALibraryTheBuiltInValuesAreTheProductsOwn) {
@@ -57,14 +62,13 @@ TEST_F(BrandingTest, WithoutALibraryTheBuiltInValuesAreTheProductsOwn) {
     clsQM6Branding& bare = StartInTree("broken");
     EXPECT_FALSE(bare.IsLoaded());
     EXPECT_EQ(Texts(bare), texts);
-    EXPECT_EQ(bare.ReportColorMain(), kBuiltInMain);
-    EXPECT_EQ(bare.ReportColorSub(), kBuiltInSub);
+    EXPECT_EQ(Colours(bare), std::pair(kBuiltInMain, kBuiltInSub));
     EXPECT_EQ(bare.ReportLogo(), nullptr);
     EXPECT_EQ(bare.ClientIcon(), nullptr);
 }
 
 // Texts are trimmed; a missing, empty or blank text gives the built-in one.
-TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsForBlankOrMissing) {
+TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsAndPicturesAreBitmapsOrIcons) {
     clsQM6Branding& b = StartInTree("full");
     ASSERT_TRUE(b.IsLoaded());
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -77,13 +81,10 @@ TEST_F(BrandingTest, TextsAreTrimmedWithDefaultsForBlankOrMissing) {
     };
     for (size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
-}
 
-// Pictures are bitmaps or icons of the size asked; any other kind, and a
-// product without a splash screen, give none. Each bitmap <id> of the
-// fixture is (id - 100) x 2 pixels, so the width names the resource taken.
-TEST_F(BrandingTest, PicturesAreBitmapsOrIconsOfTheSizeAsked) {
-    clsQM6Branding& b = StartInTree("full");
+    // Pictures are bitmaps or icons of the size asked; any other kind, and a
+    // product without a splash screen, give none. Each bitmap <id> of the
+    // fixture is (id - 100) x 2 pixels, so the width names the resource taken.
     ExpectPicture(b.SplashScreen(3), PictureType::Bitmap, 3, 2);
     EXPECT_EQ(b.SplashScreen(5), nullptr);
     EXPECT_EQ(b.LoadBrandPicture(103, 2, 0, 0), nullptr);
@@ -98,20 +99,15 @@ TEST_F(BrandingTest, PicturesAreBitmapsOrIconsOfTheSizeAsked) {
 // instead of an error. Overrides win until cleared; 0 is no override, so
 // black cannot be forced.
 TEST_F(BrandingTest, ReportColoursFallBackToTheBuiltInColourAndOverridesWin) {
-    clsQM6Branding& full = StartInTree("full");
-    EXPECT_EQ(full.ReportColorMain(), 65280);      // " 65280 "
-    EXPECT_EQ(full.ReportColorSub(), kBuiltInSub); // "sky blue"
+    EXPECT_EQ(Colours(StartInTree("full")), std::pair(65280, kBuiltInSub)); // " 65280 ", "sky blue"
     clsQM6Branding& b = StartInTree("colours");
-    EXPECT_EQ(b.ReportColorMain(), kBuiltInMain); // "4294967296"
-    EXPECT_EQ(b.ReportColorSub(), 0xFF8000);      // "&HFF8000"
+    EXPECT_EQ(Colours(b), std::pair(kBuiltInMain, 0xFF8000)); // "4294967296", "&HFF8000"
     b.OverrideReportColors(255, 0, false);
-    EXPECT_EQ(b.ReportColorMain(), 255);
-    EXPECT_EQ(b.ReportColorSub(), 0xFF8000); // the library's colour
+    EXPECT_EQ(Colours(b), std::pair(255, 0xFF8000)); // the library's colour
     b.OverrideReportColors(7, 9, false);
-    EXPECT_EQ(b.ReportColorSub(), 9);
+    EXPECT_EQ(Colours(b), std::pair(7, 9));
     b.OverrideReportColors(1, 2, true);
-    EXPECT_EQ(b.ReportColorMain(), kBuiltInMain);
-    EXPECT_EQ(b.ReportColorSub(), 0xFF8000);
+    EXPECT_EQ(Colours(b), std::pair(kBuiltInMain, 0xFF8000));
 }
 
 } // namespace

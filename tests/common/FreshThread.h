@@ -41,6 +41,16 @@ protected:
         ASSERT_TRUE(key.SetCreateValue(name, value, false, &error)) << error;
     }
 
+    // The text stored under HKEY_CURRENT_USER\section, "(missing)" or
+    // "(not text)".
+    static std::string Stored(const std::string& section, const std::string& name) {
+        clsRegistry key;
+        key.ClassKey(static_cast<int32_t>(reg::HKEY_CURRENT_USER));
+        key.SectionKey(section);
+        const vb::Variant value = key.GetValueOrDefault(name, vb::Variant("(missing)"), nullptr);
+        return value.IsString() ? value.AsString() : "(not text)";
+    }
+
     TempDir hive_;
     ScopedEnv registry_{"QM6_REGISTRY_DIR", hive_.Str()};
     ScopedEnv lang_{"LANG", "en_US.UTF-8"};

@@ -1,5 +1,5 @@
 // The shared utilities on the forms layer: unit conversion, combo boxes by
-// item data, the numeric key filter, locale texts, trimming text boxes, and
+// item data, the numeric key filter in the user's locale, trimming text boxes, and
 // a message box handler that answers instead of the thread's host.
 
 #include "common/Utilities.h"
@@ -11,7 +11,6 @@
 #include "platform/forms/Form.h"
 #include "platform/forms/ScriptedHost.h"
 #include "platform/forms/TextBox.h"
-#include "platform/locale/LocaleInfo.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -63,8 +62,17 @@ TEST_F(UtilitiesTest, ConvertToUnitsRoundsToTwoDecimalsInEachUnit) {
         EXPECT_EQ(ConvertToUnits(c.length, c.unit), c.expected)
             << c.length << " in unit " << c.unit;
 
+    // An unknown unit gives 0 and a message, which an installed handler
+    // answers instead of the thread's host.
+    int handled = 0;
+    SetMessageBoxHandler([&](const std::string&, int, const std::string&) {
+        ++handled;
+        return vbOK;
+    });
     EXPECT_EQ(ConvertToUnits(2159, 3), 0.0f);
-    EXPECT_EQ(host_.Boxes().size(), 1u);
+    SetMessageBoxHandler(nullptr);
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(host_.Boxes().empty());
 }
 
 TEST_F(UtilitiesTest, FillComboFromArrayAndFindComboItemData) {
@@ -80,19 +88,18 @@ TEST_F(UtilitiesTest, FillComboFromArrayAndFindComboItemData) {
         {"first row 1 skips row 0", three, 1, {"2=two", "3=three"}},
         {"a lower bound of 1", ListArray(1, {{4, "x"}, {5, "y"}}), -1, {"4=x", "5=y"}},
         {"a start past the end only clears", ListArray(0, {{1, "one"}}), 5, {}},
+        {"not an array leaves the entries", vb::Variant(int32_t{42}), -1, {"0=old"}},
+        {"item data twice",
+         ListArray(0, {{5, "a"}, {7, "b"}, {7, "c"}}),
+         -1,
+         {"5=a", "7=b", "7=c"}},
     };
     for (const auto& c : cases) {
         cmb.AddItem("old");
         FillComboFromArray(cmb, c.list, c.firstRow);
         EXPECT_EQ(Entries(cmb), c.expected) << c.what;
-        EXPECT_EQ(cmb.ListIndex(), -1) << c.what;
     }
-
-    // Something that is not an array leaves the entries as they were; the
-    // search by item data answers the first match or -1.
-    FillComboFromArray(cmb, ListArray(0, {{5, "a"}, {7, "b"}, {7, "c"}}), -1);
-    FillComboFromArray(cmb, vb::Variant(int32_t{42}), -1);
-    EXPECT_EQ(Entries(cmb), (std::vector<std::string>{"5=a", "7=b", "7=c"}));
+    // The search by item data answers the first match or -1.
     EXPECT_EQ(FindComboItemData(cmb, 7), 1);
     EXPECT_EQ(FindComboItemData(cmb, 9), -1);
 
@@ -126,21 +133,11 @@ TEST_F(UtilitiesTest, FilterNumericKeyPassesDigitsBackspaceAndTheAllowedSigns) {
     }
 }
 
-// The separators are the user's locale's, read once on the thread.
-TEST_F(UtilitiesTest, FilterNumericKeyKeepsTheSeparatorsReadFirstOnTheThread) {
-    {
-        test::ScopedEnv lc("LC_ALL", std::string("de_DE.UTF-8"));
-        EXPECT_EQ(FilterNumericKey(',', false, true), ',');
-    }
-    test::ScopedEnv lc("LC_ALL", std::string("en_US.UTF-8"));
-    EXPECT_EQ(FilterNumericKey(',', false, true), ','); // still the first locale's
-    ResetModuleState();
-    EXPECT_EQ(FilterNumericKey(',', false, true), 0);
-}
-
-TEST_F(UtilitiesTest, LocaleStringsAreEmptyWhenTheLocaleHasNone) {
-    EXPECT_EQ(GetLocaleString(1033, 0x7777), "");                 // no such setting
-    EXPECT_EQ(GetLocaleString(0x7777, loc::LOCALE_SDECIMAL), ""); // no such locale
+// The separators are the user's locale's.
+TEST_F(UtilitiesTest, FilterNumericKeyTakesTheDecimalSeparatorOfTheUsersLocale) {
+    test::ScopedEnv lc("LC_ALL", std::string("de_DE.UTF-8"));
+    EXPECT_EQ(FilterNumericKey(',', false, true), ',');
+    EXPECT_EQ(FilterNumericKey('.', false, true), 0);
 }
 
 TEST_F(UtilitiesTest, TrimTextControlsTrimsAndCutsEveryTextBox) {
@@ -166,13 +163,6 @@ TEST_F(UtilitiesTest, TrimTextControlsTrimsAndCutsEveryTextBox) {
               "TrimTextControls: Textbox txtFree does not have MaxLength specified.");
     EXPECT_EQ(free.Text(), "again");      // trimmed before the report
     EXPECT_EQ(later.Text(), "  later  "); // untouched
-}
-
-TEST_F(UtilitiesTest, AnInstalledHandlerAnswersMessageBoxesInsteadOfTheHost) {
-    SetMessageBoxHandler([](const std::string&, int, const std::string&) { return vbCancel; });
-    EXPECT_EQ(ShowMessageBox("Handled", vbOKCancel, ""), vbCancel);
-    SetMessageBoxHandler(nullptr);
-    EXPECT_TRUE(host_.Boxes().empty());
 }
 
 } // namespace
