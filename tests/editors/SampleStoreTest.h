@@ -6,6 +6,7 @@
 // and serves chosen records.
 
 #include "common/ModuleState.h"
+#include "contract/RulePriority.h"
 #include "qm6data/SqliteConnection.h"
 #include "qm6data/testing/RecordingConnection.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qm6::test {
 
@@ -41,6 +43,20 @@ protected:
         std::shared_ptr<data::SqliteConnection> store;
         EXPECT_EQ(data::SqliteConnection::Open(file_, store), nullptr);
         return store;
+    }
+    // The job option rules stored for a printer profile, each as its type and
+    // its value where it has one, in the store's order (by type).
+    std::vector<std::string> StoredRules(int32_t owner) const {
+        std::shared_ptr<vb::Collection> rules;
+        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, data::RulePriorityPrinterProfile, owner),
+                  nullptr);
+        std::vector<std::string> out;
+        for (int32_t i = 1; rules && i <= rules->Count(); ++i) {
+            const auto rule = data::ItemAs<data::JobOptionRule>(*rules, i);
+            const std::string value = rule->ValueText();
+            out.push_back(std::to_string(rule->OptionType()) + (value.empty() ? "" : " " + value));
+        }
+        return out;
     }
 
     TempDir dir_;

@@ -21,6 +21,7 @@ namespace {
 using data::JobOptionRule;
 using forms::GridCellProperty;
 using vb::Variant;
+using Strings = std::vector<std::string>;
 
 constexpr int32_t kListOwner = 1;   // stores 1,2,3
 constexpr int32_t kCourseOwner = 2; // stores 4
@@ -49,15 +50,6 @@ protected:
     }
     forms::Grid& Grid() const { return chooser_->grdCustomFields(); }
     int32_t Check(int row) const { return Grid().Cell(GridCellProperty::Checked, row, 2).AsLong(); }
-    // An owner's stored list, or "none", as a connection of its own reads it.
-    std::string Stored(int32_t owner) const {
-        std::shared_ptr<vb::Collection> rules;
-        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, 2, owner), nullptr);
-        for (int32_t i = 1; i <= rules->Count(); ++i)
-            if (auto rule = data::ItemAs<JobOptionRule>(*rules, i); rule->OptionType() == 5)
-                return rule->ValueText();
-        return "none";
-    }
     // The grid is usable, and coloured so, exactly when the restriction is on
     // or the chooser embedded.
     void ExpectGridFollowsRestriction() const {
@@ -124,27 +116,27 @@ TEST_F(CustomFieldChooserTest, SavingWritesTheOwnersOneRuleAndAFailedWriteIsComp
     ASSERT_NE(Save(kBareOwner), nullptr);
     EXPECT_EQ(chooser_->CustomFieldRule(), nullptr); // not stored, not held
     ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_EQ(Stored(kBareOwner), "2,5,4");
+    EXPECT_EQ(StoredRules(kBareOwner), Strings{"5 2,5,4"});
     const int32_t id = chooser_->CustomFieldRule()->RuleId();
     chooser_->SelectedCustomFields("1");
     ASSERT_EQ(Save(kBareOwner), nullptr);
     EXPECT_EQ(chooser_->CustomFieldRule()->RuleId(), id);
     // Saved for another owner than loaded: that owner gets a rule of its own.
     ASSERT_EQ(Save(3), nullptr);
-    EXPECT_EQ(Stored(3), "1");
-    EXPECT_EQ(Stored(kBareOwner), "1");
+    EXPECT_EQ(StoredRules(3), (Strings{"2", "4", "5 1"}));
+    EXPECT_EQ(StoredRules(kBareOwner), Strings{"5 1"});
 
     ASSERT_EQ(Load(kListOwner), nullptr);
     chooser_->Override(false);
     recorder_->FailCall("DeleteJobOptionRule", 5, "database is locked", 1);
     ASSERT_NE(Save(kListOwner), nullptr);
     EXPECT_NE(chooser_->CustomFieldRule(), nullptr); // still stored, still held
-    EXPECT_EQ(Stored(kListOwner), "1,2,3");
+    EXPECT_EQ(StoredRules(kListOwner), (Strings{"1", "2", "5 1,2,3"}));
     recorder_->ClearCalls();
     ASSERT_EQ(Save(kListOwner), nullptr);
     ASSERT_EQ(Save(kListOwner), nullptr);
     EXPECT_EQ(recorder_->CallNames(), std::vector<std::string>{"DeleteJobOptionRule"});
-    EXPECT_EQ(Stored(kListOwner), "none");
+    EXPECT_EQ(StoredRules(kListOwner), (Strings{"1", "2"}));
 }
 
 TEST_F(CustomFieldChooserTest,
@@ -153,7 +145,8 @@ TEST_F(CustomFieldChooserTest,
     chooser_->Enabled(false);
     EXPECT_FALSE(chooser_->Override()); // checked but disabled
     ASSERT_EQ(Save(kListOwner), nullptr);
-    EXPECT_EQ(Stored(kListOwner), "1,2,5,3"); // the pair parent then child
+    EXPECT_EQ(StoredRules(kListOwner),
+              (Strings{"1", "2", "5 1,2,5,3"})); // the pair parent then child
     chooser_->Enabled(true);
     EXPECT_TRUE(Grid().Enabled());
 
@@ -221,7 +214,7 @@ TEST_F(CustomFieldChooserTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUnt
     ASSERT_EQ(Load(kCourseOwner), nullptr);
     chooser_->Override(false);
     ASSERT_EQ(Save(kCourseOwner), nullptr);
-    EXPECT_EQ(Stored(kCourseOwner), "none");
+    EXPECT_EQ(StoredRules(kCourseOwner), (Strings{"0", "3"}));
 }
 
 TEST_F(CustomFieldChooserTest, TheUserChangesOnlyTheBoxesOfFieldRowsAndEachChangeIsReported) {

@@ -101,24 +101,9 @@ protected:
     int changes_ = 0;
 };
 
-TEST_F(PricingTest, CreationCaptionFontAndFixedSize) {
-    EXPECT_EQ(editor_->lblNotInUse().Caption(), "<Not Using Paper Sizes>");
-    EXPECT_TRUE(editor_->lblNotInUse().Visible() && !grid().Visible());
-
-    auto font = fonts::Font::Create();
-    font->Name("Liberation Serif");
-    font->Size(10);
-    editor_->Font(font);
-    EXPECT_EQ(editor_->txtBWCost().Font()->Name() + " " + grid().FontName(),
-              "Liberation Serif Liberation Serif");
-    EXPECT_EQ(grid().FontSize(), 10.0f);
-
-    editor_->Move(0, 0, 9000, 9000);
-    forms::input::Settle();
-    EXPECT_EQ(std::pair(editor_->Width(), editor_->Height()), std::pair(6465, 2385));
-}
-
 TEST_F(PricingTest, AProfileShowsItsCostsAndEveryPaperSizeWithItsPriceOrDefault) {
+    // Before a profile, the label stands in the grid's place.
+    EXPECT_EQ(editor_->lblNotInUse().Caption(), "<Not Using Paper Sizes>");
     Show(kPerPaperSize);
     EXPECT_EQ(editor_->cmbPricingOption().ItemData(editor_->cmbPricingOption().ListIndex()), 3);
     EXPECT_EQ(editor_->cmbJobType().ItemData(editor_->cmbJobType().ListIndex()), 1);
@@ -155,8 +140,8 @@ TEST_F(PricingTest, AProfileShowsItsCostsAndEveryPaperSizeWithItsPriceOrDefault)
                 grid().Rows() == 7);
 }
 
-TEST_F(PricingTest, ValidateTellsTheFirstBadCostFocusesItsBoxAndWritesNothing) {
-    Show(kPerPage);
+TEST_F(PricingTest, ValidateTellsTheFirstBadValueFocusesItsControlAndWritesNothing) {
+    Show(kPerPaperSize);
     const struct {
         const char* bw;
         const char* color;
@@ -185,8 +170,26 @@ TEST_F(PricingTest, ValidateTellsTheFirstBadCostFocusesItsBoxAndWritesNothing) {
                             ->hasFocus());
         }
     }
+    // A missing choice fails the same way.
+    editor_->txtBWCost().Text("3");
+    editor_->cmbJobType().ListIndex(-1);
+    EXPECT_FALSE(editor_->Validate(true));
+    EXPECT_EQ(LastBox(), LangString(519));
+    EXPECT_TRUE(editor_->cmbJobType().Widget()->hasFocus());
+    editor_->cmbJobType().ListIndex(0);
+    editor_->cmbPricingOption().ListIndex(-1);
+    EXPECT_FALSE(editor_->Validate(false));
+    EXPECT_EQ(LastBox(), LangString(518));
     EXPECT_EQ(std::pair(profile_->BWCost(), profile_->ColorCost()),
               std::pair(Cur(12345000), Cur(20000)));
+    // A negative price the store handed over is refused as a negative box is.
+    auto profile = Stored(kPerPaperSize);
+    data::ItemAs<data::PaperSizePrice>(*profile->PaperSizePrices(), 2)->SetColorCost(Cur(-1));
+    editor_->PriceProfile(profile);
+    EXPECT_FALSE(editor_->Validate(true));
+    EXPECT_EQ(LastBox(), LangString(508));
+    EXPECT_EQ(grid().Row(), 3);
+    EXPECT_EQ(PricesOf(*profile).at(3).second, -1); // nothing stored
 }
 
 TEST_F(PricingTest, CostBoxesFilterEveryKeyAndFormatOnLeaving) {
@@ -292,28 +295,6 @@ TEST_F(PricingTest, AnUnknownUnitIsToldOnceAFillAndItsSizeShownInMillimetres) {
     EXPECT_EQ(grid().TextMatrix(1, 2) + ", " + grid().TextMatrix(2, 2) + ", " +
                   grid().TextMatrix(3, 2),
               "210 mm x 297 mm, 100 mm x 150 mm, 8.5 in x 11 in");
-}
-
-TEST_F(PricingTest, AMissingChoiceOrANegativePaperSizePriceFailsBeforeAnyWrite) {
-    Show(kPerPaperSize);
-    editor_->txtBWCost().Text("3");
-    editor_->cmbJobType().ListIndex(-1);
-    EXPECT_FALSE(editor_->Validate(true));
-    EXPECT_EQ(LastBox(), LangString(519));
-    EXPECT_TRUE(editor_->cmbJobType().Widget()->hasFocus());
-    editor_->cmbJobType().ListIndex(0);
-    editor_->cmbPricingOption().ListIndex(-1);
-    EXPECT_FALSE(editor_->Validate(false));
-    EXPECT_EQ(LastBox(), LangString(518));
-    EXPECT_EQ(profile_->BWCost(), Cur(1000));
-    // A negative price the store handed over is refused as a negative box is.
-    auto profile = Stored(kPerPaperSize);
-    data::ItemAs<data::PaperSizePrice>(*profile->PaperSizePrices(), 2)->SetColorCost(Cur(-1));
-    editor_->PriceProfile(profile);
-    EXPECT_FALSE(editor_->Validate(true));
-    EXPECT_EQ(LastBox(), LangString(508));
-    EXPECT_EQ(grid().Row(), 3);
-    EXPECT_EQ(PricesOf(*profile).at(3).second, -1); // nothing stored
 }
 
 // Amounts go from the profile to the boxes and cells and back unchanged,
