@@ -65,4 +65,29 @@ protected:
     std::shared_ptr<data::testing::RecordingConnection> recorder_;
 };
 
+// A test of one editor on the copy, made after the library has started and
+// loaded and saved as a printer profile's; each save's calls are kept for
+// the test to read.
+template <typename Editor> class EditorTest : public SampleStoreTest {
+protected:
+    void SetUp() override {
+        SampleStoreTest::SetUp();
+        editor_ = std::make_unique<Editor>();
+    }
+    void TearDown() override {
+        editor_.reset();
+        SampleStoreTest::TearDown();
+    }
+    data::Status Load(int32_t owner) {
+        return editor_->LoadData(*recorder_, data::RulePriorityPrinterProfile, owner,
+                                 "printer profile");
+    }
+    data::Status Save(int32_t owner) {
+        recorder_->ClearCalls();
+        return editor_->SaveData(*recorder_, data::RulePriorityPrinterProfile, owner);
+    }
+    std::unique_ptr<Editor> editor_;
+    int changes_ = 0;
+};
+
 } // namespace qm6::test

@@ -19,36 +19,21 @@ using forms::vbGrayed;
 using forms::vbUnchecked;
 using Strings = std::vector<std::string>;
 
-constexpr int32_t kPriority = data::RulePriorityPrinterProfile;
 // Owners of the sample: 1 has rules of types 1 and 2, 2 of types 0 and 3,
 // 4 none.
 constexpr int32_t kMonoDuplexOwner = 1;
 constexpr int32_t kColorNUpOwner = 2;
 constexpr int32_t kBareOwner = 4;
 
-class JobOptionsTest : public test::SampleStoreTest {
+class JobOptionsTest : public test::EditorTest<ctlJobOptions> {
 protected:
     void SetUp() override {
-        SampleStoreTest::SetUp();
-        editor_ = std::make_unique<ctlJobOptions>();
+        EditorTest::SetUp();
         editor_->OnJobOptionChanged = [this] { ++changes_; };
-    }
-    void TearDown() override {
-        editor_.reset();
-        SampleStoreTest::TearDown();
-    }
-
-    data::Status Load(int32_t parentId) {
-        return editor_->LoadData(*recorder_, kPriority, parentId, "printer profile");
-    }
-    data::Status Save(int32_t parentId) {
-        return editor_->SaveData(*recorder_, kPriority, parentId);
     }
     int32_t ColorItemData() const {
         return editor_->cmbColor().ItemData(editor_->cmbColor().ListIndex());
     }
-    std::unique_ptr<ctlJobOptions> editor_;
-    int changes_ = 0;
 };
 
 TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
@@ -73,7 +58,6 @@ TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
         EXPECT_EQ(changes_, c.changes);
     }
     // Loading again forgets the earlier owner's rules: nothing to write.
-    recorder_->ClearCalls();
     ASSERT_EQ(Save(kBareOwner), nullptr);
     EXPECT_EQ(recorder_->CallNames(), Strings{});
 }
@@ -112,7 +96,8 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         editor_ = std::make_unique<ctlJobOptions>();
         if (c.monoToo) {
             auto extra = recorder_->Inner()->NewJobOptionRule();
-            extra->DefineRule(JobOptionRule::MonochromeRequired, kPriority, c.owner, "");
+            extra->DefineRule(JobOptionRule::MonochromeRequired, data::RulePriorityPrinterProfile,
+                              c.owner, "");
             ASSERT_EQ(extra->Save(*recorder_->Inner(), 0), nullptr);
         }
         for (int32_t owner : c.loads)
@@ -133,7 +118,6 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         }
         ASSERT_EQ(Save(c.owner), nullptr);
         EXPECT_EQ(StoredRules(c.owner), c.stored);
-        recorder_->ClearCalls();
         ASSERT_EQ(Save(c.owner), nullptr);
         EXPECT_EQ(recorder_->CallNames(), Strings{}) << "written again";
     }
@@ -149,13 +133,11 @@ TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadS
               0);
     editor_->chkForceDuplex().Value(vbChecked);
     editor_->cmbColor().ListIndex(2);
-    recorder_->ClearCalls();
     for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
         const data::Status refused = Save(owner);
         ASSERT_NE(refused, nullptr);
         EXPECT_EQ(refused->Code(), 0);
     }
-    EXPECT_EQ(recorder_->CallNames(), Strings{});
     EXPECT_EQ(StoredRules(kColorNUpOwner), (Strings{"0", "3", "5 4"}));
     EXPECT_EQ(StoredRules(kMonoDuplexOwner), (Strings{"1", "2", "5 1,2,3"}));
     recorder_->ClearFailures();
