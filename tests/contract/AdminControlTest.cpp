@@ -77,7 +77,8 @@ TEST(AdminControl, TheInterfaceClassAnswersEmptyValuesAndDoesNothing) {
         EXPECT_EQ(Call(panel, name, CallType::Get), empty) << name;
 }
 
-TEST(AdminControl, MembersCalledByNameReachThePanelWithTheirArgumentsConverted) {
+TEST(AdminControl,
+     MembersCalledByNameReachThePanelWithTheirArgumentsConvertedOrRaiseTheRuntimesErrors) {
     auto recording = std::make_shared<RecordingPanel>();
     std::shared_ptr<IQM6AdminControl> panel = recording;
     // Names compare without regard to case; a read answers a method call too.
@@ -105,10 +106,9 @@ TEST(AdminControl, MembersCalledByNameReachThePanelWithTheirArgumentsConverted) 
     panel->Invoke("Notification", CallType::Method, args);
     EXPECT_TRUE(recording->hadValue);
     EXPECT_EQ(args[2], Variant("seen"));
-}
 
-TEST(AdminControl, ByNameTheRuntimesErrorsAreRaised) {
-    std::shared_ptr<IQM6AdminControl> panel = std::make_shared<RecordingPanel>();
+    // The runtime's errors, for a member the panel lacks, a wrong call type,
+    // argument count or argument.
     struct Case {
         const char* name;
         CallType type;

@@ -18,20 +18,6 @@ pictures::PicturePtr Dot() {
                                                pictures::Image{1, 1, {0xFF102030u}});
 }
 
-// The menu's lifetime (no cycle with its entries) is watched by the leak
-// checker every test runs under.
-TEST(MenuModel, ANewMenuGoesOnTheMenuBarOnlyAndKeepsOneCollectionOfEntries) {
-    auto menu = std::make_shared<AdminMenu>();
-    EXPECT_TRUE(menu->PlaceOnMenubar() && !menu->PlaceOnToolbar());
-    // Entries added to one read are seen through every later read, also by name.
-    auto kept = std::make_shared<AdminMenuItem>();
-    menu->MenuItems()->Add(vb::ObjectVariant(kept));
-    vb::ObjectOf<vb::Collection>(vb::CallByName(menu, "MenuItems", CallType::Get))
-        ->Add(vb::ObjectVariant(std::make_shared<AdminMenuItem>()));
-    EXPECT_EQ(menu->MenuItems()->Count(), 2);
-    EXPECT_EQ(vb::ObjectOf<AdminMenuItem>(menu->MenuItems()->Item(1)), kept);
-}
-
 TEST(MenuModel, IdsAndCaptionsLoseTheSpacesAtTheirEndsAndNothingElse) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"  Print   ", "Print"},
@@ -60,16 +46,27 @@ TEST(MenuModel, IdsAndCaptionsLoseTheSpacesAtTheirEndsAndNothingElse) {
     }
 }
 
-TEST(MenuModel, APictureIsSharedNotCopiedAndFlagsTakeTheRuntimesBooleans) {
-    const pictures::PicturePtr picture = Dot();
+// The menu's lifetime (no cycle with its entries) is watched by the leak
+// checker every test runs under.
+TEST(MenuModel, AMenuKeepsOneCollectionOfEntriesAPictureIsSharedAndFlagsTakeTheRuntimesBooleans) {
     auto menu = std::make_shared<AdminMenu>();
     auto item = std::make_shared<AdminMenuItem>();
+    // Entries added to one read are seen through every later read, also by name.
+    menu->MenuItems()->Add(vb::ObjectVariant(item));
+    vb::ObjectOf<vb::Collection>(vb::CallByName(menu, "MenuItems", CallType::Get))
+        ->Add(vb::ObjectVariant(std::make_shared<AdminMenuItem>()));
+    EXPECT_EQ(menu->MenuItems()->Count(), 2);
+    EXPECT_EQ(vb::ObjectOf<AdminMenuItem>(menu->MenuItems()->Item(1)), item);
+
+    const pictures::PicturePtr picture = Dot();
     vb::CallByName(item, "Graphic", CallType::Set, {vb::ObjectVariant(picture)});
     EXPECT_EQ(vb::ObjectOf<const pictures::Picture>(vb::CallByName(item, "Graphic", CallType::Get)),
               picture);
     vb::CallByName(item, "Graphic", CallType::Set, {Variant(vb::ObjectRef())});
     EXPECT_EQ(item->Graphic(), nullptr);
 
+    // A new menu goes on the menu bar only.
+    EXPECT_TRUE(menu->PlaceOnMenubar() && !menu->PlaceOnToolbar());
     vb::CallByName(menu, "PlaceOnToolbar", CallType::Let, {Variant(int16_t{-1})});
     vb::CallByName(menu, "PlaceOnMenubar", CallType::Let, {Variant("False")});
     EXPECT_TRUE(menu->PlaceOnToolbar());
