@@ -156,19 +156,16 @@ TEST_F(PricingTest, ValidateTellsTheFirstBadValueFocusesItsControlAndWritesNothi
         SCOPED_TRACE(std::string(c.bw) + " / " + c.color);
         editor_->txtBWCost().Text(c.bw);
         editor_->txtColorCost().Text(c.color);
-        for (bool store : {false, true}) {
-            const size_t boxes = host_.Boxes().size();
-            EXPECT_EQ(editor_->Validate(store), c.message == 0);
-            if (c.message == 0)
-                continue;
-            EXPECT_EQ(profile_->BWCost(), Cur(1000)) << "written before the failure";
-            EXPECT_EQ(host_.Boxes().size(), boxes + 1);
-            EXPECT_EQ(LastBox() + " " + std::to_string(host_.Boxes().back().style),
-                      LangString(c.message) + " 48");
-            EXPECT_TRUE((c.bwFocused ? editor_->txtBWCost() : editor_->txtColorCost())
-                            .Widget()
-                            ->hasFocus());
-        }
+        const size_t boxes = host_.Boxes().size();
+        EXPECT_EQ(editor_->Validate(true), c.message == 0);
+        if (c.message == 0)
+            continue;
+        EXPECT_EQ(profile_->BWCost(), Cur(1000)) << "written before the failure";
+        EXPECT_EQ(host_.Boxes().size(), boxes + 1);
+        EXPECT_EQ(LastBox() + " " + std::to_string(host_.Boxes().back().style),
+                  LangString(c.message) + " 48");
+        EXPECT_TRUE(
+            (c.bwFocused ? editor_->txtBWCost() : editor_->txtColorCost()).Widget()->hasFocus());
     }
     // A missing choice fails the same way.
     editor_->txtBWCost().Text("3");
