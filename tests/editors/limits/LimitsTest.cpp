@@ -135,54 +135,46 @@ TEST_F(LimitsTest, DialogATypeChangeFormatsMoneyOrRoundsHalvesToEven) {
 }
 
 TEST_F(LimitsTest, DialogAFailedCheckShowsItsMessageAndWritesNothing) {
-    struct Case {
-        int32_t type;
-        const char *amount, *title, *text;
-        int32_t message;
-    };
-    for (const Case& c : {Case{3, "abc", "T", "M", 211}, Case{1, "  ", "T", "M", 212},
-                          Case{3, "-5", "T", "M", 211}, Case{2, "9999999999", "T", "M", 212},
-                          Case{1, "5", "   ", "M", 213}, Case{1, "5", "T", " ", 214}}) {
-        data::PrintingLimit limit = Limit(c.type, vb::Variant(7));
+    for (auto [type, amount, title, text, message] : {std::tuple{3, "abc", "T", "M", 211},
+                                                      {1, "  ", "T", "M", 212},
+                                                      {3, "-5", "T", "M", 211},
+                                                      {2, "9999999999", "T", "M", 212},
+                                                      {1, "5", "   ", "M", 213},
+                                                      {1, "5", "T", " ", 214}}) {
+        data::PrintingLimit limit = Limit(type, vb::Variant(7));
         const std::string before = Fields(limit);
         EXPECT_FALSE(Open(limit, [&](frmLimit& d) {
-            d.txtLimit().Text(c.amount); // as pasted, past the key filter
-            d.txtTitle().Text(c.title);
-            d.txtMessage().Text(c.text);
+            d.txtLimit().Text(amount); // as pasted, past the key filter
+            d.txtTitle().Text(title);
+            d.txtMessage().Text(text);
             input::Click(d.chkStopJob());
             OK(d);
             EXPECT_TRUE(d.Widget()->isVisible());
             Close(d);
         }));
-        EXPECT_EQ(host_.Boxes().back().text, LangString(c.message)) << c.amount;
+        EXPECT_EQ(host_.Boxes().back().text, LangString(message)) << amount;
         EXPECT_EQ(Fields(limit), before);
     }
 }
 
 TEST_F(LimitsTest, DialogAnAmountShownUnchangedIsStoredExactlyWhenOnlyTheTitleChanges) {
-    struct Case {
-        int32_t type;
-        vb::Variant value;
-        const char* shown;
-        vb::NumberChars chars;
-    };
     // Where the euro is the currency symbol the format's "$" makes the text
     // no number, yet the amount is kept.
     const vb::NumberChars us, euro{",", ".", "€", "-", 3, 2};
-    for (const Case& c :
-         {Case{3, Money(12345600), "$1,234.56", us}, Case{3, Money(12345678), "$1,234.57", us},
-          Case{1, vb::Variant(123456789), "123456789", us},
-          Case{4, Money(12345600), "$1.234,56", euro}}) {
-        vb::SetNumberChars(c.chars);
-        data::PrintingLimit limit = Limit(c.type, c.value);
+    for (const auto& [type, value, shown, chars] : {std::tuple{3, Money(12345600), "$1,234.56", us},
+                                                    {3, Money(12345678), "$1,234.57", us},
+                                                    {1, vb::Variant(123456789), "123456789", us},
+                                                    {4, Money(12345600), "$1.234,56", euro}}) {
+        vb::SetNumberChars(chars);
+        data::PrintingLimit limit = Limit(type, value);
         EXPECT_TRUE(Open(limit, [&](frmLimit& d) {
             input::Focus(d.txtLimit());
             input::Type(d.txtTitle(), "Renamed");
-            EXPECT_EQ(d.txtLimit().Text(), c.shown);
+            EXPECT_EQ(d.txtLimit().Text(), shown);
             OK(d);
         }));
-        EXPECT_EQ(limit.Title() + vb::CStr(limit.LimitValue()), "Renamed" + vb::CStr(c.value));
-        EXPECT_EQ(limit.LimitValue().Type(), c.value.Type());
+        EXPECT_EQ(limit.Title() + vb::CStr(limit.LimitValue()), "Renamed" + vb::CStr(value));
+        EXPECT_EQ(limit.LimitValue().Type(), value.Type());
     }
 }
 
@@ -284,12 +276,8 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
 }
 
 TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForTheRetry) {
-    struct Case {
-        int32_t owner;
-        std::function<void()> edit;
-        Strings failing; // each fails its first call still to come
-        Strings afterFailure, afterRetry;
-    };
+    // Each failing call fails its first call still to come.
+    using Case = std::tuple<int32_t, std::function<void()>, Strings, Strings, Strings>;
     const Strings sample = {"1 200 Large job This 1", "4 12.5 Daily budget You  0"};
     // clang-format off
     const std::vector<Case> cases = {
@@ -305,22 +293,22 @@ TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForThe
          {"rule"}, {"1 3 C C 0"}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.failing.front() + " on " + std::to_string(c.owner));
+    for (const auto& [owner, edit, failing, afterFailure, afterRetry] : cases) {
+        SCOPED_TRACE(failing.front() + " on " + std::to_string(owner));
         Fresh();
         NewEditor();
-        ASSERT_EQ(Load(c.owner), nullptr);
-        c.edit();
-        for (size_t i = 0; i < c.failing.size(); ++i)
-            recorder_->FailCall(c.failing[i], int32_t(100 + i), "disk full", 1);
-        const data::Status failed = Save(c.owner);
+        ASSERT_EQ(Load(owner), nullptr);
+        edit();
+        for (size_t i = 0; i < failing.size(); ++i)
+            recorder_->FailCall(failing[i], int32_t(100 + i), "disk full", 1);
+        const data::Status failed = Save(owner);
         ASSERT_NE(failed, nullptr);
         EXPECT_EQ(failed->Code(), 100); // the first, not the last
-        EXPECT_EQ(Stored(c.owner), c.afterFailure);
+        EXPECT_EQ(Stored(owner), afterFailure);
         recorder_->ClearFailures();
-        ASSERT_EQ(Save(c.owner), nullptr);
-        EXPECT_EQ(Stored(c.owner), c.afterRetry);
-        ASSERT_EQ(Save(c.owner), nullptr);
+        ASSERT_EQ(Save(owner), nullptr);
+        EXPECT_EQ(Stored(owner), afterRetry);
+        ASSERT_EQ(Save(owner), nullptr);
         EXPECT_EQ(recorder_->CallNames(), Strings{}) << "all written by the retry";
     }
 }

@@ -142,30 +142,27 @@ TEST_F(PricingTest, AProfileShowsItsCostsAndEveryPaperSizeWithItsPriceOrDefault)
 
 TEST_F(PricingTest, ValidateTellsTheFirstBadValueFocusesItsControlAndWritesNothing) {
     Show(kPerPaperSize);
-    const struct {
-        const char* bw;
-        const char* color;
-        int32_t message;
-        bool bwFocused;
-    } cases[] = {
-        {"abc", "0.5", 505, true},  {"-1", "0.5", 506, true},       {"0.5", "x", 507, false},
-        {"0.5", "(2)", 508, false}, {"x", "-1", 505, true},         {"1e300", "0", 505, true},
-        {"0", "0", 0, false},       {"$1,234.5", " 2\n", 0, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.bw) + " / " + c.color);
-        editor_->txtBWCost().Text(c.bw);
-        editor_->txtColorCost().Text(c.color);
+    for (auto [bw, color, message, bwFocused] : {std::tuple{"abc", "0.5", 505, true},
+                                                 {"-1", "0.5", 506, true},
+                                                 {"0.5", "x", 507, false},
+                                                 {"0.5", "(2)", 508, false},
+                                                 {"x", "-1", 505, true},
+                                                 {"1e300", "0", 505, true},
+                                                 {"0", "0", 0, false},
+                                                 {"$1,234.5", " 2\n", 0, false}}) {
+        SCOPED_TRACE(std::string(bw) + " / " + color);
+        editor_->txtBWCost().Text(bw);
+        editor_->txtColorCost().Text(color);
         const size_t boxes = host_.Boxes().size();
-        EXPECT_EQ(editor_->Validate(true), c.message == 0);
-        if (c.message == 0)
+        EXPECT_EQ(editor_->Validate(true), message == 0);
+        if (message == 0)
             continue;
         EXPECT_EQ(profile_->BWCost(), Cur(1000)) << "written before the failure";
         EXPECT_EQ(host_.Boxes().size(), boxes + 1);
         EXPECT_EQ(LastBox() + " " + std::to_string(host_.Boxes().back().style),
-                  LangString(c.message) + " 48");
+                  LangString(message) + " 48");
         EXPECT_TRUE(
-            (c.bwFocused ? editor_->txtBWCost() : editor_->txtColorCost()).Widget()->hasFocus());
+            (bwFocused ? editor_->txtBWCost() : editor_->txtColorCost()).Widget()->hasFocus());
     }
     // A missing choice fails the same way.
     editor_->txtBWCost().Text("3");
