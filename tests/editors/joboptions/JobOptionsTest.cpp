@@ -13,7 +13,6 @@
 namespace qm6 {
 namespace {
 
-using data::JobOptionRule;
 using forms::vbChecked;
 using forms::vbGrayed;
 using forms::vbUnchecked;
@@ -112,8 +111,8 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         editor_ = std::make_unique<ctlJobOptions>();
         if (c.monoToo) {
             auto extra = recorder_->Inner()->NewJobOptionRule();
-            extra->DefineRule(JobOptionRule::MonochromeRequired, data::RulePriorityPrinterProfile,
-                              c.owner, "");
+            extra->DefineRule(data::JobOptionRule::MonochromeRequired,
+                              data::RulePriorityPrinterProfile, c.owner, "");
             ASSERT_EQ(extra->Save(*recorder_->Inner(), 0), nullptr);
         }
         for (int32_t owner : c.loads)
