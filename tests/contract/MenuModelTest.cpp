@@ -13,11 +13,6 @@ namespace {
 using vb::CallType;
 using vb::Variant;
 
-pictures::PicturePtr Dot() {
-    return std::make_shared<pictures::Picture>(pictures::PictureType::Bitmap,
-                                               pictures::Image{1, 1, {0xFF102030u}});
-}
-
 TEST(MenuModel, IdsAndCaptionsLoseTheSpacesAtTheirEndsAndNothingElse) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"  Print   ", "Print"},
@@ -58,7 +53,8 @@ TEST(MenuModel, AMenuKeepsOneCollectionOfEntriesAPictureIsSharedAndFlagsTakeTheR
     EXPECT_EQ(menu->MenuItems()->Count(), 2);
     EXPECT_EQ(vb::ObjectOf<AdminMenuItem>(menu->MenuItems()->Item(1)), item);
 
-    const pictures::PicturePtr picture = Dot();
+    const pictures::PicturePtr picture = std::make_shared<pictures::Picture>(
+        pictures::PictureType::Bitmap, pictures::Image{1, 1, {0xFF102030u}});
     vb::CallByName(item, "Graphic", CallType::Set, {vb::ObjectVariant(picture)});
     EXPECT_EQ(vb::ObjectOf<const pictures::Picture>(vb::CallByName(item, "Graphic", CallType::Get)),
               picture);

@@ -259,7 +259,6 @@ TEST_F(PricingTest, SettingTheStoreAgainOrLateNeverEmptiesThePaperSizePrices) {
     Prices expected = kSamplePrices;
     expected[2] = {1100, 5000};
     EXPECT_EQ(PricesOf(*profile_), expected);
-    EXPECT_EQ(recorder_->CallCount("LoadPaperSizes"), 1); // read once, kept
 }
 
 TEST_F(PricingTest, AnUnknownUnitIsToldOnceAFillAndItsSizeShownInMillimetres) {
