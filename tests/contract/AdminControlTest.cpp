@@ -56,20 +56,19 @@ TEST(AdminControl, TheInterfaceClassAnswersEmptyValuesAndDoesNothing) {
     const Variant nothing{vb::ObjectRef()};
     // One member of each type read, and written (Let, Set) or called first:
     // nothing written changes what is read after.
-    const std::vector<std::pair<const char*, Variant>> reads{
-        {"HelpFileName", Variant("")},
-        {"Visible", Variant(false)},
-        {"Left", Variant(int32_t{0})},
-        {"Font", nothing},
-        {"Save", nothing},
-    };
     Call(panel, "HelpFileName", CallType::Let, {Variant("help.chm")});
     Call(panel, "Visible", CallType::Let, {Variant(true)});
     Call(panel, "Left", CallType::Let, {Variant(int32_t{600})});
     Call(panel, "Font", CallType::Set, {vb::ObjectVariant(fonts::Font::Create())});
     Call(panel, "StandardAction", CallType::Method, {Variant(int32_t{qmaRefresh})});
     Call(panel, "Notification", CallType::Method, {vb::ObjectVariant(panel), Variant(int32_t{2})});
-    for (const auto& [name, empty] : reads)
+    for (const auto& [name, empty] : std::vector<std::pair<const char*, Variant>>{
+             {"HelpFileName", Variant("")},
+             {"Visible", Variant(false)},
+             {"Left", Variant(int32_t{0})},
+             {"Font", nothing},
+             {"Save", nothing},
+         })
         EXPECT_EQ(Call(panel, name, CallType::Get), empty) << name;
 }
 

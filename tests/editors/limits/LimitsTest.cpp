@@ -71,7 +71,6 @@ protected:
         return saved;
     }
     static void OK(frmLimit& d) { input::Click(d.cmdSave()); }
-    static void Close(frmLimit& d) { input::Click(d.cmdClose()); }
 
     void NewEditor() {
         editor_ = std::make_unique<ctlPrintingLimits>();
@@ -150,7 +149,7 @@ TEST_F(LimitsTest, DialogAFailedCheckShowsItsMessageAndWritesNothing) {
             input::Click(d.chkStopJob());
             OK(d);
             EXPECT_TRUE(d.Widget()->isVisible());
-            Close(d);
+            input::Click(d.cmdClose());
         }));
         EXPECT_EQ(host_.Boxes().back().text, LangString(message)) << amount;
         EXPECT_EQ(Fields(limit), before);

@@ -24,15 +24,14 @@
 namespace qm6 {
 namespace {
 
-using vb::Currency;
 using Prices = std::map<int32_t, std::pair<int64_t, int64_t>>; // id: B/W, colour (scaled)
 
 constexpr int32_t kPerPage = 1, kPerPaperSize = 2; // the sample's price profiles
 // Profile 2's own prices in the sample: A4, A3 and the photo size.
 const Prices kSamplePrices = {{1, {800, 4000}}, {3, {2500, 12500}}, {5, {500, 6250}}};
 
-Currency Cur(int64_t scaled) {
-    return Currency::FromScaled(scaled);
+vb::Currency Cur(int64_t scaled) {
+    return vb::Currency::FromScaled(scaled);
 }
 
 Prices PricesOf(const data::PriceProfile& profile) {
