@@ -4,7 +4,6 @@
 // interface lacks, a read-only property written and a wrong argument count.
 
 #include "../platform/vb/RaisedError.h"
-#include "contract/Connection.h"
 #include "contract/IQM6AdminControl.h"
 #include "platform/vb/CallByName.h"
 

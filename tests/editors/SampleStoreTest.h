@@ -21,6 +21,7 @@ namespace qm6::test {
 
 class SampleStoreTest : public ::testing::Test {
 protected:
+    using Strings = std::vector<std::string>;
     void SetUp() override {
         ResetModuleState();
         SetModuleFolder(QM6_BIN_DIR);
@@ -46,11 +47,11 @@ protected:
     }
     // The job option rules stored for a printer profile, each as its type and
     // its value where it has one, in the store's order (by type).
-    std::vector<std::string> StoredRules(int32_t owner) const {
+    Strings StoredRules(int32_t owner) const {
         std::shared_ptr<vb::Collection> rules;
         EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, data::RulePriorityPrinterProfile, owner),
                   nullptr);
-        std::vector<std::string> out;
+        Strings out;
         for (int32_t i = 1; rules && i <= rules->Count(); ++i) {
             const auto rule = data::ItemAs<data::JobOptionRule>(*rules, i);
             const std::string value = rule->ValueText();

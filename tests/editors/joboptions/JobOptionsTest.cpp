@@ -16,7 +16,6 @@ namespace {
 using forms::vbChecked;
 using forms::vbGrayed;
 using forms::vbUnchecked;
-using Strings = std::vector<std::string>;
 
 // Owners of the sample: 1 has rules of types 1 and 2, 2 of types 0 and 3,
 // 4 none.

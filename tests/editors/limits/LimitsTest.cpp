@@ -24,7 +24,6 @@ namespace {
 
 namespace input = forms::input;
 using Act = std::function<void(frmLimit&)>;
-using Strings = std::vector<std::string>;
 constexpr int kReturn = 13, kEscape = 27, kYes = 6, kNo = 7;
 // Owners of the sample: 1 has limits "1 200 Large job" and "4 12.5 Daily
 // budget", 3 the ignore-all rule, 4 nothing.
@@ -160,8 +159,7 @@ TEST_F(LimitsTest, DialogAnAmountShownUnchangedIsStoredExactlyWhenOnlyTheTitleCh
     // Where the euro is the currency symbol the format's "$" makes the text
     // no number, yet the amount is kept.
     const vb::NumberChars us, euro{",", ".", "€", "-", 3, 2};
-    for (const auto& [type, value, shown, chars] : {std::tuple{3, Money(12345600), "$1,234.56", us},
-                                                    {3, Money(12345678), "$1,234.57", us},
+    for (const auto& [type, value, shown, chars] : {std::tuple{3, Money(12345678), "$1,234.57", us},
                                                     {1, vb::Variant(123456789), "123456789", us},
                                                     {4, Money(12345600), "$1.234,56", euro}}) {
         vb::SetNumberChars(chars);
@@ -247,7 +245,7 @@ TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleWhichGreysTheListAndAsksBefo
     EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
 }
 
-TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
+TEST_F(LimitsTest, EditorEditsAndRemovalsWaitAndSaveWritesThemOnce) {
     ASSERT_EQ(Load(kTwo), nullptr);
     changes_ = 0;
     Add(0, "5", "Cancelled", false);
